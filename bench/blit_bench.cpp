@@ -1,0 +1,4 @@
+#include <benchmark/benchmark.h>
+#include "platform/platform.h"
+static void BM_Nothing(benchmark::State& state) { for (auto _ : state) {} }
+BENCHMARK(BM_Nothing);

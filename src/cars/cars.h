@@ -1,0 +1,127 @@
+// Cars: the car record shared by every car in a race, car motion, the computer drivers,
+// walls, car contacts, damage, wrecks and the car sounds.
+//
+// Plain records in a fixed array, worked on by index: car 0 is the player, cars 1 to
+// LastCarIndex the computer drivers. Every velocity, rate and wear is per frame.
+#pragma once
+
+#include "platform/numeric.h"
+
+// ---------------------------------------------------------------------------------
+// The car record
+// ---------------------------------------------------------------------------------
+
+struct CarRecord {
+    f32 ScreenX = 0;       // sprite top-left on the play area
+    f32 ScreenY = 0;
+    f32 CourseX = 0;       // position on the course, pixels
+    f32 CourseY = 0;
+    i16 SpriteWidth = 0;   // 80
+    i16 SpriteHeight = 0;  // 50, also the heading step
+    f32 VelX = 0;          // pixels per frame, before DirSign
+    f32 VelY = 0;          // positive = south
+    f32 Speed = 0;
+    f32 Accel = 0;
+    f32 CruiseSpeed = 0;
+    i16 Heading = 0;       // frame x SpriteHeight, frame 0 north, clockwise
+    i16 SheetX = 0;        // picture column in the car sheet: 0 player, 160 computer cars
+    i16 Pedal = 0;         // 0 throttle, 1 off, 3 cruise control
+    u8 Steer = 0;          // 0 right, 1 left, 2 straight
+    u8 Gear = 0;           // 0 Drive, 1 Reverse, 2 Park
+    u8 SteerCount = 0;
+    i16 Brake = 0;         // boolean
+    i16 TopSpeed = 0;
+    i16 TileCol = 0;
+    i16 TileRow = 0;
+    i16 Skidding = 0;      // boolean
+    i16 Drift = 0;         // never negative
+    f32 Tyres = 0;
+    i16 TyresMax = 0;
+    f32 TileX = 0;         // position inside the tile, kept in (1, 200]
+    f32 TileY = 0;
+    i16 AiTarget = 0;      // computer driver's cruising speed
+    i16 Status = 0;        // 0 racing, 1 transient (walls), 2 out of the race, 3 finished
+    f32 Gas = 0;
+    f32 Body = 0;
+    i16 BodyMax = 0;
+    f32 Engine = 0;        // 1..100; every point below 100 costs one unit of speed
+    i16 EngineMax = 0;
+    i16 AiMode = 0;        // compass class the computer driver is to travel in
+    i16 AiTurn = 0;        // compass class in which it entered its last corner
+    i16 Blocked = 0;       // boolean: about to run into a slower car ahead
+    u8 SmokeTick = 0;      // 0 no smoke; 1..3 frame of the contact puff
+    i16 SmokeFrameX = 0;
+    i16 LapCount = 0;
+    i16 LapCountHigh = 0;
+    i32 Cash = 0;
+    i16 TyresLevel = 0;
+    i16 BodyLevel = 0;
+    i16 EngineLevel = 0;
+    i16 FxState = 0;       // 4 while exploding
+    i16 BlastFrameX = 0;
+    i16 BlastFrameY = 0;
+    i16 BlastTick = 0;
+};
+
+constexpr int MaxCars = 51;
+constexpr int SoundCars = 21;  // cars 0..20 have sound buffers, so LastCarIndex <= 20
+
+extern CarRecord Cars[MaxCars];
+extern i16 DirSign[MaxCars];  // +1 Drive or Park, -1 Reverse
+extern i16 LastCarIndex;
+
+// Status values
+constexpr i16 StatusRacing = 0;
+constexpr i16 StatusOut = 2;
+constexpr i16 StatusFinished = 3;
+constexpr i16 FxExploding = 4;
+
+// ---------------------------------------------------------------------------------
+// Car motion (motion.cpp)
+// ---------------------------------------------------------------------------------
+
+// Velocity factors per heading frame while a car grips: VelX = Speed x fx, VelY = Speed x fy.
+struct HeadingFactor {
+    f32 X, Y;
+};
+extern const HeadingFactor HeadingVelocity[20];
+
+void DriveCars();  // inputs -> heading, speed, drift, skid and velocity, cars 0..LastCarIndex
+void MoveCars();   // displacement over course, play area and tiles; ScrollView in between
+f32 DriveLimit(int car);  // TopSpeed - (100 - Engine)
+
+// ---------------------------------------------------------------------------------
+// Computer drivers (opponents.cpp)
+// ---------------------------------------------------------------------------------
+
+void DriveOpponents();      // cars 1..LastCarIndex
+void DriveOpponent(int car);  // one car by the computer drivers' rules (also the autopilot)
+
+// The headless autopilot: car 0 driven by the computer drivers' rules, for tests, demos
+// and course design. Never on in a normal game.
+extern bool AutopilotEnabled;
+void DriveAutopilot();
+
+// ---------------------------------------------------------------------------------
+// Walls, contacts, damage and wrecks (walls.cpp, contact.cpp, damage.cpp)
+// ---------------------------------------------------------------------------------
+
+i16 HeadingClass(int car);  // 0 N, 1 S, 2 E, 3 W, 5 NE, 7 SE, 6 SW, 4 NW, 50 other
+void CheckWalls();
+void CarContact(int a, int b);
+void AvoidCheck(int a, int b);
+void ApplyDamage(f32 amount, int car);
+void TyreWear(i16 amount, int car);
+void PlayerWreck();
+void OpponentWreck(int car);
+// Play-area distance from the player's car, |dx| + |dy|, the base of every race sound's volume.
+f32 DistanceFromPlayer(int car);
+
+// ---------------------------------------------------------------------------------
+// Car sounds (car_sounds.cpp)
+// ---------------------------------------------------------------------------------
+
+extern i32 RevPosition[SoundCars];
+extern i16 RevStep[SoundCars];
+void CarSounds(int car);
+void GridRev(int car);

@@ -1,0 +1,51 @@
+// Courses: the 51 x 51 tile map with its pickups, start tile, laps and name, read from
+// resources/Map<n>.ddt.
+#pragma once
+
+#include <string>
+
+#include "platform/numeric.h"
+
+constexpr int MapSize = 51;       // columns and rows 0..50
+constexpr int TileSize = 200;     // pixels
+constexpr int PickupCount = 11;   // pickups 0..10 take part
+constexpr int CourseCount = 14;
+
+struct Pickup {
+    f32 X = 0;  // play-area position once shifted into the view
+    f32 Y = 0;
+    i16 State = 0;  // 0 lying on the course, 2 taken
+};
+constexpr i16 PickupTaken = 2;
+
+struct CourseMap {
+    i16 TileMap[MapSize][MapSize] = {};  // [column][row]
+    Pickup Pickups[MapSize];
+    i16 StartTileCol = 0;
+    i16 StartTileRow = 0;
+    i16 RaceLaps = 0;
+    std::string CourseName;
+};
+
+extern CourseMap Course;
+extern i16 CurrentCourse;  // 1..14
+// Convenient names for the fields every Part reads.
+extern i16& RaceLaps;
+extern Pickup (&Pickups)[MapSize];
+
+// Laps per course, index 1..14.
+extern const i16 LapsPerCourse[CourseCount + 1];
+
+// Tile code at (column, row); 0 outside the map.
+i16 TileType(int column, int row);
+void ResetTileMap();
+
+// Reads the file of CurrentCourse, sets RaceLaps and the laps caption. Throws FileError
+// when the file is missing or shorter than its blocks.
+void LoadCourse();
+// Parses a course file's characters into Course (the loader without the file).
+void ParseCourse(const std::string& text, const std::string& fileName);
+// "1 Lap" or "<n> Laps".
+std::string LapsCaption(i16 laps);
+// Pickups 0..10: X -= ScrollX, Y -= ScrollY.
+void ShiftPickupsToView();

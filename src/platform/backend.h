@@ -1,0 +1,65 @@
+// The seam between the platform layer and the machine.
+//
+// platform.h is what the game calls; a Backend is what the platform layer calls in turn
+// for the few things that need the operating system: the clock, input, showing the
+// canvas, drawing text and making sound. One backend is installed at a time, at start-up:
+// the windowed one (SDL2 + OpenAL Soft) or the headless one (virtual clock, scripted
+// input, silent sound). Both are always built.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+struct InputEvent {
+    enum class Type { MouseMove, MouseDown, MouseUp, KeyDown, KeyUp, Text, Quit };
+    Type Kind = Type::MouseMove;
+    int X = 0, Y = 0;    // canvas pixels (mouse events)
+    int Button = 1;      // 1 left, 2 right
+    int Key = 0;         // virtual-key code (key events)
+    std::string Text;    // typed characters, UTF-8 (text events)
+};
+
+// Draws text for labels, list boxes and text boxes. The fontconfig + SDL_ttf renderer
+// (platform/text) serves both backends; with none installed, text is simply not drawn.
+struct TextRenderer {
+    virtual ~TextRenderer() = default;
+    // Width and height in pixels of one line of text.
+    virtual void Measure(const Font& font, const std::string& text, int& width, int& height) = 0;
+    // Draws the text into the rectangle, clipped to it, left-aligned or centred, wrapped
+    // at word boundaries when asked.
+    virtual void Draw(Surface& target, int x, int y, int w, int h, const std::string& text,
+                      const Font& font, std::uint32_t pixel, Alignment align, bool wordWrap) = 0;
+};
+
+struct Backend {
+    virtual ~Backend() = default;
+    virtual std::uint32_t TickCount() = 0;
+    virtual float Seconds() = 0;
+    // Moves any pending input into the list, oldest first.
+    virtual void PollInput(std::vector<InputEvent>& events) = 0;
+    // Shows the composed canvas with the pointer of the form under the mouse.
+    virtual void Present(const Surface& canvas) = 0;
+    virtual void SetPointer(PointerKind kind, const Surface* image, const Surface* mask,
+                            int hotX, int hotY) = 0;
+    virtual bool OpenSoundDevice() = 0;
+    virtual std::unique_ptr<SoundBuffer> CreateSoundBuffer(const std::string& path) = 0;
+    // Headless runs have nobody to press OK: message boxes are logged and return at once.
+    virtual bool Interactive() = 0;
+};
+
+void InstallBackend(Backend* backend);  // not owned
+Backend* CurrentBackend();
+void InstallTextRenderer(TextRenderer* renderer);  // not owned
+TextRenderer* CurrentTextRenderer();
+
+// Factories (defined by each backend's library).
+std::unique_ptr<Backend> MakeWindowedBackend();  // throws FileError-like runtime_error if no display
+std::unique_ptr<TextRenderer> MakeTtfTextRenderer();
+
+// Destroys every form and clears the message log and the quit request, so that a test
+// or a new headless run starts from a clean window system.
+void ResetPlatform();

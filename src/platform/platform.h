@@ -1,0 +1,296 @@
+// The platform layer: the game's only door to the machine.
+//
+// The game was designed for a desktop window system with raster block transfers,
+// retained forms and controls, a millisecond tick counter and DirectSound buffers.
+// This header offers exactly those services, under the names the game uses, and
+// nothing else. Two backends stand behind it (platform/backend.h): a windowed one
+// (SDL2 + OpenAL Soft) and a headless one (virtual clock, scripted input, silence).
+// Everything is drawn in software into one 1024 x 768 canvas.
+//
+// Table of contents
+//   1. Colours and surfaces, raster operations, pictures
+//   2. Files and folders beside the program
+//   3. Clocks
+//   4. Forms and controls
+//   5. Events: DoEvents, message box, pointers
+//   6. Sound buffers
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------------------------
+// 1. Colours and surfaces
+// ---------------------------------------------------------------------------------
+
+// Control colours use the window system's 0x00BBGGRR form (0x8000 is green).
+using Colour = std::uint32_t;
+constexpr Colour RGB(int r, int g, int b) {
+    return static_cast<Colour>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+// Surface pixels are 0x00RRGGBB; the top byte is always 0 so that raster operations on
+// whole words stay exact.
+constexpr std::uint32_t PixelFromColour(Colour c) {
+    return ((c & 0xFF) << 16) | (c & 0xFF00) | ((c >> 16) & 0xFF);
+}
+constexpr Colour ColourFromPixel(std::uint32_t p) { return PixelFromColour(p); }
+
+struct Surface {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint32_t> Pixels;  // row-major, Width * Height
+
+    void Resize(int width, int height, std::uint32_t fill = 0);
+    void Fill(std::uint32_t pixel);
+    void FillRect(int x, int y, int w, int h, std::uint32_t pixel);  // clipped
+    std::uint32_t Pixel(int x, int y) const { return Pixels[y * Width + x]; }
+    void SetPixel(int x, int y, std::uint32_t p) { Pixels[y * Width + x] = p; }
+    bool Empty() const { return Width <= 0 || Height <= 0; }
+};
+
+// Raster operations of BitBlt, exact per bit.
+constexpr std::uint32_t SRCCOPY = 0xCC0020;   // destination = source
+constexpr std::uint32_t SRCPAINT = 0xEE0086;  // destination = destination OR source
+constexpr std::uint32_t SRCAND = 0x8800C6;    // destination = destination AND source
+
+// Copies a w x h block from (sx, sy) of src to (x, y) of dst with the raster operation,
+// clipped at every edge of both surfaces (negative positions included).
+void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+            std::uint32_t rop);
+
+// Paints the (sx, sy, sw, sh) rectangle of a picture stretched onto (x, y, w, h) of dst.
+void PaintPicture(Surface& dst, const Surface& picture, int x, int y, int w, int h, int sx,
+                  int sy, int sw, int sh);
+// Paints a whole picture at its own size.
+void PaintPicture(Surface& dst, const Surface& picture, int x, int y);
+
+// A data file that is missing, short or not what it should be. The message names the
+// file and the problem in words a player can act on.
+struct FileError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+// Loads a Windows bitmap (1, 4, 8, 24 or 32 bits). Throws FileError.
+Surface LoadPicture(const std::string& path);
+// Saves a surface as a 24-bit Windows bitmap. Throws FileError.
+void SavePicture(const Surface& surface, const std::string& path);
+
+// ---------------------------------------------------------------------------------
+// 2. Files and folders beside the program
+// ---------------------------------------------------------------------------------
+
+// The folder holding graphics/, resources/, soundfx/ and saves/: beside the program
+// unless --data-dir chose another.
+const std::string& AppPath();
+void SetAppPath(const std::string& folder);
+
+// The program's folder followed by a literal such as "\graphics\car256.bmp": the
+// backslashes become slashes and each folder or file name is matched without regard to
+// case when the exact spelling is not there ("\Soundfx\revup2.wav" finds soundfx/).
+std::string GamePath(const std::string& literal);
+
+// Whole-file helpers for the game's character-stream data files. Throw FileError.
+std::string ReadFileText(const std::string& path);
+void WriteFileText(const std::string& path, const std::string& text);
+bool FileExists(const std::string& path);
+void MakeFolder(const std::string& path);  // creates it (and parents) when missing
+
+// ---------------------------------------------------------------------------------
+// 3. Clocks
+// ---------------------------------------------------------------------------------
+
+// Milliseconds since the program started (GetTickCount semantics; wraps after 49 days).
+std::uint32_t GetTickCount();
+// Seconds since the program started, single precision. A monotonic clock, so that a
+// race across midnight keeps correct lap times.
+float Timer();
+
+// ---------------------------------------------------------------------------------
+// 4. Forms and controls
+// ---------------------------------------------------------------------------------
+
+constexpr int CanvasWidth = 1024;
+constexpr int CanvasHeight = 768;
+constexpr int TwipsPerPixel = 15;
+
+// Windows virtual-key codes delivered to key handlers.
+enum KeyCode : int {
+    vbKeyReturn = 13,
+    vbKeyEscape = 27,
+    vbKeySpace = 32,
+    vbKeyLeft = 37,
+    vbKeyUp = 38,
+    vbKeyRight = 39,
+    vbKeyDown = 40,
+    vbKeyA = 65,  // letters run 65..90
+    vbKeyL = 76,
+    vbKeyT = 84,
+    vbKeyF11 = 122,
+};
+
+enum class ControlKind { Label, Panel, PictureBox, Shape, ListBox, TextBox };
+enum class Alignment { Left, Centre };
+enum class PointerKind { Default, Arrow, Custom, Invisible };
+
+struct Font {
+    std::string Name = "Arial";  // "Arial" or "Times New Roman"
+    float Size = 8.25f;          // points at 96 dpi
+    bool Bold = false;
+};
+
+struct Form;
+
+// Handlers receive the mouse button (1 left, 2 right) and the position inside the
+// control or form, in pixels.
+using MouseHandler = std::function<void(int button, int x, int y)>;
+using ClickHandler = std::function<void()>;
+using KeyHandler = std::function<void(int keyCode)>;
+
+struct Control {
+    std::string Name;
+    int Index = -1;  // position in its control array, or -1
+    ControlKind Kind = ControlKind::Label;
+    Form* Owner = nullptr;
+    Control* Parent = nullptr;  // nullptr: placed directly on the form
+    std::vector<Control*> Children;
+
+    int Left = 0, Top = 0, Width = 0, Height = 0;  // pixels, relative to the parent
+    bool Visible = true;
+    bool Enabled = true;
+
+    Colour BackColor = RGB(0, 0, 0);
+    Colour ForeColor = RGB(255, 255, 255);
+    bool Transparent = false;  // labels: draw no background
+
+    // Label and text box
+    std::string Caption;
+    Font TextFont;
+    Alignment Align = Alignment::Left;
+    bool WordWrap = false;
+
+    // Picture box: its persistent picture, drawn at (0, 0) and kept between repaints.
+    Surface Picture;
+
+    // List box
+    std::vector<std::string> List;
+    int ListIndex = -1;
+
+    // Text box: typed text goes to the focused box; selection as start and length.
+    std::string Text;
+    int SelStart = 0;
+    int SelLength = 0;
+
+    MouseHandler MouseMove;
+    MouseHandler MouseDown;
+    MouseHandler MouseUp;
+    ClickHandler Click;
+
+    // Widths in twips, 15 to a pixel, as the heads-up and shop bars are measured.
+    void SetWidthTwips(double twips);
+    // Position on the canvas (adds the parents' and the form's offsets).
+    int CanvasLeft() const;
+    int CanvasTop() const;
+    bool ShownOnScreen() const;  // visible, with every parent and the form visible
+};
+
+struct Form {
+    std::string Name;
+    int Left = 0, Top = 0, Width = CanvasWidth, Height = CanvasHeight;
+    bool Visible = false;
+    bool Enabled = true;
+    Colour BackColor = RGB(0, 0, 0);
+
+    PointerKind Pointer = PointerKind::Default;
+    Surface PointerImage;  // the custom pointer picture (from a .cur or .ico)
+    Surface PointerMask;   // non-zero where the pointer is drawn
+    int PointerHotX = 0, PointerHotY = 0;
+
+    std::vector<std::unique_ptr<Control>> Controls;  // creation order = drawing order
+    Control* Focus = nullptr;
+
+    KeyHandler KeyDown;
+    KeyHandler KeyUp;
+    MouseHandler MouseMove;  // over the form's own background
+    MouseHandler MouseDown;
+};
+
+// Creates a hidden form; forms live until DestroyForm.
+Form* CreateForm(const std::string& name, int width = CanvasWidth, int height = CanvasHeight);
+void DestroyForm(Form* form);
+void ShowForm(Form* form);  // makes it visible and brings it to the front
+void HideForm(Form* form);
+void BringToFront(Form* form);
+std::vector<Form*> FormsInZOrder();  // back to front
+
+// Adds a control to a form, inside a container control or directly on the form.
+Control* AddControl(Form* form, Control* parent, ControlKind kind, const std::string& name,
+                    int left, int top, int width, int height);
+Control* AddLabel(Form* form, Control* parent, const std::string& name,
+                  const std::string& caption, int left, int top, int width, int height,
+                  const Font& font, Colour foreColor, Alignment align = Alignment::Left);
+// Finds a control by name (and array index); nullptr when there is none.
+Control* FindControl(Form* form, const std::string& name, int index = -1);
+
+void SetFocus(Control* textBox);
+
+// Marks the screen for repainting at the next turn; forms are composed in z-order.
+void Refresh();
+// Composes every visible form into the canvas now (used by DoEvents and snapshots).
+const Surface& ComposeCanvas();
+
+// ---------------------------------------------------------------------------------
+// 5. Events
+// ---------------------------------------------------------------------------------
+
+// Gives the window system a turn: pending input is delivered to the handlers and the
+// screen is repainted when something changed. The game's only yield.
+void DoEvents();
+
+// A modal message box with an OK button. The headless backend records the text in
+// MessageLog() and returns at once.
+void MsgBox(const std::string& text);
+const std::vector<std::string>& MessageLog();
+
+// Mouse pointers of a form: the default, the arrow, invisible, or a custom one loaded
+// from a .cur or .ico file. Returns false (pointer unchanged) when the file is unusable.
+void SetMousePointer(Form* form, PointerKind kind);
+bool SetMouseIcon(Form* form, const std::string& path);
+
+// True once the player has closed the window (or the headless script has ended).
+bool QuitRequested();
+void RequestQuit();
+
+// ---------------------------------------------------------------------------------
+// 6. Sound buffers
+// ---------------------------------------------------------------------------------
+
+// What the game needs of a DirectSound buffer. Buffers made from the same file share
+// their decoded samples. Every operation accepts a null buffer and does nothing, so a
+// missing device or file simply stays silent.
+struct SoundBuffer {
+    virtual ~SoundBuffer() = default;
+    virtual void SetCurrentPosition(std::int32_t bytes) = 0;
+    virtual void SetVolume(std::int32_t hundredthsOfDecibel) = 0;  // 0 file level, -10000 silence
+    virtual void Play(std::int32_t flags) = 0;                     // 0 once, 1 looping
+    virtual void Stop() = 0;
+    virtual std::int32_t GetStatus() = 0;  // bit 1: playing
+    virtual std::int32_t GetCurrentPosition() = 0;
+    virtual std::int32_t GetVolume() = 0;
+};
+constexpr std::int32_t DSBPLAY_LOOPING = 1;
+constexpr std::int32_t DSBSTATUS_PLAYING = 1;
+
+// Opens the default sound device; false when there is none (the game goes on silent).
+bool DirectSoundCreate();
+// A buffer holding the whole wave file, or nullptr when the file or device is missing.
+std::unique_ptr<SoundBuffer> CreateSoundBufferFromFile(const std::string& path);
+
+void SetCurrentPosition(SoundBuffer* buffer, std::int32_t bytes);
+void SetVolume(SoundBuffer* buffer, std::int32_t volume);
+void Play(SoundBuffer* buffer, std::int32_t flags);
+void Stop(SoundBuffer* buffer);
+std::int32_t GetStatus(SoundBuffer* buffer);

@@ -1,0 +1,86 @@
+// Pixel surfaces and the raster block transfer.
+#include <algorithm>
+
+#include "platform/platform.h"
+
+void Surface::Resize(int width, int height, std::uint32_t fill) {
+    Width = std::max(0, width);
+    Height = std::max(0, height);
+    Pixels.assign(static_cast<std::size_t>(Width) * Height, fill);
+}
+
+void Surface::Fill(std::uint32_t pixel) { std::fill(Pixels.begin(), Pixels.end(), pixel); }
+
+void Surface::FillRect(int x, int y, int w, int h, std::uint32_t pixel) {
+    int x0 = std::max(0, x), y0 = std::max(0, y);
+    int x1 = std::min(Width, x + w), y1 = std::min(Height, y + h);
+    for (int row = y0; row < y1; ++row)
+        std::fill(Pixels.begin() + row * Width + x0, Pixels.begin() + row * Width + x1, pixel);
+}
+
+namespace {
+
+// Trims a block so that it lies inside both surfaces; false when nothing is left.
+bool ClipBlock(int dstW, int dstH, int srcW, int srcH, int& x, int& y, int& w, int& h, int& sx,
+               int& sy) {
+    if (x < 0) { sx -= x; w += x; x = 0; }
+    if (y < 0) { sy -= y; h += y; y = 0; }
+    if (sx < 0) { x -= sx; w += sx; sx = 0; }
+    if (sy < 0) { y -= sy; h += sy; sy = 0; }
+    w = std::min({w, dstW - x, srcW - sx});
+    h = std::min({h, dstH - y, srcH - sy});
+    return w > 0 && h > 0;
+}
+
+}  // namespace
+
+void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+            std::uint32_t rop) {
+    if (!ClipBlock(dst.Width, dst.Height, src.Width, src.Height, x, y, w, h, sx, sy)) return;
+    // A block copied within one surface may overlap itself: read from a snapshot.
+    Surface copy;
+    const Surface* from = &src;
+    if (&src == &dst) {
+        copy = src;
+        from = &copy;
+    }
+    for (int row = 0; row < h; ++row) {
+        std::uint32_t* d = &dst.Pixels[(y + row) * dst.Width + x];
+        const std::uint32_t* s = &from->Pixels[(sy + row) * from->Width + sx];
+        switch (rop) {
+            case SRCPAINT:
+                for (int i = 0; i < w; ++i) d[i] |= s[i];
+                break;
+            case SRCAND:
+                for (int i = 0; i < w; ++i) d[i] &= s[i];
+                break;
+            default:
+                std::copy(s, s + w, d);
+                break;
+        }
+    }
+}
+
+void PaintPicture(Surface& dst, const Surface& picture, int x, int y, int w, int h, int sx, int sy,
+                  int sw, int sh) {
+    if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0 || picture.Empty()) return;
+    // Nearest-pixel sampling at each target pixel's centre keeps masks pure black and
+    // white, so a picture and its mask shrunk alike still fit each other exactly.
+    for (int row = 0; row < h; ++row) {
+        int ty = y + row;
+        if (ty < 0 || ty >= dst.Height) continue;
+        int py = sy + static_cast<int>((row + 0.5) * sh / h);
+        if (py < 0 || py >= picture.Height) continue;
+        for (int col = 0; col < w; ++col) {
+            int tx = x + col;
+            if (tx < 0 || tx >= dst.Width) continue;
+            int px = sx + static_cast<int>((col + 0.5) * sw / w);
+            if (px < 0 || px >= picture.Width) continue;
+            dst.Pixels[ty * dst.Width + tx] = picture.Pixels[py * picture.Width + px];
+        }
+    }
+}
+
+void PaintPicture(Surface& dst, const Surface& picture, int x, int y) {
+    BitBlt(dst, x, y, picture.Width, picture.Height, picture, 0, 0, SRCCOPY);
+}

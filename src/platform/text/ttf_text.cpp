@@ -1,0 +1,3 @@
+#include "platform/backend.h"
+
+std::unique_ptr<TextRenderer> MakeTtfTextRenderer() { return nullptr; }

@@ -1,0 +1,31 @@
+// Sound effects: the interface sounds (roll, click, menu skid, bell) and the five race
+// sounds of every car, each car 0..20 with buffers of its own.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/numeric.h"
+#include "platform/platform.h"
+
+constexpr int SoundSlots = 21;
+
+extern std::unique_ptr<SoundBuffer> ClickSound;
+extern std::unique_ptr<SoundBuffer> RollSound;
+extern std::unique_ptr<SoundBuffer> EngineSounds[SoundSlots];
+extern std::unique_ptr<SoundBuffer> SkidSounds[SoundSlots];
+extern std::unique_ptr<SoundBuffer> HitSounds[SoundSlots];
+extern std::unique_ptr<SoundBuffer> CrashSounds[SoundSlots];
+extern std::unique_ptr<SoundBuffer> ExplosionSounds[SoundSlots];
+extern std::string BellFile;
+
+// Whether the sound system may open a device at all (--mute turns it off).
+extern bool SoundEnabled;
+
+// Creates the device and every buffer; a missing device shows the one message and the
+// game goes on silent; a missing file is skipped.
+void StartSound();
+void PlayClick(i16 vol);
+void PlayRoll(i16 vol, i16 altClick);
+void PlaySkid(i16 vol);
+void PlayBell();

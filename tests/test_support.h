@@ -1,0 +1,13 @@
+// Shared helpers for the tests: a fresh headless window system and the built game's data.
+#pragma once
+
+#include <string>
+
+#include "platform/headless/headless.h"
+
+// Installs a fresh headless backend whose data folder is the built game's.
+HeadlessBackend& FreshHeadless();
+// The built game's folder (graphics/, resources/, soundfx/, saves/ beside the program).
+std::string GameDir();
+// A new empty temporary folder for a test's files.
+std::string TempFolder(const std::string& name);
