@@ -1,0 +1,30 @@
+// Usage: gg_assetgen --data DIR --out DIR
+#include "assetgen.h"
+
+#include <cstdio>
+#include <cstring>
+#include <exception>
+#include <filesystem>
+
+int main(int argc, char** argv) {
+    std::string data = "data", out = ".";
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--data") == 0) data = argv[i + 1];
+        else if (std::strcmp(argv[i], "--out") == 0) out = argv[i + 1];
+    }
+    try {
+        for (const char* folder : {"graphics", "resources", "soundfx", "saves"})
+            std::filesystem::create_directories(std::filesystem::path(out) / folder);
+        GenerateCarSheet(out);
+        GenerateSprites(out);
+        GeneratePointers(out);
+        GenerateSounds(out);
+        GenerateTiles(data, out);
+        GenerateCourses(data, out);
+        GenerateSaves(out);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "gg_assetgen: %s\n", e.what());
+        return 1;
+    }
+    return 0;
+}

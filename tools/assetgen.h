@@ -1,0 +1,14 @@
+// The asset generator: every picture, pointer, sound, course and the empty career list,
+// made from the committed sources in data/ and the drawing and synthesis code here.
+#pragma once
+
+#include <string>
+
+// Each writes its files under out (graphics/, resources/, soundfx/, saves/).
+void GenerateCarSheet(const std::string& out);       // graphics/car256.bmp
+void GenerateSprites(const std::string& out);        // smoke, markers, banners, pickup, explosion
+void GeneratePointers(const std::string& out);       // resources/null.cur, Trffc10?.ico
+void GenerateSounds(const std::string& out);         // soundfx/*.wav
+void GenerateTiles(const std::string& data, const std::string& out);    // resources/ral-set256.bmp
+void GenerateCourses(const std::string& data, const std::string& out);  // Map<n>.ddt, bigmap, minimap
+void GenerateSaves(const std::string& out);          // saves/saves.lst, never over existing careers

@@ -1,0 +1,3 @@
+#include "assetgen.h"
+
+void GenerateSounds(const std::string&) {}
