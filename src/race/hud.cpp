@@ -1,3 +1,8 @@
+// The heads-up panel beside the course view, and the cash pickups.
+#include <cmath>
+
+#include "app/app.h"
+#include "course/course.h"
 #include "race/race.h"
 
 Control* HudFrame = nullptr;
@@ -12,12 +17,137 @@ Control* LapTimeField = nullptr;
 Control* LastLapField = nullptr;
 Control* BestTimeField = nullptr;
 
-void CreateHud(Form*) {}
-void TestPickup(int, int) {}
-void ShowPlayerCash(const std::string&) {}
-void SetDamageBar(double) {}
-void SetDamageBack(double) {}
-void SetSpeedBar(double) {}
-void ShowLapTime(f32) {}
-void ShowLastLap(f32) {}
-void ShowBestLap(f32) {}
+namespace {
+
+constexpr int HudWidth = 240;
+constexpr int HudHeight = 550;
+constexpr int BarLeft = 96;
+constexpr int BarTwips = 1680;  // 112 pixels: the empty damage and speed bars
+constexpr int BarHeight = 12;
+constexpr f32 PickupReach = 20;  // pixels from the car's centre
+
+constexpr Colour PanelColour = RGB(22, 24, 30);
+constexpr Colour InsetColour = RGB(34, 37, 46);
+constexpr Colour RuleColour = RGB(200, 170, 0);
+constexpr Colour CaptionColour = RGB(170, 176, 190);
+constexpr Colour ValueColour = RGB(255, 255, 255);
+constexpr Colour EmptyBarColour = RGB(58, 60, 70);
+
+Font HudFont(float size, bool bold) {
+    Font font;
+    font.Name = "Arial";
+    font.Size = size;
+    font.Bold = bold;
+    return font;
+}
+
+Control* AddShape(Form* form, Control* parent, const std::string& name, int left, int top,
+                  int width, int height, Colour colour) {
+    Control* shape = AddControl(form, parent, ControlKind::Shape, name, left, top, width, height);
+    shape->BackColor = colour;
+    return shape;
+}
+
+// A caption on the left and a value on the right of one panel row.
+Control* AddRow(Form* form, const std::string& captionName, const std::string& caption,
+                const std::string& fieldName, const std::string& value, int top) {
+    AddLabel(form, HudFrame, captionName, caption, 20, top, 90, 18, HudFont(10, true),
+             CaptionColour);
+    return AddLabel(form, HudFrame, fieldName, value, BarLeft, top, 120, 18, HudFont(10, true),
+                    ValueColour);
+}
+
+// A caption with an empty bar and its fill over it.
+void AddBar(Form* form, const std::string& captionName, const std::string& caption,
+            const std::string& backName, const std::string& fillName, Colour fillColour,
+            int top, Control*& back, Control*& fill) {
+    AddLabel(form, HudFrame, captionName, caption, 20, top - 3, 70, 18, HudFont(10, true),
+             CaptionColour);
+    back = AddShape(form, HudFrame, backName, BarLeft, top, 0, BarHeight, EmptyBarColour);
+    back->SetWidthTwips(BarTwips);
+    fill = AddShape(form, HudFrame, fillName, BarLeft, top, 0, BarHeight, fillColour);
+}
+
+void SetTwips(Control* control, double twips) {
+    if (control) control->SetWidthTwips(twips);
+}
+
+void ShowCaption(Control* control, const std::string& text) {
+    if (control) control->Caption = text;
+}
+
+}  // namespace
+
+void CreateHud(Form* raceWindow) {
+    Form* form = raceWindow;
+    // The whole course map stays off screen; the window shows a 153 x 123 part of it.
+    MiniView[0] = AddControl(form, nullptr, ControlKind::PictureBox, "MiniView", 0, 0, 250, 200);
+    MiniView[0]->Index = 0;
+    MiniView[0]->Visible = false;
+    MiniView[0]->Picture.Resize(250, 200);
+
+    HudFrame = AddControl(form, nullptr, ControlKind::Panel, "HudFrame", 0, 75, HudWidth,
+                          HudHeight);
+    HudFrame->BackColor = PanelColour;
+    AddShape(form, HudFrame, "HudEdge", HudWidth - 2, 0, 2, HudHeight, RuleColour);
+
+    AddLabel(form, HudFrame, "TitleLabel", "GRAVEL GHOSTS RACER", 0, 12, HudWidth, 24,
+             HudFont(13, true), RGB(255, 255, 0), Alignment::Centre);
+    AddShape(form, HudFrame, "TitleRule", 20, 40, HudWidth - 40, 2, RuleColour);
+
+    // A lighter inset frames the mini-map window.
+    constexpr int MapLeft = (HudWidth - 153) / 2;
+    AddShape(form, HudFrame, "MiniFrame", MapLeft - 3, 55, 153 + 6, 123 + 6, InsetColour);
+    MiniView[1] = AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 58,
+                             153, 123);
+    MiniView[1]->Index = 1;
+    MiniView[1]->Picture.Resize(153, 123);
+
+    PlayerNameField2 = AddLabel(form, HudFrame, "PlayerNameField2", "", 0, 200, HudWidth, 22,
+                                HudFont(12, true), ValueColour, Alignment::Centre);
+    CashField2 = AddLabel(form, HudFrame, "CashField2", "$0", 0, 224, HudWidth, 24,
+                          HudFont(14, true), RGB(110, 230, 110), Alignment::Centre);
+
+    AddShape(form, HudFrame, "GaugeInset", 10, 262, HudWidth - 22, 96, InsetColour);
+    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", RGB(220, 50, 40), 276, DamBack,
+           DamFill);
+    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 304,
+           SpeedBack, SpeedBar);
+    Control* gasBack = nullptr;
+    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 332, gasBack,
+           GasBar);
+    // Gas is 100 when full; the bar is as many pixels wide.
+    GasBar->Width = 100;
+    gasBack->Width = 100;
+    DamFill->SetWidthTwips(BarTwips);
+
+    AddShape(form, HudFrame, "TimesInset", 10, 372, HudWidth - 22, 86, InsetColour);
+    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", "00.00", 384);
+    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", "00.00", 408);
+    BestTimeField = AddRow(form, "Label13", "Best Lap:", "BestTimeField", "30.00", 432);
+}
+
+void TestPickup(int car, int pickup) {
+    CarRecord c = Cars[car];
+    Pickup p = Pickups[pickup];
+    f32 centreX = c.ScreenX + static_cast<f32>(c.SpriteWidth) / 2.0f;
+    f32 centreY = c.ScreenY + static_cast<f32>(c.SpriteHeight) / 2.0f;
+    f32 dx = centreX - p.X, dy = centreY - p.Y;
+    if (std::sqrt(dx * dx + dy * dy) >= PickupReach) return;
+
+    // Whoever drives over it takes it, computer cars included.
+    Pickups[pickup].State = PickupTaken;
+    Cars[car].Cash += 100;
+    if (car == 0) {
+        ShowPlayerCash("$" + Format(Cars[0].Cash, "0.00"));
+        Refresh();
+    }
+}
+
+void ShowPlayerCash(const std::string& text) { ShowCaption(CashField2, text); }
+void SetDamageBar(double twips) { SetTwips(DamFill, twips); }
+void SetDamageBack(double twips) { SetTwips(DamBack, twips); }
+void SetSpeedBar(double twips) { SetTwips(SpeedBar, twips); }
+void ShowLapTime(f32 seconds) { ShowCaption(LapTimeField, Format(seconds, "00.00")); }
+void ShowLastLap(f32 seconds) { ShowCaption(LastLapField, Format(seconds, "00.00")); }
+void ShowBestLap(f32 seconds) { ShowCaption(BestTimeField, Format(seconds, "00.00")); }

@@ -41,6 +41,11 @@ void StopRaceSounds();
 
 // Called after every frame (the headless simulation's trace and snapshots).
 extern void (*AfterRaceFrame)();
+// Called once when the frame loop has ended, before the sounds stop and the outcome is
+// handled (the headless simulation reports the race from here).
+extern void (*RaceEnded)();
+// An outcome the end of the race ignores: the headless frame limit stops a race with it.
+constexpr i16 OutcomeStopped = -1;
 
 // ---------------------------------------------------------------------------------
 // Race view (view.cpp)
@@ -52,6 +57,9 @@ extern i16 ViewLeft;  // 75: the base of the camera thresholds and the lap line
 extern i16 ViewTop;
 
 void ScrollView();
+// The back buffer the view is composed in: PlayArea(1)'s picture, or a 550 x 550 surface
+// of the view's own while there is no race window (tests, benchmarks).
+Surface& RaceViewSurface();
 void DrawBackground();
 void DrawSprites();
 // Draws a masked sprite: the mask with SRCPAINT, then the picture with SRCAND.

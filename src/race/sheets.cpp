@@ -1,3 +1,5 @@
+// The race screen's sprite sheets, painted once from the picture files when the race
+// window loads. The drawing code addresses sprites by their place in these sheets.
 #include "race/race.h"
 
 Surface Pics;
@@ -6,4 +8,73 @@ Surface ExplosionPics;
 Surface ExplosionMask;
 Surface MapPic;
 
-void LoadRaceSheets() {}
+namespace {
+
+constexpr std::uint32_t White = 0xFFFFFF;
+constexpr std::uint32_t Black = 0x000000;
+
+enum class Role { Picture, Mask };
+
+// One picture file and where it lands. Scaled rows stretch the source rectangle
+// (SourceW x SourceH, 0 = the whole picture) onto the W x H cell; the others are painted
+// at their own size and W x H is only the cell they are meant to fill.
+struct SheetRow {
+    const char* File;
+    Surface* Sheet;
+    int X, Y, W, H;
+    bool Scaled;
+    int SourceW, SourceH;
+    Role Kind;
+};
+
+const SheetRow SheetRows[] = {
+    {"\\graphics\\car256.bmp", &Pics, 0, 0, 240, 1000, true, 480, 2000, Role::Picture},
+    {"\\graphics\\smoke1a.bmp", &AniPics, 0, 0, 30, 30, true, 100, 100, Role::Picture},
+    {"\\graphics\\smoke1b.bmp", &AniPics, 100, 0, 30, 30, true, 100, 100, Role::Picture},
+    {"\\graphics\\smoke1c.bmp", &AniPics, 200, 0, 30, 30, true, 100, 100, Role::Picture},
+    {"\\graphics\\smoke1d.bmp", &AniPics, 300, 0, 30, 30, true, 100, 100, Role::Picture},
+    {"\\graphics\\smask1a.bmp", &AniPics, 0, 100, 30, 30, true, 100, 100, Role::Mask},
+    {"\\graphics\\smask1b.bmp", &AniPics, 100, 100, 30, 30, true, 100, 100, Role::Mask},
+    {"\\graphics\\smask1c.bmp", &AniPics, 200, 100, 30, 30, true, 100, 100, Role::Mask},
+    {"\\graphics\\smask1d.bmp", &AniPics, 300, 100, 30, 30, true, 100, 100, Role::Mask},
+    {"\\graphics\\carblip1.bmp", &AniPics, 0, 200, 5, 5, true, 0, 0, Role::Picture},
+    {"\\graphics\\carblip2.bmp", &AniPics, 5, 200, 5, 5, true, 0, 0, Role::Picture},
+    {"\\graphics\\1place.bmp", &AniPics, 0, 205, 150, 50, true, 0, 0, Role::Picture},
+    {"\\graphics\\1plmask.bmp", &AniPics, 150, 205, 150, 50, true, 0, 0, Role::Mask},
+    {"\\graphics\\2place.bmp", &AniPics, 0, 255, 150, 50, true, 0, 0, Role::Picture},
+    {"\\graphics\\2plmask.bmp", &AniPics, 150, 255, 150, 50, true, 0, 0, Role::Mask},
+    {"\\graphics\\3place.bmp", &AniPics, 0, 305, 150, 50, true, 0, 0, Role::Picture},
+    {"\\graphics\\3plmask.bmp", &AniPics, 150, 305, 150, 50, true, 0, 0, Role::Mask},
+    {"\\graphics\\0place.bmp", &AniPics, 0, 505, 150, 50, true, 0, 0, Role::Picture},
+    {"\\graphics\\0plmsk.bmp", &AniPics, 150, 505, 150, 50, true, 0, 0, Role::Mask},
+    {"\\graphics\\pylon1.bmp", &AniPics, 0, 405, 25, 25, false, 0, 0, Role::Picture},
+    {"\\graphics\\pylmsk.bmp", &AniPics, 25, 405, 25, 25, false, 0, 0, Role::Mask},
+    {"\\graphics\\exp-1-256.bmp", &ExplosionPics, 0, 0, 1702, 100, false, 0, 0, Role::Picture},
+    {"\\graphics\\exp-1mask.bmp", &ExplosionMask, 0, 0, 1702, 100, false, 0, 0, Role::Mask},
+    {"\\resources\\ral-set256.bmp", &MapPic, 0, 0, 4400, 210, false, 0, 0, Role::Picture},
+};
+
+}  // namespace
+
+void LoadRaceSheets() {
+    Pics.Resize(360, 2000, Black);
+    AniPics.Resize(500, 650, Black);
+    ExplosionPics.Resize(1702, 100, Black);
+    ExplosionMask.Resize(1702, 100, Black);
+    MapPic.Resize(4400, 210, Black);
+
+    for (const SheetRow& row : SheetRows) {
+        Surface picture = LoadPicture(GamePath(row.File));
+        // A picture smaller than its cell must leave the sprite see-through where it did
+        // not paint: white passes SRCAND untouched, black passes SRCPAINT untouched.
+        row.Sheet->FillRect(row.X, row.Y, row.W, row.H,
+                            row.Kind == Role::Picture ? White : Black);
+        if (!row.Scaled) {
+            PaintPicture(*row.Sheet, picture, row.X, row.Y);
+            continue;
+        }
+        int sourceW = row.SourceW ? row.SourceW : picture.Width;
+        int sourceH = row.SourceH ? row.SourceH : picture.Height;
+        PaintPicture(*row.Sheet, picture, row.X, row.Y, row.W, row.H, 0, 0, sourceW, sourceH);
+    }
+}

@@ -24,7 +24,11 @@ extern bool SoundEnabled;
 
 // Creates the device and every buffer; a missing device shows the one message and the
 // game goes on silent; a missing file is skipped.
+// Runs once; later calls do nothing until ReleaseSound.
 void StartSound();
+// Drops every buffer and forgets the device, so that StartSound may run again (tests, and
+// a clean exit before the backend goes away).
+void ReleaseSound();
 void PlayClick(i16 vol);
 void PlayRoll(i16 vol, i16 altClick);
 void PlaySkid(i16 vol);
