@@ -100,7 +100,7 @@ void DriveOpponent(int car);  // one car by the computer drivers' rules (also th
 // The headless autopilot: car 0 driven by the computer drivers' rules, for tests, demos
 // and course design. Never on in a normal game.
 extern bool AutopilotEnabled;
-void DriveAutopilot();
+void DriveAutopilot();  // after DriveOpponents; does nothing unless enabled
 
 // ---------------------------------------------------------------------------------
 // Walls, contacts, damage and wrecks (walls.cpp, contact.cpp, damage.cpp)

@@ -1,4 +1,98 @@
-#include "cars/cars.h"
+#include <cmath>
 
-void CarContact(int, int) {}
-void AvoidCheck(int, int) {}
+#include "cars/cars.h"
+#include "race/race.h"
+#include "sound/sound.h"
+
+void CarContact(int a, int b) {
+    CarRecord ca = Cars[a];
+    CarRecord cb = Cars[b];
+    f32 damageA = 0;
+    f32 damageB = 0;
+
+    f32 ax = ca.ScreenX + ca.SpriteWidth / 2.4f;
+    f32 ay = ca.ScreenY + ca.SpriteHeight / 2.4f;
+    f32 bx = cb.ScreenX + cb.SpriteWidth / 2.4f;
+    f32 by = cb.ScreenY + cb.SpriteHeight / 2.4f;
+    f32 d = std::sqrt((ax - bx) * (ax - bx) + (ay - by) * (ay - by));
+    f32 nx = (ax + ca.VelX) - (bx + cb.VelX);
+    f32 ny = (ay + ca.VelY) - (by + cb.VelY);
+    f32 n = std::sqrt(nx * nx + ny * ny);
+
+    // Only cars that touch and are still closing make contact; side by side at the
+    // same velocity is not a collision.
+    if (d < 20 && n < d) {
+        f32 dvx = std::abs(ca.VelX - cb.VelX);
+        f32 dvy = std::abs(ca.VelY - cb.VelY);
+        bool gentle = dvx <= 3 && dvy <= 3 && ca.Speed + cb.Speed <= 100;
+        if (!gentle) {
+            damageA = 1.5f * (dvx + dvy);
+            damageB = damageA;
+            ca.Skidding = True16;
+            ca.Drift = CInt(2 * ca.Tyres);
+            ca.VelX = cb.VelX;
+            ca.VelY = cb.VelY;
+            cb.Skidding = True16;
+            cb.Drift = CInt(2 * cb.Tyres);
+        }
+        PairContactFlag = True16;
+        if (ca.SmokeTick == 0) ca.SmokeTick = 1;
+        if (cb.SmokeTick == 0) cb.SmokeTick = 1;
+        if (a < SoundCars) {
+            SoundBuffer* hit = HitSounds[a].get();
+            SetVolume(hit, a == 0 ? 0 : CLng(-2 * DistanceFromPlayer(a)));
+            Play(hit, 0);
+        }
+    }
+
+    Cars[a] = ca;
+    Cars[b] = cb;
+    // A burning car has nothing left to lose.
+    if (damageA > 0 && Cars[a].FxState != FxExploding) ApplyDamage(damageA, a);
+    if (damageB > 0 && Cars[b].FxState != FxExploding) ApplyDamage(damageB, b);
+}
+
+void AvoidCheck(int a, int b) {
+    const CarRecord& ca = Cars[a];
+    const CarRecord& cb = Cars[b];
+    if (!(ca.Speed > cb.Speed)) return;
+
+    f32 dx1 = std::abs((ca.ScreenX + ca.VelX) - (cb.ScreenX + cb.VelX));
+    f32 dy1 = std::abs((ca.ScreenY + ca.VelY) - (cb.ScreenY + cb.VelY));
+    f32 dx4 = std::abs((ca.ScreenX + 4 * ca.VelX) - (cb.ScreenX + 4 * cb.VelX));
+    f32 dy4 = std::abs((ca.ScreenY + 4 * ca.VelY) - (cb.ScreenY + 4 * cb.VelY));
+
+    i16 cls = HeadingClass(a);
+    bool close = false;
+    int steer = -1;
+    // Steer away from the side the slower car is on.
+    switch (cls) {
+        case 0:
+            close = dx1 < 20 && dy4 < 40;
+            steer = ca.TileX < cb.TileX ? 1 : 0;
+            break;
+        case 1:
+            close = dx1 < 20 && dy4 < 40;
+            steer = ca.TileX < cb.TileX ? 0 : 1;
+            break;
+        case 2:
+            close = dy1 < 20 && dx4 < 40;
+            steer = ca.TileY < cb.TileY ? 1 : 0;
+            break;
+        case 3:
+            close = dy1 < 20 && dx4 < 40;
+            steer = ca.TileY < cb.TileY ? 0 : 1;
+            break;
+        case 4: case 5: case 6: case 7:
+            close = dx1 < 20 && dy1 < 20;
+            break;
+        default:
+            return;
+    }
+    if (!close) return;
+    if (steer >= 0) {
+        Cars[a].Steer = static_cast<u8>(steer);
+        Cars[a].Brake = True16;
+    }
+    PairBlockFlag = True16;
+}

@@ -1,7 +1,78 @@
+#include "app/app.h"
+#include "course/course.h"
 #include "race/race.h"
 
 i16 ScreenshotCounter = 0;
 
-void RaceKeyDown(int) {}
-void RaceKeyUp(int) {}
-std::string ScreenshotPath(i16) { return ""; }
+std::string ScreenshotPath(i16 counter) {
+    std::string folder = AppPath();
+    if (!folder.empty() && folder.back() != '/') folder += '/';
+    folder += "screenshots";
+    MakeFolder(folder);
+    return folder + "/01000" + std::to_string(counter) + ".bmp";
+}
+
+namespace {
+
+void TakeScreenshot() {
+    // Let the last frame reach the back buffer before it is saved.
+    DoEvents();
+    if (PlayArea[1]) {
+        try {
+            SavePicture(PlayArea[1]->Picture, ScreenshotPath(ScreenshotCounter));
+        } catch (const FileError&) {
+            // A screenshot that cannot be written is not worth stopping the race for.
+        }
+    }
+    ScreenshotCounter = static_cast<i16>(ScreenshotCounter + 1);
+}
+
+}  // namespace
+
+void RaceKeyDown(int keyCode) {
+    CarRecord& player = Cars[0];
+    switch (keyCode) {
+        case vbKeyT: TakeScreenshot(); break;
+        case vbKeyUp: player.Pedal = player.FxState == FxExploding ? 1 : 0; break;
+        case vbKeySpace: player.Brake = True16; break;
+        case vbKeyL:
+            // Skipping past the last course comes round to the first.
+            CurrentCourse = static_cast<i16>(CurrentCourse >= CourseCount ? 1 : CurrentCourse + 1);
+            break;
+        case vbKeyLeft:
+            // Key repeats must not restart the count, or a held key would never turn.
+            if (player.Steer != 1) {
+                player.Steer = 1;
+                player.SteerCount = 1;
+            }
+            break;
+        case vbKeyRight:
+            if (player.Steer != 0) {
+                player.Steer = 0;
+                player.SteerCount = 1;
+            }
+            break;
+        case vbKeyDown:
+            player.Pedal = 3;
+            player.CruiseSpeed = player.Speed;
+            break;
+        case vbKeyEscape: RaceOutcome = OutcomeAbandoned; break;
+        default: break;
+    }
+}
+
+void RaceKeyUp(int keyCode) {
+    CarRecord& player = Cars[0];
+    switch (keyCode) {
+        case vbKeyUp: player.Pedal = 1; break;
+        case vbKeyDown: player.Pedal = 3; break;  // cruise control stays on
+        case vbKeyLeft:
+            if (player.Steer == 1) player.Steer = 2;
+            break;
+        case vbKeyRight:
+            if (player.Steer == 0) player.Steer = 2;
+            break;
+        case vbKeySpace: player.Brake = False16; break;
+        default: break;
+    }
+}
