@@ -14,6 +14,7 @@ void Surface::Fill(std::uint32_t pixel) { std::fill(Pixels.begin(), Pixels.end()
 void Surface::FillRect(int x, int y, int w, int h, std::uint32_t pixel) {
     int x0 = std::max(0, x), y0 = std::max(0, y);
     int x1 = std::min(Width, x + w), y1 = std::min(Height, y + h);
+    if (x0 >= x1) return;
     for (int row = y0; row < y1; ++row)
         std::fill(Pixels.begin() + row * Width + x0, Pixels.begin() + row * Width + x1, pixel);
 }
@@ -37,16 +38,21 @@ bool ClipBlock(int dstW, int dstH, int srcW, int srcH, int& x, int& y, int& w, i
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             std::uint32_t rop) {
     if (!ClipBlock(dst.Width, dst.Height, src.Width, src.Height, x, y, w, h, sx, sy)) return;
-    // A block copied within one surface may overlap itself: read from a snapshot.
-    Surface copy;
-    const Surface* from = &src;
+    const std::uint32_t* from = &src.Pixels[static_cast<std::size_t>(sy) * src.Width + sx];
+    std::size_t fromStride = src.Width;
+    // A block moved within one surface may overlap itself: read it from a copy, so the
+    // result is the same as between two surfaces.
+    static thread_local std::vector<std::uint32_t> block;
     if (&src == &dst) {
-        copy = src;
-        from = &copy;
+        block.resize(static_cast<std::size_t>(w) * h);
+        for (int row = 0; row < h; ++row)
+            std::copy_n(from + row * fromStride, w, block.begin() + row * w);
+        from = block.data();
+        fromStride = w;
     }
     for (int row = 0; row < h; ++row) {
-        std::uint32_t* d = &dst.Pixels[(y + row) * dst.Width + x];
-        const std::uint32_t* s = &from->Pixels[(sy + row) * from->Width + sx];
+        std::uint32_t* d = &dst.Pixels[static_cast<std::size_t>(y + row) * dst.Width + x];
+        const std::uint32_t* s = from + row * fromStride;
         switch (rop) {
             case SRCPAINT:
                 for (int i = 0; i < w; ++i) d[i] |= s[i];
@@ -55,7 +61,7 @@ void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx
                 for (int i = 0; i < w; ++i) d[i] &= s[i];
                 break;
             default:
-                std::copy(s, s + w, d);
+                std::copy_n(s, w, d);
                 break;
         }
     }
