@@ -1,6 +1,46 @@
-#include "assetgen.h"
+// The race sprites: the car sheet and the small sheets the race view cuts its sprites from.
+#include <cmath>
+#include <filesystem>
 
-void GenerateCarSheet(const std::string&) {}
-void GenerateSprites(const std::string&) {}
-void GeneratePointers(const std::string&) {}
-void GenerateSaves(const std::string&) {}
+#include "assetgen.h"
+#include "draw_cairo.h"
+#include "draw_shapes.h"
+
+namespace {
+
+constexpr double Pi = 3.14159265358979323846;
+
+std::string Graphics(const std::string& out, const char* name) {
+    return (std::filesystem::path(out) / "graphics" / name).string();
+}
+
+}  // namespace
+
+void GenerateCarSheet(const std::string& out) {
+    // Three columns (player, shared mask, computer car) of 20 headings, drawn at twice the
+    // size the race paints them.
+    constexpr int CellW = 160, CellH = 100, Frames = 20;
+    Surface sheet, mask, rivalMask;
+    sheet.Resize(3 * CellW, Frames * CellH, 0xFFFFFF);
+    mask.Resize(CellW, Frames * CellH);
+    rivalMask.Resize(CellW, Frames * CellH);
+    for (int f = 0; f < Frames; ++f) {
+        Canvas player(CellW, CellH), rival(CellW, CellH);
+        double heading = f * 18.0 * Pi / 180.0;  // clockwise from north
+        DrawCar(player.Cr, CellW / 2.0, CellH / 2.0, heading, PlayerLivery());
+        DrawCar(rival.Cr, CellW / 2.0, CellH / 2.0, heading, RivalLivery());
+        // Both liveries paint the same body outline, so one mask serves both cars.
+        CutSpriteInBlocks(player, 0, 0, CellW, CellH, sheet, mask, 0, f * CellH);
+        CutSpriteInBlocks(rival, 0, 0, CellW, CellH, sheet, rivalMask, 2 * CellW, f * CellH);
+    }
+    for (int y = 0; y < Frames * CellH; ++y)
+        for (int x = 0; x < CellW; ++x) sheet.SetPixel(CellW + x, y, mask.Pixel(x, y));
+    WritePicture(Graphics(out, "car256.bmp"), sheet);
+}
+
+void GenerateSaves(const std::string& out) {
+    // Players' careers live in this file: a rebuild must never blank it.
+    std::filesystem::path list = std::filesystem::path(out) / "saves" / "saves.lst";
+    if (std::filesystem::exists(list)) return;
+    WriteFileIfChanged(list.string(), std::vector<std::uint8_t>(90, ' '));
+}

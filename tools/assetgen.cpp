@@ -1,4 +1,4 @@
-// Usage: gg_assetgen --data DIR --out DIR
+// Usage: gg_assetgen --data DIR --out DIR [--contact SHEET.png]
 #include "assetgen.h"
 
 #include <cstdio>
@@ -7,10 +7,11 @@
 #include <filesystem>
 
 int main(int argc, char** argv) {
-    std::string data = "data", out = ".";
+    std::string data = "data", out = ".", contact;
     for (int i = 1; i + 1 < argc; i += 2) {
         if (std::strcmp(argv[i], "--data") == 0) data = argv[i + 1];
         else if (std::strcmp(argv[i], "--out") == 0) out = argv[i + 1];
+        else if (std::strcmp(argv[i], "--contact") == 0) contact = argv[i + 1];
     }
     try {
         for (const char* folder : {"graphics", "resources", "soundfx", "saves"})
@@ -19,9 +20,10 @@ int main(int argc, char** argv) {
         GenerateSprites(out);
         GeneratePointers(out);
         GenerateSounds(out);
+        GenerateSaves(out);
+        if (!contact.empty()) WriteContactSheet(contact);
         GenerateTiles(data, out);
         GenerateCourses(data, out);
-        GenerateSaves(out);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "gg_assetgen: %s\n", e.what());
         return 1;

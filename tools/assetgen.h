@@ -12,3 +12,6 @@ void GenerateSounds(const std::string& out);         // soundfx/*.wav
 void GenerateTiles(const std::string& data, const std::string& out);    // resources/ral-set256.bmp
 void GenerateCourses(const std::string& data, const std::string& out);  // Map<n>.ddt, bigmap, minimap
 void GenerateSaves(const std::string& out);          // saves/saves.lst, never over existing careers
+
+// A PNG of every sprite written so far, as the race draws them (for looking at the art).
+void WriteContactSheet(const std::string& path);
