@@ -49,6 +49,12 @@ struct Backend {
     virtual std::unique_ptr<SoundBuffer> CreateSoundBuffer(const std::string& path) = 0;
     // Headless runs have nobody to press OK: message boxes are logged and return at once.
     virtual bool Interactive() = 0;
+    // The tick count as it stands, for the platform's own bookkeeping: unlike TickCount it
+    // must never move a virtual clock on.
+    virtual std::uint32_t PeekTickCount() { return TickCount(); }
+    // Whether DoEvents should compose and present frames at all; a backend that nobody
+    // looks at skips the work (snapshots call ComposeCanvas themselves).
+    virtual bool ShowsFrames() { return true; }
 };
 
 void InstallBackend(Backend* backend);  // not owned

@@ -1,18 +1,370 @@
-#include "platform/backend.h"
+// DoEvents: input delivery to forms and controls, repainting, the message box.
+#include <chrono>
+#include <deque>
+#include <thread>
+
+#include "platform/window_system.h"
 
 namespace {
+
 std::vector<std::string> Messages;
 bool Quit = false;
+
+// Input collected but not yet delivered. Handlers may call DoEvents again (the race runs
+// inside the Start button's click), so every turn takes from this one queue in order.
+std::deque<InputEvent> Queue;
+
+Control* Pressed = nullptr;    // mouse went down here; a click needs the up here too
+Form* ModalForm = nullptr;     // while a message box is up, only it gets input
+int MouseX = -1, MouseY = -1;  // last known pointer position on the canvas
+
+bool HaveLastPresent = false;
+std::uint32_t LastPresent = 0;
+
+// What the backend was last told about the pointer.
+const Form* PointerForm = nullptr;
+PointerKind PointerShown = PointerKind::Default;
+std::uint64_t PointerGenerationShown = 0;
+bool PointerKnown = false;
+
+constexpr int RepaintIntervalMs = 10;
+constexpr int vbKeyBack = 8;
+constexpr int vbKeyEnd = 35;
+constexpr int vbKeyHome = 36;
+constexpr int vbKeyDelete = 46;
+
 }  // namespace
 
-void DoEvents() {}
-void MsgBox(const std::string& text) { Messages.push_back(text); }
+// Bumped whenever a form's custom pointer picture changes (pointers.cpp).
+std::uint64_t PointerGeneration = 0;
+
+void ForgetForm(const Form* form) {
+    if (Pressed && Pressed->Owner == form) Pressed = nullptr;
+    if (ModalForm == form) ModalForm = nullptr;
+    if (PointerForm == form) {
+        PointerForm = nullptr;
+        PointerKnown = false;
+    }
+}
+
+namespace {
+
+// The form that mouse input at a point goes to: the topmost visible form there. A
+// disabled form swallows the input rather than letting it reach the forms it covers, so
+// the disabled shop shields the race window beneath it.
+Form* FormAt(int x, int y) {
+    auto& order = ZOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if ((*it)->Visible && FormRect(*it).Contains(x, y)) return *it;
+    return nullptr;
+}
+
+Form* InputFormAt(int x, int y) {
+    Form* form = FormAt(x, y);
+    if (!form || !form->Enabled) return nullptr;
+    if (ModalForm && form != ModalForm) return nullptr;
+    return form;
+}
+
+// Keys go to the active form: the topmost visible, enabled one.
+Form* KeyForm() {
+    if (ModalForm) return ModalForm;
+    auto& order = ZOrder();
+    for (auto it = order.rbegin(); it != order.rend(); ++it)
+        if ((*it)->Visible && (*it)->Enabled) return *it;
+    return nullptr;
+}
+
+// The control drawn on top at a point is the last-created one there, since creation
+// order is drawing order.
+Control* ControlAt(Form* form, int x, int y) {
+    for (auto it = form->Controls.rbegin(); it != form->Controls.rend(); ++it) {
+        Control* c = it->get();
+        if (ControlTakesInput(c) && VisibleRect(c).Contains(x, y)) return c;
+    }
+    return nullptr;
+}
+
+void SelectListItem(Control* list, int y) {
+    int row = (y - list->CanvasTop()) / LineHeight(list->TextFont);
+    if (row >= 0 && row < static_cast<int>(list->List.size())) list->ListIndex = row;
+}
+
+// Text box caret at the character boundary nearest the pointer.
+void PlaceCaret(Control* box, int x) {
+    int inside = x - box->CanvasLeft() - 2;
+    int best = static_cast<int>(box->Text.size());
+    int previous = 0;
+    for (std::size_t i = 1; i <= box->Text.size(); ++i) {
+        if ((box->Text[i - 1] & 0xC0) == 0x80 && i < box->Text.size()) continue;
+        int width = TextWidth(box->TextFont, box->Text.substr(0, i));
+        if (inside < (previous + width) / 2) {
+            best = static_cast<int>(i) - 1;
+            while (best > 0 && (box->Text[best] & 0xC0) == 0x80) --best;
+            break;
+        }
+        previous = width;
+    }
+    box->SelStart = std::max(0, best);
+    box->SelLength = 0;
+}
+
+Control* FocusedTextBox(Form* form) {
+    if (!form || !form->Focus) return nullptr;
+    Control* box = form->Focus;
+    if (box->Kind != ControlKind::TextBox || !ControlTakesInput(box)) return nullptr;
+    return box;
+}
+
+void ClampSelection(Control* box) {
+    int len = static_cast<int>(box->Text.size());
+    box->SelStart = std::clamp(box->SelStart, 0, len);
+    box->SelLength = std::clamp(box->SelLength, 0, len - box->SelStart);
+}
+
+// Removes the selection, or the whole character before (or after) the caret.
+void DeleteText(Control* box, bool forward) {
+    ClampSelection(box);
+    int start = box->SelStart, count = box->SelLength;
+    if (count == 0) {
+        const std::string& t = box->Text;
+        if (forward) {
+            if (start >= static_cast<int>(t.size())) return;
+            count = 1;
+            while (start + count < static_cast<int>(t.size()) && (t[start + count] & 0xC0) == 0x80)
+                ++count;
+        } else {
+            if (start == 0) return;
+            int from = start - 1;
+            while (from > 0 && (t[from] & 0xC0) == 0x80) --from;
+            count = start - from;
+            start = from;
+        }
+    }
+    box->Text.erase(start, count);
+    box->SelStart = start;
+    box->SelLength = 0;
+}
+
+void TypeText(Control* box, const std::string& text) {
+    ClampSelection(box);
+    box->Text.replace(box->SelStart, box->SelLength, text);
+    box->SelStart += static_cast<int>(text.size());
+    box->SelLength = 0;
+}
+
+void EditKey(Control* box, int key) {
+    ClampSelection(box);
+    int len = static_cast<int>(box->Text.size());
+    switch (key) {
+        case vbKeyBack: DeleteText(box, false); break;
+        case vbKeyDelete: DeleteText(box, true); break;
+        case vbKeyHome: box->SelStart = 0, box->SelLength = 0; break;
+        case vbKeyEnd: box->SelStart = len, box->SelLength = 0; break;
+        case vbKeyLeft:
+            if (box->SelLength == 0)
+                while (box->SelStart > 0 && (box->Text[--box->SelStart] & 0xC0) == 0x80) {}
+            box->SelLength = 0;
+            break;
+        case vbKeyRight:
+            if (box->SelLength > 0) box->SelStart += box->SelLength;
+            else
+                while (box->SelStart < len && (box->Text[++box->SelStart] & 0xC0) == 0x80 &&
+                       box->SelStart < len) {}
+            box->SelLength = 0;
+            break;
+        default: break;
+    }
+}
+
+void MouseMove(int x, int y) {
+    Form* form = InputFormAt(x, y);
+    if (!form) return;
+    if (Control* c = ControlAt(form, x, y)) {
+        if (c->MouseMove) c->MouseMove(0, x - c->CanvasLeft(), y - c->CanvasTop());
+    } else if (form->MouseMove) {
+        form->MouseMove(0, x - form->Left, y - form->Top);
+    }
+}
+
+void MouseDown(int button, int x, int y) {
+    Pressed = nullptr;
+    Form* form = InputFormAt(x, y);
+    if (!form) return;
+    Control* c = ControlAt(form, x, y);
+    if (!c) {
+        if (form->MouseDown) form->MouseDown(button, x - form->Left, y - form->Top);
+        return;
+    }
+    Pressed = c;
+    if (c->Kind == ControlKind::ListBox && button == 1) SelectListItem(c, y);
+    if (c->Kind == ControlKind::TextBox) {
+        SetFocus(c);
+        PlaceCaret(c, x);
+    }
+    if (c->MouseDown) c->MouseDown(button, x - c->CanvasLeft(), y - c->CanvasTop());
+}
+
+void MouseUp(int button, int x, int y) {
+    Control* pressed = Pressed;
+    Pressed = nullptr;
+    Form* form = InputFormAt(x, y);
+    Control* under = form ? ControlAt(form, x, y) : nullptr;
+    // The control that had the button down hears it come up, wherever the pointer is.
+    Control* target = pressed && FormAlive(pressed->Owner) && ControlTakesInput(pressed) ? pressed
+                                                                                          : under;
+    if (!target) return;
+    if (target->MouseUp) target->MouseUp(button, x - target->CanvasLeft(), y - target->CanvasTop());
+    // The handler may have hidden or destroyed things: look again before clicking.
+    if (pressed && pressed == target && FormAlive(pressed->Owner) && ControlTakesInput(pressed) &&
+        VisibleRect(pressed).Contains(x, y) && pressed->Click)
+        pressed->Click();
+}
+
+void Deliver(const InputEvent& e) {
+    switch (e.Kind) {
+        case InputEvent::Type::MouseMove:
+            MouseX = e.X, MouseY = e.Y;
+            MouseMove(e.X, e.Y);
+            break;
+        case InputEvent::Type::MouseDown:
+            MouseX = e.X, MouseY = e.Y;
+            MouseDown(e.Button, e.X, e.Y);
+            break;
+        case InputEvent::Type::MouseUp:
+            MouseX = e.X, MouseY = e.Y;
+            MouseUp(e.Button, e.X, e.Y);
+            break;
+        case InputEvent::Type::KeyDown: {
+            Form* form = KeyForm();
+            if (!form) break;
+            // The form hears every key first, as the front end needs Enter even while its
+            // name box has the focus.
+            if (Control* box = FocusedTextBox(form)) EditKey(box, e.Key);
+            if (form->KeyDown) form->KeyDown(e.Key);
+            break;
+        }
+        case InputEvent::Type::KeyUp: {
+            Form* form = KeyForm();
+            if (form && form->KeyUp) form->KeyUp(e.Key);
+            break;
+        }
+        case InputEvent::Type::Text:
+            if (Control* box = FocusedTextBox(KeyForm())) TypeText(box, e.Text);
+            break;
+        case InputEvent::Type::Quit:
+            Quit = true;
+            break;
+    }
+}
+
+void UpdatePointer(Backend& backend) {
+    const Form* form = MouseX >= 0 ? FormAt(MouseX, MouseY) : nullptr;
+    PointerKind kind = form ? form->Pointer : PointerKind::Default;
+    if (kind == PointerKind::Custom && form->PointerImage.Empty()) kind = PointerKind::Default;
+    if (PointerKnown && form == PointerForm && kind == PointerShown &&
+        (kind != PointerKind::Custom || PointerGenerationShown == PointerGeneration))
+        return;
+    PointerKnown = true;
+    PointerForm = form;
+    PointerShown = kind;
+    PointerGenerationShown = PointerGeneration;
+    if (kind == PointerKind::Custom)
+        backend.SetPointer(kind, &form->PointerImage, &form->PointerMask, form->PointerHotX,
+                           form->PointerHotY);
+    else
+        backend.SetPointer(kind, nullptr, nullptr, 0, 0);
+}
+
+}  // namespace
+
+void DoEvents() {
+    Backend* backend = CurrentBackend();
+    if (!backend) return;
+    std::vector<InputEvent> fresh;
+    backend->PollInput(fresh);
+    bool input = !fresh.empty();
+    Queue.insert(Queue.end(), fresh.begin(), fresh.end());
+    while (!Queue.empty()) {
+        InputEvent e = std::move(Queue.front());
+        Queue.pop_front();
+        Deliver(e);
+        input = true;
+    }
+    if (CurrentBackend() != backend) return;  // a handler swapped the backend (tests)
+    UpdatePointer(*backend);
+    if (!backend->ShowsFrames()) return;
+    std::uint32_t now = backend->PeekTickCount();
+    bool due = !HaveLastPresent || now - LastPresent >= RepaintIntervalMs;
+    if (TakeRefreshRequest() || input || due) {
+        backend->Present(ComposeCanvas());
+        HaveLastPresent = true;
+        LastPresent = now;
+    }
+}
+
+// ---------------------------------------------------------------------------------
+// The message box
+// ---------------------------------------------------------------------------------
+
+void MsgBox(const std::string& text) {
+    Messages.push_back(text);
+    Backend* backend = CurrentBackend();
+    if (!backend || !backend->Interactive()) return;
+
+    const Font font{"Arial", 9.75f, false};
+    const int width = 360, height = 150;
+    Form* box = CreateForm("MsgBox", width, height);
+    box->Left = (CanvasWidth - width) / 2;
+    box->Top = (CanvasHeight - height) / 2;
+    box->BackColor = RGB(192, 192, 192);
+    Control* frame = AddControl(box, nullptr, ControlKind::Panel, "Frame", 1, 1, width - 2,
+                                height - 2);
+    frame->BackColor = RGB(224, 224, 224);
+    Control* message = AddLabel(box, frame, "Message", text, 16, 16, width - 34, height - 72,
+                                font, RGB(0, 0, 0), Alignment::Centre);
+    message->WordWrap = true;
+    Control* ok = AddLabel(box, frame, "OK", "OK", width / 2 - 45, height - 48, 88, 28, font,
+                           RGB(0, 0, 0), Alignment::Centre);
+    ok->Transparent = false;
+    ok->BackColor = RGB(192, 192, 192);
+    bool done = false;
+    ok->Click = [&done] { done = true; };
+    box->KeyDown = [&done](int key) {
+        if (key == vbKeyReturn || key == vbKeyEscape) done = true;
+    };
+
+    Form* outer = ModalForm;
+    Control* outerPressed = Pressed;
+    Pressed = nullptr;
+    ShowForm(box);
+    ModalForm = box;
+    while (!done && !Quit && FormAlive(box) && CurrentBackend() == backend) {
+        DoEvents();
+        // Nothing else runs while the box waits, so give the processor back between turns.
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    ModalForm = FormAlive(outer) ? outer : nullptr;
+    Pressed = outerPressed && FormAlive(outerPressed->Owner) ? outerPressed : nullptr;
+    DestroyForm(box);
+    Refresh();
+}
+
 const std::vector<std::string>& MessageLog() { return Messages; }
-void SetMousePointer(Form* form, PointerKind kind) { form->Pointer = kind; }
-bool SetMouseIcon(Form*, const std::string&) { return false; }
+
 bool QuitRequested() { return Quit; }
 void RequestQuit() { Quit = true; }
+
 void ResetPlatform() {
+    DestroyAllForms();
+    ClearTextCache();
     Messages.clear();
     Quit = false;
+    Queue.clear();
+    Pressed = nullptr;
+    ModalForm = nullptr;
+    MouseX = MouseY = -1;
+    HaveLastPresent = false;
+    PointerForm = nullptr;
+    PointerKnown = false;
 }

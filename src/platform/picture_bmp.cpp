@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "platform/platform.h"
+#include "platform/window_system.h"
 
 namespace {
 
@@ -32,15 +33,9 @@ std::uint32_t Channel(std::uint32_t value, std::uint32_t mask) {
 
 }  // namespace
 
-// Decodes a bitmap held in memory; `name` is only used in messages. Shared with the
-// pointer loader, whose icon entries are headerless bitmaps of the same kind.
 Surface DecodeBitmapInfo(const std::vector<unsigned char>& b, std::size_t info,
                          std::size_t pixelsAt, const std::string& name, bool iconHalfHeight,
-                         std::vector<std::uint32_t>* paletteOut);
-
-Surface DecodeBitmapInfo(const std::vector<unsigned char>& b, std::size_t info,
-                         std::size_t pixelsAt, const std::string& name, bool iconHalfHeight,
-                         std::vector<std::uint32_t>* paletteOut) {
+                         std::size_t* pixelsEnd) {
     if (b.size() < info + 12) Fail(name, "the file ends inside its header");
     std::uint32_t headerSize = Read32(b, info);
     bool core = headerSize == 12;  // the old OS/2 header with 16-bit sizes
@@ -99,11 +94,11 @@ Surface DecodeBitmapInfo(const std::vector<unsigned char>& b, std::size_t info,
     } else if (pixelsAt == 0) {
         pixelsAt = paletteAt;
     }
-    if (paletteOut) *paletteOut = palette;
 
     std::size_t stride = ((static_cast<std::size_t>(width) * bits + 31) / 32) * 4;
     if (b.size() < pixelsAt + stride * height)
         Fail(name, "the file is short: its pixels stop before the last row");
+    if (pixelsEnd) *pixelsEnd = pixelsAt + stride * height;
 
     Surface picture;
     picture.Resize(width, height);

@@ -43,6 +43,8 @@ public:
     bool OpenSoundDevice() override { return SoundDevice; }
     std::unique_ptr<SoundBuffer> CreateSoundBuffer(const std::string& path) override;
     bool Interactive() override { return false; }
+    std::uint32_t PeekTickCount() override { return Now; }
+    bool ShowsFrames() override { return ComposeFrames; }
 
     // Queues an input event to be delivered at the first turn at or after the tick.
     void Schedule(std::uint32_t atTick, const InputEvent& event);
@@ -58,6 +60,9 @@ public:
     // Whether CreateSoundBuffer / OpenSoundDevice pretend a device exists (silent
     // buffers that keep their state). On by default.
     bool SoundDevice = true;
+    // Composing the canvas at every turn costs time nobody sees; tests of repainting turn
+    // it on. Snapshots call ComposeCanvas themselves.
+    bool ComposeFrames = false;
     PointerKind LastPointer = PointerKind::Default;
     int Presents = 0;
 

@@ -1,0 +1,48 @@
+// Internals shared by the platform layer's own files (forms, events, pointers, pictures).
+// Game code uses platform.h only.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/backend.h"
+
+// A screen rectangle, right and bottom exclusive.
+struct ClipRect {
+    int X0 = 0, Y0 = 0, X1 = 0, Y1 = 0;
+    bool Empty() const { return X0 >= X1 || Y0 >= Y1; }
+    bool Contains(int x, int y) const { return x >= X0 && x < X1 && y >= Y0 && y < Y1; }
+    ClipRect Intersect(const ClipRect& o) const;
+};
+
+// The canvas rectangle of a form, and of a control cut down by its parents and form.
+ClipRect FormRect(const Form* form);
+ClipRect VisibleRect(const Control* control);
+// Shown on screen and enabled, with every parent and the form enabled too.
+bool ControlTakesInput(const Control* control);
+
+// The forms' list, back to front; forms destroyed inside a handler stay allocated until
+// the platform is reset, because the handler's caller may still hold them.
+std::vector<Form*>& ZOrder();
+bool FormAlive(const Form* form);
+void DestroyAllForms();
+// Set by DestroyForm so the event layer can forget pointers into a dying form.
+void ForgetForm(const Form* form);
+
+// True when Refresh asked for a repaint since the last present; clears the request.
+bool TakeRefreshRequest();
+void ClearTextCache();
+
+// Pixels of one line's height in a font, from the text renderer or from the size alone.
+int LineHeight(const Font& font);
+int TextWidth(const Font& font, const std::string& text);
+
+// Decodes the bitmap whose info header starts at `info` (pixels at `pixelsAt`, or straight
+// after the palette when 0). Icon entries count their AND mask in the height. Sets
+// `pixelsEnd` to the first byte after the colour rows. Throws FileError naming `name`.
+Surface DecodeBitmapInfo(const std::vector<unsigned char>& bytes, std::size_t info,
+                         std::size_t pixelsAt, const std::string& name, bool iconHalfHeight,
+                         std::size_t* pixelsEnd);
+std::vector<unsigned char> ReadFileBytes(const std::string& path, const std::string& what);
