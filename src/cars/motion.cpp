@@ -154,12 +154,13 @@ void SkidStep(int car) {
     SlideTowardsHeading(c);
 }
 
+// One move crosses at most one tile edge. A position just short of 1 lands just past
+// 200 in the previous tile and stays there, rather than bouncing straight back.
 void WrapTile(f32& inTile, i16& tileIndex) {
     if (inTile < 1) {
         inTile += TileSize;
         tileIndex = static_cast<i16>(tileIndex - 1);
-    }
-    if (inTile > TileSize) {
+    } else if (inTile > TileSize) {
         inTile -= TileSize;
         tileIndex = static_cast<i16>(tileIndex + 1);
     }
