@@ -3,7 +3,9 @@
 // front end. Also the command line of the program.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -45,7 +47,49 @@ void ReturnToFrontEnd();
 
 // The windowed game: front end (or, until it exists, a new career) and the event loop.
 int Main();
+// The arguments Main reads (--mute, --name, --data-dir, --help).
+void SetCommandLine(int argc, char** argv);
 // The headless simulation of one race; returns the exit status.
 int RunHeadlessSimulation(int argc, char** argv);
 // Set by --name (empty: the front end or the draw between "Gustav" and "Nadine").
 extern std::string StartName;
+
+// ---------------------------------------------------------------------------------
+// The command line (options.cpp)
+// ---------------------------------------------------------------------------------
+
+struct Snapshot {
+    int Frame;
+    std::string File;
+};
+
+struct GameOptions {
+    bool Headless = false;
+    bool Help = false;
+    bool Mute = false;
+    bool HasName = false;
+    std::string Name;
+    std::string DataDir;
+    // Headless simulation only
+    int Course = 1;
+    std::uint64_t Seed = 1;
+    bool Easy = false;
+    std::string InputFile;
+    std::string TraceFile;
+    int MaxFrames = 20000;  // ten minutes of racing: a race nobody finishes still ends
+    std::vector<Snapshot> Snapshots;
+    bool Autopilot = false;
+};
+
+// Reads argv into the options; on a bad argument returns false with a one-line reason.
+bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& error);
+std::string UsageText();
+
+// One line of a --input script: at frame Frame the key goes down or up.
+struct ScriptedKey {
+    int Frame;
+    bool Down;
+    int KeyCode;
+};
+// Parses a --input script; on a bad line returns false with the line number and reason.
+bool ParseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std::string& error);

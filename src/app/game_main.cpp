@@ -1,6 +1,88 @@
+// Start-up of the windowed game.
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
 #include "app/app.h"
+#include "career/career.h"
+#include "frontend/frontend.h"
+#include "platform/backend.h"
+#include "sound/sound.h"
 
 std::string StartName;
 
-int Main() { return 0; }
-int RunHeadlessSimulation(int, char**) { return 0; }
+namespace {
+
+int ArgCount = 0;
+char** Args = nullptr;
+
+// Until the front end exists the game opens straight onto a new career.
+void BeginCareer(const GameOptions& options) {
+    LoadRaceWindow();
+    if (options.HasName)
+        DriverNames[10] = options.Name;
+    else
+        DriverNames[10] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
+    StartName = DriverNames[10];
+    NewCareer();
+}
+
+}  // namespace
+
+void SetCommandLine(int argc, char** argv) {
+    ArgCount = argc;
+    Args = argv;
+}
+
+int Main() {
+    GameOptions options;
+    std::string error;
+    if (!ParseOptions(ArgCount, Args, options, error)) {
+        std::fprintf(stderr, "gravel-ghosts: %s\n", error.c_str());
+        return 2;
+    }
+    if (options.Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+    if (!options.DataDir.empty()) SetAppPath(options.DataDir);
+
+    std::unique_ptr<Backend> backend;
+    try {
+        backend = MakeWindowedBackend();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
+        return 1;
+    }
+    if (!backend) {
+        std::fprintf(stderr, "gravel-ghosts: no window could be opened\n");
+        return 1;
+    }
+    InstallBackend(backend.get());
+    std::unique_ptr<TextRenderer> text = MakeTtfTextRenderer();
+    if (text) InstallTextRenderer(text.get());
+    Randomize(static_cast<std::uint64_t>(
+        std::chrono::system_clock::now().time_since_epoch().count()));
+
+    Settings.ColourDepth = 8;
+    DoEvents();
+
+    // A data file that cannot be read stops the game before anything is written, so
+    // saved careers are never touched by a half-loaded one.
+    try {
+        SoundEnabled = !options.Mute;
+        if (SoundEnabled) StartSound();
+        BeginCareer(options);
+        while (!QuitRequested()) {
+            DoEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    } catch (const FileError& e) {
+        MsgBox(e.what());
+        std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
+        InstallBackend(nullptr);
+        return 1;
+    }
+    InstallBackend(nullptr);
+    return 0;
+}

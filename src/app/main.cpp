@@ -7,5 +7,6 @@
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--headless") == 0) return RunHeadlessSimulation(argc, argv);
+    SetCommandLine(argc, argv);
     return Main();
 }

@@ -1,4 +1,14 @@
+// The race window: the pre-race panel with its four buttons, the course view with the
+// start lights, and the way back to the front end.
+#include <algorithm>
+
 #include "app/app.h"
+#include "career/career.h"
+#include "cars/cars.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "shop/shop.h"
+#include "sound/sound.h"
 
 Form* RaceWindow = nullptr;
 Control* BlackOutBox = nullptr;
@@ -17,9 +27,199 @@ Control* PopBox = nullptr;
 Control* Light[3] = {};
 Control* MiniView[2] = {};
 
-void LoadRaceWindow() {}
-void StartClick() {}
-void ShopClick() {}
-void SaveCareerClick() {}
-void QuitClick() {}
-void ReturnToFrontEnd() {}
+namespace {
+
+constexpr Colour PanelGrey = RGB(64, 64, 64);
+constexpr Colour Heading = RGB(192, 192, 0);
+constexpr int PanelWidth = 641;
+constexpr int PanelHeight = 465;
+constexpr int ViewSize = 550;
+
+// Hovering lights one button and dims the others it names; the table says which.
+struct HoverRule {
+    Control** Button;  // nullptr: the panel itself, which only dims
+    Control** Dims[3];
+    bool Roll;
+    i16 AltClick;
+};
+const HoverRule HoverRules[] = {
+    {&Label16, {&Label17, &Label18, nullptr}, true, False16},
+    {&Label17, {&Label16, &Label18, &Label19}, true, True16},
+    {&Label18, {&Label16, &Label17, &Label19}, true, True16},
+    {&Label19, {&Label16, &Label17, &Label18}, true, True16},
+    {nullptr, {&Label16, nullptr, nullptr}, false, False16},
+};
+
+void Hover(const HoverRule& rule) {
+    if (rule.Button) {
+        Control* button = *rule.Button;
+        // Already lit: the roll sound plays once per entry, not on every move.
+        if (button->ForeColor == ButtonLit) return;
+        button->ForeColor = ButtonLit;
+    }
+    for (Control** dim : rule.Dims)
+        if (dim) (*dim)->ForeColor = ButtonNormal;
+    if (rule.Roll) PlayRoll(0, rule.AltClick);
+    Refresh();
+}
+
+Control* Button(const std::string& name, const std::string& caption, int left,
+                ClickHandler click) {
+    Font font;
+    font.Size = 15.75f;
+    Control* button = AddLabel(RaceWindow, FlashBox, name, caption, left, 372, 150, 33, font,
+                               ButtonNormal, Alignment::Centre);
+    button->Click = std::move(click);
+    return button;
+}
+
+Control* PictureBox(Control* parent, const std::string& name, int index, int left, int top,
+                    int width, int height) {
+    Control* box = AddControl(RaceWindow, parent, ControlKind::PictureBox, name, left, top,
+                              width, height);
+    box->Index = index;
+    box->Picture.Resize(width, height);
+    return box;
+}
+
+void BuildPanel() {
+    BlackOutBox = AddControl(RaceWindow, nullptr, ControlKind::Panel, "BlackOutBox", 0, 0,
+                             CanvasWidth, CanvasHeight);
+    BlackOutBox->BackColor = RGB(0, 0, 0);
+    FlashBox = AddControl(RaceWindow, BlackOutBox, ControlKind::Panel, "FlashBox", 0, 0,
+                          PanelWidth, PanelHeight);
+    FlashBox->BackColor = PanelGrey;
+    FlashBox->Visible = false;
+
+    Font title;
+    title.Size = 21.75f;
+    title.Bold = true;
+    CourseField = AddLabel(RaceWindow, FlashBox, "CourseField", "COURSE 1", 0, 14, PanelWidth,
+                           38, title, Heading, Alignment::Centre);
+    Font name;
+    name.Size = 15.75f;
+    CourseNameField = AddLabel(RaceWindow, FlashBox, "CourseNameField", "Saskatoon Speedway", 0,
+                               54, PanelWidth, 28, name, RGB(255, 255, 255), Alignment::Centre);
+    Font small;
+    small.Size = 12.0f;
+    LapsField = AddLabel(RaceWindow, FlashBox, "LapsField", "2 Laps", 0, 84, PanelWidth, 22,
+                         small, Heading, Alignment::Centre);
+    // Room for the 320 x 240 course preview, centred under the captions.
+    BigMapBox = PictureBox(FlashBox, "BigMapBox", -1, (PanelWidth - 320) / 2, 112, 320, 240);
+
+    Label16 = Button("Label16", "Start", 20, StartClick);
+    Label17 = Button("Label17", "Shop", 170, ShopClick);
+    Label19 = Button("Label19", "Save Career", 320, SaveCareerClick);
+    Label18 = Button("Label18", "Quit", 471, QuitClick);
+    Font status;
+    status.Size = 11.25f;
+    msg_FlashScreen = AddLabel(RaceWindow, FlashBox, "msg_FlashScreen", "Saved...", 0, 420,
+                               PanelWidth, 24, status, Heading, Alignment::Centre);
+
+    for (const HoverRule& rule : HoverRules) {
+        Control* target = rule.Button ? *rule.Button : FlashBox;
+        target->MouseMove = [&rule](int, int, int) { Hover(rule); };
+    }
+}
+
+void BuildCourseView() {
+    // Centred vertically; the race sets the left edge and the HUD sits beside it.
+    int top = (CanvasHeight - ViewSize) / 2;
+    PlayArea[0] = PictureBox(nullptr, "PlayArea", 0, 0, top, ViewSize, ViewSize);
+    PlayArea[1] = PictureBox(nullptr, "PlayArea", 1, 0, top, ViewSize, ViewSize);
+    PlayArea[1]->Visible = false;
+
+    PopBox = AddControl(RaceWindow, PlayArea[0], ControlKind::Panel, "PopBox",
+                        (ViewSize - 49) / 2, 12, 49, 113);
+    PopBox->BackColor = PanelGrey;
+    PopBox->Visible = false;
+    for (int i = 0; i < 3; ++i) {
+        Light[i] = AddControl(RaceWindow, PopBox, ControlKind::Shape, "Light", 8, 4 + 36 * i,
+                              33, 33);
+        Light[i]->Index = i;
+        Light[i]->BackColor = RGB(0, 0, 0);
+    }
+}
+
+}  // namespace
+
+void LoadRaceWindow() {
+    // Once per window system: a fresh headless platform has no race window yet.
+    if (RaceWindow) {
+        std::vector<Form*> forms = FormsInZOrder();
+        if (std::find(forms.begin(), forms.end(), RaceWindow) != forms.end()) return;
+    }
+    RaceWindow = CreateForm("RaceWindow", CanvasWidth, CanvasHeight);
+    RaceWindow->BackColor = RGB(0, 0, 0);
+    // Controls are drawn in the order they are made: the black backdrop and the panel
+    // come last so that they cover the view and the HUD before a race.
+    BuildCourseView();
+    CreateHud(RaceWindow);
+    BuildPanel();
+
+    FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);
+    FlashBox->Top = CInt(RaceWindow->Height / 2.0 - FlashBox->Height / 1.5);
+    if (StoreForm) {
+        if (Control* nameField = FindControl(StoreForm, "Store_PlayerNameField"))
+            nameField->Caption = DriverNames[10];
+        if (Control* storeBox = FindControl(StoreForm, "StoreBox")) {
+            storeBox->Left = 75;
+            storeBox->Top = 50;
+        }
+    }
+
+    LoadRaceSheets();
+    ViewLeft = 75;
+    ViewTop = 75;
+    RaceWindow->KeyDown = RaceKeyDown;
+    RaceWindow->KeyUp = RaceKeyUp;
+}
+
+void StartClick() {
+    if (PlayerNameField2) PlayerNameField2->Caption = DriverNames[10];
+    ShowPlayerCash("$" + std::to_string(Cars[0].Cash));
+    // No pointer over the course while racing.
+    if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
+        SetMousePointer(RaceWindow, PointerKind::Invisible);
+    RunRace();
+}
+
+void ShopClick() {
+    PlayClick(0);
+    ShowShopStatistics();
+    msg_FlashScreen->Caption = "";
+}
+
+void SaveCareerClick() {
+    SetMousePointer(RaceWindow, PointerKind::Arrow);
+    PlayBell();
+    SaveCareer();
+    Label19->Caption = "Saved...";
+    Refresh();
+    std::uint32_t start = GetTickCount();
+    while (GetTickCount() - start < 500) DoEvents();
+    Label19->Caption = "Save Career";
+    msg_FlashScreen->Caption = "Saved...";
+    SetMousePointer(RaceWindow, PointerKind::Default);
+    Refresh();
+}
+
+void QuitClick() {
+    PlayClick(0);
+    ReturnToFrontEnd();
+}
+
+void ReturnToFrontEnd() {
+    DestroyFrontEnd();
+    DoEvents();
+    LoadFrontEnd();
+    if (!FrontEnd) {
+        // No front end to go back to yet: leaving the race screen ends the game.
+        if (RaceWindow) HideForm(RaceWindow);
+        RequestQuit();
+        return;
+    }
+    ShowFrontEnd();
+    if (RaceWindow) HideForm(RaceWindow);
+    if (OptionBox) OptionBox->Visible = false;
+}

@@ -25,7 +25,18 @@ struct UpgradeRow {
     int Draw;  // a uniform integer 0..Draw-1 is drawn; the row acts on a 1
     int Kind;  // 0 body, 1 tyres, 2 engine
     int Level; // the level the car must have (the row raises it to Level + 1)
+    int MaxBonus;       // added to BodyMax, TyresMax or EngineMax by kind
+    bool RefillTyres;   // Tyres = TyresMax afterwards
+    int TopSpeedBonus;
+    f32 AccelBonus;
+    int AiTargetBonus;
 };
+constexpr int UpgradeKindBody = 0;
+constexpr int UpgradeKindTyres = 1;
+constexpr int UpgradeKindEngine = 2;
+extern const UpgradeRow UpgradeTable[9];
+// Courses before which the opponents go shopping.
+bool UpgradeCourse(i16 course);
 
 // ---------------------------------------------------------------------------------
 // Career files (career_files.cpp)

@@ -1,10 +1,347 @@
+// Career and race set-up: a new career, the starting grid, the next and the repeated
+// race, the opponents' shopping between races and the pre-race panel.
+#include "app/app.h"
 #include "career/career.h"
+#include "cars/cars.h"
+#include "course/course.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
 
-void ClearRaceData() {}
-void InitCareerCars() {}
-void PlaceGrid() {}
-void NewCareer() {}
-void SetUpNextRace() {}
-void SetUpRepeatRace() {}
-void UpgradeOpponents() {}
-void ShowPreRacePanel() {}
+namespace {
+
+constexpr int RaceCars = 8;  // opponents 1..8
+
+// Starting grid, relative to ViewLeft/ViewTop and the start tile; all in its column.
+struct GridSlot {
+    int X, Y;     // ScreenX - ViewLeft, ScreenY - ViewTop
+    int RowStep;  // TileRow - StartTileRow
+    int TileX, TileY;
+};
+constexpr GridSlot Grid[RaceCars + 1] = {
+    {168, 200, 0, 100, 100}, {148, 325, 1, 80, 25},  {188, 375, 1, 120, 75},
+    {148, 450, 1, 80, 150},  {188, 525, 2, 120, 25}, {148, 575, 2, 80, 75},
+    {188, 650, 2, 120, 150}, {148, 700, 3, 80, 0},   {188, 700, 3, 120, 0},
+};
+
+// New-career ratings; the opponents' Accel gets 1.2 more once the grid is placed.
+struct StartingCar {
+    i16 TopSpeed;
+    f32 Accel;
+    i16 Tyres;
+};
+constexpr StartingCar Starting[RaceCars + 1] = {
+    {250, 2.8f, 70},  {255, 1.8f, 120}, {270, 1.7f, 150}, {240, 1.8f, 160}, {210, 1.5f, 100},
+    {280, 1.7f, 120}, {230, 1.8f, 100}, {250, 1.5f, 100}, {260, 1.9f, 100},
+};
+
+void PlaceOnGrid(int car) {
+    const GridSlot& slot = Grid[car];
+    CarRecord& c = Cars[car];
+    c.ScreenX = static_cast<f32>(ViewLeft + slot.X);
+    c.ScreenY = static_cast<f32>(ViewTop + slot.Y);
+    c.TileCol = Course.StartTileCol;
+    c.TileRow = static_cast<i16>(Course.StartTileRow + slot.RowStep);
+    c.TileX = static_cast<f32>(slot.TileX);
+    c.TileY = static_cast<f32>(slot.TileY);
+}
+
+void PlaceView() {
+    ViewOriginX = static_cast<i16>((Course.StartTileCol - 2) * 200 - 400);
+    ViewOriginY = static_cast<i16>((Course.StartTileRow - 3) * 200 - 200);
+    ScrollX = static_cast<f32>(ViewOriginX + 692 - ViewLeft);
+    ScrollY = static_cast<f32>(ViewOriginY + 673 - ViewTop);
+}
+
+void PlaceMarkers() {
+    for (int i = 0; i <= LastCarIndex; ++i) {
+        CarRecord& blip = MapBlips[i];
+        blip.SpriteWidth = 5;
+        blip.SpriteHeight = 5;
+        blip.SheetX = i == 0 ? 5 : 0;  // the player's marker has its own colour
+        blip.Heading = 200;
+        blip.ScreenX = Cars[i].ScreenX / 20 + 25;
+        blip.ScreenY = Cars[i].ScreenY / 20 + 25;
+    }
+}
+
+// The autopilot drives car 0 by the computer drivers' rules, which need these two.
+void PrepareAutopilot() {
+    if (!AutopilotEnabled) return;
+    Cars[0].AiTarget = 200;
+    Cars[0].AiMode = 1;
+}
+
+void StillOnGrid(CarRecord& c) {
+    c.VelX = c.VelY = 0;
+    c.Speed = 0;
+    c.Steer = 2;
+    c.Gear = 0;
+    c.SteerCount = 100;
+    c.Blocked = False16;
+    c.SmokeTick = 0;
+    c.SmokeFrameX = 0;
+    c.Heading = static_cast<i16>(10 * c.SpriteHeight);  // facing south, down the grid
+}
+
+void ResetRaceTimes() {
+    RaceOutcome = OutcomeRunning;
+    FinishTime = 0;
+    LapStartTime = 0;
+    FinishCount = 0;
+}
+
+void CoursePositionsFromGrid() {
+    BestLapTime = 30.0f;
+    FinishCount = 0;
+    LastCarIndex = RaceCars;
+    for (int i = 0; i <= RaceCars; ++i) {
+        Cars[i].CourseX = Cars[i].ScreenX;
+        Cars[i].CourseY = Cars[i].ScreenY;
+    }
+}
+
+void DrawDamageBar() {
+    double twips = 1680.0 * Cars[0].Body / Cars[0].BodyMax;
+    SetDamageBack(twips);
+    SetDamageBar(twips);
+}
+
+// The shared part of the next and the repeated race.
+void SetUpRace(bool upgrades, f32 damageGuard) {
+    RaceOutcome = OutcomeRunning;
+    ScrollX = ScrollY = 0;
+    LastCarIndex = 0;
+    LapStartTime = BestLapTime = FinishTime = 0;
+    RaceLaps = 0;
+    FinishCount = 0;
+
+    LoadCourse();
+    PlaceGrid();
+    ShiftPickupsToView();
+    CoursePositionsFromGrid();
+    if (upgrades) UpgradeOpponents();
+    for (int i = 1; i <= RaceCars; ++i) {
+        Cars[i].Engine = Cars[i].EngineMax;
+        Cars[i].Body = Cars[i].BodyMax;
+        Cars[i].Tyres = Cars[i].TyresMax;
+    }
+    if (GasBar) GasBar->Width = CInt(Cars[0].Gas);  // a full tank is 100 pixels
+    // A wrecked player's bar keeps its last width.
+    if (Cars[0].Body > damageGuard) DrawDamageBar();
+    ResetRaceTimes();
+    ShowPreRacePanel();
+}
+
+}  // namespace
+
+const UpgradeRow UpgradeTable[9] = {
+    // Draw, kind, level, max, refill, top speed, accel, AI target
+    {6, UpgradeKindBody, 0, 50, false, 0, 0.0f, 0},
+    {2, UpgradeKindTyres, 0, 30, true, 0, 0.0f, 0},
+    {5, UpgradeKindEngine, 0, 20, false, 25, 0.5f, 0},
+    {8, UpgradeKindBody, 1, 50, false, 0, 0.0f, 0},
+    {4, UpgradeKindTyres, 1, 40, true, 0, 0.0f, 0},
+    {8, UpgradeKindEngine, 1, 5, false, 50, 0.5f, 25},
+    {8, UpgradeKindBody, 2, 50, false, 0, 0.0f, 0},
+    {4, UpgradeKindTyres, 2, 25, false, 0, 0.0f, 0},
+    {10, UpgradeKindEngine, 2, 5, false, 50, 0.5f, 25},
+};
+
+bool UpgradeCourse(i16 course) {
+    return course == 3 || course == 6 || course == 9 || course == 10 || course == 13;
+}
+
+void ClearRaceData() {
+    for (int i = 0; i < MaxCars; ++i) {
+        CarRecord& c = Cars[i];
+        // Money, upgrades and a burning wreck survive; everything else starts from zero.
+        CarRecord kept = c;
+        c = CarRecord{};
+        c.Cash = kept.Cash;
+        c.TyresLevel = kept.TyresLevel;
+        c.BodyLevel = kept.BodyLevel;
+        c.EngineLevel = kept.EngineLevel;
+        c.FxState = kept.FxState;
+        c.BlastFrameX = kept.BlastFrameX;
+        c.BlastFrameY = kept.BlastFrameY;
+        c.BlastTick = kept.BlastTick;
+        DirSign[i] = 0;
+    }
+    ResetTileMap();
+    for (int i = 1; i <= 10; ++i) {
+        CarRecord& blip = MapBlips[i];
+        blip.ScreenX = blip.ScreenY = 0;
+        blip.SpriteWidth = blip.SpriteHeight = 0;
+        blip.SheetX = blip.Heading = 0;
+    }
+}
+
+void InitCareerCars() {
+    CarRecord& player = Cars[0];
+    PlaceOnGrid(0);
+    PlaceView();
+    player.LapCount = -1;
+    player.LapCountHigh = 0;
+    player.SpriteWidth = 80;
+    player.SpriteHeight = 50;
+    StillOnGrid(player);
+    player.Pedal = 3;
+    player.TopSpeed = Starting[0].TopSpeed;
+    player.Accel = Starting[0].Accel;
+    player.Tyres = Starting[0].Tyres;
+    player.TyresMax = Starting[0].Tyres;
+    player.Engine = 100;
+    player.EngineMax = 100;
+    player.Gas = 100;
+    player.BodyMax = 100;
+    player.Body = 100;
+    player.TyresLevel = player.BodyLevel = player.EngineLevel = 0;
+
+    for (int i = 1; i <= LastCarIndex; ++i) {
+        CarRecord& c = Cars[i];
+        c.LapCount = 0;
+        c.LapCountHigh = 0;
+        c.SpriteWidth = 80;
+        c.SpriteHeight = 50;
+        StillOnGrid(c);
+        c.Pedal = 0;
+        c.AiTarget = 200;
+        c.Engine = 100;
+        c.EngineMax = 100;
+        c.Gas = 100;
+        c.BodyMax = 100;
+        c.Body = c.BodyMax;
+        c.Status = StatusRacing;
+        c.SheetX = 160;
+        c.AiMode = 1;
+        c.Cash = 100;
+    }
+    for (int i = 1; i <= LastCarIndex && i <= RaceCars; ++i) {
+        PlaceOnGrid(i);
+        Cars[i].TopSpeed = Starting[i].TopSpeed;
+        Cars[i].Accel = Starting[i].Accel;
+        Cars[i].Tyres = Starting[i].Tyres;
+        Cars[i].TyresMax = Starting[i].Tyres;
+    }
+    PlaceMarkers();
+    for (int i = 1; i <= LastCarIndex; ++i) Cars[i].Accel += 1.2f;
+
+    // Easy: more money, more grip and a faster player, but every car loses top speed.
+    if (Settings.Difficulty == DifficultyEasy) {
+        player.Cash = 1000;
+        player.TopSpeed += 20;
+        player.Tyres += 20;
+        for (int i = 0; i <= LastCarIndex; ++i) Cars[i].TopSpeed -= 80;
+    } else {
+        player.Cash = 100;
+    }
+    PrepareAutopilot();
+}
+
+void PlaceGrid() {
+    LastCarIndex = RaceCars;
+    PlaceView();
+
+    // The player's condition, ratings and cash carry over from the last race.
+    CarRecord& player = Cars[0];
+    PlaceOnGrid(0);
+    player.LapCount = -1;
+    player.LapCountHigh = 0;
+    StillOnGrid(player);
+    player.Pedal = 3;
+    player.Status = StatusRacing;
+    player.FxState = 0;
+
+    for (int i = 1; i <= LastCarIndex; ++i) {
+        CarRecord& c = Cars[i];
+        c.Status = StatusRacing;
+        c.LapCount = 0;
+        c.LapCountHigh = 0;
+        c.SpriteWidth = 80;
+        c.SpriteHeight = 50;
+        StillOnGrid(c);
+        c.Pedal = 0;
+        c.SheetX = 160;
+        c.AiMode = 1;
+        c.Gas = 100;
+        c.Body = c.BodyMax;
+        c.Engine = c.EngineMax;
+        c.Tyres = c.TyresMax;
+        c.FxState = 0;
+        PlaceOnGrid(i);
+    }
+    PlaceMarkers();
+    PrepareAutopilot();
+}
+
+void NewCareer() {
+    if (FrontEnd) {
+        if (Control* box = FindControl(FrontEnd, "FrontEndBox")) {
+            box->Left = CInt(FrontEnd->Width / 2.0 - box->Width / 2.0);
+            box->Top = CInt(FrontEnd->Height / 2.0 - box->Height / 1.8);
+        }
+    }
+    ShowForm(RaceWindow);
+
+    ClearRaceData();
+    FillPartsCatalogue();
+    LastCarIndex = RaceCars;
+    LapStartTime = BestLapTime = FinishTime = 0;
+    RaceLaps = 0;
+    FinishCount = 0;
+    CurrentCourse = 1;
+
+    LoadCourse();
+    InitCareerCars();
+    ShiftPickupsToView();
+    CoursePositionsFromGrid();
+    DrawDamageBar();
+    ResetRaceTimes();
+
+    ShowForm(RaceWindow);
+    ShowPreRacePanel();
+}
+
+void SetUpNextRace() { SetUpRace(true, 2.0f); }
+
+void SetUpRepeatRace() { SetUpRace(false, 0.0f); }
+
+void UpgradeOpponents() {
+    if (!UpgradeCourse(CurrentCourse)) return;
+    for (int i = 1; i <= LastCarIndex; ++i) {
+        CarRecord& c = Cars[i];
+        for (const UpgradeRow& row : UpgradeTable) {
+            // Every row draws, so the stream moves on the same whatever the car owns.
+            int draw = static_cast<int>(Int(Rnd() * row.Draw));
+            i16* level = row.Kind == UpgradeKindBody    ? &c.BodyLevel
+                         : row.Kind == UpgradeKindTyres ? &c.TyresLevel
+                                                        : &c.EngineLevel;
+            bool due = row.Level == 0 ? *level < 1 : *level == row.Level;
+            if (draw != 1 || !due) continue;
+            if (row.Kind == UpgradeKindBody) c.BodyMax += row.MaxBonus;
+            if (row.Kind == UpgradeKindTyres) c.TyresMax += row.MaxBonus;
+            if (row.Kind == UpgradeKindEngine) c.EngineMax += row.MaxBonus;
+            if (row.RefillTyres) c.Tyres = c.TyresMax;
+            c.TopSpeed += row.TopSpeedBonus;
+            c.Accel += row.AccelBonus;
+            c.AiTarget += row.AiTargetBonus;
+            *level = static_cast<i16>(row.Level + 1);
+        }
+    }
+}
+
+void ShowPreRacePanel() {
+    msg_FlashScreen->Caption = "";
+    Form* frame = FrontEnd ? FrontEnd : RaceWindow;
+    FlashBox->Left = CInt(frame->Width / 2.0 - FlashBox->Width / 2.0);
+    FlashBox->Top = CInt(frame->Height / 2.0 - FlashBox->Height / 1.8);
+    CourseField->Caption = "Course" + std::to_string(CurrentCourse);
+    CourseNameField->Caption = Course.CourseName;
+    BigMapBox->Picture =
+        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"));
+    BlackOutBox->Left = 0;
+    BlackOutBox->Top = 0;
+    BlackOutBox->Visible = true;
+    FlashBox->Visible = true;
+    Refresh();
+}

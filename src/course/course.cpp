@@ -1,17 +1,100 @@
 #include "course/course.h"
 
+#include <algorithm>
+
+#include "app/app.h"
+#include "platform/platform.h"
+#include "race/race.h"
+
 CourseMap Course;
 i16 CurrentCourse = 1;
 i16& RaceLaps = Course.RaceLaps;
 Pickup (&Pickups)[MapSize] = Course.Pickups;
 const i16 LapsPerCourse[CourseCount + 1] = {0, 2, 2, 2, 1, 2, 1, 1, 1, 1, 3, 3, 4, 4, 4};
 
+namespace {
+
+// The file is fixed-width fields read by count, so line breaks are just characters.
+constexpr std::size_t PickupBlock = PickupCount * 8;      // 88
+constexpr std::size_t TileEntry = 4;                      // 3 for the code, 1 ignored
+constexpr std::size_t TileBlock = MapSize * MapSize * TileEntry + 2;  // 10406 with the name length
+
+bool IsStartTile(i16 code) { return code >= 18 && code <= 21; }
+
+std::string Field(const std::string& text, std::size_t at, std::size_t length) {
+    return text.substr(at, length);
+}
+
+}  // namespace
+
 i16 TileType(int column, int row) {
     if (column < 0 || row < 0 || column >= MapSize || row >= MapSize) return 0;
     return Course.TileMap[column][row];
 }
-void ResetTileMap() {}
-void LoadCourse() {}
-void ParseCourse(const std::string&, const std::string&) {}
-std::string LapsCaption(i16) { return ""; }
-void ShiftPickupsToView() {}
+
+void ResetTileMap() {
+    for (auto& column : Course.TileMap)
+        for (i16& cell : column) cell = 0;
+}
+
+void ParseCourse(const std::string& text, const std::string& fileName) {
+    if (text.size() < PickupBlock)
+        throw FileError("Course file " + fileName + " is too short: its pickups block needs " +
+                        std::to_string(PickupBlock) + " characters, it has " +
+                        std::to_string(text.size()));
+    for (int i = 0; i < PickupCount; ++i) {
+        std::size_t p = 8 * static_cast<std::size_t>(i);
+        Course.Pickups[i].X = static_cast<f32>(2 * Val(Field(text, p, 4)));
+        Course.Pickups[i].Y = static_cast<f32>(2 * Val(Field(text, p + 4, 4)));
+        Course.Pickups[i].State = 0;
+    }
+
+    if (text.size() < PickupBlock + TileBlock)
+        throw FileError("Course file " + fileName + " is too short: its tiles block needs " +
+                        std::to_string(TileBlock) + " characters after the pickups, it has " +
+                        std::to_string(text.size() - PickupBlock));
+    std::size_t q = PickupBlock;
+    for (int row = 0; row < MapSize; ++row) {
+        for (int column = 0; column < MapSize; ++column) {
+            i16 code = CInt(Val(Field(text, q, 3)));
+            Course.TileMap[column][row] = code;
+            // Several start tiles: the last one read is where the grid forms.
+            if (IsStartTile(code)) {
+                Course.StartTileCol = static_cast<i16>(column);
+                Course.StartTileRow = static_cast<i16>(row);
+            }
+            q += TileEntry;
+        }
+    }
+
+    int length = std::max(0, static_cast<int>(Val(Field(text, q, 2))));
+    std::size_t nameLength = static_cast<std::size_t>(length);
+    std::size_t nameStart = q + 2;
+    if (text.size() < nameStart + nameLength)
+        throw FileError("Course file " + fileName + " is too short: its name should have " +
+                        std::to_string(nameLength) + " characters, it has " +
+                        std::to_string(text.size() - nameStart));
+    Course.CourseName = text.substr(nameStart, nameLength);
+}
+
+std::string LapsCaption(i16 laps) {
+    if (laps == 1) return "1 Lap";
+    return std::to_string(laps) + " Laps";
+}
+
+void LoadCourse() {
+    std::string path = GamePath("\\resources\\Map" + std::to_string(CurrentCourse) + ".ddt");
+    if (!FileExists(path))
+        throw FileError("Course file " + path + " is missing");
+    ParseCourse(ReadFileText(path), path);
+    if (CurrentCourse >= 1 && CurrentCourse <= CourseCount)
+        RaceLaps = LapsPerCourse[CurrentCourse];
+    if (LapsField) LapsField->Caption = LapsCaption(RaceLaps);
+}
+
+void ShiftPickupsToView() {
+    for (int k = 0; k < PickupCount; ++k) {
+        Course.Pickups[k].X -= ScrollX;
+        Course.Pickups[k].Y -= ScrollY;
+    }
+}

@@ -1,4 +1,13 @@
+// The race loop: one call of RunRace plays one race from the start lights to the result.
+#include <algorithm>
+#include <cstdlib>
+
+#include "app/app.h"
+#include "career/career.h"
+#include "course/course.h"
+#include "frontend/frontend.h"
 #include "race/race.h"
+#include "sound/sound.h"
 
 i16 RaceOutcome = 0;
 f32 LapStartTime = 0;
@@ -12,8 +21,271 @@ i16 ViewOriginY = 0;
 CarRecord MapBlips[MaxCars];
 int RaceFrame = 0;
 void (*AfterRaceFrame)() = nullptr;
+void (*RaceEnded)() = nullptr;
 
-void RunRace() {}
-void CheckLapLine(int) {}
-i32 PrizeFor(i16) { return 0; }
-void StopRaceSounds() {}
+namespace {
+
+constexpr int MiniWidth = 153;
+constexpr int MiniHeight = 123;
+constexpr int BlipSize = 5;
+
+// Picture surfaces of controls the HUD or the window may not have sized yet.
+Surface& SizedPicture(Control* control, int width, int height) {
+    Surface& picture = control->Picture;
+    if (picture.Width != width || picture.Height != height) picture.Resize(width, height);
+    return picture;
+}
+
+bool Racing(int car) { return Cars[car].Status != StatusOut; }
+
+// The mini-map window: a 153 x 123 block of the whole map at the origin, then every
+// car's marker on top of it.
+void DrawMiniMap(f32 originX, f32 originY) {
+    if (!MiniView[0] || !MiniView[1]) return;
+    Surface& window = SizedPicture(MiniView[1], MiniWidth, MiniHeight);
+    BitBlt(window, 0, 0, MiniWidth, MiniHeight, MiniView[0]->Picture, CInt(originX),
+           CInt(originY), SRCCOPY);
+    for (int i = 0; i <= LastCarIndex; ++i) {
+        if (!Racing(i)) continue;
+        const CarRecord& blip = MapBlips[i];
+        BitBlt(window, CInt(blip.ScreenX), CInt(blip.ScreenY), BlipSize, BlipSize, AniPics,
+               blip.SheetX, blip.Heading, SRCCOPY);
+    }
+}
+
+void LightColours(Colour top, Colour middle, Colour bottom) {
+    Light[0]->BackColor = top;
+    Light[1]->BackColor = middle;
+    Light[2]->BackColor = bottom;
+    Refresh();
+}
+
+// The engines rev on the grid while a light is lit; keys wait until it is over.
+void RevForOneLight() {
+    std::uint32_t start = GetTickCount();
+    while (GetTickCount() - start < static_cast<std::uint32_t>(LightMs))
+        for (int i = 0; i <= LastCarIndex; ++i) GridRev(i);
+}
+
+void PrepareScreen() {
+    int width = -1, height = -1;
+    if (Settings.ViewSizeMode == 2) width = height = 550;
+    if (Settings.ViewSizeMode == 1) width = 473, height = 433;
+    for (Control* area : PlayArea) {
+        if (width > 0) {
+            area->Width = width;
+            area->Height = height;
+            SizedPicture(area, width, height);
+        }
+        // A third, not a half: the view sits right of centre to leave room for the HUD.
+        area->Left = CInt(RaceWindow->Width / 2.0 - area->Width / 3.0);
+    }
+    if (HudFrame) {
+        HudFrame->Left = PlayArea[0]->Left - HudFrame->Width - 2;
+        HudFrame->Top = PlayArea[0]->Top;
+    }
+    FlashBox->Visible = false;
+    BlackOutBox->Visible = false;
+    ShowForm(RaceWindow);
+
+    DrawBackground();
+    DrawSprites();
+
+    // Before the start the map is framed at a twentieth of the course position.
+    f32 originX = Cars[0].CourseX / 20;
+    f32 originY = Cars[0].CourseY / 20;
+    if (MiniView[0]) {
+        Surface map = LoadPicture(GamePath("\\graphics\\minimap" + std::to_string(CurrentCourse) + ".bmp"));
+        Surface& full = MiniView[0]->Picture;
+        if (full.Empty()) full.Resize(std::max(MiniView[0]->Width, map.Width),
+                                      std::max(MiniView[0]->Height, map.Height));
+        PaintPicture(full, map, 0, 0);
+    }
+    for (int i = 0; i <= LastCarIndex; ++i) {
+        if (!Racing(i)) continue;
+        MapBlips[i].ScreenX = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
+        MapBlips[i].ScreenY = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
+    }
+    DrawMiniMap(originX, originY);
+    DoEvents();
+
+    BitBlt(PlayArea[0]->Picture, 0, 0, 600, 600, PlayArea[1]->Picture, 0, 0, SRCCOPY);
+    PopBox->Visible = true;
+    if (FrontEnd) HideForm(FrontEnd);
+    Refresh();
+    DoEvents();
+}
+
+void CountDown() {
+    constexpr Colour Off = RGB(0, 0, 0);
+    LightColours(RGB(255, 0, 0), Off, Off);
+    DoEvents();
+    RevForOneLight();
+    LightColours(Off, RGB(255, 255, 0), Off);
+    DoEvents();
+    RevForOneLight();
+    LightColours(Off, Off, RGB(0, 255, 0));
+    LapStartTime = Timer();
+}
+
+void CarPairs(int i, int last) {
+    for (int j = 0; j <= last; ++j) {
+        // The player never starts a pair; he takes part as the other car.
+        if (j == i || i == 0) continue;
+        if (std::abs(Cars[i].TileCol - Cars[j].TileCol) >= 2) continue;
+        if (std::abs(Cars[i].TileRow - Cars[j].TileRow) >= 2) continue;
+        if (IsTrue(Cars[j].Blocked) || !Racing(i) || !Racing(j)) continue;
+        CarContact(i, j);
+        AvoidCheck(i, j);
+    }
+}
+
+void PerCarWork(int last) {
+    for (int i = 0; i <= last; ++i) {
+        CarSounds(i);
+        PairBlockFlag = False16;
+        PairContactFlag = False16;
+        CarPairs(i, last);
+        CheckLapLine(i);
+        for (int k = 0; k < PickupCount; ++k)
+            if (Pickups[k].State != PickupTaken) TestPickup(i, k);
+        CarRecord& car = Cars[i];
+        if (IsTrue(PairBlockFlag)) {
+            car.Blocked = True16;
+            car.Pedal = 1;
+            car.Brake = True16;
+        } else {
+            car.Blocked = False16;
+        }
+        if (car.Body < 2.0f && i != 0) OpponentWreck(i);
+    }
+}
+
+void RunFrame() {
+    ++RaceFrame;
+    std::uint32_t frameStart = GetTickCount();
+
+    DriveOpponents();
+    if (AutopilotEnabled) DriveAutopilot();
+    DriveCars();
+    CheckWalls();
+    PerCarWork(LastCarIndex);
+    MoveCars();
+
+    DrawBackground();
+    DrawSprites();
+    BitBlt(PlayArea[0]->Picture, 0, 0, 550, 550, PlayArea[1]->Picture, 0, 0, SRCCOPY);
+
+    // Once racing the map moves at a hundredth of the course position.
+    f32 originX = Cars[0].CourseX / 100;
+    f32 originY = Cars[0].CourseY / 100;
+    for (int i = 0; i <= LastCarIndex; ++i) {
+        if (!Racing(i)) continue;
+        MapBlips[i].ScreenX =
+            static_cast<f32>(ViewOriginX / 20.5 + 30 + Cars[i].CourseX / 20.5 - originX);
+        MapBlips[i].ScreenY =
+            static_cast<f32>(ViewOriginY / 20.5 + 29 + Cars[i].CourseY / 20.5 - originY);
+    }
+    DrawMiniMap(originX, originY);
+
+    SetSpeedBar(Cars[0].Speed * 5.0);
+    f32 sinceGreen = Timer() - LapStartTime;
+    if (sinceGreen > 2.0f) PopBox->Visible = false;
+    if (sinceGreen > 0) ShowLapTime(sinceGreen);
+    if (FinishTime > 0 && Timer() - FinishTime > 4.0f)
+        RaceOutcome = FinishCount > 3 ? OutcomeNotPlaced : OutcomePlaced;
+    Refresh();
+
+    // Keys are handled only in these turns, after the finish test: an Escape here
+    // always keeps its 10.
+    while (GetTickCount() - frameStart < static_cast<std::uint32_t>(FrameMs)) DoEvents();
+    DoEvents();
+
+    if (AfterRaceFrame) AfterRaceFrame();
+}
+
+void EndRace() {
+    if (RaceEnded) RaceEnded();
+    StopRaceSounds();
+    switch (RaceOutcome) {
+    case OutcomePlaced:
+        Cars[0].Cash += PrizeFor(FinishCount);
+        ++CurrentCourse;
+        if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
+        SetUpNextRace();
+        break;
+    case OutcomeNotPlaced:
+        SetUpRepeatRace();
+        break;
+    case OutcomeAbandoned:
+        ReturnToFrontEnd();
+        break;
+    default:
+        break;
+    }
+    SetMousePointer(RaceWindow, PointerKind::Default);
+}
+
+}  // namespace
+
+void RunRace() {
+    PrepareScreen();
+    CountDown();
+    RaceFrame = 0;
+    while (RaceOutcome == OutcomeRunning) RunFrame();
+    EndRace();
+}
+
+void CheckLapLine(int car) {
+    // Once the player is home nobody's laps count any more.
+    if (Cars[0].Status == StatusFinished) return;
+    CarRecord& c = Cars[car];
+
+    f32 lineY = static_cast<f32>(ViewTop + 300);
+    if (c.CourseX > ViewLeft + 80 && c.CourseX < ViewLeft + 280 && c.CourseY < lineY &&
+        c.CourseY + c.VelY > lineY) {
+        ++c.LapCount;
+        // Only a lap beyond the best so far counts, so reversing over the line and
+        // crossing again does not count twice.
+        if (c.LapCount > c.LapCountHigh && c.Status != StatusFinished) {
+            if (car == 0) {
+                f32 lapTime = Timer() - LapStartTime;
+                if (lapTime < BestLapTime) {
+                    BestLapTime = lapTime;
+                    ShowBestLap(lapTime);
+                }
+                ShowLastLap(lapTime);
+                LapStartTime = Timer();
+            }
+            c.LapCountHigh = c.LapCount;
+            if (c.LapCount == RaceLaps && c.Status != StatusOut) {
+                ++FinishCount;
+                c.Status = StatusFinished;
+                // Three computer cars home first: the player is out of the placings.
+                if (FinishCount == 3 && car != 0) {
+                    Cars[0].LapCount = 10;
+                    FinishCount = 10;
+                }
+            }
+        }
+    }
+
+    // Backwards over the line: at fixed course coordinates, not the forward segment.
+    if (c.CourseX > 100 && c.CourseX < 300 && c.CourseY > 300 && c.CourseY + c.VelY < 300)
+        --c.LapCount;
+}
+
+i32 PrizeFor(i16 place) {
+    constexpr i32 Prizes[] = {0, 1200, 750, 300};
+    return place >= 1 && place <= 3 ? Prizes[place] : 0;
+}
+
+void StopRaceSounds() {
+    for (int s = 0; s < SoundSlots; ++s) {
+        Stop(EngineSounds[s].get());
+        Stop(HitSounds[s].get());
+        Stop(CrashSounds[s].get());
+        Stop(SkidSounds[s].get());
+    }
+    Stop(ExplosionSounds[0].get());
+}

@@ -1,0 +1,177 @@
+// The headless simulation: one race on the virtual clock, keys from a script, a trace of
+// every car after every frame, and a one-line report.
+#include <cstdio>
+#include <memory>
+
+#include "app/app.h"
+#include "career/career.h"
+#include "course/course.h"
+#include "frontend/frontend.h"
+#include "platform/headless/headless.h"
+#include "race/race.h"
+#include "sound/sound.h"
+
+namespace {
+
+struct CarResult {
+    i16 Status, LapCount, LapCountHigh;
+    i32 Cash;
+    f32 Body, Engine, Tyres;
+};
+
+// AfterRaceFrame and RaceEnded are plain function pointers, so the run's state lives here.
+struct Simulation {
+    std::vector<ScriptedKey> Keys;
+    std::size_t NextKey = 0;
+    std::FILE* Trace = nullptr;
+    std::vector<Snapshot> Snapshots;
+    int MaxFrames = 0;
+    bool Ended = false;
+    int Outcome = 0;
+    int Frames = 0;
+    i16 Finishers = 0;
+    f32 BestLap = 0;
+    std::vector<CarResult> Results;
+};
+Simulation* Sim = nullptr;
+
+void WriteTraceLine(std::FILE* out, int car) {
+    const CarRecord& c = Cars[car];
+    std::fprintf(out,
+                 "{\"frame\":%d,\"car\":%d,\"ScreenX\":%.9g,\"ScreenY\":%.9g,\"CourseX\":%.9g,"
+                 "\"CourseY\":%.9g,\"VelX\":%.9g,\"VelY\":%.9g,\"Speed\":%.9g,\"Heading\":%d,"
+                 "\"Steer\":%d,\"SteerCount\":%d,\"Pedal\":%d,\"Brake\":%d,\"Gear\":%d,"
+                 "\"TileCol\":%d,\"TileRow\":%d,\"TileX\":%.9g,\"TileY\":%.9g,\"Skidding\":%d,"
+                 "\"Drift\":%d,\"Tyres\":%.9g,\"Body\":%.9g,\"Engine\":%.9g,\"Status\":%d,"
+                 "\"LapCount\":%d,\"LapCountHigh\":%d,\"FxState\":%d,\"Cash\":%d}\n",
+                 RaceFrame, car, double(c.ScreenX), double(c.ScreenY), double(c.CourseX),
+                 double(c.CourseY), double(c.VelX), double(c.VelY), double(c.Speed), c.Heading,
+                 c.Steer, c.SteerCount, c.Pedal, c.Brake, c.Gear, c.TileCol, c.TileRow,
+                 double(c.TileX), double(c.TileY), c.Skidding, c.Drift, double(c.Tyres),
+                 double(c.Body), double(c.Engine), c.Status, c.LapCount, c.LapCountHigh,
+                 c.FxState, static_cast<int>(c.Cash));
+}
+
+// Keys reach the race window's handlers in the turns of their frame, never before green.
+void DeliverKeys() {
+    if (!Sim || Sim->Ended || RaceFrame < 1) return;
+    while (Sim->NextKey < Sim->Keys.size() && Sim->Keys[Sim->NextKey].Frame <= RaceFrame) {
+        // Taken off the script first: the T key gives the window a turn of its own.
+        ScriptedKey key = Sim->Keys[Sim->NextKey++];
+        const KeyHandler& handler = key.Down ? RaceWindow->KeyDown : RaceWindow->KeyUp;
+        if (handler) handler(key.KeyCode);
+    }
+}
+
+void AfterFrame() {
+    if (Sim->Trace)
+        for (int i = 0; i <= LastCarIndex; ++i) WriteTraceLine(Sim->Trace, i);
+    for (const Snapshot& shot : Sim->Snapshots)
+        if (shot.Frame == RaceFrame) SavePicture(PlayArea[1]->Picture, shot.File);
+    if (RaceFrame >= Sim->MaxFrames && RaceOutcome == OutcomeRunning)
+        RaceOutcome = OutcomeStopped;
+}
+
+// The report is what the race left, before the prize and the next set-up.
+void CaptureResults() {
+    Sim->Ended = true;
+    Sim->Outcome = RaceOutcome == OutcomeStopped ? 0 : RaceOutcome;
+    Sim->Frames = RaceFrame;
+    Sim->Finishers = FinishCount;
+    Sim->BestLap = BestLapTime;
+    for (int i = 0; i <= LastCarIndex; ++i) {
+        const CarRecord& c = Cars[i];
+        Sim->Results.push_back(
+            {c.Status, c.LapCount, c.LapCountHigh, c.Cash, c.Body, c.Engine, c.Tyres});
+    }
+}
+
+void PrintReport(const GameOptions& options) {
+    std::printf("{\"course\":%d,\"seed\":%llu,\"outcome\":%d,\"frames\":%d,\"FinishCount\":%d,"
+                "\"BestLapTime\":%.9g,\"cars\":[",
+                options.Course, static_cast<unsigned long long>(options.Seed), Sim->Outcome,
+                Sim->Frames, Sim->Finishers, double(Sim->BestLap));
+    for (std::size_t i = 0; i < Sim->Results.size(); ++i) {
+        const CarResult& r = Sim->Results[i];
+        std::printf("%s{\"Status\":%d,\"LapCount\":%d,\"LapCountHigh\":%d,\"Cash\":%d,"
+                    "\"Body\":%.9g,\"Engine\":%.9g,\"Tyres\":%.9g}",
+                    i ? "," : "", r.Status, r.LapCount, r.LapCountHigh, static_cast<int>(r.Cash),
+                    double(r.Body), double(r.Engine), double(r.Tyres));
+    }
+    std::printf("]}\n");
+    std::fflush(stdout);
+}
+
+int Fail(const std::string& problem) {
+    std::fprintf(stderr, "gravel-ghosts: %s\n", problem.c_str());
+    return 2;
+}
+
+struct SimulationHooks {
+    ~SimulationHooks() {
+        AfterRaceFrame = nullptr;
+        RaceEnded = nullptr;
+        if (Sim && Sim->Trace) std::fclose(Sim->Trace);
+        Sim = nullptr;
+    }
+};
+
+}  // namespace
+
+int RunHeadlessSimulation(int argc, char** argv) {
+    GameOptions options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) return Fail(error);
+    if (options.Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        return 0;
+    }
+
+    Simulation sim;
+    sim.MaxFrames = options.MaxFrames;
+    sim.Snapshots = options.Snapshots;
+    if (!options.InputFile.empty()) {
+        if (!FileExists(options.InputFile))
+            return Fail("cannot read the key script " + options.InputFile);
+        if (!ParseKeyScript(ReadFileText(options.InputFile), sim.Keys, error))
+            return Fail(options.InputFile + ", " + error);
+    }
+
+    HeadlessBackend& backend = InstallHeadlessBackend();
+    if (!options.DataDir.empty()) SetAppPath(options.DataDir);
+    SimulationHooks hooks;
+    Sim = &sim;
+    if (!options.TraceFile.empty()) {
+        sim.Trace = std::fopen(options.TraceFile.c_str(), "wb");
+        if (!sim.Trace) return Fail("cannot write the trace file " + options.TraceFile);
+    }
+
+    Randomize(options.Seed);
+    SoundEnabled = false;  // silent whatever --mute says
+    Settings.Difficulty = options.Easy ? DifficultyEasy : DifficultyNormal;
+    Settings.ColourDepth = 8;
+    Settings.ViewSizeMode = 2;
+    AutopilotEnabled = options.Autopilot;
+    backend.BeforeTurn = DeliverKeys;
+    AfterRaceFrame = AfterFrame;
+    RaceEnded = CaptureResults;
+
+    try {
+        LoadRaceWindow();
+        DriverNames[10] = options.HasName ? options.Name
+                          : Int(Rnd() * 2) == 1 ? "Gustav"
+                                                : "Nadine";
+        NewCareer();
+        // As the L key and a repeated set-up would take the career there.
+        CurrentCourse = static_cast<i16>(options.Course);
+        SetUpRepeatRace();
+        RaceFrame = 0;
+        StartClick();
+    } catch (const FileError& e) {
+        if (sim.Ended) PrintReport(options);
+        return Fail(e.what());
+    }
+    if (!sim.Ended) return Fail("the race did not run");
+    PrintReport(options);
+    return 0;
+}

@@ -1,0 +1,166 @@
+// The lap line: forward over x 155..355 at y 375, backward over x 100..300 at y 300
+// (ViewLeft and ViewTop 75), laps counted only above the best so far.
+#include <gtest/gtest.h>
+
+#include "course/course.h"
+#include "race/race.h"
+#include "test_support.h"
+
+namespace {
+
+class LapLine : public ::testing::Test {
+protected:
+    HeadlessBackend* Backend = nullptr;
+    void SetUp() override {
+        Backend = &FreshHeadless();
+        ViewLeft = ViewTop = 75;
+        for (CarRecord& car : Cars) car = CarRecord{};
+        Cars[0].LapCount = -1;
+        LastCarIndex = 8;
+        RaceLaps = 3;
+        FinishCount = 0;
+        BestLapTime = 30.0f;
+        LapStartTime = 0;
+    }
+    static void Cross(int car, f32 x = 243) {
+        Cars[car].CourseX = x;
+        Cars[car].CourseY = 370;
+        Cars[car].VelY = 10;
+        CheckLapLine(car);
+    }
+    static void Reverse(int car, f32 x = 200) {
+        Cars[car].CourseX = x;
+        Cars[car].CourseY = 305;
+        Cars[car].VelY = -10;
+        CheckLapLine(car);
+    }
+};
+
+struct Crossing {
+    f32 X, Y, VelY;
+    int LapChange;
+};
+
+class LapLineSegments : public LapLine, public ::testing::WithParamInterface<Crossing> {};
+
+TEST_P(LapLineSegments, CountOnlyStrictlyInsideAndStrictlyAcross) {
+    const Crossing c = GetParam();
+    Cars[1].LapCount = 1;
+    Cars[1].LapCountHigh = 1;
+    Cars[1].CourseX = c.X;
+    Cars[1].CourseY = c.Y;
+    Cars[1].VelY = c.VelY;
+    CheckLapLine(1);
+    EXPECT_EQ(Cars[1].LapCount, 1 + c.LapChange);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    LapLine, LapLineSegments,
+    ::testing::Values(Crossing{243, 370, 10, +1},   // 370 + 10 passes 375
+                      Crossing{156, 374, 2, +1},    // just inside the left end
+                      Crossing{155, 370, 10, 0},    // on the end itself
+                      Crossing{355, 370, 10, 0},
+                      Crossing{243, 375, 10, 0},    // already on the line
+                      Crossing{243, 370, 5, 0},     // lands on 375, not past it
+                      Crossing{243, 380, -10, 0},   // upwards over the forward line
+                      Crossing{200, 305, -10, -1},  // 305 - 10 passes 300 upwards
+                      Crossing{300, 305, -10, 0},   // the backward line ends at 300
+                      Crossing{320, 305, -10, 0},
+                      Crossing{200, 300, -10, 0}));
+
+TEST_F(LapLine, ForwardBackForwardCountsTheLapOnce) {
+    Cross(1);
+    EXPECT_EQ(Cars[1].LapCount, 1);
+    EXPECT_EQ(Cars[1].LapCountHigh, 1);
+    Reverse(1);
+    EXPECT_EQ(Cars[1].LapCount, 0);
+    EXPECT_EQ(Cars[1].LapCountHigh, 1);
+    Cross(1);
+    EXPECT_EQ(Cars[1].LapCount, 1);
+    EXPECT_EQ(Cars[1].LapCountHigh, 1);
+    Cross(1);
+    EXPECT_EQ(Cars[1].LapCountHigh, 2);
+}
+
+TEST_F(LapLine, PlayersFirstCrossingIsLapZeroWithNoTime) {
+    Backend->Advance(12000);
+    Cross(0);
+    EXPECT_EQ(Cars[0].LapCount, 0);
+    EXPECT_EQ(Cars[0].LapCountHigh, 0);
+    EXPECT_FLOAT_EQ(LapStartTime, 0.0f);  // the lap clock runs on from green
+    EXPECT_FLOAT_EQ(BestLapTime, 30.0f);
+
+    // Second crossing at 12 + 19 s: lap 1 in 31 s from green, too slow to be a best lap.
+    Backend->Advance(19000);
+    Cross(0);
+    EXPECT_EQ(Cars[0].LapCount, 1);
+    EXPECT_FLOAT_EQ(BestLapTime, 30.0f);
+    EXPECT_FLOAT_EQ(LapStartTime, 31.0f);
+
+    // Lap 2 in 25 s becomes the best.
+    Backend->Advance(25000);
+    Cross(0);
+    EXPECT_EQ(Cars[0].LapCount, 2);
+    EXPECT_FLOAT_EQ(BestLapTime, 25.0f);
+    EXPECT_FLOAT_EQ(LapStartTime, 56.0f);
+}
+
+TEST_F(LapLine, LastLapFinishesTheCarInOrder) {
+    RaceLaps = 1;
+    Cross(4);
+    EXPECT_EQ(Cars[4].Status, StatusFinished);
+    EXPECT_EQ(FinishCount, 1);
+    // A finished car crossing again is not counted again.
+    Cross(4);
+    EXPECT_EQ(FinishCount, 1);
+    EXPECT_EQ(Cars[4].LapCountHigh, 1);
+}
+
+TEST_F(LapLine, CarOutOfTheRaceDoesNotFinish) {
+    RaceLaps = 1;
+    Cars[2].Status = StatusOut;
+    Cross(2);
+    EXPECT_EQ(Cars[2].LapCountHigh, 1);
+    EXPECT_EQ(Cars[2].Status, StatusOut);
+    EXPECT_EQ(FinishCount, 0);
+}
+
+TEST_F(LapLine, ThirdComputerFinisherPutsThePlayerOutOfThePlacings) {
+    RaceLaps = 1;
+    Cross(1);
+    Cross(2);
+    EXPECT_EQ(FinishCount, 2);
+    Cross(3);
+    EXPECT_EQ(FinishCount, 10);
+    EXPECT_EQ(Cars[0].LapCount, 10);
+    EXPECT_EQ(Cars[0].Status, StatusRacing);  // the sprite step finishes him
+}
+
+TEST_F(LapLine, PlayerFinishingThirdKeepsThirdPlace) {
+    RaceLaps = 1;
+    Cars[0].LapCount = 0;
+    Cross(1);
+    Cross(2);
+    Cross(0);
+    EXPECT_EQ(FinishCount, 3);
+    EXPECT_EQ(Cars[0].LapCount, 1);
+    EXPECT_EQ(PrizeFor(FinishCount), 300);
+}
+
+TEST_F(LapLine, NoLapsCountOnceThePlayerHasFinished) {
+    Cars[0].Status = StatusFinished;
+    Cross(5);
+    Reverse(5);
+    EXPECT_EQ(Cars[5].LapCount, 0);
+}
+
+TEST(Prize, OnlyTheFirstThreePlacesPay) {
+    EXPECT_EQ(PrizeFor(1), 1200);
+    EXPECT_EQ(PrizeFor(2), 750);
+    EXPECT_EQ(PrizeFor(3), 300);
+    EXPECT_EQ(PrizeFor(4), 0);
+    EXPECT_EQ(PrizeFor(10), 0);
+    EXPECT_EQ(PrizeFor(0), 0);
+}
+
+}  // namespace
