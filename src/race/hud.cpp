@@ -29,6 +29,7 @@ constexpr f32 PickupReach = 20;  // pixels from the car's centre
 constexpr Colour PanelColour = RGB(22, 24, 30);
 constexpr Colour InsetColour = RGB(34, 37, 46);
 constexpr Colour RuleColour = RGB(200, 170, 0);
+constexpr Colour EdgeColour = RGB(120, 100, 20);
 constexpr Colour CaptionColour = RGB(170, 176, 190);
 constexpr Colour ValueColour = RGB(255, 255, 255);
 constexpr Colour EmptyBarColour = RGB(58, 60, 70);
@@ -89,42 +90,45 @@ void CreateHud(Form* raceWindow) {
     HudFrame = AddControl(form, nullptr, ControlKind::Panel, "HudFrame", 0, 75, HudWidth,
                           HudHeight);
     HudFrame->BackColor = PanelColour;
-    AddShape(form, HudFrame, "HudEdge", HudWidth - 2, 0, 2, HudHeight, RuleColour);
+    AddShape(form, HudFrame, "HudEdge", 0, 0, HudWidth, 2, EdgeColour);
+    AddShape(form, HudFrame, "HudEdge", 0, HudHeight - 2, HudWidth, 2, EdgeColour);
+    AddShape(form, HudFrame, "HudEdge", 0, 0, 2, HudHeight, EdgeColour);
+    AddShape(form, HudFrame, "HudEdge", HudWidth - 2, 0, 2, HudHeight, EdgeColour);
 
-    AddLabel(form, HudFrame, "TitleLabel", "GRAVEL GHOSTS RACER", 0, 12, HudWidth, 24,
+    AddLabel(form, HudFrame, "TitleLabel", "GRAVEL GHOSTS RACER", 0, 14, HudWidth, 24,
              HudFont(13, true), RGB(255, 255, 0), Alignment::Centre);
-    AddShape(form, HudFrame, "TitleRule", 20, 40, HudWidth - 40, 2, RuleColour);
+    AddShape(form, HudFrame, "TitleRule", 20, 44, HudWidth - 40, 2, RuleColour);
 
     // A lighter inset frames the mini-map window.
     constexpr int MapLeft = (HudWidth - 153) / 2;
-    AddShape(form, HudFrame, "MiniFrame", MapLeft - 3, 55, 153 + 6, 123 + 6, InsetColour);
-    MiniView[1] = AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 58,
+    AddShape(form, HudFrame, "MiniFrame", MapLeft - 3, 60, 153 + 6, 123 + 6, InsetColour);
+    MiniView[1] = AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 63,
                              153, 123);
     MiniView[1]->Index = 1;
     MiniView[1]->Picture.Resize(153, 123);
 
-    PlayerNameField2 = AddLabel(form, HudFrame, "PlayerNameField2", "", 0, 200, HudWidth, 22,
+    PlayerNameField2 = AddLabel(form, HudFrame, "PlayerNameField2", "", 0, 204, HudWidth, 22,
                                 HudFont(12, true), ValueColour, Alignment::Centre);
-    CashField2 = AddLabel(form, HudFrame, "CashField2", "$0", 0, 224, HudWidth, 24,
+    CashField2 = AddLabel(form, HudFrame, "CashField2", "$0", 0, 228, HudWidth, 24,
                           HudFont(14, true), RGB(110, 230, 110), Alignment::Centre);
 
-    AddShape(form, HudFrame, "GaugeInset", 10, 262, HudWidth - 22, 96, InsetColour);
-    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", RGB(220, 50, 40), 276, DamBack,
+    AddShape(form, HudFrame, "GaugeInset", 12, 272, HudWidth - 24, 114, InsetColour);
+    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", RGB(220, 50, 40), 292, DamBack,
            DamFill);
-    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 304,
+    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 324,
            SpeedBack, SpeedBar);
     Control* gasBack = nullptr;
-    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 332, gasBack,
+    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 356, gasBack,
            GasBar);
     // Gas is 100 when full; the bar is as many pixels wide.
     GasBar->Width = 100;
     gasBack->Width = 100;
     DamFill->SetWidthTwips(BarTwips);
 
-    AddShape(form, HudFrame, "TimesInset", 10, 372, HudWidth - 22, 86, InsetColour);
-    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", "00.00", 384);
-    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", "00.00", 408);
-    BestTimeField = AddRow(form, "Label13", "Best Lap:", "BestTimeField", "30.00", 432);
+    AddShape(form, HudFrame, "TimesInset", 12, 402, HudWidth - 24, 100, InsetColour);
+    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", "00.00", 418);
+    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", "00.00", 444);
+    BestTimeField = AddRow(form, "Label13", "Best Lap:", "BestTimeField", "30.00", 470);
 }
 
 void TestPickup(int car, int pickup) {
