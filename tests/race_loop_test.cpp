@@ -1,0 +1,225 @@
+// Whole races on the virtual clock: lights, frames, the finish wait and what follows.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "app/app.h"
+#include "career/career.h"
+#include "course/course.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "race_test_folder.h"
+
+namespace {
+
+// Hooks are plain function pointers; the scenario they run lives here.
+std::function<void()> EachFrame;
+std::function<void()> AtEnd;
+void CallEachFrame() {
+    if (EachFrame) EachFrame();
+}
+void CallAtEnd() {
+    if (AtEnd) AtEnd();
+}
+
+class Race : public ::testing::Test {
+protected:
+    HeadlessBackend* Backend = nullptr;
+    void SetUp() override {
+        Backend = &FreshHeadless();
+        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Settings = GameSettings{};
+        AutopilotEnabled = false;
+        EachFrame = nullptr;
+        AtEnd = nullptr;
+        AfterRaceFrame = CallEachFrame;
+        RaceEnded = CallAtEnd;
+        LoadRaceWindow();
+        DriverNames[10] = "Ann";
+        NewCareer();
+    }
+    void TearDown() override {
+        AfterRaceFrame = nullptr;
+        RaceEnded = nullptr;
+    }
+
+    // Puts the player just above the line heading south: this frame's lap check counts it.
+    static void OntoTheLine() {
+        CarRecord& car = Cars[0];
+        car.CourseX = 243;
+        car.CourseY = 374;
+        car.Heading = 500;
+        car.Speed = car.CruiseSpeed = 50;
+        car.VelX = 0;
+        car.VelY = 4.5f;
+    }
+    // What the sprite step does on the first frame the player counts as finished.
+    static void MarkFinishLikeTheSprites() {
+        if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = Timer();
+    }
+};
+
+TEST_F(Race, LonePlayerPlacesFirstAndEarns1200) {
+    LastCarIndex = 0;
+    i16 outcome = 0, place = 0, laps = 0;
+    int frames = 0;
+    EachFrame = [] {
+        // Over the line every 20 frames: lap 0, then laps 1 and 2 of course 1's two.
+        if (RaceFrame % 20 == 0) OntoTheLine();
+        MarkFinishLikeTheSprites();
+    };
+    AtEnd = [&] {
+        outcome = RaceOutcome;
+        place = FinishCount;
+        laps = Cars[0].LapCount;
+        frames = RaceFrame;
+    };
+    StartClick();
+    EXPECT_EQ(outcome, OutcomePlaced);
+    EXPECT_EQ(place, 1);
+    EXPECT_EQ(laps, 2);
+    // The third crossing is counted on frame 61; 4 s is 134 frames more.
+    EXPECT_NEAR(frames, 61 + 134, 1);
+    EXPECT_EQ(Cars[0].Cash, 100 + 1200);
+    EXPECT_EQ(CurrentCourse, 2);
+    // The next race is set up and waiting on the panel.
+    EXPECT_EQ(RaceOutcome, OutcomeRunning);
+    EXPECT_EQ(LastCarIndex, 8);
+    EXPECT_TRUE(FlashBox->Visible);
+    EXPECT_EQ(CourseField->Caption, "Course2");
+    EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
+}
+
+TEST_F(Race, ThirdComputerFinisherEndsTheRaceUnplacedFourSecondsLater) {
+    f32 finishedAt = 0;
+    i16 outcome = 0;
+    f32 endedAt = 0;
+    EachFrame = [&] {
+        if (RaceFrame == 5) {
+            // As the lap line leaves it when a third computer car comes home.
+            FinishCount = 10;
+            Cars[0].LapCount = 10;
+        }
+        MarkFinishLikeTheSprites();
+        if (finishedAt == 0) finishedAt = FinishTime;
+    };
+    AtEnd = [&] {
+        outcome = RaceOutcome;
+        endedAt = Timer();
+    };
+    Cars[3].Body = 5;
+    Cars[0].Body = 40;
+    StartClick();
+    EXPECT_EQ(outcome, OutcomeNotPlaced);
+    EXPECT_GT(endedAt - finishedAt, 4.0f);
+    EXPECT_LT(endedAt - finishedAt, 4.0f + 0.061f);
+    EXPECT_EQ(Cars[0].Cash, 100);  // no prize
+    EXPECT_EQ(CurrentCourse, 1);   // the same course again
+    EXPECT_EQ(Cars[3].Body, Cars[3].BodyMax);
+    EXPECT_EQ(Cars[0].Body, 40);
+    EXPECT_TRUE(FlashBox->Visible);
+}
+
+TEST_F(Race, ExactlyFourSecondsAfterTheFinishDoesNotEndTheRace) {
+    // Frame 100 ends about 5 s into the run, so 4 s before the next frame's clock reading
+    // is exact in single precision: the next frame sees exactly 4.0.
+    int setAt = 100, endedOn = 0;
+    EachFrame = [&] {
+        if (RaceFrame != setAt) return;
+        FinishCount = 1;
+        Cars[0].LapCount = RaceLaps;
+        Cars[0].Status = StatusFinished;
+        long nowMs = std::lround(Timer() * 1000.0);
+        f32 nextFrameClock = static_cast<float>(nowMs + 1) / 1000.0f;
+        ASSERT_GE(nextFrameClock, 4.0f);
+        ASSERT_LT(nextFrameClock, 8.0f);
+        FinishTime = nextFrameClock - 4.0f;
+    };
+    AtEnd = [&] { endedOn = RaceFrame; };
+    StartClick();
+    EXPECT_EQ(endedOn, setAt + 2);
+    EXPECT_EQ(Cars[0].Cash, 1300);
+}
+
+TEST_F(Race, EscapeInTheFrameTheWaitEndsStillAbandonsWithoutPrize) {
+    i16 outcome = 0;
+    EachFrame = [&] {
+        if (RaceFrame == 5) {
+            FinishCount = 1;
+            Cars[0].LapCount = RaceLaps;
+            Cars[0].Status = StatusFinished;
+        }
+        MarkFinishLikeTheSprites();
+        // The finish test has just made it 5; the key arrives in the turns after it.
+        if (RaceOutcome == OutcomePlaced) RaceWindow->KeyDown(vbKeyEscape);
+    };
+    AtEnd = [&] { outcome = RaceOutcome; };
+    StartClick();
+    EXPECT_EQ(outcome, OutcomeAbandoned);
+    EXPECT_EQ(Cars[0].Cash, 100);
+    EXPECT_EQ(CurrentCourse, 1);
+    // No front end to return to yet: the race screen closes and the game ends.
+    EXPECT_FALSE(RaceWindow->Visible);
+    EXPECT_TRUE(QuitRequested());
+}
+
+TEST_F(Race, PlacedFinishOnCourse14GoesOnToCourse1) {
+    CurrentCourse = 14;
+    SetUpRepeatRace();
+    EXPECT_EQ(RaceLaps, 4);
+    EachFrame = [] {
+        if (RaceFrame == 3) {
+            FinishCount = 2;
+            Cars[0].LapCount = RaceLaps;
+            Cars[0].Status = StatusFinished;
+        }
+        MarkFinishLikeTheSprites();
+    };
+    StartClick();
+    EXPECT_EQ(CurrentCourse, 1);
+    EXPECT_EQ(Cars[0].Cash, 100 + 750);
+    EXPECT_EQ(RaceLaps, 2);
+    EXPECT_EQ(Course.CourseName, "Test Field 1");
+}
+
+TEST_F(Race, LightsShowForTwoSecondsAfterGreenAndThePointerHidesOnlyDuringTheRace) {
+    std::vector<bool> lightsShown;
+    std::vector<f32> sinceGreen;
+    bool pointerHidden = true;
+    EachFrame = [&] {
+        lightsShown.push_back(PopBox->Visible);
+        sinceGreen.push_back(Timer() - LapStartTime);
+        pointerHidden = pointerHidden && RaceWindow->Pointer != PointerKind::Default;
+        if (RaceFrame == 80) RaceOutcome = OutcomeStopped;
+    };
+    StartClick();
+    ASSERT_EQ(lightsShown.size(), 80u);
+    EXPECT_EQ(Light[2]->BackColor, RGB(0, 255, 0));
+    EXPECT_EQ(Light[0]->BackColor, RGB(0, 0, 0));
+    for (std::size_t i = 0; i < lightsShown.size(); ++i) {
+        // Each frame's test reads the clock 29 ms before the frame's end.
+        bool expected = !(sinceGreen[i] - 0.029f > 2.0f);
+        EXPECT_EQ(lightsShown[i], expected) << "frame " << i + 1;
+    }
+    EXPECT_TRUE(pointerHidden);
+    EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
+    // A stopped race leaves everything where it was.
+    EXPECT_EQ(CurrentCourse, 1);
+    EXPECT_EQ(RaceOutcome, OutcomeStopped);
+}
+
+TEST_F(Race, EveryFrameTakesThirtyMillisecondsOfVirtualTime) {
+    std::vector<std::uint32_t> ends;
+    EachFrame = [&] {
+        ends.push_back(GetTickCount());
+        if (RaceFrame == 10) RaceOutcome = OutcomeStopped;
+    };
+    std::uint32_t before = GetTickCount();
+    StartClick();
+    ASSERT_EQ(ends.size(), 10u);
+    // Two 1000 ms lights before the first frame.
+    EXPECT_GE(ends[0] - before, 2000u + 30u);
+    for (std::size_t i = 1; i < ends.size(); ++i) EXPECT_NEAR(ends[i] - ends[i - 1], 30, 1);
+}
+
+}  // namespace
