@@ -375,9 +375,20 @@ const Surface& ComposeCanvas() {
     static Surface canvas;
     if (canvas.Width != CanvasWidth || canvas.Height != CanvasHeight)
         canvas.Resize(CanvasWidth, CanvasHeight);
-    canvas.Fill(0);
     const ClipRect screen{0, 0, CanvasWidth, CanvasHeight};
-    for (Form* form : Order) {
+    // Forms under one that covers the whole screen cannot show: start from that one.
+    std::size_t first = Order.size();
+    while (first > 0) {
+        const Form* form = Order[first - 1];
+        ClipRect r = FormRect(form);
+        if (form->Visible && r.X0 <= 0 && r.Y0 <= 0 && r.X1 >= CanvasWidth && r.Y1 >= CanvasHeight)
+            break;
+        --first;
+    }
+    if (first == 0) canvas.Fill(0);
+    else --first;
+    for (std::size_t i = first; i < Order.size(); ++i) {
+        Form* form = Order[i];
         if (!form->Visible) continue;
         ClipRect area = FormRect(form).Intersect(screen);
         if (area.Empty()) continue;
