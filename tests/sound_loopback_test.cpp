@@ -1,0 +1,179 @@
+// The game's sounds heard through OpenAL Soft's loopback device: every wave file is a
+// sine of its own loudness, so the mixed output tells which sounds are playing.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "cars/cars.h"
+#include "platform/sdl/openal_sound.h"
+#include "race/race.h"
+#include "sound/sound.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int Rate = 22050;
+constexpr int EngineFrames = 33075;  // 1.5 s, 132300 bytes: past the 110000 the engine reaches
+
+void Put16(std::vector<std::uint8_t>& b, int v) {
+    b.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    b.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+}
+void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
+    Put16(b, static_cast<int>(v & 0xFFFF));
+    Put16(b, static_cast<int>(v >> 16));
+}
+void PutTag(std::vector<std::uint8_t>& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+
+// A 16-bit stereo 441 Hz sine whose amplitude (of full scale) is given per frame.
+template <typename Level>
+void WriteSine(const std::string& path, int frames, Level level) {
+    std::vector<std::uint8_t> b;
+    PutTag(b, "RIFF");
+    Put32(b, static_cast<std::uint32_t>(36 + 4 * frames));
+    PutTag(b, "WAVE");
+    PutTag(b, "fmt ");
+    Put32(b, 16);
+    Put16(b, 1);
+    Put16(b, 2);
+    Put32(b, Rate);
+    Put32(b, Rate * 4);
+    Put16(b, 4);
+    Put16(b, 16);
+    PutTag(b, "data");
+    Put32(b, static_cast<std::uint32_t>(4 * frames));
+    for (int i = 0; i < frames; ++i) {
+        int v = static_cast<int>(std::lround(32767 * level(i) * std::sin(2 * M_PI * 441 * i / Rate)));
+        Put16(b, v);
+        Put16(b, v);
+    }
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+void WriteTone(const std::string& path, int frames, double level) {
+    WriteSine(path, frames, [level](int) { return level; });
+}
+
+// The silent backend with OpenAL Soft's loopback mixer standing in for the device.
+struct LoopbackBackend : HeadlessBackend {
+    std::shared_ptr<OpenAlSound> Mixer;
+    bool OpenSoundDevice() override { return Mixer != nullptr; }
+    std::unique_ptr<SoundBuffer> CreateSoundBuffer(const std::string& path) override {
+        return Mixer ? Mixer->CreateBuffer(path) : nullptr;
+    }
+};
+
+class HeardSound : public testing::Test {
+protected:
+    LoopbackBackend Backend;
+
+    void SetUp() override {
+        ReleaseSound();
+        Backend.Mixer = OpenAlSound::OpenLoopback(Rate);
+        if (!Backend.Mixer) GTEST_SKIP() << "OpenAL Soft's loopback device is not available";
+        ResetPlatform();
+        InstallBackend(&Backend);
+        std::string folder = TempFolder("sound_loopback");
+        std::string fx = folder + "/soundfx/";
+        std::filesystem::create_directories(fx);
+        // The engine's note swells from silence to half scale across the file.
+        WriteSine(fx + "revup2.wav", EngineFrames,
+                  [](int i) { return 0.5 * i / EngineFrames; });
+        WriteTone(fx + "click01.wav", Rate / 2, 0.25);
+        WriteTone(fx + "click1.wav", Rate / 10, 0.1);
+        WriteTone(fx + "click2.wav", Rate / 10, 0.1);
+        WriteTone(fx + "click02.wav", Rate / 10, 0.1);
+        WriteTone(fx + "bigskid.wav", Rate / 5, 0.2);
+        WriteTone(fx + "ccrash.wav", Rate / 5, 0.05);
+        WriteTone(fx + "crash2.wav", Rate / 5, 0.05);
+        WriteTone(fx + "explode&burn.wav", Rate / 5, 0.05);
+        WriteTone(fx + "bell1.wav", Rate / 5, 0.3);
+        SetAppPath(folder);
+        SoundEnabled = true;
+        StartSound();
+        for (auto& car : Cars) car = CarRecord{};
+        LastCarIndex = 0;
+    }
+    void TearDown() override {
+        ReleaseSound();  // the buffers go before the mixer they play on
+        InstallBackend(nullptr);
+    }
+
+    // Mixes the next frames and returns the loudest sample among them.
+    float Peak(int frames) {
+        std::vector<float> out(static_cast<std::size_t>(frames) * 2);
+        Backend.Mixer->Render(out.data(), frames);
+        float peak = 0;
+        for (float s : out) peak = std::max(peak, std::fabs(s));
+        return peak;
+    }
+    bool Silent() {
+        Peak(256);  // let any fade-out pass
+        return Peak(2048) < 1e-4f;
+    }
+};
+
+TEST_F(HeardSound, EngineLoopsFromThePlaceItsSpeedGives) {
+    // Speed 100 plays from byte 42000, frame 10500 of the rising note: 0.5 x 10500 / 33075
+    // = 0.159 of full scale, at the player's volume of 100 - 400 = -300.
+    Cars[0].Speed = 100;
+    CarSounds(0);
+    EXPECT_EQ(GetStatus(EngineSounds[0].get()), DSBSTATUS_PLAYING);
+    EXPECT_EQ(EngineSounds[0]->GetCurrentPosition(), 42000);
+    EXPECT_NEAR(Peak(256), 0.159f * GainFromVolume(-300), 0.01f);
+    Peak(EngineFrames);  // once round the file and more
+    EXPECT_EQ(GetStatus(EngineSounds[0].get()), DSBSTATUS_PLAYING);
+    EXPECT_GT(Peak(1024), 0.0f);
+}
+
+TEST_F(HeardSound, SecondClickCutsOffTheFirst) {
+    PlayClick(0);
+    EXPECT_NEAR(Peak(2205), 0.25f, 0.02f);
+    PlayClick(0);
+    // Two clicks at once would reach 0.5; the second replaced the first.
+    EXPECT_NEAR(Peak(2048), 0.25f, 0.02f);
+    // The click lasts 11025 frames from its second start, and then nothing is left.
+    Peak(11025 - 2048 + 256);
+    EXPECT_TRUE(Silent());
+}
+
+TEST_F(HeardSound, MenuSkidLoopsUntilTheNextClickOrRoll) {
+    for (bool byClick : {true, false}) {
+        PlaySkid(-600);
+        Peak(3 * Rate / 5);  // three times the skid's length
+        EXPECT_NEAR(Peak(1024), 0.2f * GainFromVolume(-600), 0.02f);
+        if (byClick)
+            PlayClick(-10000);
+        else
+            PlayRoll(-10000, True16);
+        EXPECT_EQ(GetStatus(SkidSounds[0].get()), 0) << (byClick ? "click" : "roll");
+        EXPECT_TRUE(Silent()) << (byClick ? "click" : "roll");
+    }
+}
+
+TEST_F(HeardSound, EndOfTheRaceSilencesEveryRaceSound) {
+    for (int s = 0; s < SoundSlots; ++s) {
+        Play(EngineSounds[s].get(), DSBPLAY_LOOPING);
+        Play(HitSounds[s].get(), 0);
+        Play(CrashSounds[s].get(), 0);
+        Play(SkidSounds[s].get(), 0);
+    }
+    Play(ExplosionSounds[0].get(), 0);
+    EXPECT_GT(Peak(512), 0.1f);
+    StopRaceSounds();
+    EXPECT_TRUE(Silent());
+    for (int s = 0; s < SoundSlots; ++s)
+        EXPECT_EQ(GetStatus(EngineSounds[s].get()), 0) << s;
+}
+
+TEST_F(HeardSound, BellRingsOnceAtFullLevel) {
+    PlayBell();
+    EXPECT_NEAR(Peak(2048), 0.3f, 0.02f);
+    Peak(Rate / 5);
+    EXPECT_TRUE(Silent());
+}
+
+}  // namespace
