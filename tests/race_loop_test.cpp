@@ -208,6 +208,26 @@ TEST_F(Race, LightsShowForTwoSecondsAfterGreenAndThePointerHidesOnlyDuringTheRac
     EXPECT_EQ(RaceOutcome, OutcomeStopped);
 }
 
+TEST_F(Race, ViewSitsRightOfCentreWithTheHudBesideItAndTheGreenLampLit) {
+    Surface canvas;
+    EachFrame = [&] {
+        if (RaceFrame != 10) return;
+        Refresh();
+        canvas = ComposeCanvas();
+        RaceOutcome = OutcomeStopped;
+    };
+    StartClick();
+    SavePicture(canvas, AppPath() + "/race.bmp");
+    // 1024 / 2 - 550 / 3 = 328.67, rounded to 329.
+    EXPECT_EQ(PlayArea[0]->Left, 329);
+    EXPECT_EQ(PlayArea[0]->Width, 550);
+    EXPECT_EQ(HudFrame->Left + HudFrame->Width + 2, 329);
+    EXPECT_EQ(HudFrame->Top, PlayArea[0]->Top);
+    // 0.3 s after green the bottom lamp still shows over the view.
+    EXPECT_EQ(canvas.Pixel(Light[2]->CanvasLeft() + 16, Light[2]->CanvasTop() + 16), 0x00FF00u);
+    EXPECT_EQ(canvas.Pixel(Light[0]->CanvasLeft() + 16, Light[0]->CanvasTop() + 16), 0x000000u);
+}
+
 TEST_F(Race, EveryFrameTakesThirtyMillisecondsOfVirtualTime) {
     std::vector<std::uint32_t> ends;
     EachFrame = [&] {

@@ -1,6 +1,7 @@
 // The race window: the pre-race panel with its four buttons, the course view with the
 // start lights, and the way back to the front end.
 #include <algorithm>
+#include <cmath>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -122,6 +123,30 @@ void BuildPanel() {
     }
 }
 
+constexpr int LampSize = 33;
+
+// Shapes are square; strips of the box's grey over a lamp's corners make it round.
+void RoundOff(Control* lamp) {
+    double radius = LampSize / 2.0;
+    int row = 0;
+    while (row < LampSize) {
+        auto cutAt = [&](int r) {
+            double dy = r + 0.5 - radius;
+            return static_cast<int>(radius - std::sqrt(radius * radius - dy * dy));
+        };
+        int cut = cutAt(row), rows = 1;
+        while (row + rows < LampSize && cutAt(row + rows) == cut) ++rows;
+        if (cut > 0) {
+            for (int left : {lamp->Left, lamp->Left + LampSize - cut}) {
+                Control* rim = AddControl(RaceWindow, lamp->Parent, ControlKind::Shape,
+                                          "LampRim", left, lamp->Top + row, cut, rows);
+                rim->BackColor = lamp->Parent->BackColor;
+            }
+        }
+        row += rows;
+    }
+}
+
 void BuildCourseView() {
     // Centred vertically; the race sets the left edge and the HUD sits beside it.
     int top = (CanvasHeight - ViewSize) / 2;
@@ -135,9 +160,10 @@ void BuildCourseView() {
     PopBox->Visible = false;
     for (int i = 0; i < 3; ++i) {
         Light[i] = AddControl(RaceWindow, PopBox, ControlKind::Shape, "Light", 8, 4 + 36 * i,
-                              33, 33);
+                              LampSize, LampSize);
         Light[i]->Index = i;
         Light[i]->BackColor = RGB(0, 0, 0);
+        RoundOff(Light[i]);
     }
 }
 
