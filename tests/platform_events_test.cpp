@@ -296,3 +296,66 @@ TEST_F(Events, PointerOfTheFormUnderTheMouseIsPassedOn) {
     DoEvents();
     EXPECT_EQ(Backend.LastPointer, PointerKind::Default);
 }
+
+namespace {
+
+// The headless backend with somebody at the keyboard: message boxes wait for them.
+struct AttendedBackend : HeadlessBackend {
+    bool Interactive() override { return true; }
+};
+
+}  // namespace
+
+TEST(ModalMessage, WaitsForOkWhileOtherFormsHearNothing) {
+    FreshHeadless();
+    AttendedBackend backend;
+    InstallBackend(&backend);
+    Form* shop = CreateForm("Shop");
+    ShowForm(shop);
+    int shopKeys = 0, shopClicks = 0;
+    shop->KeyDown = [&](int) { ++shopKeys; };
+    Control* item = AddControl(shop, nullptr, ControlKind::Label, "Item", 0, 0, 100, 100);
+    item->Click = [&] { ++shopClicks; };
+    // The box is centred; its OK button sits in its lower middle, at the canvas centre
+    // plus about 40 pixels down.
+    auto at = [](InputEvent::Type t, int x, int y) {
+        InputEvent e;
+        e.Kind = t, e.X = x, e.Y = y;
+        return e;
+    };
+    backend.Schedule(5, at(InputEvent::Type::MouseDown, 10, 10));
+    backend.Schedule(5, at(InputEvent::Type::MouseUp, 10, 10));
+    InputEvent space;
+    space.Kind = InputEvent::Type::KeyDown, space.Key = vbKeySpace;
+    backend.Schedule(6, space);
+    int shownAt = -1;
+    backend.BeforeTurn = [&] {
+        for (Form* f : FormsInZOrder())
+            if (f->Name == "MsgBox" && shownAt < 0) {
+                shownAt = 1;
+                Control* ok = FindControl(f, "OK");
+                ASSERT_NE(ok, nullptr);
+                int x = ok->CanvasLeft() + ok->Width / 2, y = ok->CanvasTop() + ok->Height / 2;
+                backend.Schedule(8, at(InputEvent::Type::MouseDown, x, y));
+                backend.Schedule(8, at(InputEvent::Type::MouseUp, x, y));
+            }
+        backend.Advance(1);
+    };
+    MsgBox("No slots available");
+    EXPECT_EQ(shownAt, 1);
+    EXPECT_EQ(shopKeys, 0);
+    EXPECT_EQ(shopClicks, 0);
+    EXPECT_EQ(FormsInZOrder(), (std::vector<Form*>{shop}));
+    EXPECT_EQ(MessageLog(), (std::vector<std::string>{"No slots available"}));
+    // Enter closes it too, and afterwards the shop hears keys again.
+    backend.Schedule(20, [] {
+        InputEvent e;
+        e.Kind = InputEvent::Type::KeyDown, e.Key = vbKeyReturn;
+        return e;
+    }());
+    MsgBox("again");
+    backend.Push(space);
+    DoEvents();
+    EXPECT_EQ(shopKeys, 1);
+    InstallHeadlessBackend();
+}

@@ -28,10 +28,6 @@ std::uint64_t PointerGenerationShown = 0;
 bool PointerKnown = false;
 
 constexpr int RepaintIntervalMs = 10;
-constexpr int vbKeyBack = 8;
-constexpr int vbKeyEnd = 35;
-constexpr int vbKeyHome = 36;
-constexpr int vbKeyDelete = 46;
 
 }  // namespace
 

@@ -119,6 +119,7 @@ constexpr int TwipsPerPixel = 15;
 
 // Windows virtual-key codes delivered to key handlers.
 enum KeyCode : int {
+    vbKeyBack = 8,  // text boxes edit with Backspace, Delete, Home and End
     vbKeyReturn = 13,
     vbKeyEscape = 27,
     vbKeySpace = 32,
@@ -126,6 +127,9 @@ enum KeyCode : int {
     vbKeyUp = 38,
     vbKeyRight = 39,
     vbKeyDown = 40,
+    vbKeyEnd = 35,
+    vbKeyHome = 36,
+    vbKeyDelete = 46,
     vbKeyA = 65,  // letters run 65..90
     vbKeyL = 76,
     vbKeyT = 84,
@@ -221,6 +225,8 @@ struct Form {
 // Creates a hidden form; forms live until DestroyForm.
 Form* CreateForm(const std::string& name, int width = CanvasWidth, int height = CanvasHeight);
 void DestroyForm(Form* form);
+// Setting Visible by hand keeps a form's place in the z-order: use ShowForm to bring a
+// pop-up over the form it belongs to.
 void ShowForm(Form* form);  // makes it visible and brings it to the front
 void HideForm(Form* form);
 void BringToFront(Form* form);
@@ -248,6 +254,14 @@ const Surface& ComposeCanvas();
 
 // Gives the window system a turn: pending input is delivered to the handlers and the
 // screen is repainted when something changed. The game's only yield.
+//
+// Mouse input goes to the topmost visible form under the pointer (nowhere if that form
+// is disabled, so a disabled window shields the ones beneath it) and in it to the
+// topmost control that is shown and enabled, else to the form's own handlers. Keys go to
+// the topmost visible enabled form, even while one of its text boxes has the focus; the
+// focused text box takes typed text and Backspace, Delete, Home, End, Left and Right.
+// Click = the button going down and up on the same control. A list box selects the row
+// under the pointer before its handlers run.
 void DoEvents();
 
 // A modal message box with an OK button. The headless backend records the text in
@@ -256,7 +270,8 @@ void MsgBox(const std::string& text);
 const std::vector<std::string>& MessageLog();
 
 // Mouse pointers of a form: the default, the arrow, invisible, or a custom one loaded
-// from a .cur or .ico file. Returns false (pointer unchanged) when the file is unusable.
+// from a .cur or .ico file. SetMouseIcon also makes the custom pointer the form's
+// pointer; it returns false (pointer unchanged) when the file is unusable.
 void SetMousePointer(Form* form, PointerKind kind);
 bool SetMouseIcon(Form* form, const std::string& path);
 
