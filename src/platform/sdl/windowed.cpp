@@ -6,6 +6,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "platform/sdl/openal_sound.h"
 
@@ -93,8 +94,14 @@ public:
 
     void Present(const Surface& canvas) override {
         if (canvas.Empty()) return;
-        if (canvas.Width != TextureWidth || canvas.Height != TextureHeight)
+        if (canvas.Width != TextureWidth || canvas.Height != TextureHeight) {
             MakeTexture(canvas.Width, canvas.Height);
+            ShownCanvas.clear();
+        }
+        // The platform repaints on a timer too; an unchanged canvas costs a compare, not
+        // an upload and a present (which is slow without a graphics card).
+        if (canvas.Pixels == ShownCanvas) return;
+        ShownCanvas = canvas.Pixels;
         SDL_UpdateTexture(Texture, nullptr, canvas.Pixels.data(),
                           canvas.Width * static_cast<int>(sizeof(std::uint32_t)));
         Redraw();
@@ -113,9 +120,9 @@ public:
             if (!Arrow) Arrow = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_ARROW);
             cursor = Arrow;
         }
-        if (cursor && cursor != Shown) {
+        if (cursor && cursor != CurrentCursor) {
             SDL_SetCursor(cursor);
-            Shown = cursor;
+            CurrentCursor = cursor;
         }
         ShowCursor(true);
     }
@@ -264,13 +271,14 @@ private:
     SDL_Renderer* Renderer = nullptr;
     SDL_Texture* Texture = nullptr;
     int TextureWidth = 0, TextureHeight = 0;
+    std::vector<std::uint32_t> ShownCanvas;  // the canvas last put on screen
     Uint64 Start = 0;
     std::uint32_t LastIdlePoll = 0xFFFFFFFFu;
     SDL_Keycode SwallowEnterUp = 0;  // the Enter of an Alt+Enter, whose release the game never saw
     std::shared_ptr<OpenAlSound> Sound;
     std::map<std::uint64_t, SDL_Cursor*> Cursors;
     SDL_Cursor* Arrow = nullptr;
-    SDL_Cursor* Shown = nullptr;
+    SDL_Cursor* CurrentCursor = nullptr;
     bool CursorVisible = true;
 };
 
