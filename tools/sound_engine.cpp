@@ -78,8 +78,8 @@ Stereo TyreSqueal() {
         for (std::size_t i = 0; i < s.Frames(); ++i) {
             double t = static_cast<double>(i) / SampleRate;
             // Stick-slip squeal: a rubbery tone that wavers and sags as the car slows.
-            double wobble = 0.025 * std::sin(TwoPi * 5.3 * t + c * 0.4) +
-                            0.015 * std::sin(TwoPi * 8.9 * t + 1.0) +
+            double wobble = 0.04 * std::sin(TwoPi * 5.3 * t + c * 0.4) +
+                            0.025 * std::sin(TwoPi * 8.9 * t + 1.0) +
                             6.0 * drift.Run(noise.White()) * 0.03;
             double f = 980.0 * (1 + wobble) * (1 - 0.05 * t / Length);
             phase += f / SampleRate;
@@ -91,7 +91,7 @@ Stereo TyreSqueal() {
             band2.SetBandPass(2 * f, 7);
             double white = noise.White();
             double narrow = 2.0 * band1.Run(white) + 1.0 * band2.Run(white);
-            double y = 0.3 * tone * am + 1.0 * narrow + 0.07 * hiss.Run(white);
+            double y = 0.3 * tone * am + 1.0 * narrow + 0.035 * hiss.Run(white);
             double env = std::min(1.0, t / 0.035) * (0.9 + 0.1 * std::sin(TwoPi * 0.8 * t));
             out[i] = static_cast<float>(y * env);
         }

@@ -81,7 +81,7 @@ Stereo RollTicks(int variant) {
 }
 
 Stereo Bell() {
-    Stereo s(2.4);
+    Stereo s(3.0);
     // Partials of a small bell, relative to its strike note; each rings as a slightly
     // detuned pair so the tone shimmers as it dies.
     struct Partial { double Ratio, Amp, Tau; };
@@ -107,7 +107,7 @@ Stereo Bell() {
         s.L[i] += v;
         s.R[i] += v;
     }
-    FadeEnds(s, 0.0005, 0.15);
+    FadeEnds(s, 0.0005, 0.4);
     Normalise(s, 0.6);
     return s;
 }
