@@ -70,8 +70,8 @@ bool OnStartLine(const CourseLayout& l, double wx, double wy, double halfWidth) 
 }
 
 // The mini-map draws the course at 1/20.5 with course (0, 0) at its top-left, the scale
-// and offset at which the race loop places the car markers. A pixel is road when a car's
-// centre can be anywhere in it, so a marker on a car never sits on dark ground.
+// and offset at which the race loop places the car markers. A pixel is road when the
+// middle of some car's marker can land on it, so a marker never sits on dark ground.
 Surface MiniMap(const CourseLayout& l) {
     constexpr double Scale = 20.5;
     constexpr std::uint32_t Dark = Pixel(18, 34, 22), Road = Pixel(206, 206, 196),
@@ -80,17 +80,18 @@ Surface MiniMap(const CourseLayout& l) {
     s.Resize(250, 200, Dark);
     for (int y = 0; y < s.Height; ++y)
         for (int x = 0; x < s.Width; ++x) {
-            bool road = false, start = false;
-            for (int sy = 0; sy < 5 && !road; ++sy)
-                for (int sx = 0; sx < 5 && !road; ++sx) {
-                    double wx = (x + sx / 4.0) * Scale, wy = (y + sy / 4.0) * Scale;
-                    road = Driveable(l, wx, wy);
-                }
-            if (road) {
-                double cx = (x + 0.5) * Scale, cy = (y + 0.5) * Scale;
-                start = OnStartLine(l, cx, cy, Scale * 0.6);
-            }
-            if (road) s.SetPixel(x, y, start ? Start : Road);
+            // The marker's corner is the sprite's corner / 20.5 (less 0.098 and 0.17),
+            // rounded, and its middle pixel 2 further on; the car's centre (TileX, TileY)
+            // is 40 right of and 27 below the sprite's corner.
+            double x0 = Scale * (x - 2.5 + 0.098) + 40, y0 = Scale * (y - 2.5 + 0.17) + 27;
+            bool road = false;
+            for (int sy = 0; sy <= 5 && !road; ++sy)
+                for (int sx = 0; sx <= 5 && !road; ++sx)
+                    road = Driveable(l, x0 + Scale * std::min(sx / 5.0, 0.999),
+                                     y0 + Scale * std::min(sy / 5.0, 0.999));
+            if (!road) continue;
+            bool start = OnStartLine(l, x0 + Scale / 2, y0 + Scale / 2, Scale * 0.6);
+            s.SetPixel(x, y, start ? Start : Road);
         }
     return s;
 }

@@ -117,15 +117,15 @@ Shape ShapeOf(int code) {
 }
 
 // Distance from the centre of an ellipse measured in ellipse radii, and the ellipse's
-// radius in the direction of the point.
+// radius in the direction of the point. A squarish one (power four) is a rounded square.
 struct EllipseReach {
     double Dist, Radius, Angle;  // Angle 0 along x, pi/2 along y
 };
-EllipseReach Reach(double dx, double dy, double ax, double ay) {
+EllipseReach Reach(double dx, double dy, double ax, double ay, bool squarish = false) {
     EllipseReach r;
     r.Dist = std::hypot(dx, dy);
     double u = dx / ax, v = dy / ay;
-    double rr = std::hypot(u, v);
+    double rr = squarish ? std::sqrt(std::sqrt(u * u * u * u + v * v * v * v)) : std::hypot(u, v);
     r.Radius = rr > 0 ? r.Dist / rr : ax;
     r.Angle = std::atan2(std::fabs(v), std::fabs(u));
     return r;
@@ -184,7 +184,8 @@ Depth DepthAt(int code, double px, double py) {
         if (s.Full[SideNorth]) Take(best, InnerNorth - py, ix / 10);
         if (s.Full[SideSouth]) Take(best, py - InnerSouth, ix / 10);
     }
-    // Posts are quarter ellipses reaching exactly as far as the walls they stand for.
+    // Posts are rounded squares reaching exactly as far as the walls they stand for; the
+    // corner they round off is small enough that a car never looks parked inside one.
     for (int corner = 0; corner < 4; ++corner) {
         if (!s.Post[corner] && !s.InnerKerb[corner]) continue;
         bool east = corner & 1, south = corner & 2;
@@ -193,7 +194,7 @@ Depth DepthAt(int code, double px, double py) {
         double ay = south ? TilePixels - InnerSouth : InnerNorth;
         // Angle 0 points along the tile's vertical edge, where the post meets the
         // neighbouring straight that runs east-west.
-        EllipseReach r = Reach(py - y0, px - x0, ay, ax);
+        EllipseReach r = Reach(py - y0, px - x0, ay, ax, true);
         int end1 = east ? 0 : 19, end2 = south ? 0 : 19;
         double arc = std::numbers::pi / 2 * (r.Radius - KerbDepth / 2);
         Take(best, r.Radius - r.Dist, ArcStripe(r.Angle, arc, end1, end2), s.InnerKerb[corner]);
