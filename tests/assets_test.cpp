@@ -313,6 +313,25 @@ TEST_P(TrafficLights, OnlyTheNamedLampIsLit) {
         }
     }
 }
+// The window system takes each file as a pointer: nothing drawn for the race, a lamp
+// housing about 15 x 30 for the menus.
+TEST(Pointers, WindowSystemAcceptsEveryPointerFile) {
+    FreshHeadless();
+    Form* form = CreateForm("PointerTest");
+    for (const char* name : {"null.cur", "Trffc10a.ico", "Trffc10b.ico", "Trffc10c.ico"}) {
+        ASSERT_TRUE(SetMouseIcon(form, GamePath(std::string("\\resources\\") + name))) << name;
+        int shown = 0;
+        for (std::uint32_t m : form->PointerMask.Pixels) shown += m != 0;
+        if (std::string(name) == "null.cur") {
+            EXPECT_EQ(shown, 0);
+        } else {
+            EXPECT_GT(shown, 15 * 26) << name;
+            EXPECT_LT(shown, 17 * 32) << name;
+        }
+    }
+    DestroyForm(form);
+}
+
 INSTANTIATE_TEST_SUITE_P(Menus, TrafficLights,
                          testing::Values(std::make_pair("Trffc10a.ico", 2),
                                          std::make_pair("Trffc10b.ico", 1),
