@@ -60,8 +60,8 @@ Control* AddRow(Form* form, const std::string& captionName, const std::string& c
 
 // A caption with an empty bar and its fill over it.
 void AddBar(Form* form, const std::string& captionName, const std::string& caption,
-            const std::string& backName, const std::string& fillName, Colour fillColour,
-            int top, Control*& back, Control*& fill) {
+            const std::string& backName, const std::string& fillName, Colour fillColour, int top,
+            Control*& back, Control*& fill) {
     AddLabel(form, HudFrame, captionName, caption, 20, top - 3, 70, 18, HudFont(10, true),
              CaptionColour);
     back = AddShape(form, HudFrame, backName, BarLeft, top, 0, BarHeight, EmptyBarColour);
@@ -87,8 +87,8 @@ void CreateHud(Form* raceWindow) {
     MiniView[0]->Visible = false;
     MiniView[0]->Picture.Resize(250, 200);
 
-    HudFrame = AddControl(form, nullptr, ControlKind::Panel, "HudFrame", 0, 75, HudWidth,
-                          HudHeight);
+    HudFrame =
+        AddControl(form, nullptr, ControlKind::Panel, "HudFrame", 0, 75, HudWidth, HudHeight);
     HudFrame->BackColor = PanelColour;
     AddShape(form, HudFrame, "HudEdge", 0, 0, HudWidth, 2, EdgeColour);
     AddShape(form, HudFrame, "HudEdge", 0, HudHeight - 2, HudWidth, 2, EdgeColour);
@@ -102,8 +102,8 @@ void CreateHud(Form* raceWindow) {
     // A lighter inset frames the mini-map window.
     constexpr int MapLeft = (HudWidth - 153) / 2;
     AddShape(form, HudFrame, "MiniFrame", MapLeft - 3, 60, 153 + 6, 123 + 6, InsetColour);
-    MiniView[1] = AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 63,
-                             153, 123);
+    MiniView[1] =
+        AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 63, 153, 123);
     MiniView[1]->Index = 1;
     MiniView[1]->Picture.Resize(153, 123);
 
@@ -113,13 +113,11 @@ void CreateHud(Form* raceWindow) {
                           HudFont(14, true), RGB(110, 230, 110), Alignment::Centre);
 
     AddShape(form, HudFrame, "GaugeInset", 12, 272, HudWidth - 24, 114, InsetColour);
-    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", RGB(220, 50, 40), 292, DamBack,
-           DamFill);
-    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 324,
-           SpeedBack, SpeedBar);
+    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", RGB(220, 50, 40), 292, DamBack, DamFill);
+    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 324, SpeedBack,
+           SpeedBar);
     Control* gasBack = nullptr;
-    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 356, gasBack,
-           GasBar);
+    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 356, gasBack, GasBar);
     // Gas is 100 when full; the bar is as many pixels wide.
     GasBar->Width = 100;
     gasBack->Width = 100;
@@ -148,10 +146,24 @@ void TestPickup(int car, int pickup) {
     }
 }
 
-void ShowPlayerCash(const std::string& text) { ShowCaption(CashField2, text); }
-void SetDamageBar(double twips) { SetTwips(DamFill, twips); }
-void SetDamageBack(double twips) { SetTwips(DamBack, twips); }
-void SetSpeedBar(double twips) { SetTwips(SpeedBar, twips); }
-void ShowLapTime(f32 seconds) { ShowCaption(LapTimeField, Format(seconds, "00.00")); }
-void ShowLastLap(f32 seconds) { ShowCaption(LastLapField, Format(seconds, "00.00")); }
-void ShowBestLap(f32 seconds) { ShowCaption(BestTimeField, Format(seconds, "00.00")); }
+void ShowPlayerCash(const std::string& text) {
+    ShowCaption(CashField2, text);
+}
+void SetDamageBar(double twips) {
+    SetTwips(DamFill, twips);
+}
+void SetDamageBack(double twips) {
+    SetTwips(DamBack, twips);
+}
+void SetSpeedBar(double twips) {
+    SetTwips(SpeedBar, twips);
+}
+void ShowLapTime(f32 seconds) {
+    ShowCaption(LapTimeField, Format(seconds, "00.00"));
+}
+void ShowLastLap(f32 seconds) {
+    ShowCaption(LastLapField, Format(seconds, "00.00"));
+}
+void ShowBestLap(f32 seconds) {
+    ShowCaption(BestTimeField, Format(seconds, "00.00"));
+}

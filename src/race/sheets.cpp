@@ -67,8 +67,7 @@ void LoadRaceSheets() {
         Surface picture = LoadPicture(GamePath(row.File));
         // A picture smaller than its cell must leave the sprite see-through where it did
         // not paint: white passes SRCAND untouched, black passes SRCPAINT untouched.
-        row.Sheet->FillRect(row.X, row.Y, row.W, row.H,
-                            row.Kind == Role::Picture ? White : Black);
+        row.Sheet->FillRect(row.X, row.Y, row.W, row.H, row.Kind == Role::Picture ? White : Black);
         if (!row.Scaled) {
             PaintPicture(*row.Sheet, picture, row.X, row.Y);
             continue;

@@ -57,8 +57,8 @@ void ScrollAxis(const Axis& axis, f32 d, f32 farThreshold) {
 }
 
 void DrawCar(Surface& view, CarRecord& car) {
-    DrawMasked(view, car.ScreenX, car.ScreenY, car.SpriteWidth, car.SpriteHeight, Pics,
-               car.SheetX, car.Heading, Pics, car.SpriteWidth, car.Heading);
+    DrawMasked(view, car.ScreenX, car.ScreenY, car.SpriteWidth, car.SpriteHeight, Pics, car.SheetX,
+               car.Heading, Pics, car.SpriteWidth, car.Heading);
 }
 
 void DrawSmoke(Surface& view, CarRecord& car) {
@@ -84,8 +84,7 @@ void DrawSmoke(Surface& view, CarRecord& car) {
 void DrawExplosion(Surface& view, int i) {
     CarRecord& car = Cars[i];
     DrawMasked(view, car.ScreenX, car.ScreenY - 25.0f, BlastSize, BlastSize, ExplosionPics,
-               car.BlastFrameX, car.BlastFrameY, ExplosionMask, car.BlastFrameX,
-               car.BlastFrameY);
+               car.BlastFrameX, car.BlastFrameY, ExplosionMask, car.BlastFrameX, car.BlastFrameY);
 
     car.BlastTick += 1;
     if (car.BlastTick > 3) {
@@ -168,8 +167,8 @@ void DrawSprites() {
     const CarRecord& player = Cars[0];
     if (player.LapCount < RaceLaps) return;
     if (int row = BannerRow(FinishCount)) {
-        DrawMasked(view, player.ScreenX - 45.0f, player.ScreenY - 45.0f, BannerW, BannerH,
-                   AniPics, BannerPictureX, row, AniPics, BannerMaskX, row);
+        DrawMasked(view, player.ScreenX - 45.0f, player.ScreenY - 45.0f, BannerW, BannerH, AniPics,
+                   BannerPictureX, row, AniPics, BannerMaskX, row);
     }
     // The first frame the player counts as finished starts the wait before the result.
     if (FinishTime == 0) FinishTime = Timer();

@@ -26,8 +26,8 @@ struct RaceSound {
 };
 // Every car gets its buffers in this order.
 const RaceSound RaceSounds[] = {
-    {"\\Soundfx\\revup2.wav", EngineSounds},  {"\\soundfx\\ccrash.wav", HitSounds},
-    {"\\soundfx\\crash2.wav", CrashSounds},   {"\\soundfx\\bigskid.wav", SkidSounds},
+    {"\\Soundfx\\revup2.wav", EngineSounds},          {"\\soundfx\\ccrash.wav", HitSounds},
+    {"\\soundfx\\crash2.wav", CrashSounds},           {"\\soundfx\\bigskid.wav", SkidSounds},
     {"\\soundfx\\explode&burn.wav", ExplosionSounds},
 };
 
