@@ -2,6 +2,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -148,7 +149,10 @@ TEST_P(CarFrames, NoseAndOutlineFollowTheHeading) {
 }
 INSTANTIATE_TEST_SUITE_P(Compass, CarFrames,
                          testing::Values(Heading{0, 0, -1}, Heading{5, 1, 0}, Heading{10, 0, 1},
-                                         Heading{15, -1, 0}));
+                                         Heading{15, -1, 0}),
+                         [](const testing::TestParamInfo<Heading>& info) {
+                             return "Frame" + std::to_string(info.param.Frame);
+                         });
 
 TEST(CarSheet, PlayerIsYellowAndOpponentsBlue) {
     Surface cars = Picture("car256.bmp");
@@ -196,7 +200,13 @@ INSTANTIATE_TEST_SUITE_P(
                     Pair{"3place.bmp", "3plmask.bmp", 150, 50},
                     Pair{"0place.bmp", "0plmsk.bmp", 150, 50},
                     Pair{"pylon1.bmp", "pylmsk.bmp", 25, 25},
-                    Pair{"exp-1-256.bmp", "exp-1mask.bmp", 1702, 100}));
+                    Pair{"exp-1-256.bmp", "exp-1mask.bmp", 1702, 100}),
+    [](const testing::TestParamInfo<Pair>& info) {
+        std::string name;
+        for (const char* c = info.param.Picture; *c != '.'; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
+        return name;
+    });
 
 TEST(Smoke, PuffGrowsAndPalesOverItsFourFrames) {
     int previousArea = 0;
