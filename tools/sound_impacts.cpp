@@ -54,17 +54,35 @@ void AddGrain(Stereo& s, double at, double amp, double length, double freq, doub
     }
 }
 
+// Sheet metal: noise ringing through a narrow band, rougher than a pure decaying tone.
+void AddPanel(Stereo& s, double at, double freq, double amp, double tau, double pan,
+              std::uint32_t seed) {
+    std::size_t first = static_cast<std::size_t>(at * SampleRate);
+    std::size_t count = static_cast<std::size_t>(tau * 7 * SampleRate);
+    NoiseSource noise(seed);
+    Biquad band;
+    band.SetBandPass(freq, 25);
+    double left = std::sqrt(1 - pan), right = std::sqrt(pan);
+    for (std::size_t i = 0; i < count && first + i < s.Frames(); ++i) {
+        double t = static_cast<double>(i) / SampleRate;
+        double v = amp * 6 * band.Run(noise.White()) * std::exp(-t / tau) * std::min(1.0, t / 0.001);
+        s.L[first + i] += static_cast<float>(v * left);
+        s.R[first + i] += static_cast<float>(v * right);
+    }
+}
+
 }  // namespace
 
 Stereo Bump() {
     Stereo s(0.5);
     AddThud(s, 0, 110, 58, 0.9, 0.06);
-    AddBurst(s, 0, 0.7, 0.014, 3500, 900, 0.01, 81);
-    // Panels ringing briefly: inharmonic, so it sounds like sheet metal, not a note.
-    constexpr double modes[][3] = {{517, 0.3, 0.09}, {1243, 0.26, 0.07}, {1891, 0.2, 0.055},
-                                   {2747, 0.13, 0.04}, {3529, 0.08, 0.03}};
+    AddThud(s, 0.004, 190, 120, 0.35, 0.03);
+    AddBurst(s, 0, 0.8, 0.022, 2500, 700, 0.015, 81);
+    // Panels flexing briefly: inharmonic bands, so it is a knock on a car, not a note.
+    constexpr double modes[][3] = {{517, 0.3, 0.05}, {1243, 0.24, 0.04}, {1891, 0.18, 0.03},
+                                   {2747, 0.1, 0.022}, {3529, 0.06, 0.016}};
     int n = 0;
-    for (auto& m : modes) AddRing(s, 0.001 * n, m[0], m[1], m[2], 0.35 + 0.07 * n, n), ++n;
+    for (auto& m : modes) AddPanel(s, 0.001 * n, m[0], m[1], m[2], 0.35 + 0.07 * n, 82 + n), ++n;
     HighPassBoth(s, 35);
     FadeEnds(s, 0, 0.04);
     Normalise(s, 0.75);
@@ -85,10 +103,10 @@ Stereo HardCrash() {
     constexpr double modes[][3] = {{311, 0.22, 0.3}, {743, 0.2, 0.24}, {1187, 0.16, 0.2},
                                    {1729, 0.12, 0.16}, {2467, 0.09, 0.12}, {3121, 0.06, 0.1}};
     int n = 0;
-    for (auto& m : modes) AddRing(s, 0.002 * n, m[0], m[1], m[2], 0.3 + 0.08 * n, n * 0.9), ++n;
+    for (auto& m : modes) AddPanel(s, 0.002 * n, m[0], m[1], m[2], 0.3 + 0.08 * n, 93 + n), ++n;
     // Debris: bits of trim and glass landing, fewer and further apart as they settle.
     for (double t = 0.15; t < 1.45; t += dice.Range(0.02, 0.07) * (1 + 2.5 * t)) {
-        double amp = dice.Range(0.04, 0.16) * (1.3 - t * 0.7);
+        double amp = dice.Range(0.08, 0.3) * (1.3 - t * 0.7);
         double pan = dice.Range(0.1, 0.9);
         double f = dice.Range(1900, 5200);
         AddRing(s, t, f, amp, dice.Range(0.006, 0.022), pan);
