@@ -27,6 +27,13 @@ void BeginCareer(const GameOptions& options) {
     NewCareer();
 }
 
+// The sound buffers belong to the backend's device, so they go first.
+void ShutDown() {
+    ReleaseSound();
+    InstallTextRenderer(nullptr);
+    InstallBackend(nullptr);
+}
+
 }  // namespace
 
 void SetCommandLine(int argc, char** argv) {
@@ -75,14 +82,14 @@ int Main() {
         BeginCareer(options);
         while (!QuitRequested()) {
             DoEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
     } catch (const FileError& e) {
         MsgBox(e.what());
         std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
-        InstallBackend(nullptr);
+        ShutDown();
         return 1;
     }
-    InstallBackend(nullptr);
+    ShutDown();
     return 0;
 }
