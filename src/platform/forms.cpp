@@ -346,7 +346,8 @@ void DrawControl(Surface& canvas, const Control& c, const ClipRect& clip) {
             FillClipped(canvas, clip, c.BackColor);
             break;
         case ControlKind::PictureBox: {
-            FillClipped(canvas, clip, c.BackColor);
+            if (c.Picture.Width < c.Width || c.Picture.Height < c.Height)
+                FillClipped(canvas, clip, c.BackColor);
             if (c.Picture.Empty()) break;
             int x = c.CanvasLeft(), y = c.CanvasTop();
             ClipRect r = ClipRect{x, y, x + c.Picture.Width, y + c.Picture.Height}.Intersect(clip);
@@ -357,8 +358,10 @@ void DrawControl(Surface& canvas, const Control& c, const ClipRect& clip) {
         }
         case ControlKind::Label:
             if (!c.Transparent) FillClipped(canvas, clip, c.BackColor);
+            // The desktop labels the game was made with always break a caption that is too
+            // wide at its spaces; WordWrap only ever changed how they sized themselves.
             DrawText(canvas, c.CanvasLeft(), c.CanvasTop(), c.Width, c.Height, c.Caption,
-                     c.TextFont, c.ForeColor, c.Align, c.WordWrap, clip);
+                     c.TextFont, c.ForeColor, c.Align, true, clip);
             break;
         case ControlKind::ListBox:
             DrawListBox(canvas, c, clip);

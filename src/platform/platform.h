@@ -174,7 +174,7 @@ struct Control {
     std::string Caption;
     Font TextFont;
     Alignment Align = Alignment::Left;
-    bool WordWrap = false;
+    bool WordWrap = false;  // captions too wide for a label always break at spaces
 
     // Picture box: its persistent picture, drawn at (0, 0) and kept between repaints.
     Surface Picture;
