@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -22,6 +23,7 @@
 // ---------------------------------------------------------------------------------
 
 struct KeyCase {
+    const char* Name;
     SDL_Keycode Sdl;
     int Virtual;
 };
@@ -34,16 +36,21 @@ TEST_P(KeyMapping, GivesTheVirtualKeyTheGameListensFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, KeyMapping,
-    testing::Values(KeyCase{SDLK_LEFT, 37}, KeyCase{SDLK_UP, 38}, KeyCase{SDLK_RIGHT, 39},
-                    KeyCase{SDLK_DOWN, 40}, KeyCase{SDLK_SPACE, 32}, KeyCase{SDLK_ESCAPE, 27},
-                    KeyCase{SDLK_RETURN, 13}, KeyCase{SDLK_KP_ENTER, 13},
-                    KeyCase{SDLK_BACKSPACE, 8}, KeyCase{SDLK_TAB, 9},
-                    KeyCase{SDLK_a, 65}, KeyCase{SDLK_l, 76}, KeyCase{SDLK_t, 84},
-                    KeyCase{SDLK_z, 90}, KeyCase{SDLK_0, 48}, KeyCase{SDLK_9, 57},
-                    KeyCase{SDLK_F1, 112}, KeyCase{SDLK_F12, 123}, KeyCase{SDLK_KP_0, 96},
-                    KeyCase{SDLK_KP_9, 105}, KeyCase{SDLK_LSHIFT, 16}, KeyCase{SDLK_RCTRL, 17},
+    testing::Values(KeyCase{"Left37", SDLK_LEFT, 37}, KeyCase{"Up38", SDLK_UP, 38},
+                    KeyCase{"Right39", SDLK_RIGHT, 39}, KeyCase{"Down40", SDLK_DOWN, 40},
+                    KeyCase{"Space32", SDLK_SPACE, 32}, KeyCase{"Escape27", SDLK_ESCAPE, 27},
+                    KeyCase{"Enter13", SDLK_RETURN, 13}, KeyCase{"KeypadEnter13", SDLK_KP_ENTER, 13},
+                    KeyCase{"Backspace8", SDLK_BACKSPACE, 8}, KeyCase{"Tab9", SDLK_TAB, 9},
+                    KeyCase{"Home36", SDLK_HOME, 36}, KeyCase{"End35", SDLK_END, 35},
+                    KeyCase{"Delete46", SDLK_DELETE, 46}, KeyCase{"A65", SDLK_a, 65},
+                    KeyCase{"L76", SDLK_l, 76}, KeyCase{"T84", SDLK_t, 84}, KeyCase{"Z90", SDLK_z, 90},
+                    KeyCase{"Digit0_48", SDLK_0, 48}, KeyCase{"Digit9_57", SDLK_9, 57},
+                    KeyCase{"F1_112", SDLK_F1, 112}, KeyCase{"F12_123", SDLK_F12, 123},
+                    KeyCase{"Keypad0_96", SDLK_KP_0, 96}, KeyCase{"Keypad9_105", SDLK_KP_9, 105},
+                    KeyCase{"LeftShift16", SDLK_LSHIFT, 16}, KeyCase{"RightCtrl17", SDLK_RCTRL, 17},
                     // Keys with no virtual-key code are not passed on at all.
-                    KeyCase{SDLK_APPLICATION, 0}, KeyCase{SDLK_UNKNOWN, 0}));
+                    KeyCase{"MenuKeyNone", SDLK_APPLICATION, 0}, KeyCase{"UnknownNone", SDLK_UNKNOWN, 0}),
+    [](const auto& info) { return std::string(info.param.Name); });
 
 // ---------------------------------------------------------------------------------
 // A private X server
@@ -60,6 +67,7 @@ public:
         Pid = fork();
         if (Pid == 0) {
             close(fds[0]);
+            prctl(PR_SET_PDEATHSIG, SIGTERM);  // never outlive a crashed test
             const int null = open("/dev/null", O_WRONLY);
             dup2(null, 1);
             dup2(null, 2);
