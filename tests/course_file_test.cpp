@@ -22,13 +22,6 @@ TEST(CourseFile, LaterStartTileInReadingOrderWins) {
     EXPECT_EQ(Course.StartTileRow, 9);
 }
 
-TEST(CourseFile, CourseWithoutStartTileKeepsThePreviousOne) {
-    ParseCourse(CourseText({{{12, 4}, 18}}, "First"), "test");
-    ParseCourse(CourseText({{{1, 1}, 5}}, "No Start"), "test");
-    EXPECT_EQ(Course.StartTileCol, 12);
-    EXPECT_EQ(Course.StartTileRow, 4);
-}
-
 TEST(CourseFile, PickupFieldsAreDoubledAndBlanksReadAsZero) {
     // Pickup 0: x "0150" -> 300, y "    " -> 0.
     ParseCourse(CourseText({}, "P", ' ', PickupBlock("0150    ")), "test");

@@ -116,15 +116,6 @@ TEST_F(LapLine, LastLapFinishesTheCarInOrder) {
     EXPECT_EQ(Cars[4].LapCountHigh, 1);
 }
 
-TEST_F(LapLine, CarOutOfTheRaceDoesNotFinish) {
-    RaceLaps = 1;
-    Cars[2].Status = StatusOut;
-    Cross(2);
-    EXPECT_EQ(Cars[2].LapCountHigh, 1);
-    EXPECT_EQ(Cars[2].Status, StatusOut);
-    EXPECT_EQ(FinishCount, 0);
-}
-
 TEST_F(LapLine, ThirdComputerFinisherPutsThePlayerOutOfThePlacings) {
     RaceLaps = 1;
     Cross(1);
@@ -152,15 +143,6 @@ TEST_F(LapLine, NoLapsCountOnceThePlayerHasFinished) {
     Cross(5);
     Reverse(5);
     EXPECT_EQ(Cars[5].LapCount, 0);
-}
-
-TEST(Prize, OnlyTheFirstThreePlacesPay) {
-    EXPECT_EQ(PrizeFor(1), 1200);
-    EXPECT_EQ(PrizeFor(2), 750);
-    EXPECT_EQ(PrizeFor(3), 300);
-    EXPECT_EQ(PrizeFor(4), 0);
-    EXPECT_EQ(PrizeFor(10), 0);
-    EXPECT_EQ(PrizeFor(0), 0);
 }
 
 }  // namespace

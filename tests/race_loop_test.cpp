@@ -228,18 +228,4 @@ TEST_F(Race, ViewSitsRightOfCentreWithTheHudBesideItAndTheGreenLampLit) {
     EXPECT_EQ(canvas.Pixel(Light[0]->CanvasLeft() + 16, Light[0]->CanvasTop() + 16), 0x000000u);
 }
 
-TEST_F(Race, EveryFrameTakesThirtyMillisecondsOfVirtualTime) {
-    std::vector<std::uint32_t> ends;
-    EachFrame = [&] {
-        ends.push_back(GetTickCount());
-        if (RaceFrame == 10) RaceOutcome = OutcomeStopped;
-    };
-    std::uint32_t before = GetTickCount();
-    StartClick();
-    ASSERT_EQ(ends.size(), 10u);
-    // Two 1000 ms lights before the first frame.
-    EXPECT_GE(ends[0] - before, 2000u + 30u);
-    for (std::size_t i = 1; i < ends.size(); ++i) EXPECT_NEAR(ends[i] - ends[i - 1], 30, 1);
-}
-
 }  // namespace

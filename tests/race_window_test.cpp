@@ -69,12 +69,6 @@ TEST_F(RacePanel, SaveCareerSaysSavedUntilTheShopClearsIt) {
     EXPECT_EQ(msg_FlashScreen->Caption, "");
 }
 
-TEST_F(RacePanel, QuitWithNoFrontEndEndsTheGame) {
-    QuitClick();
-    EXPECT_FALSE(RaceWindow->Visible);
-    EXPECT_TRUE(QuitRequested());
-}
-
 TEST_F(RacePanel, PanelIsDrawnGreyOnBlackWithTheCoursePreview) {
     Refresh();
     const Surface& canvas = ComposeCanvas();
