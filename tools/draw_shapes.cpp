@@ -96,9 +96,14 @@ void DrawCar(cairo_t* cr, double cx, double cy, double heading, const Livery& l)
     cairo_set_line_width(cr, 1.6);
     cairo_stroke(cr);
 
+    // The player's stripe runs along the bonnet only, so it points the way the car goes.
     if (l.HasStripe) {
         SetRgb(cr, l.Stripe);
-        cairo_rectangle(cr, -2.75, -39, 5.5, 76);
+        cairo_move_to(cr, -3.5, -39);
+        cairo_line_to(cr, 3.5, -39);
+        cairo_line_to(cr, 2.5, -14);
+        cairo_line_to(cr, -2.5, -14);
+        cairo_close_path(cr);
         cairo_fill(cr);
     }
 
@@ -106,11 +111,6 @@ void DrawCar(cairo_t* cr, double cx, double cy, double heading, const Livery& l)
     Trapezoid(cr, -3, 12.5, 16, 12, 2.5);
     SetRgb(cr, l.Roof);
     cairo_fill(cr);
-    if (l.HasStripe) {
-        SetRgb(cr, l.Stripe);
-        cairo_rectangle(cr, -2.75, -3, 5.5, 19);
-        cairo_fill(cr);
-    }
     // Windscreen: raked glass facing forwards, the clearest sign of where the nose is.
     Trapezoid(cr, -15, 11, -3, 13.5, 2);
     SetRgb(cr, 0x2B4866);
@@ -123,8 +123,8 @@ void DrawCar(cairo_t* cr, double cx, double cy, double heading, const Livery& l)
     cairo_close_path(cr);
     cairo_fill(cr);
     // Rear window.
-    Trapezoid(cr, 16, 11, 21, 10, 1.5);
-    SetRgb(cr, 0x1E2836);
+    Trapezoid(cr, 16, 10.5, 20.5, 9.5, 1.5);
+    SetRgb(cr, 0x46586C);
     cairo_fill(cr);
     // Headlights at the nose corners.
     SetRgb(cr, 0xFFF6C8);
