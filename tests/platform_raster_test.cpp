@@ -54,6 +54,7 @@ struct BlitCase {
     const char* Name;
     int X, Y, W, H, Sx, Sy;
 };
+void PrintTo(const BlitCase& c, std::ostream* os) { *os << c.Name; }
 
 class Clipping : public ::testing::TestWithParam<std::tuple<BlitCase, std::uint32_t>> {};
 

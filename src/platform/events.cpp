@@ -17,6 +17,7 @@ std::deque<InputEvent> Queue;
 Control* Pressed = nullptr;    // mouse went down here; a click needs the up here too
 Form* ModalForm = nullptr;     // while a message box is up, only it gets input
 int MouseX = -1, MouseY = -1;  // last known pointer position on the canvas
+int ButtonsDown = 0;           // 1 left, 2 right: what a mouse move reports as held
 
 bool HaveLastPresent = false;
 std::uint32_t LastPresent = 0;
@@ -177,9 +178,9 @@ void MouseMove(int x, int y) {
     Form* form = InputFormAt(x, y);
     if (!form) return;
     if (Control* c = ControlAt(form, x, y)) {
-        if (c->MouseMove) c->MouseMove(0, x - c->CanvasLeft(), y - c->CanvasTop());
+        if (c->MouseMove) c->MouseMove(ButtonsDown, x - c->CanvasLeft(), y - c->CanvasTop());
     } else if (form->MouseMove) {
-        form->MouseMove(0, x - form->Left, y - form->Top);
+        form->MouseMove(ButtonsDown, x - form->Left, y - form->Top);
     }
 }
 
@@ -225,10 +226,12 @@ void Deliver(const InputEvent& e) {
             break;
         case InputEvent::Type::MouseDown:
             MouseX = e.X, MouseY = e.Y;
+            ButtonsDown |= e.Button;
             MouseDown(e.Button, e.X, e.Y);
             break;
         case InputEvent::Type::MouseUp:
             MouseX = e.X, MouseY = e.Y;
+            ButtonsDown &= ~e.Button;
             MouseUp(e.Button, e.X, e.Y);
             break;
         case InputEvent::Type::KeyDown: {
@@ -360,6 +363,7 @@ void ResetPlatform() {
     Pressed = nullptr;
     ModalForm = nullptr;
     MouseX = MouseY = -1;
+    ButtonsDown = 0;
     HaveLastPresent = false;
     PointerForm = nullptr;
     PointerKnown = false;

@@ -148,8 +148,8 @@ struct Font {
 
 struct Form;
 
-// Handlers receive the mouse button (1 left, 2 right) and the position inside the
-// control or form, in pixels.
+// Handlers receive the mouse button (1 left, 2 right; for moves, the buttons held) and
+// the position inside the control or form, in pixels.
 using MouseHandler = std::function<void(int button, int x, int y)>;
 using ClickHandler = std::function<void()>;
 using KeyHandler = std::function<void(int keyCode)>;
