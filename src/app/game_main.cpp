@@ -16,14 +16,13 @@ namespace {
 int ArgCount = 0;
 char** Args = nullptr;
 
-// Until the front end exists the game opens straight onto a new career.
+// Without a front end the game opens straight onto a new career.
 void BeginCareer(const GameOptions& options) {
     LoadRaceWindow();
     if (options.HasName)
         DriverNames[10] = options.Name;
     else
         DriverNames[10] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
-    StartName = DriverNames[10];
     NewCareer();
 }
 
@@ -78,8 +77,14 @@ int Main() {
     // saved careers are never touched by a half-loaded one.
     try {
         SoundEnabled = !options.Mute;
-        if (SoundEnabled) StartSound();
-        BeginCareer(options);
+        StartName = options.HasName ? options.Name : "";
+        LoadFrontEnd();
+        if (FrontEnd) {
+            ShowFrontEnd();
+        } else {
+            if (SoundEnabled) StartSound();
+            BeginCareer(options);
+        }
         while (!QuitRequested()) {
             DoEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
