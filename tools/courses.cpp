@@ -63,6 +63,17 @@ bool Driveable(const CourseLayout& l, double wx, double wy) {
     return IsRoadPiece(code) && !WallZone(code, std::fmod(wx, TilePixels), std::fmod(wy, TilePixels));
 }
 
+// Walls push a car back only after it has moved, so a fast car's centre gets up to a
+// frame's travel (about 22 pixels) into a wall zone before it is stopped.
+bool Reachable(const CourseLayout& l, double wx, double wy) {
+    if (!IsRoadPiece(TileAt(l, wx, wy))) return false;
+    constexpr double Overshoot = 24;
+    for (double dy : {-Overshoot, 0.0, Overshoot})
+        for (double dx : {-Overshoot, 0.0, Overshoot})
+            if (Driveable(l, wx + dx, wy + dy)) return true;
+    return false;
+}
+
 bool OnStartLine(const CourseLayout& l, double wx, double wy, double halfWidth) {
     double lineY = (l.StartRow + 1) * TilePixels - 2;
     double left = l.StartCol * TilePixels + 27, right = l.StartCol * TilePixels + 170;
@@ -87,7 +98,7 @@ Surface MiniMap(const CourseLayout& l) {
             bool road = false;
             for (int sy = 0; sy <= 5 && !road; ++sy)
                 for (int sx = 0; sx <= 5 && !road; ++sx)
-                    road = Driveable(l, x0 + Scale * std::min(sx / 5.0, 0.999),
+                    road = Reachable(l, x0 + Scale * std::min(sx / 5.0, 0.999),
                                      y0 + Scale * std::min(sy / 5.0, 0.999));
             if (!road) continue;
             bool start = OnStartLine(l, x0 + Scale / 2, y0 + Scale / 2, Scale * 0.6);
