@@ -1,7 +1,6 @@
 // DoEvents: input delivery to forms and controls, repainting, the message box.
-#include <chrono>
+#include <algorithm>
 #include <deque>
-#include <thread>
 
 #include "platform/window_system.h"
 
@@ -338,11 +337,8 @@ void MsgBox(const std::string& text) {
     Pressed = nullptr;
     ShowForm(box);
     ModalForm = box;
-    while (!done && !Quit && FormAlive(box) && CurrentBackend() == backend) {
-        DoEvents();
-        // Nothing else runs while the box waits, so give the processor back between turns.
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
+    // The backend idles in its input poll when nothing happens, so this loop may spin.
+    while (!done && !Quit && FormAlive(box) && CurrentBackend() == backend) DoEvents();
     ModalForm = FormAlive(outer) ? outer : nullptr;
     Pressed = outerPressed && FormAlive(outerPressed->Owner) ? outerPressed : nullptr;
     DestroyForm(box);
