@@ -1,281 +1,151 @@
-// Damage, tyre wear and wrecks, and the contacts between cars.
+// Damage, tyre wear and wrecks, contacts between cars, and the car sounds.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
+#include <tuple>
 
-#include "cars/cars.h"
-#include "race/race.h"
-#include "sound/sound.h"
-#include "test_support.h"
+#include "cars_test_grid.h"
 
 namespace {
 
-SilentSoundBuffer* Silent(std::unique_ptr<SoundBuffer>& buffer) {
-    return static_cast<SilentSoundBuffer*>(buffer.get());
-}
-
-class Damage : public ::testing::Test {
-protected:
-    void SetUp() override {
-        LastCarIndex = 2;
-        for (int i = 0; i <= 2; ++i) {
-            CarRecord c;
-            c.SpriteWidth = 80;
-            c.SpriteHeight = 50;
-            c.Body = c.BodyMax = 100;
-            c.Engine = c.EngineMax = 100;
-            c.Tyres = 70;
-            c.TileCol = c.TileRow = 5;
-            c.TileX = c.TileY = 100;
-            c.ScreenX = c.ScreenY = 200;
-            Cars[i] = c;
-            EngineSounds[i] = std::make_unique<SilentSoundBuffer>();
-            HitSounds[i] = std::make_unique<SilentSoundBuffer>();
-            ExplosionSounds[i] = std::make_unique<SilentSoundBuffer>();
-        }
-        RaceOutcome = OutcomeRunning;
-        PairContactFlag = PairBlockFlag = False16;
-        DamFill = &bar;
-    }
-    void TearDown() override { DamFill = nullptr; }
-    Control bar;
-};
-
-struct SplitCase {
-    f32 Body, Engine, Amount;
-    f32 BodyAfter, EngineAfter;
-};
-class DamageSplit : public Damage, public ::testing::WithParamInterface<SplitCase> {};
-
+// Body, engine, amount; body and engine after.
+class DamageSplit : public ::testing::TestWithParam<std::tuple<f32, f32, f32, f32, f32>> {};
 TEST_P(DamageSplit, BodyTakesHalfUntilItWouldFallBelow50) {
-    const SplitCase& p = GetParam();
-    Cars[1].Body = p.Body;
-    Cars[1].Engine = p.Engine;
-    ApplyDamage(p.Amount, 1);
-    EXPECT_FLOAT_EQ(Cars[1].Body, p.BodyAfter);
-    EXPECT_FLOAT_EQ(Cars[1].Engine, p.EngineAfter);
+    auto [body, engine, amount, bodyAfter, engineAfter] = GetParam();
+    ResetGrid(1);
+    Cars[1].Body = body, Cars[1].Engine = engine;
+    ApplyDamage(amount, 1);
+    EXPECT_FLOAT_EQ(Cars[1].Body, bodyAfter);
+    EXPECT_FLOAT_EQ(Cars[1].Engine, engineAfter);
 }
+// Exactly 50 left stays on the body; below, the engine shares it; the engine floors at 1.
+INSTANTIATE_TEST_SUITE_P(Damage, DamageSplit,
+                         ::testing::Values(std::tuple{70.f, 100.f, 20.f, 60.f, 100.f},
+                                           std::tuple{60.f, 100.f, 20.f, 60 - 20 / 1.5f, 90.f},
+                                           std::tuple{40.f, 5.f, 30.f, 20.f, 1.f}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Damage, DamageSplit,
-    ::testing::Values(SplitCase{100, 100, 20, 90, 100},             // 80 stays above 50
-                      SplitCase{70, 100, 20, 60, 100},              // exactly 50: still the body
-                      SplitCase{60, 100, 20, 60 - 20 / 1.5f, 90},   // 40: engine shares it
-                      SplitCase{40, 5, 30, 20, 1}));                // engine floors at 1
-
-TEST_F(Damage, PlayerDamageBarFollowsTheBodyUntilItIsGone) {
-    ApplyDamage(40, 0);  // body 80: 80 / 100 x 1680 = 1344 twips, 89 whole pixels
-    EXPECT_EQ(bar.Width, 89);
-    int width = bar.Width;
+TEST(Damage, PlayerBarFollowsTheBodyUntilTheCarIsWrecked) {
+    ResetGrid(0);
+    Control bar;
+    DamFill = &bar;
+    ApplyDamage(40, 0);  // body 80: 1344 twips, 89 whole pixels
     Cars[0].Body = 10;
-    ApplyDamage(60, 0);  // body -30: the bar keeps its last width and the car explodes
-    EXPECT_EQ(bar.Width, width);
+    ApplyDamage(60, 0);  // body -30: the bar stays, the car explodes
+    DamFill = nullptr;
+    EXPECT_EQ(bar.Width, 89);
     EXPECT_EQ(Cars[0].FxState, FxExploding);
-}
-
-TEST_F(Damage, NegativeDamageStopsTheProgram) {
     EXPECT_DEATH(ApplyDamage(-1, 1), "negative damage");
 }
 
-struct WearCase {
-    f32 Tyres;
-    i16 Amount;
-    f32 TyresAfter;
-    bool Wrecked;
-};
-class TyreWearing : public Damage, public ::testing::WithParamInterface<WearCase> {};
-
+// Tyres 30.5 wear 4: 29.5, then 0.4 more; 26 wears below 25; 24 is out even wearing nothing.
+class TyreWearing : public ::testing::TestWithParam<std::tuple<f32, int, f32, bool>> {};
 TEST_P(TyreWearing, BaldTyresWearFasterAndWreckBelow25) {
-    const WearCase& p = GetParam();
-    Cars[2].Tyres = p.Tyres;
-    TyreWear(p.Amount, 2);
-    EXPECT_FLOAT_EQ(Cars[2].Tyres, p.TyresAfter);
-    EXPECT_EQ(Cars[2].FxState == FxExploding, p.Wrecked);
+    auto [tyres, amount, after, wrecked] = GetParam();
+    ResetGrid(2);
+    Cars[2].Tyres = tyres;
+    TyreWear(static_cast<i16>(amount), 2);
+    EXPECT_FLOAT_EQ(Cars[2].Tyres, after);
+    EXPECT_EQ(Cars[2].FxState == FxExploding, wrecked);
 }
+INSTANTIATE_TEST_SUITE_P(Damage, TyreWearing,
+                         ::testing::Values(std::tuple{30.5f, 4, 29.1f, false}, std::tuple{26.f, 4, 24.6f, true},
+                                           std::tuple{24.f, 0, 24.f, true}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Damage, TyreWearing,
-    ::testing::Values(WearCase{40, 4, 39, false},
-                      WearCase{30.5f, 4, 29.1f, false},  // 29.5, then 0.4 more
-                      WearCase{26, 4, 24.6f, true},
-                      WearCase{40, 0, 40, false},
-                      WearCase{24, 0, 24, true}));      // nothing worn, still finished
-
-TEST_F(Damage, SkidStoppingOnBaldTyresStillWrecksTheCar) {
-    Cars[1].Skidding = True16;
-    Cars[1].Speed = 5;
-    Cars[1].Tyres = 24;
-    Cars[1].TopSpeed = 250;
-    Cars[1].Steer = 0;
-    Cars[1].Pedal = 3;
-    DriveCars();  // 5 - 7 < 0: stopped, then a wear call of 0
-    EXPECT_EQ(Cars[1].Speed, 0);
-    EXPECT_FALSE(IsTrue(Cars[1].Skidding));
-    EXPECT_EQ(Cars[1].FxState, FxExploding);
-}
-
-TEST_F(Damage, PlayerWreckExplodesOnceThenEndsTheRaceWhenTheSoundIsOver) {
+TEST(Damage, WrecksExplodeOnceAndThePlayersEndsTheRaceWhenItsSoundIsOver) {
+    ResetGrid(2);
     PlayerWreck();
-    EXPECT_EQ(Cars[0].FxState, FxExploding);
-    EXPECT_EQ(Silent(ExplosionSounds[0])->PlayCount, 1);
-    EXPECT_EQ(Silent(EngineSounds[0])->StopCount, 1);
+    EXPECT_EQ(Silent(EngineSounds, 0)->StopCount, 1);
     EXPECT_EQ(RaceOutcome, OutcomeRunning);
-    // A silent buffer is never playing, so the next call finds the explosion over.
-    PlayerWreck();
+    PlayerWreck();  // a silent buffer is never playing: the explosion is over
     EXPECT_EQ(RaceOutcome, OutcomeAbandoned);
-    EXPECT_EQ(Silent(ExplosionSounds[0])->PlayCount, 1);
-}
-
-TEST_F(Damage, OpponentWreckHappensOnceAndNotForCarsAlreadyOut) {
-    Cars[1].ScreenX = 350;  // 150 pixels from the player
-    OpponentWreck(1);
-    OpponentWreck(1);
-    EXPECT_EQ(Cars[1].FxState, FxExploding);
-    EXPECT_EQ(Silent(ExplosionSounds[1])->PlayCount, 1);
-    EXPECT_EQ(Silent(ExplosionSounds[1])->Volume, -150);
-    EXPECT_EQ(Silent(EngineSounds[1])->StopCount, 1);
-
+    EXPECT_EQ(Silent(ExplosionSounds, 0)->PlayCount, 1);
+    Cars[1].ScreenX = 350;
+    OpponentWreck(1), OpponentWreck(1);
+    EXPECT_EQ(Silent(ExplosionSounds, 1)->PlayCount, 1);
+    EXPECT_EQ(Silent(ExplosionSounds, 1)->Volume, -150);
     Cars[2].Status = StatusOut;
     OpponentWreck(2);
     EXPECT_EQ(Cars[2].FxState, 0);
-    EXPECT_EQ(Silent(ExplosionSounds[2])->PlayCount, 0);
 }
 
-// --- Contacts between cars ---------------------------------------------------------
-
-class Contact : public Damage {
-protected:
-    // Car 1 ten pixels behind car 2, both heading east; car 1 closes at 2 pixels a frame.
-    void Place(f32 speedA, f32 velA, f32 speedB, f32 velB) {
-        Cars[1].ScreenX = 200;
-        Cars[2].ScreenX = 210;
-        Cars[1].Speed = speedA;
-        Cars[1].VelX = velA;
-        Cars[2].Speed = speedB;
-        Cars[2].VelX = velB;
-    }
-};
-
-TEST_F(Contact, SlowClosingAtLowSpeedsIsGentle) {
-    Place(60, 2, 30, 0);  // differences 2 and 0, speeds 90
+// Car 1 ten pixels behind car 2 (standing, speed 30) and closing at velA: speed, velA,
+// both bodies after, car 1's velocity after, whether both skid.
+class Contact : public ::testing::TestWithParam<std::tuple<f32, f32, f32, f32, bool>> {};
+TEST_P(Contact, GentleOnlyWhenSlowAndCloseInSpeed) {
+    auto [speedA, velA, body, velAfter, skids] = GetParam();
+    ResetGrid(2);
+    Cars[2].ScreenX = 210, Cars[2].Speed = 30;
+    Cars[1].Speed = speedA, Cars[1].VelX = velA;
     CarContact(1, 2);
     EXPECT_TRUE(IsTrue(PairContactFlag));
-    EXPECT_EQ(Cars[1].SmokeTick, 1);
-    EXPECT_EQ(Cars[2].SmokeTick, 1);
-    EXPECT_EQ(Silent(HitSounds[1])->PlayCount, 1);
-    EXPECT_EQ(Silent(HitSounds[1])->Volume, 0);  // car 1 sits on the player
-    EXPECT_EQ(Cars[1].Body, 100);
-    EXPECT_EQ(Cars[1].VelX, 2);
-    EXPECT_FALSE(IsTrue(Cars[1].Skidding));
+    EXPECT_EQ(Cars[1].SmokeTick + Cars[2].SmokeTick, 2);
+    EXPECT_EQ(Silent(HitSounds, 1)->PlayCount, 1);
+    EXPECT_FLOAT_EQ(Cars[1].Body, body);
+    EXPECT_FLOAT_EQ(Cars[2].Body, body);
+    EXPECT_EQ(Cars[1].VelX, velAfter);
+    EXPECT_EQ(IsTrue(Cars[1].Skidding) && IsTrue(Cars[2].Skidding), skids);
 }
+// Speeds adding to 90; to 110 (damage 1.5 x 2); a velocity difference of 8 (damage 12).
+INSTANTIATE_TEST_SUITE_P(Damage, Contact,
+                         ::testing::Values(std::tuple{60.f, 2.f, 100.f, 2.f, false}, std::tuple{80.f, 2.f, 98.5f, 0.f, true},
+                                           std::tuple{60.f, 8.f, 94.f, 0.f, true}));
 
-TEST_F(Contact, TheSameTouchAbove100CombinedIsHard) {
-    Place(80, 2, 30, 0);  // speeds 110: damage 1.5 x 2 = 3, half of it off each body
+TEST(Damage, CarsNotClosingNeverTouchAndBurningCarsTakeNoMore) {
+    ResetGrid(2);
+    Cars[2].ScreenX = 210;
+    Cars[1].VelX = Cars[2].VelX = 3;  // same velocity
     CarContact(1, 2);
-    EXPECT_TRUE(IsTrue(Cars[1].Skidding));
-    EXPECT_TRUE(IsTrue(Cars[2].Skidding));
-    EXPECT_EQ(Cars[1].Drift, 140);
-    EXPECT_EQ(Cars[1].VelX, 0);  // car 1 takes car 2's velocity
-    EXPECT_EQ(Cars[2].VelX, 0);
-    EXPECT_FLOAT_EQ(Cars[1].Body, 98.5f);
-    EXPECT_FLOAT_EQ(Cars[2].Body, 98.5f);
-}
-
-TEST_F(Contact, BigVelocityDifferenceIsHardAtAnySpeed) {
-    Place(60, 8, 30, 0);  // difference 8: damage 12
-    CarContact(1, 2);
-    EXPECT_FLOAT_EQ(Cars[1].Body, 94);
-    EXPECT_EQ(Cars[1].VelX, 0);
-}
-
-TEST_F(Contact, CarsThatAreNotClosingOrNotTouchingNeverMeet) {
-    Place(80, 3, 80, 3);  // same velocity
-    CarContact(1, 2);
-    Place(80, 8, 30, 0);
-    Cars[1].ScreenX = 185;  // 25 apart
-    CarContact(1, 2);
-    Place(80, -2, 30, 0);  // pulling apart
+    Cars[1].VelX = -2;  // pulling apart
     CarContact(1, 2);
     EXPECT_FALSE(IsTrue(PairContactFlag));
-    EXPECT_EQ(Cars[1].SmokeTick, 0);
-    EXPECT_EQ(Cars[1].Body, 100);
-}
-
-TEST_F(Contact, BurningCarTakesNoFurtherDamage) {
-    Cars[1].FxState = FxExploding;
-    Cars[2].SmokeTick = 2;
-    Place(60, 8, 30, 0);
+    Cars[1].VelX = 8, Cars[2].VelX = 0, Cars[1].FxState = FxExploding;
     CarContact(1, 2);
     EXPECT_EQ(Cars[1].Body, 100);
     EXPECT_FLOAT_EQ(Cars[2].Body, 94);
-    EXPECT_EQ(Cars[2].SmokeTick, 2);  // a puff already running carries on
 }
 
-struct AvoidCase {
-    const char* Name;
-    int Frame;
-    f32 UnitX, UnitY;  // direction of travel
-    bool SlowCarOnHighSide;  // larger TileX (north/south) or TileY (east/west)
-    int Steer;
-};
-class Avoid : public Damage, public ::testing::WithParamInterface<AvoidCase> {};
-
-TEST_P(Avoid, SteersAwayFromTheSlowerCarAheadAndBrakes) {
-    const AvoidCase& p = GetParam();
-    CarRecord& a = Cars[1];
-    CarRecord& b = Cars[2];
-    a.Heading = static_cast<i16>(p.Frame * 50);
-    a.Speed = 100;
-    a.VelX = 9 * p.UnitX;
-    a.VelY = 9 * p.UnitY;
-    a.Steer = 2;
-    b.Speed = 50;
-    b.VelX = 4.5f * p.UnitX;
-    b.VelY = 4.5f * p.UnitY;
-    // 30 pixels ahead, 10 to one side: in four frames a gains 18, so they end 12 apart.
-    f32 side = p.SlowCarOnHighSide ? 10 : -10;
-    b.ScreenX = a.ScreenX + 30 * p.UnitX + side * std::abs(p.UnitY);
-    b.ScreenY = a.ScreenY + 30 * p.UnitY + side * std::abs(p.UnitX);
-    f32& across = p.UnitX != 0 ? b.TileY : b.TileX;
-    across = p.SlowCarOnHighSide ? 110 : 90;
+// Heading frame, whether the slower car is on the high side (larger TileX going north or
+// south, larger TileY going east or west), and the steer away from it.
+class Avoiding : public ::testing::TestWithParam<std::tuple<int, bool, int>> {};
+TEST_P(Avoiding, SteersAwayFromTheSlowerCarAheadAndBrakes) {
+    auto [frame, high, steer] = GetParam();
+    ResetGrid(2);
+    CarRecord& a = Aim(1, frame, 100);
+    CarRecord& b = Aim(2, frame, 50);
+    // 30 ahead and 10 aside: four frames on, a has gained 18 and they are 12 apart.
+    f32 ux = HeadingVelocity[frame].X / 0.09f, uy = HeadingVelocity[frame].Y / 0.09f, side = high ? 10.f : -10.f;
+    b.ScreenX += 30 * ux + side * std::abs(uy), b.ScreenY += 30 * uy + side * std::abs(ux);
+    (ux != 0 ? b.TileY : b.TileX) += side;
     AvoidCheck(1, 2);
-    EXPECT_EQ(a.Steer, p.Steer);
+    EXPECT_EQ(a.Steer, steer);
     EXPECT_TRUE(IsTrue(a.Brake));
     EXPECT_TRUE(IsTrue(PairBlockFlag));
 }
+INSTANTIATE_TEST_SUITE_P(Damage, Avoiding,
+                         ::testing::Values(std::tuple{0, true, 1}, std::tuple{10, true, 0}, std::tuple{5, false, 0},
+                                           std::tuple{15, false, 1}));
 
-INSTANTIATE_TEST_SUITE_P(
-    Damage, Avoid,
-    ::testing::Values(AvoidCase{"NorthSlowCarEast", 0, 0, -1, true, 1},
-                      AvoidCase{"NorthSlowCarWest", 0, 0, -1, false, 0},
-                      AvoidCase{"SouthSlowCarEast", 10, 0, 1, true, 0},
-                      AvoidCase{"SouthSlowCarWest", 10, 0, 1, false, 1},
-                      AvoidCase{"EastSlowCarSouth", 5, 1, 0, true, 1},
-                      AvoidCase{"EastSlowCarNorth", 5, 1, 0, false, 0},
-                      AvoidCase{"WestSlowCarSouth", 15, -1, 0, true, 0},
-                      AvoidCase{"WestSlowCarNorth", 15, -1, 0, false, 1}),
-    [](const ::testing::TestParamInfo<AvoidCase>& info) { return std::string(info.param.Name); });
-
-TEST_F(Damage, AvoidingOnADiagonalOnlyBlocks) {
-    Cars[1].Heading = 100;  // frame 2, north-east
-    Cars[1].Speed = 100;
-    Cars[1].Steer = 2;
-    Cars[2].Speed = 50;
-    Cars[2].ScreenX = 210;
-    AvoidCheck(1, 2);
-    EXPECT_TRUE(IsTrue(PairBlockFlag));
-    EXPECT_EQ(Cars[1].Steer, 2);
-    EXPECT_FALSE(IsTrue(Cars[1].Brake));
-}
-
-TEST_F(Damage, NoAvoidingACarThatIsNotSlower) {
-    Cars[1].Heading = 500;
-    Cars[1].Speed = 50;
-    Cars[2].Speed = 50;
-    Cars[2].ScreenY = 230;
-    AvoidCheck(1, 2);
-    EXPECT_FALSE(IsTrue(PairBlockFlag));
+TEST(Damage, EngineNoteFollowsTheSpeedAndGridRevsDrawOnlyFromTheSoundStream) {
+    ResetGrid(1);
+    Cars[0].Speed = 100;
+    CarSounds(0);
+    EXPECT_EQ(Silent(EngineSounds, 0)->Position, 42000);  // 100 x 420
+    EXPECT_EQ(Silent(EngineSounds, 0)->Volume, -300);
+    RevPosition[1] = 0, RevStep[1] = 0;
+    Randomize(3);
+    int low = 1 << 30, high = 0;
+    for (int call = 0; call < 40000; ++call) {
+        GridRev(1);
+        if (call > 10000) low = std::min<int>(low, RevPosition[1]);
+        high = std::max<int>(high, RevPosition[1]);
+    }
+    EXPECT_GE(low, 4995);  // down to 5000, up to a turn between 15000 and 30000
+    EXPECT_GE(high, 15000);
+    EXPECT_LE(high, 30005);
+    f32 next = Rnd();
+    Randomize(3);
+    EXPECT_EQ(next, Rnd());
 }
 
 }  // namespace

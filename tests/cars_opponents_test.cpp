@@ -2,353 +2,154 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
+#include <tuple>
 #include <vector>
 
-#include "cars/cars.h"
-#include "course/course.h"
-#include "race/race.h"
+#include "cars_test_grid.h"
 
 namespace {
 
 constexpr std::uint64_t Seed = 7;
 
-// Car 1 alone at (5, 5) with the grid's driving fields, on an empty map.
+void Tile(int col, int row, int type) { Course.TileMap[col][row] = static_cast<i16>(type); }
+
 CarRecord& Driver(int frame, f32 speed) {
-    Course = CourseMap{};
-    LastCarIndex = 1;
-    for (int i = 0; i <= 1; ++i) {
-        CarRecord c;
-        c.SpriteWidth = 80;
-        c.SpriteHeight = 50;
-        c.TopSpeed = 250;
-        c.Accel = 2.8f;
-        c.Tyres = c.TyresMax = 70;
-        c.Body = c.BodyMax = 100;
-        c.Engine = c.EngineMax = 100;
-        c.AiTarget = 200;
-        c.AiMode = 1;
-        c.Steer = 2;
-        c.SteerCount = 100;
-        c.Pedal = 3;  // cruise at 0: a car nobody drives stays put
-        c.TileCol = c.TileRow = 5;
-        c.TileX = c.TileY = 100;
-        Cars[i] = c;
-    }
-    CarRecord& c = Cars[1];
-    c.Heading = static_cast<i16>(frame * 50);
-    c.Speed = speed;
-    c.VelX = speed * HeadingVelocity[frame].X;
-    c.VelY = speed * HeadingVelocity[frame].Y;
-    return c;
-}
-
-void Tile(int col, int row, i16 type) { Course.TileMap[col][row] = type; }
-
-// The turn margin the driver will draw first after Randomize(Seed).
-int MarginAfterSeed(f32 speed, f32 tyres) {
-    Randomize(Seed);
-    double draw = Int(Rnd() * 25);
-    return std::abs(CInt((200 - speed / 2 + tyres / 4) - draw));
+    ResetGrid(1);
+    return Aim(1, frame, speed);
 }
 
 TEST(Opponents, StartsTurningOnePixelPastTheMargin) {
-    int margin = MarginAfterSeed(100, 70);
+    Randomize(Seed);
+    int margin = std::abs(CInt(167.5 - Int(Rnd() * 25)));  // 200 - 100/2 + 70/4 - Int(Rnd x 25)
     for (int past : {0, 1}) {
-        CarRecord& c = Driver(5, 100);  // east along an east-west straight
-        c.AiMode = 2;
-        Tile(5, 5, 1);
-        Tile(6, 5, 12);  // corner ahead turns south: a right turn
-        c.TileX = static_cast<f32>(margin + past);
+        CarRecord& c = Driver(5, 100);
+        c.AiMode = 2, c.TileX = static_cast<f32>(margin + past);
+        Tile(5, 5, 1), Tile(6, 5, 12);  // east, towards a right turn
         Randomize(Seed);
         DriveOpponent(1);
         EXPECT_EQ(c.Steer, past ? 0 : 2) << "TileX " << c.TileX;
     }
 }
 
-struct LookAheadCase {
-    const char* Name;
-    int Frame;            // heading (and direction of travel)
-    i16 OwnTile, NextTile;
-    int NextCol, NextRow;
-    f32 TileX, TileY;     // well past any margin
-    int Steer;
-};
-class CornerAhead : public ::testing::TestWithParam<LookAheadCase> {};
-
-TEST_P(CornerAhead, TurnsInFromTheRightLaneOnly) {
-    const LookAheadCase& p = GetParam();
-    CarRecord& c = Driver(p.Frame, 100);
-    c.AiMode = HeadingClass(1);
-    c.Steer = 3;  // no steer at all, so any write shows
-    Tile(5, 5, p.OwnTile);
-    Tile(p.NextCol, p.NextRow, p.NextTile);
-    c.TileX = p.TileX;
-    c.TileY = p.TileY;
-    Randomize(Seed);
+// Heading frame, own and next tile types, the next tile, the car's position, its steer.
+class CornerAhead : public ::testing::TestWithParam<std::tuple<int, int, int, int, int, f32, f32, int>> {};
+TEST_P(CornerAhead, TurnsInFromTheInsideLaneOnly) {
+    auto [frame, own, next, col, row, x, y, steer] = GetParam();
+    CarRecord& c = Driver(frame, 100);
+    c.AiMode = HeadingClass(1), c.TileX = x, c.TileY = y;
+    Tile(5, 5, own), Tile(col, row, next);
     DriveOpponent(1);
-    EXPECT_EQ(c.Steer, p.Steer);
+    EXPECT_EQ(c.Steer, steer);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Opponents, CornerAhead,
-    ::testing::Values(
-        LookAheadCase{"EastIntoSouthTurn", 5, 1, 12, 6, 5, 199, 100, 0},
-        LookAheadCase{"EastIntoNorthTurn", 5, 1, 15, 6, 5, 199, 100, 1},
-        LookAheadCase{"EastOnTheOuterEdgeKeepsItsLane", 5, 1, 12, 6, 5, 199, 150, 2},
-        LookAheadCase{"WestIntoSouthTurn", 15, 1, 7, 4, 5, 2, 100, 1},
-        LookAheadCase{"WestIntoNorthTurn", 15, 1, 14, 4, 5, 2, 100, 0},
-        LookAheadCase{"WestOnTheOuterEdgeKeepsItsLane", 15, 1, 14, 4, 5, 2, 50, 2},
-        LookAheadCase{"NorthIntoEastTurn", 0, 5, 7, 5, 4, 100, 2, 0},
-        LookAheadCase{"NorthIntoWestTurn", 0, 5, 12, 5, 4, 100, 2, 1},
-        LookAheadCase{"SouthIntoEastTurn", 10, 5, 14, 5, 6, 100, 199, 1},
-        LookAheadCase{"SouthIntoWestTurn", 10, 5, 15, 5, 6, 100, 199, 0},
-        LookAheadCase{"SouthOnTheOuterEdgeKeepsItsLane", 10, 5, 15, 5, 6, 50, 199, 2},
-        LookAheadCase{"StraightAheadIsJustLaneKeeping", 5, 1, 1, 6, 5, 199, 100, 2},
-        LookAheadCase{"JunctionAheadIsJustLaneKeeping", 5, 1, 6, 6, 5, 199, 100, 2}),
-    [](const ::testing::TestParamInfo<LookAheadCase>& info) { return std::string(info.param.Name); });
-
-TEST(Opponents, CarAlreadySwingingRoundKeepsItsSteerIntoTheCorner) {
-    CarRecord& c = Driver(5, 100);
-    c.Heading = 300;  // frame 6: no longer pointing east, though still moving east
-    c.Steer = 1;
-    c.AiMode = 2;
-    Tile(5, 5, 1);
-    Tile(6, 5, 12);
-    c.TileX = 199;
-    Randomize(Seed);
-    DriveOpponent(1);
-    EXPECT_EQ(c.Steer, 1);  // neither the turn-in nor the lane keeping touched it
-}
+INSTANTIATE_TEST_SUITE_P(Opponents, CornerAhead,
+                         ::testing::Values(std::tuple{15, 1, 14, 4, 5, 2.f, 100.f, 0},     // west, turns north
+                                           std::tuple{0, 5, 7, 5, 4, 100.f, 2.f, 0},       // north, turns east
+                                           std::tuple{10, 5, 15, 5, 6, 100.f, 199.f, 0},   // south, turns west
+                                           std::tuple{5, 1, 12, 6, 5, 199.f, 150.f, 2},    // outside lane
+                                           std::tuple{5, 1, 6, 6, 5, 199.f, 100.f, 2}));   // junction
 
 TEST(Opponents, BlockedCarKeepsItsSteeringBrakesAndDrawsNothing) {
     CarRecord& c = Driver(5, 100);
-    c.Blocked = True16;
-    c.Steer = 1;
-    Tile(5, 5, 1);
-    Tile(6, 5, 12);
-    c.TileX = 199;
+    c.Blocked = True16, c.Steer = 1, c.TileX = 199;
+    Tile(5, 5, 1), Tile(6, 5, 12);
     Randomize(Seed);
     DriveOpponent(1);
     EXPECT_EQ(c.Steer, 1);
     EXPECT_TRUE(IsTrue(c.Brake));
     f32 next = Rnd();
     Randomize(Seed);
-    EXPECT_EQ(next, Rnd());  // the race's random stream is untouched
+    EXPECT_EQ(next, Rnd());
 }
 
-// A seed under which a car faster than twice its target considers lifting off.
-std::uint64_t SeedThatLiftsOff() {
-    for (std::uint64_t seed = 1;; ++seed) {
+TEST(Opponents, LiftsOffOnlyForACornerTwoTilesAheadAndNeverAtHalfItsTarget) {
+    std::uint64_t seed = 1;  // one under which a lift-off draw (after the margin's) comes up
+    for (;; ++seed) {
         Randomize(seed);
-        Rnd();  // the turn margin
-        bool q1 = Int(Rnd() * 8) == 1;
-        bool q2 = Int(Rnd() * 4) == 1;
-        bool q3 = Int(Rnd() * 2) == 1;
-        if (q1 || q2 || q3) return seed;
+        Rnd();
+        if (Int(Rnd() * 8) == 1 || Int(Rnd() * 4) == 1 || Int(Rnd() * 2) == 1) break;
     }
-}
-
-TEST(Opponents, LiftsOffOnlyWhenACornerIsTwoTilesAhead) {
-    std::uint64_t seed = SeedThatLiftsOff();
-    for (i16 twoAhead : {i16(7), i16(1)}) {
-        CarRecord& c = Driver(15, 250);  // west, 250 against a target of 100
-        c.AiTarget = 100;
-        c.AiMode = 3;
-        c.TileX = 190;
-        c.Pedal = 3;
-        c.Brake = True16;
-        Tile(5, 5, 1);
-        Tile(4, 5, 1);
-        Tile(3, 5, twoAhead);
+    for (int twoAhead : {7, 1}) {
+        CarRecord& c = Driver(15, 250);  // west at 250 against a target of 100
+        c.AiTarget = 100, c.AiMode = 3, c.TileX = 190, c.Brake = True16;
+        Tile(5, 5, 1), Tile(4, 5, 1), Tile(3, 5, twoAhead);
         Randomize(seed);
         DriveOpponent(1);
-        bool corner = twoAhead == 7;
-        EXPECT_EQ(c.Pedal, corner ? 1 : 0);
-        EXPECT_EQ(IsTrue(c.Brake), corner);
+        EXPECT_EQ(c.Pedal, twoAhead == 7 ? 1 : 0);
+        EXPECT_EQ(IsTrue(c.Brake), twoAhead == 7);
     }
-}
-
-TEST(Opponents, NeverLiftsOffAtHalfItsTargetOrBelow) {
-    for (std::uint64_t seed = 1; seed <= 50; ++seed) {
-        CarRecord& c = Driver(10, 100);  // south at exactly half of 200
-        c.Pedal = 3;
-        c.TileY = 10;
-        Tile(5, 5, 5);
-        Tile(5, 7, 14);
+    for (seed = 1; seed <= 50; ++seed) {
+        CarRecord& c = Driver(10, 100);  // exactly half of 200
+        Tile(5, 5, 5), Tile(5, 7, 14);
         Randomize(seed);
         DriveOpponent(1);
         EXPECT_FALSE(IsTrue(c.Brake)) << seed;
     }
-}
-
-TEST(Opponents, SlowTileMeansBrakesOn) {
-    CarRecord& c = Driver(10, 150);
-    Tile(5, 5, -2);
-    Randomize(Seed);
+    Driver(10, 150);
+    Tile(5, 5, -2);  // the slow-down tile
     DriveOpponent(1);
-    EXPECT_TRUE(IsTrue(c.Brake));
+    EXPECT_TRUE(IsTrue(Cars[1].Brake));
 }
 
-TEST(Opponents, JunctionKeepsTheLastSteer) {
-    CarRecord& c = Driver(10, 150);
-    c.Steer = 1;
-    Tile(5, 5, 11);
-    Randomize(Seed);
-    DriveOpponent(1);
-    EXPECT_EQ(c.Steer, 1);
-}
-
-struct CornerCase {
-    const char* Name;
-    i16 TileType;
-    i16 ModeIn;
-    int Frame;
-    f32 TileY;
-    int Steer;  // 3: unchanged
-    i16 ModeOut, TurnOut;
-};
-class CornerPlan : public ::testing::TestWithParam<CornerCase> {};
-
+// Corner type, AiMode before, heading frame, TileY; Steer (3: untouched), AiMode, AiTurn after.
+class CornerPlan : public ::testing::TestWithParam<std::tuple<int, int, int, f32, int, int, int>> {};
 TEST_P(CornerPlan, SteersTowardsTheExitAndRemembersTheWayIn) {
-    const CornerCase& p = GetParam();
-    CarRecord& c = Driver(p.Frame, 100);
-    c.Steer = 3;
-    c.AiMode = p.ModeIn;
-    c.AiTurn = 9;
-    c.TileY = p.TileY;
-    Tile(5, 5, p.TileType);
-    Randomize(Seed);
+    auto [type, mode, frame, y, steer, modeOut, turnOut] = GetParam();
+    CarRecord& c = Driver(frame, 100);
+    c.Steer = 3, c.AiMode = static_cast<i16>(mode), c.AiTurn = 9, c.TileY = y;
+    Tile(5, 5, type);
     DriveOpponent(1);
-    EXPECT_EQ(c.Steer, p.Steer);
-    EXPECT_EQ(c.AiMode, p.ModeOut);
-    EXPECT_EQ(c.AiTurn, p.TurnOut);
+    EXPECT_EQ(c.Steer, steer);
+    EXPECT_EQ(c.AiMode, modeOut);
+    EXPECT_EQ(c.AiTurn, turnOut);
 }
+INSTANTIATE_TEST_SUITE_P(Opponents, CornerPlan,
+                         ::testing::Values(std::tuple{7, 0, 0, 100.f, 0, 2, 0},     // north in, right for east
+                                           std::tuple{7, 2, 5, 160.f, 0, 2, 9},     // pointing east, low
+                                           std::tuple{14, 3, 15, 100.f, 0, 0, 3},   // west in, right for north
+                                           std::tuple{14, 2, 15, 100.f, 3, 2, 9},   // west heading left alone
+                                           std::tuple{15, 1, 10, 100.f, 0, 3, 1},   // south in, right for west
+                                           std::tuple{12, 2, 5, 100.f, 0, 1, 2}));  // east in, right for south
 
-INSTANTIATE_TEST_SUITE_P(
-    Opponents, CornerPlan,
-    ::testing::Values(
-        // Type 7 is open east and south.
-        CornerCase{"NorthIntoSevenTurnsRightForEast", 7, 0, 0, 100, 0, 2, 0},
-        CornerCase{"SevenPointingEastHoldsTheMiddle", 7, 0, 5, 100, 2, 2, 0},
-        CornerCase{"SevenPointingEastNearTheBottomEdge", 7, 2, 5, 160, 0, 2, 9},
-        CornerCase{"SevenPointingEastNearTheTopEdge", 7, 2, 5, 30, 1, 2, 9},
-        CornerCase{"WestIntoSevenTurnsLeftForSouth", 7, 3, 15, 100, 1, 1, 3},
-        // Type 14 is open north and east.
-        CornerCase{"SouthIntoFourteenTurnsLeftForEast", 14, 1, 10, 100, 1, 2, 1},
-        CornerCase{"WestIntoFourteenTurnsRightForNorth", 14, 3, 15, 100, 0, 0, 3},
-        CornerCase{"FourteenFollowLeavesAWestHeadingAlone", 14, 2, 15, 100, 3, 2, 9},
-        // Type 15 is open north and west.
-        CornerCase{"EastIntoFifteenTurnsLeftForNorth", 15, 2, 5, 100, 1, 0, 2},
-        CornerCase{"SouthIntoFifteenTurnsRightForWest", 15, 1, 10, 100, 0, 3, 1},
-        // Type 12 is open west and south.
-        CornerCase{"EastIntoTwelveTurnsRightForSouth", 12, 2, 5, 100, 0, 1, 2},
-        CornerCase{"NorthIntoTwelveTurnsLeftForWest", 12, 0, 0, 100, 1, 3, 0},
-        CornerCase{"TwelvePointingSouthGoesStraight", 12, 1, 10, 100, 2, 1, 9}),
-    [](const ::testing::TestParamInfo<CornerCase>& info) { return std::string(info.param.Name); });
-
-struct LaneCase {
-    const char* Name;
-    i16 TileType;
-    i16 Mode;
-    int Frame;
-    f32 Across;  // TileY on east-west tiles, TileX on north-south ones
-    int Steer;
-};
-class LaneKeeping : public ::testing::TestWithParam<LaneCase> {};
-
-TEST_P(LaneKeeping, SteersBackTowardsTheMiddleOfTheRoad) {
-    const LaneCase& p = GetParam();
-    CarRecord& c = Driver(p.Frame, 100);
-    c.AiMode = p.Mode;
-    (p.TileType == 1 ? c.TileY : c.TileX) = p.Across;
-    Tile(5, 5, p.TileType);
-    Randomize(Seed);
-    DriveOpponent(1);
-    EXPECT_EQ(c.Steer, p.Steer);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Opponents, LaneKeeping,
-    ::testing::Values(LaneCase{"EastNearTheTopEdgeSteersRight", 1, 2, 5, 40, 0},
-                      LaneCase{"EastNearTheBottomEdgeSteersLeft", 1, 2, 5, 160, 1},
-                      LaneCase{"EastInTheMiddleGoesStraight", 1, 2, 5, 100, 2},
-                      LaneCase{"EastboundPointingNorthTurnsRight", 1, 2, 0, 100, 0},
-                      LaneCase{"EastboundPointingNorthAtTheEdgeWaits", 1, 2, 0, 160, 2},
-                      LaneCase{"EastboundPointingWestTurnsTheShortWay", 1, 2, 15, 120, 0},
-                      LaneCase{"WestNearTheTopEdgeSteersLeft", 1, 3, 15, 40, 1},
-                      LaneCase{"SouthNearTheLeftEdgeSteersLeft", 5, 1, 10, 40, 1},
-                      LaneCase{"NorthNearTheRightEdgeSteersLeft", 5, 0, 0, 160, 1},
-                      LaneCase{"NoRuleForAWestPlanOnANorthSouthTile", 5, 3, 0, 40, 2}),
-    [](const ::testing::TestParamInfo<LaneCase>& info) { return std::string(info.param.Name); });
-
-// A ring of straights with a corner at each end, anticlockwise on screen:
-//   (2,2)=7  1 1 1  (6,2)=12
-//     5               5
-//   (2,6)=14 1 1 1  (6,6)=15
-void RingCourse() {
-    Course = CourseMap{};
-    Tile(2, 2, 7);
-    Tile(6, 2, 12);
-    Tile(2, 6, 14);
-    Tile(6, 6, 15);
-    for (int i = 3; i <= 5; ++i) {
-        Tile(i, 2, 1);
-        Tile(i, 6, 1);
-        Tile(2, i, 5);
-        Tile(6, i, 5);
+TEST(Opponents, OnJunctionsAndStartTilesPointsBackAlongItsWay) {
+    // Travelling south (frame 10): from frame 9 steer right, from 11 left, at 10 straight.
+    for (auto [frame, steer] : {std::pair{9, 0}, std::pair{11, 1}, std::pair{10, 2}}) {
+        for (int type : {11, 18}) {
+            CarRecord& c = Driver(frame, 150);
+            c.Steer = 3;
+            Tile(5, 5, type);
+            DriveOpponent(1);
+            EXPECT_EQ(c.Steer, steer) << "frame " << frame << " tile " << type;
+        }
     }
 }
 
-void Frame() {
-    DriveOpponents();
-    DriveAutopilot();
-    DriveCars();
-    CheckWalls();
-    MoveCars();
-}
-
-TEST(Opponents, DrivesRoundARingOfCornersWithoutGrindingTheWalls) {
-    CarRecord& c = Driver(10, 0);  // on the grid pointing south
-    RingCourse();
-    c.TileCol = 2;
-    c.TileRow = 3;
-    Randomize(Seed);
-    std::vector<std::pair<int, int>> corners;
-    for (int frame = 0; frame < 1500; ++frame) {
-        int col = c.TileCol, row = c.TileRow;
-        Frame();
-        bool entered = c.TileCol != col || c.TileRow != row;
-        if (entered && (c.TileCol == 2 || c.TileCol == 6) && (c.TileRow == 2 || c.TileRow == 6))
-            corners.emplace_back(c.TileCol, c.TileRow);
-        ASSERT_NE(TileType(c.TileCol, c.TileRow), 0) << "left the road on frame " << frame;
-    }
-    const std::vector<std::pair<int, int>> lap = {{2, 6}, {6, 6}, {6, 2}, {2, 2}};
-    ASSERT_GE(corners.size(), 8u);
-    for (std::size_t i = 0; i < corners.size(); ++i) EXPECT_EQ(corners[i], lap[i % 4]) << i;
-    EXPECT_GT(c.Body, 90);
-}
-
-TEST(Opponents, AutopilotDrivesThePlayerByTheSameRules) {
-    Driver(10, 0);
-    RingCourse();
-    Cars[0].Heading = 500;
-    Cars[0].TileCol = 2;
-    Cars[0].TileRow = 3;
-    Cars[0].AiTarget = 0;  // not prepared by a set-up
-    Cars[0].AiMode = 0;
-    Cars[0].Pedal = 3;
-    LastCarIndex = 0;
+TEST(Opponents, DriverAndAutopilotCornerRoundARingWithoutGrindingTheWalls) {
+    // Anticlockwise: corners 7 and 12 on row 2, 14 and 15 on row 6, straights between.
+    ResetGrid(1);
+    Tile(2, 2, 7), Tile(6, 2, 12), Tile(2, 6, 14), Tile(6, 6, 15);
+    for (int i = 3; i <= 5; ++i) Tile(i, 2, 1), Tile(i, 6, 1), Tile(2, i, 5), Tile(6, i, 5);
+    Cars[0].TileCol = Cars[1].TileCol = 2, Cars[0].TileRow = 3, Cars[1].TileRow = 4;
+    Cars[1].ScreenY += 200;
+    Cars[0].AiTarget = 0;  // the autopilot prepares itself
     AutopilotEnabled = true;
     Randomize(Seed);
-    bool roundTheFirstCorner = false;
-    for (int frame = 0; frame < 300; ++frame) {
-        Frame();
-        if (Cars[0].TileRow == 6 && Cars[0].TileCol == 3) roundTheFirstCorner = true;
+    const std::vector<std::pair<int, int>> lap = {{2, 6}, {6, 6}, {6, 2}, {2, 2}};
+    std::vector<std::pair<int, int>> corners[2];
+    for (int frame = 0; frame < 1500; ++frame) {
+        std::pair<int, int> was[2] = {{Cars[0].TileCol, Cars[0].TileRow}, {Cars[1].TileCol, Cars[1].TileRow}};
+        DriveOpponents(), DriveAutopilot(), DriveCars(), CheckWalls(), MoveCars();
+        for (int i = 0; i < 2; ++i) {
+            std::pair<int, int> now = {Cars[i].TileCol, Cars[i].TileRow};
+            if (now != was[i] && (now.first == 2 || now.first == 6) && (now.second == 2 || now.second == 6))
+                corners[i].push_back(now);
+        }
     }
     AutopilotEnabled = false;
-    EXPECT_EQ(Cars[0].AiTarget, 200);
-    EXPECT_TRUE(roundTheFirstCorner);
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_GE(corners[i].size(), 8u) << "car " << i;
+        for (std::size_t k = 0; k < corners[i].size(); ++k) EXPECT_EQ(corners[i][k], lap[k % 4]);
+        EXPECT_GT(Cars[i].Body, 90);
+    }
 }
 
 }  // namespace

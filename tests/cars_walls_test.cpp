@@ -1,171 +1,70 @@
-// Walls: the one-sided checks per tile type, impacts, turning along the wall.
+// Walls: the one-sided checks of each tile type, impacts, and turning along the wall.
 #include <gtest/gtest.h>
 
-#include <memory>
+#include <tuple>
 
-#include "cars/cars.h"
-#include "course/course.h"
-#include "sound/sound.h"
-#include "test_support.h"
+#include "cars_test_grid.h"
 
 namespace {
 
-SilentSoundBuffer* Crash(int car) { return static_cast<SilentSoundBuffer*>(CrashSounds[car].get()); }
-
-// Car 1 alone on tile (5, 5) of the given type, 100 pixels right of the player.
-CarRecord& PlaceCar(i16 tileType, f32 tileX, f32 tileY, int frame, f32 velX, f32 velY, f32 speed) {
-    Course = CourseMap{};
-    Course.TileMap[5][5] = tileType;
-    LastCarIndex = 1;
-    for (int i = 0; i <= 1; ++i) {
-        CarRecord c;
-        c.SpriteWidth = 80;
-        c.SpriteHeight = 50;
-        c.Body = c.BodyMax = 100;
-        c.Engine = c.EngineMax = 100;
-        c.Tyres = 70;
-        c.TileCol = c.TileRow = 5;
-        c.TileX = c.TileY = 100;
-        c.ScreenX = c.ScreenY = 200;
-        Cars[i] = c;
-        CrashSounds[i] = std::make_unique<SilentSoundBuffer>();
-    }
+// Car 1 on tile (5, 5) of the given type, 100 pixels right of the player.
+CarRecord& AtWall(i16 type, f32 tileX, f32 tileY, int frame, f32 velX, f32 velY, f32 speed) {
+    ResetGrid(1);
+    Course.TileMap[5][5] = type;
     CarRecord& c = Cars[1];
-    c.TileX = tileX;
-    c.TileY = tileY;
-    c.Heading = static_cast<i16>(frame * 50);
-    c.VelX = velX;
-    c.VelY = velY;
-    c.Speed = speed;
-    c.ScreenX = 300;
+    c.TileX = tileX, c.TileY = tileY, c.Heading = static_cast<i16>(frame * 50);
+    c.VelX = velX, c.VelY = velY, c.Speed = speed, c.ScreenX = 300;
     return c;
 }
 
-struct ImpactCase {
-    f32 VelX;
-    f32 Speed;
-    f32 Body;
-    int Crashes;
-};
-class WallImpact : public ::testing::TestWithParam<ImpactCase> {};
-
-TEST_P(WallImpact, OnlyHardOrFastImpactsDamage) {
-    const ImpactCase& p = GetParam();
-    CarRecord& c = PlaceCar(5, 180, 100, 6, p.VelX, 5, p.Speed);
+class WallImpact : public ::testing::TestWithParam<std::tuple<f32, f32, f32, int>> {};
+TEST_P(WallImpact, OnlyHardOrFastImpactsDamageButEveryFrameCosts50) {
+    auto [velX, speed, body, crashes] = GetParam();
+    CarRecord& c = AtWall(5, 180, 100, 6, velX, 5, speed);
     CheckWalls();
-    EXPECT_FLOAT_EQ(c.Body, p.Body);
-    EXPECT_EQ(Crash(1)->PlayCount, p.Crashes);
-    if (p.Crashes) EXPECT_EQ(Crash(1)->Volume, -200);  // 2 x 100 pixels from the player
+    EXPECT_FLOAT_EQ(c.Body, body);
+    EXPECT_EQ(Silent(CrashSounds, 1)->PlayCount, crashes);
+    if (crashes) EXPECT_EQ(Silent(CrashSounds, 1)->Volume, -200);  // 2 x 100 pixels away
     EXPECT_EQ(c.VelX, 0);
-    EXPECT_FLOAT_EQ(c.Speed, p.Speed - 50);  // every frame at the wall costs 50
+    EXPECT_FLOAT_EQ(c.Speed, speed - 50);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Walls, WallImpact,
-    ::testing::Values(ImpactCase{10, 150, 100, 0},        // exactly 10 at exactly 150: a scrape
-                      ImpactCase{10.5f, 150, 89.5f, 1},   // damage 21, half off the body
-                      ImpactCase{10, 150.5f, 90, 1},      // fast: damage 20
-                      ImpactCase{4, 200, 96, 1}));        // fast, gentle angle: damage 8
+// Exactly 10 at exactly 150; 10.5 (damage 21); 150.5 (damage 20); fast but glancing (8).
+INSTANTIATE_TEST_SUITE_P(Walls, WallImpact,
+                         ::testing::Values(std::tuple{10.f, 150.f, 100.f, 0}, std::tuple{10.5f, 150.f, 89.5f, 1},
+                                           std::tuple{10.f, 150.5f, 90.f, 1}, std::tuple{4.f, 200.f, 96.f, 1}));
 
 TEST(Walls, StraightIntoWallEndsFrameAtSpeedOne) {
-    CarRecord& c = PlaceCar(5, 180, 100, 5, 9, 0, 100);
+    CarRecord& c = AtWall(5, 180, 100, 5, 9, 0, 100);
     c.Status = StatusFinished;
     CheckWalls();
     EXPECT_EQ(c.Speed, 1);
     EXPECT_EQ(c.Status, StatusRacing);
-    EXPECT_EQ(c.Heading, 250);
 }
 
-TEST(Walls, WestWallStopsACarWithoutTouchingItsStatus) {
-    // 30 - 50 is below 0: speed 1, but only the East, North and South walls reset Status.
-    CarRecord& c = PlaceCar(5, 10, 100, 17, -2, -1, 30);
-    c.Status = StatusFinished;
+// Type, tile position, heading frame, velocity, and the frame the wall leaves it on.
+class WallTurn : public ::testing::TestWithParam<std::tuple<int, f32, f32, int, f32, f32, int>> {};
+TEST_P(WallTurn, TurnsTheCarOneFrameAlongTheWall) {
+    auto [type, x, y, frame, vx, vy, endFrame] = GetParam();
+    CarRecord& c = AtWall(static_cast<i16>(type), x, y, frame, vx, vy, 100);
     CheckWalls();
-    EXPECT_EQ(c.Speed, 1);
-    EXPECT_EQ(c.Status, StatusFinished);
-
-    CarRecord& d = PlaceCar(5, 180, 100, 7, 2, 1, 30);
-    d.Status = StatusFinished;
-    CheckWalls();
-    EXPECT_EQ(d.Speed, 1);
-    EXPECT_EQ(d.Status, StatusRacing);
+    EXPECT_EQ(c.Heading, endFrame * 50);
 }
+INSTANTIATE_TEST_SUITE_P(Walls, WallTurn,
+                         ::testing::Values(std::tuple{5, 10.f, 100.f, 19, -1.f, -5.f, 0},   // West, wraps
+                                           std::tuple{5, 180.f, 100.f, 5, 9.f, -2.f, 4},    // East head-on
+                                           std::tuple{1, 100.f, 10.f, 2, 4.f, -6.f, 3},     // North
+                                           std::tuple{1, 100.f, 180.f, 10, -1.f, 9.f, 9}));  // South head-on
 
-struct TurnCase {
-    const char* Name;
-    i16 TileType;
-    f32 TileX, TileY;
-    int Frame;
-    f32 VelX, VelY;
-    int EndFrame;
-};
-class WallTurn : public ::testing::TestWithParam<TurnCase> {};
-
-TEST_P(WallTurn, TurnsTheCarOneFrameTowardsTheWallsDirection) {
-    const TurnCase& p = GetParam();
-    CarRecord& c = PlaceCar(p.TileType, p.TileX, p.TileY, p.Frame, p.VelX, p.VelY, 100);
-    CheckWalls();
-    EXPECT_EQ(c.Heading, p.EndFrame * 50);
-    EXPECT_EQ(c.Speed, 50);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Walls, WallTurn,
-    ::testing::Values(TurnCase{"WestClockwise", 5, 10, 100, 17, -5, -2, 18},
-                      TurnCase{"WestWrapsTo0", 5, 10, 100, 19, -1, -5, 0},
-                      TurnCase{"WestAnticlockwise", 5, 10, 100, 12, -5, 2, 11},
-                      TurnCase{"WestHeadOnDriftingSouth", 5, 10, 100, 15, -9, 2, 16},
-                      TurnCase{"EastClockwise", 5, 180, 100, 7, 5, 3, 8},
-                      TurnCase{"EastAnticlockwise", 5, 180, 100, 3, 5, -3, 2},
-                      TurnCase{"EastHeadOnDriftingNorth", 5, 180, 100, 5, 9, -2, 4},
-                      TurnCase{"NorthClockwise", 1, 100, 10, 2, 4, -6, 3},
-                      TurnCase{"NorthAnticlockwise", 1, 100, 10, 18, -4, -6, 17},
-                      TurnCase{"NorthHeadOnDriftingEast", 1, 100, 10, 0, 1, -9, 1},
-                      TurnCase{"SouthClockwise", 1, 100, 180, 12, -4, 6, 13},
-                      TurnCase{"SouthAnticlockwise", 1, 100, 180, 8, 4, 6, 7},
-                      TurnCase{"SouthHeadOnDriftingWest", 1, 100, 180, 10, -1, 9, 9}),
-    [](const ::testing::TestParamInfo<TurnCase>& info) { return std::string(info.param.Name); });
-
-struct MissCase {
-    const char* Name;
-    i16 TileType;
-    f32 TileX, TileY;
-    f32 VelX, VelY;
-};
-class WallMiss : public ::testing::TestWithParam<MissCase> {};
-
+// Moving away; on the zone's edge; a corner post's open end; a corner's open side.
+class WallMiss : public ::testing::TestWithParam<std::tuple<int, f32, f32, f32, f32>> {};
 TEST_P(WallMiss, LeavesTheCarAlone) {
-    const MissCase& p = GetParam();
-    CarRecord& c = PlaceCar(p.TileType, p.TileX, p.TileY, 7, p.VelX, p.VelY, 100);
+    auto [type, x, y, vx, vy] = GetParam();
+    CarRecord& c = AtWall(static_cast<i16>(type), x, y, 7, vx, vy, 100);
     CheckWalls();
     EXPECT_EQ(c.Speed, 100);
-    EXPECT_EQ(c.VelX, p.VelX);
-    EXPECT_EQ(c.VelY, p.VelY);
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Walls, WallMiss,
-    ::testing::Values(MissCase{"MovingAwayFromTheWall", 5, 180, 100, -5, 3},
-                      MissCase{"EdgeOfTheZone", 5, 170, 100, 5, 3},
-                      MissCase{"CornerPostOnlyAtTheFarEnd", 7, 180, 100, 5, 3},
-                      MissCase{"OpenSideOfACorner", 12, 100, 180, 0, 5},
-                      MissCase{"NoWallsOnAStartTile", 2, 180, 180, 5, 5}),
-    [](const ::testing::TestParamInfo<MissCase>& info) { return std::string(info.param.Name); });
-
-TEST(Walls, CornerPostStopsACarNearTheEnd) {
-    CarRecord& c = PlaceCar(7, 180, 180, 7, 5, 3, 100);  // type 7: East only below 170
-    CheckWalls();
-    EXPECT_EQ(c.VelX, 0);
-    EXPECT_EQ(c.Speed, 50);
-}
-
-TEST(Walls, ReverseGearTurnsTheWallAround) {
-    // Velocity west, but in Reverse the car moves east into the East wall.
-    CarRecord& c = PlaceCar(5, 180, 100, 7, -5, 3, 100);
-    c.Gear = 1;
-    CheckWalls();
-    EXPECT_EQ(DirSign[1], -1);
-    EXPECT_EQ(c.VelX, 0);
-}
+INSTANTIATE_TEST_SUITE_P(Walls, WallMiss,
+                         ::testing::Values(std::tuple{5, 180.f, 100.f, -5.f, 3.f}, std::tuple{5, 170.f, 100.f, 5.f, 3.f},
+                                           std::tuple{7, 180.f, 100.f, 5.f, 3.f}, std::tuple{12, 100.f, 180.f, 0.f, 5.f}));
 
 }  // namespace

@@ -154,13 +154,14 @@ void SkidStep(int car) {
     SlideTowardsHeading(c);
 }
 
-// One move crosses at most one tile edge. A position just short of 1 lands just past
-// 200 in the previous tile and stays there, rather than bouncing straight back.
+// Both tests run in turn: a position between 0 and 1 goes up past 200 and comes straight
+// back, so a car resting on a tile edge stays in one tile instead of flickering between two.
 void WrapTile(f32& inTile, i16& tileIndex) {
     if (inTile < 1) {
         inTile += TileSize;
         tileIndex = static_cast<i16>(tileIndex - 1);
-    } else if (inTile > TileSize) {
+    }
+    if (inTile > TileSize) {
         inTile -= TileSize;
         tileIndex = static_cast<i16>(tileIndex + 1);
     }

@@ -214,6 +214,23 @@ void SteerThroughCorner(int car, i16 own) {
     }
 }
 
+// --- Junctions and start tiles ---------------------------------------------------
+
+bool IsOpenTile(i16 type) { return type == 6 || type == 10 || type == 11 || (type >= 18 && type <= 21); }
+
+// These tiles have no lane rules of their own. A steer carried in from the tile before
+// (often a swerve round a slower car) would otherwise stay on and run the car into the
+// wall, so the car points itself back along its travel direction and then holds it.
+void HoldTravelDirection(CarRecord& c, i16 cls) {
+    constexpr int TravelFrame[4] = {0, 10, 5, 15};
+    if (c.AiMode < 0 || c.AiMode > 3 || cls > 7) return;
+    int frame = c.Heading / c.SpriteHeight;
+    int clockwise = (TravelFrame[c.AiMode] - frame + 20) % 20;
+    if (clockwise == 0) c.Steer = 2;
+    else if (clockwise < 10) c.Steer = 0;
+    else if (clockwise > 10) c.Steer = 1;
+}
+
 }  // namespace
 
 void DriveOpponent(int car) {
@@ -240,6 +257,8 @@ void DriveOpponent(int car) {
         KeepLane(car, own);
     } else if (IsCorner(own)) {
         SteerThroughCorner(car, own);
+    } else if (IsOpenTile(own)) {
+        HoldTravelDirection(c, HeadingClass(car));
     }
 }
 
@@ -255,5 +274,21 @@ void DriveAutopilot() {
         Cars[0].AiTarget = 200;
         Cars[0].AiMode = 1;
     }
+    // The race loop never lets the player's car start a pair check, so the autopilot
+    // looks out for slower cars itself, by the same test the computer drivers get.
+    i16 savedFlag = PairBlockFlag;
+    PairBlockFlag = False16;
+    for (int other = 1; other <= LastCarIndex; ++other) {
+        const CarRecord& o = Cars[other];
+        if (std::abs(Cars[0].TileCol - o.TileCol) < 2 && std::abs(Cars[0].TileRow - o.TileRow) < 2 &&
+            !IsTrue(o.Blocked) && Cars[0].Status != StatusOut && o.Status != StatusOut)
+            AvoidCheck(0, other);
+    }
+    Cars[0].Blocked = PairBlockFlag;
+    if (IsTrue(PairBlockFlag)) {
+        Cars[0].Pedal = 1;
+        Cars[0].Brake = True16;
+    }
+    PairBlockFlag = savedFlag;
     DriveOpponent(0);
 }
