@@ -110,6 +110,10 @@ TEST(Canvas, LabelCaptionIsDrawnInItsColourInsideItsBox) {
     exit->Transparent = false;
     exit->BackColor = RGB(0, 0, 0);
     EXPECT_EQ(ComposeCanvas().Pixel(241, 313), 0u);
+    // A new caption is drawn anew, not taken from the text already drawn: "Exit Now" has
+    // more ink than "Exit".
+    exit->Caption = "Exit Now";
+    EXPECT_GT(FindInk(ComposeCanvas(), 240, 312, 185, 41, 0x00C000).Count, ink.Count * 3 / 2);
 }
 
 TEST(Canvas, CaptionWiderThanItsLabelBreaksAtSpaces) {

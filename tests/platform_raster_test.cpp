@@ -142,16 +142,6 @@ TEST(Raster, PaintPictureDoublesAndClipsAtTheTargetEdge) {
     EXPECT_EQ(dst.Pixel(2, 0), pic.Pixel(1, 0));
 }
 
-TEST(Raster, PaintPictureAtOwnSizeIsAClippedCopy) {
-    Surface pic = Numbered(3, 3);
-    Surface dst;
-    dst.Resize(4, 4, 0);
-    PaintPicture(dst, pic, -1, 2);
-    EXPECT_EQ(dst.Pixel(0, 2), pic.Pixel(1, 0));
-    EXPECT_EQ(dst.Pixel(1, 3), pic.Pixel(2, 1));
-    EXPECT_EQ(dst.Pixel(2, 2), 0u);
-}
-
 TEST(Raster, FillRectClipsAtEveryEdge) {
     Surface s;
     s.Resize(3, 3, 0);
