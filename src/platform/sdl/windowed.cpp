@@ -220,6 +220,12 @@ private:
         case SDL_QUIT:
             in.Kind = InputEvent::Type::Quit;
             break;
+        case SDL_RENDER_TARGETS_RESET:
+        case SDL_RENDER_DEVICE_RESET:
+            // The graphics driver dropped the texture's pixels: upload the next canvas whole.
+            if (e.type == SDL_RENDER_DEVICE_RESET) MakeTexture(TextureWidth, TextureHeight);
+            ShownCanvas.clear();
+            return;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
                 e.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
