@@ -231,6 +231,14 @@ TEST_F(Events, TypingReplacesTheSelectionAndBackspaceEdits) {
     name->SelStart = 0, name->SelLength = 1;
     Send({Key(InputEvent::Type::KeyDown, 8), Typed("G")});
     EXPECT_EQ(name->Text, "Go");
+    // Caret keys step over whole letters: End, Left twice, Delete takes the "ë" of "Zoë!".
+    name->Text = "Zoë!";
+    Send({Key(InputEvent::Type::KeyDown, vbKeyEnd), Key(InputEvent::Type::KeyDown, vbKeyLeft),
+          Key(InputEvent::Type::KeyDown, vbKeyLeft), Key(InputEvent::Type::KeyDown, vbKeyDelete)});
+    EXPECT_EQ(name->Text, "Zo!");
+    Send({Key(InputEvent::Type::KeyDown, vbKeyHome), Key(InputEvent::Type::KeyDown, vbKeyRight),
+          Typed("e")});
+    EXPECT_EQ(name->Text, "Zeo!");
 }
 
 TEST_F(Events, TextGoesNowhereWithoutAFocusedVisibleBox) {

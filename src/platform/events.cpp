@@ -86,22 +86,24 @@ void SelectListItem(Control* list, int y) {
     if (row >= 0 && row < static_cast<int>(list->List.size())) list->ListIndex = row;
 }
 
+bool CharacterStart(const std::string& text, std::size_t at) {
+    return at >= text.size() || (text[at] & 0xC0) != 0x80;
+}
+
 // Text box caret at the character boundary nearest the pointer.
 void PlaceCaret(Control* box, int x) {
+    const std::string& text = box->Text;
     int inside = x - box->CanvasLeft() - 2;
-    int best = static_cast<int>(box->Text.size());
+    std::size_t caret = 0;
     int previous = 0;
-    for (std::size_t i = 1; i <= box->Text.size(); ++i) {
-        if ((box->Text[i - 1] & 0xC0) == 0x80 && i < box->Text.size()) continue;
-        int width = TextWidth(box->TextFont, box->Text.substr(0, i));
-        if (inside < (previous + width) / 2) {
-            best = static_cast<int>(i) - 1;
-            while (best > 0 && (box->Text[best] & 0xC0) == 0x80) --best;
-            break;
-        }
+    for (std::size_t i = 1; i <= text.size(); ++i) {
+        if (!CharacterStart(text, i)) continue;
+        int width = TextWidth(box->TextFont, text.substr(0, i));
+        if (inside < (previous + width) / 2) break;
+        caret = i;
         previous = width;
     }
-    box->SelStart = std::max(0, best);
+    box->SelStart = static_cast<int>(caret);
     box->SelLength = 0;
 }
 
@@ -127,12 +129,11 @@ void DeleteText(Control* box, bool forward) {
         if (forward) {
             if (start >= static_cast<int>(t.size())) return;
             count = 1;
-            while (start + count < static_cast<int>(t.size()) && (t[start + count] & 0xC0) == 0x80)
-                ++count;
+            while (!CharacterStart(t, start + count)) ++count;
         } else {
             if (start == 0) return;
             int from = start - 1;
-            while (from > 0 && (t[from] & 0xC0) == 0x80) --from;
+            while (from > 0 && !CharacterStart(t, from)) --from;
             count = start - from;
             start = from;
         }
@@ -158,15 +159,16 @@ void EditKey(Control* box, int key) {
         case vbKeyHome: box->SelStart = 0, box->SelLength = 0; break;
         case vbKeyEnd: box->SelStart = len, box->SelLength = 0; break;
         case vbKeyLeft:
-            if (box->SelLength == 0)
-                while (box->SelStart > 0 && (box->Text[--box->SelStart] & 0xC0) == 0x80) {}
+            if (box->SelLength == 0 && box->SelStart > 0)
+                do --box->SelStart;
+                while (box->SelStart > 0 && !CharacterStart(box->Text, box->SelStart));
             box->SelLength = 0;
             break;
         case vbKeyRight:
             if (box->SelLength > 0) box->SelStart += box->SelLength;
-            else
-                while (box->SelStart < len && (box->Text[++box->SelStart] & 0xC0) == 0x80 &&
-                       box->SelStart < len) {}
+            else if (box->SelStart < len)
+                do ++box->SelStart;
+                while (!CharacterStart(box->Text, box->SelStart));
             box->SelLength = 0;
             break;
         default: break;
