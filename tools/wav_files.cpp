@@ -7,7 +7,9 @@
 
 namespace {
 
-void Put(std::vector<std::uint8_t>& b, const char* tag) { b.insert(b.end(), tag, tag + 4); }
+void Put(std::vector<std::uint8_t>& b, const char* tag) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(tag[i]));
+}
 void Put16(std::vector<std::uint8_t>& b, unsigned v) {
     b.push_back(v & 0xFF);
     b.push_back((v >> 8) & 0xFF);
