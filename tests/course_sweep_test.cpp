@@ -1,0 +1,116 @@
+// Every course raced headless with the computer driving the player's car too: the race
+// must end, nobody may be stuck, the field must keep up and the mini-map must follow.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <sstream>
+#include <string>
+#include <tuple>
+
+#include "course/course.h"
+#include "platform/numeric.h"
+#include "platform/platform.h"
+#include "test_support.h"
+
+namespace {
+
+double Field(const std::string& line, const std::string& key) {
+    std::size_t at = line.find("\"" + key + "\":");
+    if (at == std::string::npos) return 0;
+    return std::strtod(line.c_str() + at + key.size() + 3, nullptr);
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+struct CarRecord {
+    int Slow = 0, LongestSlow = 0, LongestSlowFrame = 0;
+    double SpeedSum = 0;
+    int Frames = 0;
+};
+
+class Sweep : public testing::TestWithParam<std::tuple<int, int>> {};
+
+TEST_P(Sweep, AutopilotRaceEndsWithTheFieldMovingAndTheMarkerOnTheRoad) {
+    auto [course, seed] = GetParam();
+    std::string folder = TempFolder("sweep_" + std::to_string(course) + "_" + std::to_string(seed));
+    std::string trace = folder + "/trace.jsonl", summary = folder + "/summary.json";
+    std::string command = GameDir() + "/gravel-ghosts --headless --autopilot --mute --course " +
+                          std::to_string(course) + " --seed " + std::to_string(seed) + " --trace " +
+                          trace + " > " + summary;
+    auto started = std::chrono::steady_clock::now();
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+
+    std::string result = ReadAll(summary);
+    int outcome = static_cast<int>(Field(result, "outcome"));
+    EXPECT_TRUE(outcome == 5 || outcome == 15) << "outcome " << outcome << " (10 is a wreck of the player)";
+    std::printf("course %d seed %d: outcome %d after %d frames in %.1f s\n", course, seed, outcome,
+                static_cast<int>(Field(result, "frames")), seconds);
+
+    FreshHeadless();
+    CurrentCourse = static_cast<i16>(course);
+    LoadCourse();
+    Surface map = LoadPicture(GameDir() + "/graphics/minimap" + std::to_string(course) + ".bmp");
+    f32 viewOriginX = static_cast<f32>((Course.StartTileCol - 2) * 200 - 400);
+    f32 viewOriginY = static_cast<f32>((Course.StartTileRow - 3) * 200 - 200);
+
+    std::map<int, CarRecord> cars;
+    std::ifstream in(trace);
+    std::string line;
+    int markerFaults = 0;
+    while (std::getline(in, line)) {
+        int car = static_cast<int>(Field(line, "car")), frame = static_cast<int>(Field(line, "frame"));
+        double speed = Field(line, "Speed");
+        bool racing = Field(line, "FxState") != 4 && Field(line, "Status") != 2;
+        CarRecord& rec = cars[car];
+        if (racing) {
+            rec.SpeedSum += speed;
+            ++rec.Frames;
+        }
+        rec.Slow = racing && speed < 20 ? rec.Slow + 1 : 0;
+        if (rec.Slow > rec.LongestSlow) {
+            rec.LongestSlow = rec.Slow;
+            rec.LongestSlowFrame = frame;
+        }
+        if (car != 0) continue;
+        // The marker exactly as the race loop places it in the 153 x 123 window.
+        f32 x = static_cast<f32>(Field(line, "CourseX")), y = static_cast<f32>(Field(line, "CourseY"));
+        i16 originX = CInt(x / 100), originY = CInt(y / 100);
+        i16 mx = CInt(viewOriginX / 20.5f + 30 + x / 20.5f - originX);
+        i16 my = CInt(viewOriginY / 20.5f + 29 + y / 20.5f - originY);
+        bool inside = mx >= 0 && my >= 0 && mx + 5 <= 153 && my + 5 <= 123;
+        int px = originX + mx + 2, py = originY + my + 2;  // the marker's middle in the picture
+        bool onPicture = px >= 0 && py >= 0 && px < map.Width && py < map.Height;
+        std::uint32_t p = inside && onPicture ? map.Pixel(px, py) : 0;
+        bool onRoad = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) > 450;
+        if (!(inside && onRoad) && markerFaults++ < 3)
+            ADD_FAILURE() << "frame " << frame << ": marker at " << mx << "," << my
+                          << (inside ? " off the road" : " outside the window");
+    }
+    ASSERT_EQ(cars.size(), 9u);
+    double player = cars[0].SpeedSum / cars[0].Frames;
+    for (auto& [car, rec] : cars) {
+        EXPECT_LE(rec.LongestSlow, 100) << "car " << car << " crawled below speed 20 until frame "
+                                        << rec.LongestSlowFrame;
+        if (car != 0 && rec.Frames > 0) {
+            EXPECT_GE(rec.SpeedSum / rec.Frames, player / 2) << "car " << car << " fell far behind";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryCourse, Sweep, testing::Combine(testing::Range(1, 15), testing::Values(1, 2, 3)),
+                         [](const testing::TestParamInfo<std::tuple<int, int>>& info) {
+                             return "Course" + std::to_string(std::get<0>(info.param)) + "Seed" +
+                                    std::to_string(std::get<1>(info.param));
+                         });
+
+}  // namespace
