@@ -111,11 +111,12 @@ INSTANTIATE_TEST_SUITE_P(Opponents, CornerPlan,
                                            std::tuple{12, 2, 5, 100.f, 0, 1, 2}));  // east in, right for south
 
 TEST(Opponents, OnJunctionsAndStartTilesPointsBackAlongItsWay) {
-    // Travelling south (frame 10): from frame 9 steer right, from 11 left, at 10 straight.
-    for (auto [frame, steer] : {std::pair{9, 0}, std::pair{11, 1}, std::pair{10, 2}}) {
+    // Travelling south (frame 10): from frame 9 steer right, from 11 left, at 10 straight,
+    // but near the west edge (TileX 40) left, away from the corner posts.
+    for (auto [frame, x, steer] : {std::tuple{9, 100.f, 0}, {11, 100.f, 1}, {10, 100.f, 2}, {10, 40.f, 1}}) {
         for (int type : {11, 18}) {
             CarRecord& c = Driver(frame, 150);
-            c.Steer = 3;
+            c.Steer = 3, c.TileX = x;
             Tile(5, 5, type);
             DriveOpponent(1);
             EXPECT_EQ(c.Steer, steer) << "frame " << frame << " tile " << type;

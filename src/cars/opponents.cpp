@@ -220,15 +220,23 @@ bool IsOpenTile(i16 type) { return type == 6 || type == 10 || type == 11 || (typ
 
 // These tiles have no lane rules of their own. A steer carried in from the tile before
 // (often a swerve round a slower car) would otherwise stay on and run the car into the
-// wall, so the car points itself back along its travel direction and then holds it.
+// wall, so the car points itself back along its travel direction and, once it does, keeps
+// clear of the corner posts the way the straights' middle-lane rule does.
 void HoldTravelDirection(CarRecord& c, i16 cls) {
     constexpr int TravelFrame[4] = {0, 10, 5, 15};
+    constexpr u8 NearLowEdge[4] = {0, 1, 0, 1};  // steer when left of / above the middle
     if (c.AiMode < 0 || c.AiMode > 3 || cls > 7) return;
     int frame = c.Heading / c.SpriteHeight;
     int clockwise = (TravelFrame[c.AiMode] - frame + 20) % 20;
-    if (clockwise == 0) c.Steer = 2;
-    else if (clockwise < 10) c.Steer = 0;
-    else if (clockwise > 10) c.Steer = 1;
+    if (clockwise == 0) {
+        f32 across = c.AiMode <= 1 ? c.TileX : c.TileY;
+        u8 low = NearLowEdge[c.AiMode];
+        c.Steer = across < 50 ? low : (across > 150 ? static_cast<u8>(1 - low) : 2);
+    } else if (clockwise < 10) {
+        c.Steer = 0;
+    } else if (clockwise > 10) {
+        c.Steer = 1;
+    }
 }
 
 }  // namespace
