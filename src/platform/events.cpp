@@ -281,6 +281,13 @@ void UpdatePointer(Backend& backend) {
 void DoEvents() {
     Backend* backend = CurrentBackend();
     if (!backend) return;
+    // Only a turn that no handler is waiting in can free the forms destroyed meanwhile.
+    static int depth = 0;
+    if (depth == 0) FreeDestroyedForms();
+    struct Nesting {
+        Nesting() { ++depth; }
+        ~Nesting() { --depth; }
+    } nesting;
     std::vector<InputEvent> fresh;
     backend->PollInput(fresh);
     bool input = !fresh.empty();

@@ -80,6 +80,8 @@ void DestroyAllForms() {
     RefreshWanted = true;
 }
 
+void FreeDestroyedForms() { Destroyed.clear(); }
+
 Form* CreateForm(const std::string& name, int width, int height) {
     auto form = std::make_unique<Form>();
     form->Name = name;

@@ -28,6 +28,7 @@ bool ControlTakesInput(const Control* control);
 std::vector<Form*>& ZOrder();
 bool FormAlive(const Form* form);
 void DestroyAllForms();
+void FreeDestroyedForms();
 // Set by DestroyForm so the event layer can forget pointers into a dying form.
 void ForgetForm(const Form* form);
 
