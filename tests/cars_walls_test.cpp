@@ -24,7 +24,9 @@ TEST_P(WallImpact, OnlyHardOrFastImpactsDamageButEveryFrameCosts50) {
     CheckWalls();
     EXPECT_FLOAT_EQ(c.Body, body);
     EXPECT_EQ(Silent(CrashSounds, 1)->PlayCount, crashes);
-    if (crashes) EXPECT_EQ(Silent(CrashSounds, 1)->Volume, -200);  // 2 x 100 pixels away
+    if (crashes) {
+        EXPECT_EQ(Silent(CrashSounds, 1)->Volume, -200);  // 2 x 100 pixels away
+    }
     EXPECT_EQ(c.VelX, 0);
     EXPECT_FLOAT_EQ(c.Speed, speed - 50);
 }

@@ -84,7 +84,9 @@ TEST_F(RacePanel, PanelIsDrawnGreyOnBlackWithTheCoursePreview) {
     for (int y = Label16->CanvasTop(); y < Label16->CanvasTop() + Label16->Height; ++y)
         for (int x = Label16->CanvasLeft(); x < Label16->CanvasLeft() + Label16->Width; ++x)
             if (canvas.Pixel(x, y) == PixelFromColour(ButtonNormal)) ++green;
-    if (CurrentTextRenderer()) EXPECT_GT(green, 20);
+    if (CurrentTextRenderer()) {
+        EXPECT_GT(green, 20);
+    }
 }
 
 }  // namespace

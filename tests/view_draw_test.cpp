@@ -115,7 +115,9 @@ TEST_F(RaceView, SmokePuffsThreeFramesEachAndIsOnlyAShadowInSixteenBits) {
     for (int frame = 0; frame < 13; ++frame) {
         shown.push_back(Cars[0].SmokeTick ? Cars[0].SmokeFrameX : -1);
         Frame();
-        if (frame == 0) EXPECT_EQ(At(115, 315), Grey);
+        if (frame == 0) {
+            EXPECT_EQ(At(115, 315), Grey);
+        }
     }
     EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 100, 100, 100, 200, 200, 200, 300, 300, 300, -1}));
 
@@ -133,7 +135,9 @@ TEST_F(RaceView, ExplosionStepsEvery4FramesAndEndsThePlayersRace) {
         ASSERT_EQ(Cars[0].BlastFrameX, frame == 68 ? 0 : 71 * (frame / 4)) << frame;
         ASSERT_EQ(Cars[0].Status, frame >= 40 ? StatusOut : StatusRacing) << frame;
         ASSERT_EQ(RaceOutcome, frame == 68 ? OutcomeAbandoned : OutcomeRunning) << frame;
-        if (frame == 50) EXPECT_EQ(At(100, 275), Fire);  // out of the race, still burning
+        if (frame == 50) {
+            EXPECT_EQ(At(100, 275), Fire);  // out of the race, still burning
+        }
     }
     EXPECT_EQ(Cars[0].FxState, 0);
     EXPECT_EQ(Cars[1].FxState, 0);
