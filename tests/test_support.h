@@ -9,5 +9,5 @@
 HeadlessBackend& FreshHeadless();
 // The built game's folder (graphics/, resources/, soundfx/, saves/ beside the program).
 std::string GameDir();
-// A new empty temporary folder for a test's files.
+// A new empty temporary folder for a test's files, private to this test process.
 std::string TempFolder(const std::string& name);
