@@ -63,7 +63,7 @@ TEST(Damage, WrecksExplodeOnceAndThePlayersEndsTheRaceWhenItsSoundIsOver) {
     Cars[1].ScreenX = 350;
     OpponentWreck(1), OpponentWreck(1);
     EXPECT_EQ(Silent(ExplosionSounds, 1)->PlayCount, 1);
-    EXPECT_EQ(Silent(ExplosionSounds, 1)->Volume, -150);
+    EXPECT_EQ(Silent(ExplosionSounds, 1)->Volume, -150);  // 1.5 x 100 pixels away
     Cars[2].Status = StatusOut;
     OpponentWreck(2);
     EXPECT_EQ(Cars[2].FxState, 0);
@@ -132,7 +132,7 @@ TEST(Damage, EngineNoteFollowsTheSpeedAndGridRevsDrawOnlyFromTheSoundStream) {
     CarSounds(0);
     EXPECT_EQ(Silent(EngineSounds, 0)->Position, 42000);  // 100 x 420
     EXPECT_EQ(Silent(EngineSounds, 0)->Volume, -300);
-    RevPosition[1] = 0, RevStep[1] = 0;
+    RevPosition[1] = RevStep[1] = 0;
     Randomize(3);
     int low = 1 << 30, high = 0;
     for (int call = 0; call < 40000; ++call) {

@@ -8,11 +8,11 @@
 #include <fstream>
 #include <iterator>
 #include <set>
+#include <tuple>
 #include <string>
 #include <vector>
 
 #include "course/course.h"
-#include "platform/numeric.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -21,20 +21,9 @@ namespace {
 enum { W = 1, E = 2, N = 4, S = 8 };
 
 // Sides a car can drive through, by tile code, from the wall checks of each piece.
-int Open(int code) {
-    switch (code) {
-        case 1: case 19: case 21: return W | E;
-        case 5: case 18: case 20: return N | S;
-        case 6: return W | E | S;
-        case 7: return E | S;
-        case 10: return N | E | S;
-        case 11: return W | E | N | S;
-        case 12: return W | S;
-        case 14: return N | E;
-        case 15: return N | W;
-        default: return 0;
-    }
-}
+constexpr int OpenSides[22] = {0, W | E, 0, 0, 0, N | S, W | E | S, E | S, 0, 0, N | E | S,
+                               W | E | N | S, W | S, 0, N | E, N | W, 0, 0, N | S, W | E, N | S, W | E};
+int Open(int code) { return code >= 0 && code < 22 ? OpenSides[code] : 0; }
 
 // Whether a car centred at (x, y) inside a tile of this code is pushed back by a wall.
 bool Walled(int code, double x, double y) {
@@ -73,52 +62,40 @@ void Load(int n) {
     LoadCourse();
 }
 
-// The race loop's marker position in the 153 x 123 mini-map window for a player whose
-// sprite's top-left corner is at course pixel (x, y).
-void Marker(double x, double y, int& mx, int& my) {
-    int c = Course.StartTileCol, r = Course.StartTileRow;
-    f32 courseX = static_cast<f32>(x - c * 200 + 183), courseY = static_cast<f32>(y - r * 200 + 202);
-    f32 viewOriginX = static_cast<f32>((c - 2) * 200 - 400), viewOriginY = static_cast<f32>((r - 3) * 200 - 200);
-    mx = CInt(viewOriginX / 20.5f + 30 + courseX / 20.5f - CInt(courseX / 100));
-    my = CInt(viewOriginY / 20.5f + 29 + courseY / 20.5f - CInt(courseY / 100));
-}
-
 class EveryCourse : public testing::TestWithParam<int> {};
 
-// Pickups 11 x 8 characters, tiles 2601 x 4 and a two-digit name length, then the name.
-TEST_P(EveryCourse, FileIsPickupsTilesAndNameToTheCharacter) {
+// Pickups 11 x 8 characters, tiles 2601 x 4 and a two-digit name length, then the name;
+// the mini-map and the pre-race panel's preview at the sizes the race windows take.
+TEST_P(EveryCourse, FileIsPickupsTilesAndNameToTheCharacterWithItsTwoMaps) {
     std::string text = ReadAll(CoursePath(GetParam()));
     ASSERT_GT(text.size(), 88u + 10406u);
-    int nameLength = std::atoi(text.substr(88 + 10404, 2).c_str());
-    EXPECT_EQ(text.size(), 88u + 10406u + nameLength);
+    EXPECT_EQ(text.size(), 88u + 10406u + std::atoi(text.substr(88 + 10404, 2).c_str()));
     Load(GetParam());
     EXPECT_EQ(Course.CourseName, text.substr(88 + 10406));
     EXPECT_FALSE(Course.CourseName.empty());
+    for (auto [name, w, h] : {std::tuple{"minimap", 250, 200}, {"bigmap", 320, 240}}) {
+        Surface map = LoadPicture(GameDir() + "/graphics/" + name + std::to_string(GetParam()) + ".bmp");
+        EXPECT_EQ(map.Width * 1000 + map.Height, w * 1000 + h) << name;
+    }
 }
 
-TEST_P(EveryCourse, GridFormsOnANorthSouthStartWithThreeStraightsBelow) {
-    Load(GetParam());
-    int c = Course.StartTileCol, r = Course.StartTileRow;
-    int code = TileType(c, r);
-    EXPECT_TRUE(code == 18 || code == 20) << "start code " << code;
-    for (int k = 1; k <= 3; ++k) EXPECT_EQ(TileType(c, r + k), 5) << "grid row " << k;
-    int starts = 0;
-    for (int col = 0; col < MapSize; ++col)
-        for (int row = 0; row < MapSize; ++row)
-            if (TileType(col, row) >= 18 && TileType(col, row) <= 21) ++starts;
-    EXPECT_EQ(starts, 1);
-}
-
-// Leaving the start southwards the road must come back into it from the north, using only
-// pieces the computer drivers understand and crossing the crossroads straight on.
-TEST_P(EveryCourse, RoadIsOneClosedLoopBackIntoTheStartFromTheNorth) {
+// The grid forms on a north-south start with three straights below it. Leaving the start
+// southwards the road must come back into it from the north, using only pieces the
+// computer drivers understand and crossing the crossroads straight on.
+TEST_P(EveryCourse, RoadIsOneClosedLoopFromTheGridBackIntoTheStartFromTheNorth) {
     Load(GetParam());
     const std::set<int> understood = {0, 1, 5, 7, 11, 12, 14, 15, 18, 20};
+    int starts = 0;
     for (int col = 0; col < MapSize; ++col)
-        for (int row = 0; row < MapSize; ++row)
-            EXPECT_TRUE(understood.count(TileType(col, row))) << col << "," << row;
-
+        for (int row = 0; row < MapSize; ++row) {
+            int code = TileType(col, row);
+            EXPECT_TRUE(understood.count(code)) << col << "," << row;
+            starts += code >= 18 && code <= 21;
+        }
+    EXPECT_EQ(starts, 1);
     int c = Course.StartTileCol, r = Course.StartTileRow, heading = 3, cameFrom = N;
+    EXPECT_TRUE(TileType(c, r) == 18 || TileType(c, r) == 20) << "start code " << TileType(c, r);
+    for (int k = 1; k <= 3; ++k) EXPECT_EQ(TileType(c, r + k), 5) << "grid row " << k;
     std::set<std::pair<int, int>> visited;
     bool closed = false;
     for (int guard = 0; guard < 2601 * 2 && !closed; ++guard) {
@@ -131,8 +108,7 @@ TEST_P(EveryCourse, RoadIsOneClosedLoopBackIntoTheStartFromTheNorth) {
                 if (exits == Steps[s].Leave) heading = s;
         }
         visited.insert({c, r});
-        c += Steps[heading].Dx;
-        r += Steps[heading].Dy;
+        c += Steps[heading].Dx, r += Steps[heading].Dy;
         cameFrom = Steps[heading].Enter;
         closed = c == Course.StartTileCol && r == Course.StartTileRow;
     }
@@ -167,38 +143,6 @@ TEST_P(EveryCourse, ElevenPickupsLieOnTheRoad) {
     }
 }
 
-// Wherever the player can drive, its 5 x 5 marker stays in the mini-map window and sits
-// on road in the mini-map picture (the marker's middle pixel, 2 in from its corner).
-TEST_P(EveryCourse, MiniMapMarkerStaysInTheWindowAndOnTheRoad) {
-    Load(GetParam());
-    Surface map = LoadPicture(GameDir() + "/graphics/minimap" + std::to_string(GetParam()) + ".bmp");
-    ASSERT_EQ(map.Width, 250);
-    ASSERT_EQ(map.Height, 200);
-    Surface preview = LoadPicture(GameDir() + "/graphics/bigmap" + std::to_string(GetParam()) + ".bmp");
-    EXPECT_EQ(preview.Width, 320);  // the pre-race panel's picture box
-    EXPECT_EQ(preview.Height, 240);
-    for (int col = 0; col < MapSize; ++col)
-        for (int row = 0; row < MapSize; ++row) {
-            int code = TileType(col, row);
-            if (!Open(code)) continue;
-            for (int tx = 27; tx <= 170; tx += 13)
-                for (int ty = 27; ty <= 170; ty += 13) {
-                    if (Walled(code, tx, ty)) continue;
-                    // TileX is the sprite's middle; TileY sits 27 below its top.
-                    double sx = col * 200 + tx - 40, sy = row * 200 + ty - 27;
-                    int mx, my;
-                    Marker(sx, sy, mx, my);
-                    ASSERT_TRUE(mx >= 0 && my >= 0 && mx + 5 <= 153 && my + 5 <= 123)
-                        << "tile " << col << "," << row << " at " << tx << "," << ty;
-                    int px = CInt(static_cast<f32>(sx) / 20.5f - 0.098f) + 2;
-                    int py = CInt(static_cast<f32>(sy) / 20.5f - 0.17f) + 2;
-                    std::uint32_t p = map.Pixel(px, py);
-                    int light = ((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF);
-                    ASSERT_GT(light, 450) << "dark under the marker at tile " << col << "," << row << " (" << tx << "," << ty << ") pixel " << px << "," << py;
-                }
-        }
-}
-
 INSTANTIATE_TEST_SUITE_P(Courses, EveryCourse, testing::Range(1, 15));
 
 // --- The tile strip ---
@@ -216,19 +160,10 @@ bool Tarmac(std::uint32_t p) {
     return r == g && b == g + 4 && g >= 80 && g <= 105;
 }
 
-// Tarmac or the paint on it: the chequered line and the grid boxes.
-bool RoadSurface(std::uint32_t p) {
-    return Tarmac(p) || p == 0xF0F0EC || p == 0x18181A || p == 0xE8E8E0;
-}
-
-TEST(TileStrip, HoldsTwentyTwoTilesOfTwoHundred) {
-    EXPECT_EQ(Strip().Width, 4400);
-    EXPECT_EQ(Strip().Height, 210);
-}
-
 // Where a car's centre may go the tile shows tarmac (start lines and the painted inside of
 // bends aside); where any wall check would push it back, no tarmac is drawn.
 TEST(TileStrip, TarmacExactlyWhereCarsMayDrive) {
+    ASSERT_EQ(Strip().Width, 22 * 200);
     for (int code = 0; code < 22; ++code) {
         bool road = code == 13 || code == 16 || Open(code) != 0;  // the one-sided pieces too
         for (int y = 0; y < 200; ++y)
@@ -262,54 +197,12 @@ TEST(TileStrip, TarmacExactlyWhereCarsMayDrive) {
 TEST(TileStrip, FinishLineSitsOnTheLapLine) {
     for (int code : {18, 20}) {
         int white = 0, black = 0;
-        for (int x = 30; x < 168; ++x) {
-            std::uint32_t p = TilePx(code, x, 197);
-            if (p == 0xF0F0EC) ++white;
-            if (p == 0x18181A) ++black;
-        }
+        for (int x = 30; x < 168; ++x)
+            white += TilePx(code, x, 197) == 0xF0F0EC, black += TilePx(code, x, 197) == 0x18181A;
         EXPECT_GT(white, 50) << code;
         EXPECT_GT(black, 50) << code;
         EXPECT_TRUE(Tarmac(TilePx(code, 98, 150))) << code;
     }
-}
-
-// Pieces that can meet show the same road and barrier along their shared edge.
-TEST(TileStrip, NeighbouringPiecesJoinWithoutSeams) {
-    const int codes[] = {1, 5, 6, 7, 10, 11, 12, 14, 15, 18, 20};
-    auto rowMatches = [](int a, int b, bool across) {
-        int mismatches = 0;
-        for (int t = 0; t < 200; ++t) {
-            std::uint32_t pa = across ? TilePx(a, 199, t) : TilePx(a, t, 199);
-            std::uint32_t pb = across ? TilePx(b, 0, t) : TilePx(b, t, 0);
-            if (RoadSurface(pa) != RoadSurface(pb)) ++mismatches;
-        }
-        return mismatches;
-    };
-    for (int a : codes)
-        for (int b : codes) {
-            if ((Open(a) & E) && (Open(b) & W)) {
-                EXPECT_LE(rowMatches(a, b, true), 1) << a << " beside " << b;
-            }
-            if ((Open(a) & S) && (Open(b) & N)) {
-                EXPECT_LE(rowMatches(a, b, false), 1) << a << " above " << b;
-            }
-        }
-}
-
-// The generator is deterministic: a second run into an empty folder gives the same bytes.
-TEST(CourseFiles, RebuildGivesIdenticalBytes) {
-    std::string folder = TempFolder("courses_rebuild");
-    std::string command = std::string(GG_BINARY_DIR) + "/gg_assetgen --data " + GG_SOURCE_DIR +
-                          "/data --out " + folder + " > /dev/null";
-    ASSERT_EQ(std::system(command.c_str()), 0);
-    std::vector<std::string> files = {"resources/ral-set256.bmp"};
-    for (int n = 1; n <= 14; ++n) {
-        files.push_back("resources/Map" + std::to_string(n) + ".ddt");
-        files.push_back("graphics/bigmap" + std::to_string(n) + ".bmp");
-        files.push_back("graphics/minimap" + std::to_string(n) + ".bmp");
-    }
-    for (const std::string& f : files)
-        EXPECT_EQ(ReadAll(folder + "/" + f), ReadAll(GameDir() + "/" + f)) << f;
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // (ViewLeft and ViewTop 75), laps counted only above the best so far.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "course/course.h"
 #include "race/race.h"
 #include "test_support.h"
@@ -16,24 +18,15 @@ protected:
         ViewLeft = ViewTop = 75;
         for (CarRecord& car : Cars) car = CarRecord{};
         Cars[0].LapCount = -1;
-        LastCarIndex = 8;
-        RaceLaps = 3;
-        FinishCount = 0;
-        BestLapTime = 30.0f;
-        LapStartTime = 0;
+        LastCarIndex = 8, RaceLaps = 3, FinishCount = 0, BestLapTime = 30.0f, LapStartTime = 0;
     }
-    static void Cross(int car, f32 x = 243) {
-        Cars[car].CourseX = x;
-        Cars[car].CourseY = 370;
-        Cars[car].VelY = 10;
+    static void Move(int car, f32 x, f32 y, f32 velY) {
+        Cars[car].CourseX = x, Cars[car].CourseY = y, Cars[car].VelY = velY;
         CheckLapLine(car);
     }
-    static void Reverse(int car, f32 x = 200) {
-        Cars[car].CourseX = x;
-        Cars[car].CourseY = 305;
-        Cars[car].VelY = -10;
-        CheckLapLine(car);
-    }
+    static void Cross(int car) { Move(car, 243, 370, 10); }
+    static void Reverse(int car) { Move(car, 200, 305, -10); }
+    static std::pair<int, int> Laps(int car) { return {Cars[car].LapCount, Cars[car].LapCountHigh}; }
 };
 
 struct Crossing {
@@ -45,12 +38,8 @@ class LapLineSegments : public LapLine, public ::testing::WithParamInterface<Cro
 
 TEST_P(LapLineSegments, CountOnlyStrictlyInsideAndStrictlyAcross) {
     const Crossing c = GetParam();
-    Cars[1].LapCount = 1;
-    Cars[1].LapCountHigh = 1;
-    Cars[1].CourseX = c.X;
-    Cars[1].CourseY = c.Y;
-    Cars[1].VelY = c.VelY;
-    CheckLapLine(1);
+    Cars[1].LapCount = Cars[1].LapCountHigh = 1;
+    Move(1, c.X, c.Y, c.VelY);
     EXPECT_EQ(Cars[1].LapCount, 1 + c.LapChange);
 }
 
@@ -70,23 +59,19 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(LapLine, ForwardBackForwardCountsTheLapOnce) {
     Cross(1);
-    EXPECT_EQ(Cars[1].LapCount, 1);
-    EXPECT_EQ(Cars[1].LapCountHigh, 1);
+    EXPECT_EQ(Laps(1), std::pair(1, 1));
     Reverse(1);
-    EXPECT_EQ(Cars[1].LapCount, 0);
-    EXPECT_EQ(Cars[1].LapCountHigh, 1);
+    EXPECT_EQ(Laps(1), std::pair(0, 1));
     Cross(1);
-    EXPECT_EQ(Cars[1].LapCount, 1);
-    EXPECT_EQ(Cars[1].LapCountHigh, 1);
+    EXPECT_EQ(Laps(1), std::pair(1, 1));
     Cross(1);
-    EXPECT_EQ(Cars[1].LapCountHigh, 2);
+    EXPECT_EQ(Laps(1), std::pair(2, 2));
 }
 
 TEST_F(LapLine, PlayersFirstCrossingIsLapZeroWithNoTime) {
     Backend->Advance(12000);
     Cross(0);
-    EXPECT_EQ(Cars[0].LapCount, 0);
-    EXPECT_EQ(Cars[0].LapCountHigh, 0);
+    EXPECT_EQ(Laps(0), std::pair(0, 0));
     EXPECT_FLOAT_EQ(LapStartTime, 0.0f);  // the lap clock runs on from green
     EXPECT_FLOAT_EQ(BestLapTime, 30.0f);
 
@@ -105,23 +90,16 @@ TEST_F(LapLine, PlayersFirstCrossingIsLapZeroWithNoTime) {
     EXPECT_FLOAT_EQ(LapStartTime, 56.0f);
 }
 
-TEST_F(LapLine, LastLapFinishesTheCarInOrder) {
+TEST_F(LapLine, LastLapFinishesCarsOnceAndAThirdComputerFinisherUnplacesThePlayer) {
     RaceLaps = 1;
     Cross(4);
     EXPECT_EQ(Cars[4].Status, StatusFinished);
-    EXPECT_EQ(FinishCount, 1);
-    // A finished car crossing again is not counted again.
-    Cross(4);
+    Cross(4);  // a finished car crossing again is not counted again
     EXPECT_EQ(FinishCount, 1);
     EXPECT_EQ(Cars[4].LapCountHigh, 1);
-}
-
-TEST_F(LapLine, ThirdComputerFinisherPutsThePlayerOutOfThePlacings) {
-    RaceLaps = 1;
     Cross(1);
-    Cross(2);
     EXPECT_EQ(FinishCount, 2);
-    Cross(3);
+    Cross(2);
     EXPECT_EQ(FinishCount, 10);
     EXPECT_EQ(Cars[0].LapCount, 10);
     EXPECT_EQ(Cars[0].Status, StatusRacing);  // the sprite step finishes him
@@ -130,9 +108,7 @@ TEST_F(LapLine, ThirdComputerFinisherPutsThePlayerOutOfThePlacings) {
 TEST_F(LapLine, PlayerFinishingThirdKeepsThirdPlace) {
     RaceLaps = 1;
     Cars[0].LapCount = 0;
-    Cross(1);
-    Cross(2);
-    Cross(0);
+    Cross(1), Cross(2), Cross(0);
     EXPECT_EQ(FinishCount, 3);
     EXPECT_EQ(Cars[0].LapCount, 1);
     EXPECT_EQ(PrizeFor(FinishCount), 300);
@@ -140,8 +116,7 @@ TEST_F(LapLine, PlayerFinishingThirdKeepsThirdPlace) {
 
 TEST_F(LapLine, NoLapsCountOnceThePlayerHasFinished) {
     Cars[0].Status = StatusFinished;
-    Cross(5);
-    Reverse(5);
+    Cross(5), Reverse(5);
     EXPECT_EQ(Cars[5].LapCount, 0);
 }
 

@@ -1,6 +1,8 @@
 // A new career, the starting grid, the repeated race and the opponents' shopping.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/app.h"
 #include "career/career.h"
 #include "course/course.h"
@@ -22,37 +24,27 @@ protected:
     }
 };
 
-TEST_F(Career, NormalPlayerStartsWith100AndTopSpeed250) {
+// Difficulty; the player's cash, top speed and tyres, and car 5's top speed.
+class NewCareers : public Career, public ::testing::WithParamInterface<std::tuple<f32, int, int, f32, int>> {};
+TEST_P(NewCareers, EasyGivesThePlayerCashAndGripButEveryCarLoses80TopSpeed) {
+    auto [difficulty, cash, topSpeed, tyres, opponentTop] = GetParam();
+    Settings.Difficulty = difficulty;
     NewCareer();
-    EXPECT_EQ(Cars[0].Cash, 100);
-    EXPECT_EQ(Cars[0].TopSpeed, 250);
-    EXPECT_FLOAT_EQ(Cars[0].Accel, 2.8f);
-    EXPECT_EQ(Cars[5].TopSpeed, 280);
-    EXPECT_EQ(Cars[5].Cash, 100);
-    EXPECT_EQ(Cars[0].LapCount, -1);
-    EXPECT_EQ(Cars[3].LapCount, 0);
-    EXPECT_EQ(Cars[3].SheetX, 160);
-    EXPECT_EQ(Cars[0].Heading, 500);
-    EXPECT_FLOAT_EQ(BestLapTime, 30.0f);
-}
-
-TEST_F(Career, EasyPlayerGetsCashAndGripButEveryCarLoses80TopSpeed) {
-    Settings.Difficulty = DifficultyEasy;
-    NewCareer();
-    EXPECT_EQ(Cars[0].Cash, 1000);
-    EXPECT_EQ(Cars[0].TopSpeed, 250 + 20 - 80);
-    EXPECT_FLOAT_EQ(Cars[0].Tyres, 70 + 20);
+    EXPECT_EQ(Cars[0].Cash, cash);
+    EXPECT_EQ(Cars[0].TopSpeed, topSpeed);
+    EXPECT_FLOAT_EQ(Cars[0].Tyres, tyres);
     EXPECT_EQ(Cars[0].TyresMax, 70);
-    EXPECT_EQ(Cars[5].TopSpeed, 280 - 80);
+    EXPECT_EQ(Cars[5].TopSpeed, opponentTop);
+    EXPECT_EQ(Cars[5].Cash, 100);
+    EXPECT_NEAR(Cars[8].Accel, 1.9f + 1.2f, 1e-5);  // opponents get 1.2 on their own accel
+    EXPECT_EQ(Cars[0].LapCount, -1);  // the player's first crossing is lap 0
+    EXPECT_EQ(Cars[3].LapCount, 0);
 }
+INSTANTIATE_TEST_SUITE_P(Career, NewCareers,
+                         ::testing::Values(std::tuple{DifficultyNormal, 100, 250, 70.f, 280},
+                                           std::tuple{DifficultyEasy, 1000, 250 + 20 - 80, 70.f + 20, 280 - 80}));
 
-TEST_F(Career, OpponentsStartWithTheirAccelPlus1Point2) {
-    NewCareer();
-    const f32 expected[9] = {0, 3.0f, 2.9f, 3.0f, 2.7f, 2.9f, 3.0f, 2.7f, 3.1f};
-    for (int i = 1; i <= 8; ++i) EXPECT_NEAR(Cars[i].Accel, expected[i], 1e-5) << "car " << i;
-}
-
-TEST_F(Career, GridFormsBelowTheStartTile) {
+TEST_F(Career, GridFormsBelowTheStartTileAndThePanelShowsTheCourse) {
     // The test courses start at column 10, row 10.
     NewCareer();
     EXPECT_EQ(ViewOriginX, (10 - 2) * 200 - 400);
@@ -62,27 +54,15 @@ TEST_F(Career, GridFormsBelowTheStartTile) {
     // Car 0 at (75 + 168, 75 + 200); car 8 three rows down at (75 + 188, 75 + 700).
     EXPECT_FLOAT_EQ(Cars[0].ScreenX, 243);
     EXPECT_FLOAT_EQ(Cars[0].CourseY, 275);
-    EXPECT_EQ(Cars[8].TileRow, 13);
-    EXPECT_EQ(Cars[8].TileCol, 10);
+    EXPECT_EQ(std::tuple(Cars[8].TileCol, Cars[8].TileRow), std::tuple(10, 13));
     EXPECT_FLOAT_EQ(Cars[8].ScreenX, 263);
     EXPECT_FLOAT_EQ(Cars[8].TileY, 0);
     // Markers at a twentieth of the screen position plus 25: 243 / 20 + 25 = 37.15.
     EXPECT_FLOAT_EQ(MapBlips[0].ScreenX, 37.15f);
-    EXPECT_EQ(MapBlips[0].SheetX, 5);
-    EXPECT_EQ(MapBlips[4].SheetX, 0);
-    EXPECT_EQ(MapBlips[4].Heading, 200);
-}
-
-TEST_F(Career, PreRacePanelShowsTheCourse) {
-    NewCareer();
-    EXPECT_TRUE(RaceWindow->Visible);
-    EXPECT_TRUE(FlashBox->Visible);
-    EXPECT_TRUE(BlackOutBox->Visible);
-    EXPECT_EQ(CourseField->Caption, "Course1");
-    EXPECT_EQ(CourseNameField->Caption, "Test Field 1");
-    EXPECT_EQ(LapsField->Caption, "2 Laps");
-    EXPECT_EQ(msg_FlashScreen->Caption, "");
-    EXPECT_EQ(BigMapBox->Picture.Width, 320);
+    // The pre-race panel shows the course.
+    EXPECT_TRUE(RaceWindow->Visible && FlashBox->Visible && BlackOutBox->Visible);
+    EXPECT_EQ(CourseField->Caption + "/" + CourseNameField->Caption + "/" + LapsField->Caption,
+              "Course1/Test Field 1/2 Laps");
     // Centred on 1024 x 768: 512 - 320.5 rounds to even 192; 384 - 465 / 1.8 to 126.
     EXPECT_EQ(FlashBox->Left, 192);
     EXPECT_EQ(FlashBox->Top, 126);
@@ -97,21 +77,12 @@ TEST_F(Career, MissingPreviewPictureIsAFileError) {
 
 TEST_F(Career, RepeatedRaceRestoresTheOpponentsButNotThePlayer) {
     NewCareer();
-    Cars[0].Body = 40;
-    Cars[0].Tyres = 33;
-    Cars[0].Cash = 555;
-    Cars[0].EngineLevel = 1;
-    Cars[2].Body = 3;
-    Cars[2].Tyres = 10;
-    Cars[2].Engine = 60;
-    Cars[2].BodyLevel = 2;
-    Cars[2].Status = StatusOut;
-    Cars[0].LapCount = 4;
+    Cars[0].Body = 40, Cars[0].Tyres = 33, Cars[0].Cash = 555, Cars[0].EngineLevel = 1, Cars[0].LapCount = 4;
+    Cars[2].Body = 3, Cars[2].Tyres = 10, Cars[2].Engine = 60, Cars[2].BodyLevel = 2, Cars[2].Status = StatusOut;
     SetUpRepeatRace();
     EXPECT_FLOAT_EQ(Cars[0].Body, 40);
     EXPECT_FLOAT_EQ(Cars[0].Tyres, 33);
     EXPECT_EQ(Cars[0].Cash, 555);
-    EXPECT_EQ(Cars[0].EngineLevel, 1);
     EXPECT_EQ(Cars[0].LapCount, -1);
     EXPECT_FLOAT_EQ(Cars[2].Body, Cars[2].BodyMax);
     EXPECT_FLOAT_EQ(Cars[2].Tyres, Cars[2].TyresMax);
@@ -158,10 +129,8 @@ TEST_F(Upgrades, AnOpponentCanClimbFromNothingToLevelThreeInOnePass) {
     for (std::uint64_t seed = 1; seed < 20000; ++seed) {
         for (int i = 1; i <= 8; ++i) {
             Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
-            Cars[i].BodyMax = Cars[i].EngineMax = 100;
-            Cars[i].TyresMax = 100;
-            Cars[i].TopSpeed = 200;
-            Cars[i].AiTarget = 200;
+            Cars[i].BodyMax = Cars[i].EngineMax = Cars[i].TyresMax = 100;
+            Cars[i].TopSpeed = Cars[i].AiTarget = 200;
         }
         Randomize(seed);
         UpgradeOpponents();

@@ -2,6 +2,8 @@
 // colours so that every pixel can be worked out by hand.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "course/course.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
@@ -39,24 +41,16 @@ protected:
         ExplosionMask.Resize(1702, 100, White);
 
         ResetTileMap();
-        for (auto& car : Cars) car = CarRecord{};
         for (int k = 0; k < MapSize; ++k) Pickups[k] = Pickup{0, 0, PickupTaken};
-        LastCarIndex = 1;
-        RaceLaps = 3;
-        FinishCount = 0;
-        FinishTime = 0;
-        RaceOutcome = 0;
+        LastCarIndex = 1, RaceLaps = 3, FinishCount = 0, FinishTime = 0, RaceOutcome = 0;
         Settings.ColourDepth = 8;
         // Player on tile (5, 5); tile (c, r) lands at (200c - 800, 200r - 800).
         ScrollX = ScrollY = 800;
         for (int i = 0; i < 2; ++i) {
-            Cars[i] = CarRecord{};
-            Cars[i].TileCol = Cars[i].TileRow = 5;
-            Cars[i].ScreenX = i ? 300.0f : 100.0f;  // bodies at x 120..159 and 320..359
-            Cars[i].ScreenY = 300;                  // and y 315..334
-            Cars[i].SpriteWidth = 80;
-            Cars[i].SpriteHeight = 50;
-            Cars[i].SheetX = i ? 160 : 0;
+            CarRecord& c = Cars[i] = CarRecord{};
+            c.TileCol = c.TileRow = 5, c.SpriteWidth = 80, c.SpriteHeight = 50;
+            c.ScreenX = i ? 300.0f : 100.0f, c.ScreenY = 300;  // bodies (120..159 | 320..359, 315..334)
+            c.SheetX = i ? 160 : 0;
         }
         RaceViewSurface().Fill(0x123456);  // stale pixels of an earlier frame
     }
@@ -115,9 +109,7 @@ TEST_F(RaceView, SmokePuffsThreeFramesEachAndIsOnlyAShadowInSixteenBits) {
     for (int frame = 0; frame < 13; ++frame) {
         shown.push_back(Cars[0].SmokeTick ? Cars[0].SmokeFrameX : -1);
         Frame();
-        if (frame == 0) {
-            EXPECT_EQ(At(115, 315), Grey);
-        }
+        if (frame == 0) { EXPECT_EQ(At(115, 315), Grey); }
     }
     EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 100, 100, 100, 200, 200, 200, 300, 300, 300, -1}));
 
@@ -145,34 +137,25 @@ TEST_F(RaceView, ExplosionStepsEvery4FramesAndEndsThePlayersRace) {
     EXPECT_EQ(At(320, 315), Ground);  // the burnt-out opponent is gone
 }
 
-class FinishBanner : public RaceView, public testing::WithParamInterface<std::pair<int, int>> {};
+// Player's laps (3 of 3 finishes), FinishCount, the banner shown (-1: none).
+class FinishBanner : public RaceView, public testing::WithParamInterface<std::tuple<int, int, int>> {};
 
-TEST_P(FinishBanner, ShowsThePlaceAndStartsTheWaitOnce) {
-    auto [place, colour] = GetParam();
+TEST_P(FinishBanner, ShowsThePlaceAndStartsTheWaitOnceButOnlyWhenThePlayerHasFinished) {
+    auto [laps, place, banner] = GetParam();
     Backend->Advance(5000);
-    Cars[0].LapCount = 3;
+    Cars[0].LapCount = static_cast<i16>(laps);
     FinishCount = static_cast<i16>(place);
     Frame();
     // The banner covers (55..204, 255..304), above the player's car.
-    EXPECT_EQ(At(204, 304), colour < 0 ? Ground : Banner[colour]);
+    EXPECT_EQ(At(204, 304), banner < 0 ? Ground : Banner[banner]);
     EXPECT_EQ(At(205, 304), Ground);
     Backend->Advance(1000);
     Frame();
-    EXPECT_FLOAT_EQ(FinishTime, 5.0f);
+    EXPECT_FLOAT_EQ(FinishTime, laps == 3 ? 5.0f : 0.0f);
 }
-
 INSTANTIATE_TEST_SUITE_P(Places, FinishBanner,
-                         testing::Values(std::pair{1, 0}, std::pair{2, 1}, std::pair{3, 2},
-                                         std::pair{4, 3}, std::pair{10, 3}, std::pair{11, -1},
-                                         std::pair{0, -1}));
-
-TEST_F(RaceView, NoBannerAndNoWaitWhileThePlayerStillRaces) {
-    Cars[0].LapCount = 2;
-    FinishCount = 1;
-    Backend->Advance(5000);
-    Frame();
-    EXPECT_EQ(At(204, 304), Ground);
-    EXPECT_EQ(FinishTime, 0.0f);
-}
+                         testing::Values(std::tuple{3, 1, 0}, std::tuple{3, 2, 1}, std::tuple{3, 3, 2}, std::tuple{3, 4, 3},
+                                         std::tuple{3, 10, 3}, std::tuple{3, 11, -1}, std::tuple{3, 0, -1},
+                                         std::tuple{2, 1, -1}));
 
 }  // namespace
