@@ -2,7 +2,6 @@
 // them.
 #include <gtest/gtest.h>
 
-#include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -20,7 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint32_t White = 0xFFFFFF, Black = 0x000000;
+constexpr std::uint32_t White = 0xFFFFFF;
 
 Surface Picture(const std::string& name) { return LoadPicture(GameDir() + "/graphics/" + name); }
 
@@ -34,44 +33,19 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return U16(b, at) | static_cast<std::uint32_t>(U16(b, at + 2)) << 16;
 }
 
-// One sprite drawn as the race draws it (mask OR, then picture AND): the picture must be
-// white wherever the mask is black. Returns the silhouette's pixel count.
-int CheckSpritePair(const Surface& picture, int px, int py, const Surface& mask, int mx, int my,
-                    int w, int h) {
-    int inside = 0;
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) {
-            std::uint32_t m = mask.Pixel(mx + x, my + y), p = picture.Pixel(px + x, py + y);
-            EXPECT_TRUE(m == White || m == Black) << "mask pixel " << x << "," << y;
-            if (m == White) {
-                ++inside;
-            } else if (p != White) {
-                ADD_FAILURE() << "picture shows outside its mask at " << x << "," << y;
-                return inside;  // one report per sprite is enough
-            }
-        }
-    return inside;
-}
-
 }  // namespace
 
-// Columns: player, shared mask, opponent; twenty 160 x 100 frames (twice race size).
-TEST(CarSheet, BothCarsFitTheSharedMaskAndThePlayerIsYellowTheOpponentsBlue) {
+// Columns: player, shared mask, opponent; twenty 160 x 100 frames (twice race size). How
+// the masks fit is checked on the sheets the race loads from these files.
+TEST(CarSheet, PlayerIsYellowAndTheOpponentsBlue) {
     Surface cars = Picture("car256.bmp");
     ASSERT_EQ(cars.Width, 480);
     ASSERT_EQ(cars.Height, 2000);
-    for (int f = 0; f < 20; ++f) {
-        int player = CheckSpritePair(cars, 0, 100 * f, cars, 160, 100 * f, 160, 100);
-        EXPECT_EQ(player, CheckSpritePair(cars, 320, 100 * f, cars, 160, 100 * f, 160, 100));
-        EXPECT_GT(player, 2400) << "frame " << f;  // about 80 x 40 less rounded corners
-        EXPECT_LT(player, 3400) << "frame " << f;
-    }
     long red[2] = {0, 0}, blue[2] = {0, 0};
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 160; ++x)
             for (int c = 0; c < 2; ++c)
-                if (std::uint32_t p = cars.Pixel(c * 320 + x, y); p != White)
-                    red[c] += p >> 16, blue[c] += p & 0xFF;
+                if (std::uint32_t p = cars.Pixel(c * 320 + x, y); p != White) red[c] += p >> 16, blue[c] += p & 0xFF;
     EXPECT_GT(red[0], 2 * blue[0]);
     EXPECT_GT(blue[1], 2 * red[1]);
 }
@@ -106,37 +80,6 @@ INSTANTIATE_TEST_SUITE_P(Compass, CarFrames,
                          testing::Values(Heading{0, 0, -1}, Heading{5, 1, 0}, Heading{10, 0, 1},
                                          Heading{15, -1, 0}),
                          [](const auto& info) { return "Frame" + std::to_string(info.param.Frame); });
-
-struct Pair {
-    const char *Picture, *Mask;
-    int Width, Height;
-};
-class SpritePairs : public testing::TestWithParam<Pair> {};
-
-TEST_P(SpritePairs, PictureIsWhiteWhereverItsMaskIsBlack) {
-    Pair p = GetParam();
-    Surface picture = Picture(p.Picture), mask = Picture(p.Mask);
-    for (const Surface* s : {&picture, &mask}) {
-        ASSERT_EQ(s->Width, p.Width);
-        ASSERT_EQ(s->Height, p.Height);
-    }
-    int inside = CheckSpritePair(picture, 0, 0, mask, 0, 0, p.Width, p.Height);
-    EXPECT_GT(inside, p.Width * p.Height / 20);  // something to see
-    EXPECT_LT(inside, p.Width * p.Height);       // and something to see through
-}
-INSTANTIATE_TEST_SUITE_P(
-    Graphics, SpritePairs,
-    testing::Values(Pair{"smoke1a.bmp", "smask1a.bmp", 100, 100}, Pair{"smoke1b.bmp", "smask1b.bmp", 100, 100},
-                    Pair{"smoke1c.bmp", "smask1c.bmp", 100, 100}, Pair{"smoke1d.bmp", "smask1d.bmp", 100, 100},
-                    Pair{"1place.bmp", "1plmask.bmp", 150, 50}, Pair{"2place.bmp", "2plmask.bmp", 150, 50},
-                    Pair{"3place.bmp", "3plmask.bmp", 150, 50}, Pair{"0place.bmp", "0plmsk.bmp", 150, 50},
-                    Pair{"pylon1.bmp", "pylmsk.bmp", 25, 25}, Pair{"exp-1-256.bmp", "exp-1mask.bmp", 1702, 100}),
-    [](const auto& info) {
-        std::string name;
-        for (const char* c = info.param.Picture; *c != '.'; ++c)
-            if (std::isalnum(static_cast<unsigned char>(*c))) name += *c;
-        return name;
-    });
 
 // Frames start every 71 pixels but are 75 wide: the 4 columns each frame borrows from
 // the next must be empty, or slivers of fire would jump about.

@@ -33,21 +33,15 @@ TEST(CourseFile, PickupFieldsAreDoubledAndBlanksReadAsZero) {
     EXPECT_FLOAT_EQ(Course.Pickups[0].Y, -14.0f);
 }
 
-TEST(CourseFile, TileFieldsTakeSignsAndBlanks) {
-    // "-2" is the tile the computer drivers brake on; " 5 " and "  7" are plain codes.
-    std::string text = CourseText({{{0, 0}, -2}, {{1, 0}, 5}, {{50, 50}, 7}}, "Signs");
-    ParseCourse(text, "test");
-    EXPECT_EQ(TileType(0, 0), -2);
-    EXPECT_EQ(TileType(1, 0), 5);
-    EXPECT_EQ(TileType(50, 50), 7);
-    EXPECT_EQ(TileType(51, 0), 0);  // outside the map
-}
-
 class FourthCharacter : public ::testing::TestWithParam<char> {};
 
-TEST_P(FourthCharacter, IsIgnoredWhateverItIs) {
-    ParseCourse(CourseText({{{3, 4}, 13}, {{10, 20}, 18}}, "Odd", GetParam()), "test");
+// "-2" is the tile the computer drivers brake on; " 5 " and "  7" are plain codes.
+TEST_P(FourthCharacter, IsIgnoredWhateverItIsAndTileFieldsTakeSignsAndBlanks) {
+    ParseCourse(CourseText({{{0, 0}, -2}, {{3, 4}, 13}, {{10, 20}, 18}, {{50, 50}, 7}}, "Odd", GetParam()), "test");
+    EXPECT_EQ(TileType(0, 0), -2);
     EXPECT_EQ(TileType(3, 4), 13);
+    EXPECT_EQ(TileType(50, 50), 7);
+    EXPECT_EQ(TileType(51, 0), 0);  // outside the map
     EXPECT_EQ(Start(), std::pair(10, 20));
     EXPECT_EQ(Course.CourseName, "Odd");
 }

@@ -2,7 +2,6 @@
 // game's own loader and checked against the rules the cars drive by.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -25,25 +24,6 @@ constexpr int OpenSides[22] = {0, W | E, 0, 0, 0, N | S, W | E | S, E | S, 0, 0,
                                W | E | N | S, W | S, 0, N | E, N | W, 0, 0, N | S, W | E, N | S, W | E};
 int Open(int code) { return code >= 0 && code < 22 ? OpenSides[code] : 0; }
 
-// Whether a car centred at (x, y) inside a tile of this code is pushed back by a wall.
-bool Walled(int code, double x, double y) {
-    bool w = x < 27, e = x > 170, n = y < 27, s = y > 170;
-    switch (code) {
-        case 1: case 19: case 21: return n || s;
-        case 5: case 18: case 20: return w || e;
-        case 6: return n || (e && y > 170) || (w && y > 170) || (s && (x < 27 || x > 170));
-        case 7: return n || w || (e && y > 170);
-        case 10: return w || (e && (y > 170 || y < 27)) || (n && x > 170) || (s && x > 170);
-        case 11: return ((e || w) && (y > 170 || y < 27)) || ((n || s) && (x < 27 || x > 170));
-        case 12: return n || e;
-        case 13: return e;
-        case 14: return w || s;
-        case 15: return s || e;
-        case 16: return s;
-        default: return false;
-    }
-}
-
 struct Step {
     int Dx, Dy, Leave, Enter;
 };
@@ -61,6 +41,21 @@ void Load(int n) {
     CurrentCourse = static_cast<i16>(n);
     LoadCourse();
 }
+
+Surface& Strip() {
+    static Surface strip = LoadPicture(GameDir() + "/resources/ral-set256.bmp");
+    return strip;
+}
+
+std::uint32_t TilePx(int code, int x, int y) { return Strip().Pixel(code * 200 + x, y); }
+
+// Tarmac is a mid grey with a touch of blue; kerbs, concrete and ground never are.
+bool Tarmac(std::uint32_t p) {
+    int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
+    return r == g && b == g + 4 && g >= 80 && g <= 105;
+}
+// Tarmac or the paint on it: the chequered line and the grid boxes.
+bool RoadSurface(std::uint32_t p) { return Tarmac(p) || p == 0xF0F0EC || p == 0x18181A || p == 0xE8E8E0; }
 
 class EveryCourse : public testing::TestWithParam<int> {};
 
@@ -129,66 +124,32 @@ TEST_P(EveryCourse, RoadIsOneClosedLoopFromTheGridBackIntoTheStartFromTheNorth) 
 }
 
 // A pickup's point is where a car's centre must pass within 20 pixels, and its 25 x 25
-// sprite hangs below and right of it: both must be on open road.
+// sprite hangs below and right of it: all of it must be drawn on the road.
 TEST_P(EveryCourse, ElevenPickupsLieOnTheRoad) {
     Load(GetParam());
     for (int k = 0; k < 11; ++k) {
-        double x = Pickups[k].X, y = Pickups[k].Y;
-        int c = static_cast<int>(x) / 200, r = static_cast<int>(y) / 200;
-        int code = TileType(c, r);
+        int x = static_cast<int>(Pickups[k].X), y = static_cast<int>(Pickups[k].Y);
+        int code = TileType(x / 200, y / 200);
         EXPECT_NE(Open(code), 0) << "pickup " << k;
-        for (double dx : {0.0, 25.0})
-            for (double dy : {0.0, 25.0})
-                EXPECT_FALSE(Walled(code, std::fmod(x, 200) + dx, std::fmod(y, 200) + dy)) << "pickup " << k;
+        for (int dx : {0, 25})
+            for (int dy : {0, 25})
+                EXPECT_TRUE(RoadSurface(TilePx(code, (x + dx) % 200, (y + dy) % 200))) << "pickup " << k;
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Courses, EveryCourse, testing::Range(1, 15));
 
-// --- The tile strip ---
-
-Surface& Strip() {
-    static Surface strip = LoadPicture(GameDir() + "/resources/ral-set256.bmp");
-    return strip;
-}
-
-std::uint32_t TilePx(int code, int x, int y) { return Strip().Pixel(code * 200 + x, y); }
-
-// Tarmac is a mid grey with a touch of blue; kerbs, concrete and ground never are.
-bool Tarmac(std::uint32_t p) {
-    int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-    return r == g && b == g + 4 && g >= 80 && g <= 105;
-}
-
-// Where a car's centre may go the tile shows tarmac (start lines and the painted inside of
-// bends aside); where any wall check would push it back, no tarmac is drawn.
-TEST(TileStrip, TarmacExactlyWhereCarsMayDrive) {
+// Each piece shows road through its middle and the middle of every side a car may drive
+// through, and none across a walled side.
+TEST(TileStrip, RoadRunsThroughExactlyTheOpenSides) {
     ASSERT_EQ(Strip().Width, 22 * 200);
+    const int middle[4][2] = {{0, 100}, {199, 100}, {100, 0}, {100, 199}};  // as Steps
     for (int code = 0; code < 22; ++code) {
-        bool road = code == 13 || code == 16 || Open(code) != 0;  // the one-sided pieces too
-        for (int y = 0; y < 200; ++y)
-            for (int x = 0; x < 200; ++x) {
-                bool tarmac = Tarmac(TilePx(code, x, y));
-                if (!road) {
-                    ASSERT_FALSE(tarmac) << "plain ground " << code << " at " << x << "," << y;
-                    continue;
-                }
-                // Deep in a wall (6 pixels from its edge every way), or clear of walls by 4.
-                bool deep = true, clear = true;
-                for (int d : {-6, 0, 6})
-                    for (int e : {-6, 0, 6}) deep = deep && Walled(code, x + 0.5 + d, y + 0.5 + e);
-                if (deep) {
-                    ASSERT_FALSE(tarmac) << "tile " << code << " wall at " << x << "," << y;
-                }
-                for (int d : {-4, 0, 4})
-                    for (int e : {-4, 0, 4}) clear = clear && !Walled(code, x + 0.5 + d, y + 0.5 + e);
-                // Bends are rounded and their insides painted, so corners are left out.
-                bool corner = (x < 52 || x > 147) && (y < 52 || y > 147);
-                bool painted = code == 20 || (code == 18 && y >= 184) || ((code == 19 || code == 21) && x >= 184);
-                if (clear && !corner && !painted) {
-                    ASSERT_TRUE(tarmac) << "tile " << code << " road at " << x << "," << y;
-                }
-            }
+        if (code == 13 || code == 16) continue;  // one-sided pieces no course may use
+        EXPECT_EQ(RoadSurface(TilePx(code, 100, 100)), Open(code) != 0) << code;
+        for (int s = 0; s < 4; ++s)
+            EXPECT_EQ(RoadSurface(TilePx(code, middle[s][0], middle[s][1])), bool(Open(code) & Steps[s].Leave))
+                << "tile " << code << " side " << s;
     }
 }
 

