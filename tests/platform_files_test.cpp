@@ -2,20 +2,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "platform/platform.h"
 #include "test_support.h"
 
 namespace {
 
-void Put16(std::vector<unsigned char>& b, std::uint32_t v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<unsigned char>& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
+// Each value as a little-endian field of the given width.
+template <typename... V>
+void Put(std::vector<unsigned char>& b, int bytes, V... values) {
+    for (std::uint32_t v : {static_cast<std::uint32_t>(values)...})
+        for (int i = 0; i < bytes; ++i) b.push_back((v >> (8 * i)) & 0xFF);
 }
 
 // A bitmap file built by hand: file header, 40-byte info header, palette, rows as given.
@@ -24,33 +21,20 @@ std::vector<unsigned char> Bitmap(int w, int h, int bits, const std::vector<std:
                                   std::uint32_t compression = 0,
                                   const std::vector<std::uint32_t>& masks = {}) {
     std::vector<unsigned char> b = {'B', 'M'};
-    std::uint32_t offset = 14 + 40 + 4 * (palette.size() + masks.size());
-    Put32(b, offset + rows.size());
-    Put32(b, 0);
-    Put32(b, offset);
-    Put32(b, 40);
-    Put32(b, w);
-    Put32(b, static_cast<std::uint32_t>(h));
-    Put16(b, 1);
-    Put16(b, bits);
-    Put32(b, compression);
-    Put32(b, rows.size());
-    Put32(b, 0);
-    Put32(b, 0);
-    Put32(b, palette.size());
-    Put32(b, 0);
-    for (auto m : masks) Put32(b, m);
-    for (auto p : palette) Put32(b, p);
+    std::size_t offset = 14 + 40 + 4 * (palette.size() + masks.size());
+    Put(b, 4, offset + rows.size(), 0, offset, 40, w, h);
+    Put(b, 2, 1, bits);
+    Put(b, 4, compression, rows.size(), 0, 0, palette.size(), 0);
+    for (auto v : masks) Put(b, 4, v);
+    for (auto v : palette) Put(b, 4, v);
     b.insert(b.end(), rows.begin(), rows.end());
     return b;
 }
 
 std::string Write(const std::string& folder, const std::string& name,
                   const std::vector<unsigned char>& bytes) {
-    std::string path = folder + "/" + name;
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-    return path;
+    WriteFileText(folder + "/" + name, {bytes.begin(), bytes.end()});  // bytes kept exactly
+    return folder + "/" + name;
 }
 
 }  // namespace
@@ -69,79 +53,58 @@ TEST(Pictures, TwentyFourBitSaveThenLoadGivesBackEveryPixel) {
     for (int i = 0; i < 15; ++i) s.Pixels[i] = 0x010203u * (i + 1) ^ (i << 20);
     SavePicture(s, folder + "/pic.bmp");
     Surface back = LoadPicture(folder + "/pic.bmp");
-    EXPECT_EQ(back.Width, 5);
-    EXPECT_EQ(back.Height, 3);
+    EXPECT_EQ(std::pair(back.Width, back.Height), std::pair(5, 3));
     EXPECT_EQ(back.Pixels, s.Pixels);
     EXPECT_EQ(std::filesystem::file_size(folder + "/pic.bmp"), 54u + 16 * 3);
 }
 
-TEST(Pictures, EightBitBottomUpRowsLookUpThePalette) {
-    // Rows are stored bottom row first; width 3 pads each row to 4 bytes.
-    std::string folder = TempFolder("bmp-8bit");
-    std::vector<std::uint32_t> palette = {0x000000, 0xFF0000, 0x00FF00, 0x123456};
-    std::vector<unsigned char> rows = {3, 2, 1, 0xEE,  // bottom row
-                                       0, 1, 2, 0xEE};  // top row
-    Surface s = LoadPicture(Write(folder, "p8.bmp", Bitmap(3, 2, 8, palette, rows)));
-    EXPECT_EQ(s.Pixels, (std::vector<std::uint32_t>{0x000000, 0xFF0000, 0x00FF00,  //
-                                                    0x123456, 0x00FF00, 0xFF0000}));
-}
-
-TEST(Pictures, FourAndOneBitPixelsReadHighBitsFirst) {
-    std::string folder = TempFolder("bmp-low-depth");
-    std::vector<std::uint32_t> palette(16, 0);
-    for (int i = 0; i < 16; ++i) palette[i] = 0x111111u * i;
-    // Nibbles 0xA, 0x3, 0xF in one row of 3 pixels.
-    Surface four = LoadPicture(Write(folder, "p4.bmp", Bitmap(3, 1, 4, palette, {0xA3, 0xF0, 0, 0})));
-    EXPECT_EQ(four.Pixels, (std::vector<std::uint32_t>{0xAAAAAA, 0x333333, 0xFFFFFF}));
-    // Bits 1,0,1,1,0,0,0,0,1 across 9 pixels; a 2-colour table of black and white.
-    Surface one = LoadPicture(
-        Write(folder, "p1.bmp", Bitmap(9, 1, 1, {0x000000, 0xFFFFFF}, {0xB0, 0x80, 0, 0})));
-    std::vector<std::uint32_t> expected;
-    for (int bit : {1, 0, 1, 1, 0, 0, 0, 0, 1}) expected.push_back(bit ? 0xFFFFFF : 0);
-    EXPECT_EQ(one.Pixels, expected);
-}
-
-TEST(Pictures, ThirtyTwoBitTopDownIgnoresAlphaAndHonoursMasks) {
-    std::string folder = TempFolder("bmp-32bit");
-    // Negative height: first stored row is the top. BGRA bytes.
-    std::vector<unsigned char> rows = {0x10, 0x20, 0x30, 0xFF, 0x01, 0x02, 0x03, 0x80};
-    Surface s = LoadPicture(Write(folder, "p32.bmp", Bitmap(1, -2, 32, {}, rows)));
-    EXPECT_EQ(s.Pixels, (std::vector<std::uint32_t>{0x302010, 0x030201}));
-    // Bit fields with red in the low byte: 0x00BBGGRR words.
-    Surface m = LoadPicture(Write(folder, "p32m.bmp",
-                                  Bitmap(1, 1, 32, {}, {0x11, 0x22, 0x33, 0x00}, 3,
-                                         {0x000000FF, 0x0000FF00, 0x00FF0000})));
-    EXPECT_EQ(m.Pixels, (std::vector<std::uint32_t>{0x112233}));
+TEST(Pictures, EveryDepthDecodesInRowAndBitOrder) {
+    using Pixels = std::vector<std::uint32_t>;
+    const std::uint32_t W = 0xFFFFFF;
+    Pixels grey;
+    for (std::uint32_t i = 0; i < 16; ++i) grey.push_back(0x111111u * i);
+    struct Case {
+        const char* Name;
+        std::vector<unsigned char> File;
+        Pixels Expected;
+    };
+    for (const Case& c : {
+             // Bottom row stored first; width 3 pads each row to 4 bytes.
+             Case{"8bit", Bitmap(3, 2, 8, {0, 0xFF0000, 0x00FF00, 0x123456}, {3, 2, 1, 0xEE, 0, 1, 2, 0xEE}),
+                  {0, 0xFF0000, 0x00FF00, 0x123456, 0x00FF00, 0xFF0000}},
+             Case{"4bit", Bitmap(3, 1, 4, grey, {0xA3, 0xF0, 0, 0}), {0xAAAAAA, 0x333333, W}},
+             Case{"1bit", Bitmap(9, 1, 1, {0, W}, {0xB0, 0x80, 0, 0}), {W, 0, W, W, 0, 0, 0, 0, W}},
+             // Negative height: the first stored row is the top; BGRA bytes, alpha ignored.
+             Case{"32bit", Bitmap(1, -2, 32, {}, {0x10, 0x20, 0x30, 0xFF, 1, 2, 3, 0x80}),
+                  {0x302010, 0x030201}},
+             // Bit fields with red in the low byte: 0x00BBGGRR words.
+             Case{"32bitFields", Bitmap(1, 1, 32, {}, {0x11, 0x22, 0x33, 0}, 3, {0xFF, 0xFF00, 0xFF0000}),
+                  {0x112233}}}) {
+        std::string path = Write(TempFolder(std::string("bmp-") + c.Name), "p.bmp", c.File);
+        EXPECT_EQ(LoadPicture(path).Pixels, c.Expected) << c.Name;
+    }
 }
 
 TEST(Pictures, UnusableFilesThrowNamingTheFileAndTheProblem) {
+    using Bytes = std::vector<unsigned char>;
     std::string folder = TempFolder("bmp-bad");
-    auto good = Bitmap(2, 2, 24, {}, std::vector<unsigned char>(16, 0x40));
-    auto shortRows = good;
-    shortRows.resize(shortRows.size() - 3);
-    auto notBmp = good;
+    Bytes good = Bitmap(2, 2, 24, {}, Bytes(16, 0x40)), notBmp = good, badDepth = good;
     notBmp[0] = 'X';
-    auto rle = Bitmap(2, 2, 8, {0}, std::vector<unsigned char>(8, 0), 1);
-    auto badDepth = Bitmap(2, 2, 24, {}, std::vector<unsigned char>(16, 0));
     badDepth[28] = 7;
-    struct Case {
-        std::string Name;
-        std::vector<unsigned char> Bytes;
-        std::string Problem;
-    };
-    for (const Case& c : {Case{"short.bmp", shortRows, "short"},
-                          Case{"header.bmp", std::vector<unsigned char>(good.begin(), good.begin() + 20), "too short"},
-                          Case{"empty.bmp", {}, "too short"},
-                          Case{"text.bmp", notBmp, "not a Windows bitmap"},
-                          Case{"rle.bmp", rle, "compressed"},
-                          Case{"depth.bmp", badDepth, "7 bits"}}) {
-        std::string path = Write(folder, c.Name, c.Bytes);
+    for (const auto& [name, bytes, problem] :
+         {std::tuple{"short.bmp", Bytes(good.begin(), good.end() - 3), "short"},
+          {"header.bmp", Bytes(good.begin(), good.begin() + 20), "too short"},
+          {"empty.bmp", Bytes{}, "too short"},
+          {"text.bmp", notBmp, "not a Windows bitmap"},
+          {"rle.bmp", Bitmap(2, 2, 8, {0}, Bytes(8, 0), 1), "compressed"},
+          {"depth.bmp", badDepth, "7 bits"}}) {
+        std::string path = Write(folder, name, bytes);
         try {
             LoadPicture(path);
-            ADD_FAILURE() << c.Name << " loaded";
+            ADD_FAILURE() << name << " loaded";
         } catch (const FileError& e) {
-            EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-            EXPECT_NE(std::string(e.what()).find(c.Problem), std::string::npos) << e.what();
+            const std::string what = e.what();
+            EXPECT_TRUE(what.find(path) != what.npos && what.find(problem) != what.npos) << what;
         }
     }
     EXPECT_THROW(LoadPicture(folder + "/missing.bmp"), FileError);

@@ -17,13 +17,11 @@ namespace {
 constexpr int Rate = 22050;
 constexpr int EngineFrames = 33075;  // 1.5 s, 132300 bytes: past the 110000 the engine reaches
 
-// A 16-bit stereo 441 Hz sine whose amplitude (of full scale) is given per frame.
-template <typename Level>
-void WriteSine(const std::string& path, int frames, Level level) {
+// A 16-bit stereo 441 Hz sine whose amplitude (of full scale) goes evenly from one level
+// to another across the file.
+void WriteSine(const std::string& path, int frames, double from, double to) {
     std::vector<std::int16_t> b;
-    auto put32 = [&b](std::uint32_t v) {
-        b.insert(b.end(), {std::int16_t(v), std::int16_t(v >> 16)});
-    };
+    auto put32 = [&b](std::uint32_t v) { b.insert(b.end(), {std::int16_t(v), std::int16_t(v >> 16)}); };
     std::ofstream out(path, std::ios::binary);
     out << "RIFF";
     put32(36 + 4 * frames);
@@ -32,14 +30,11 @@ void WriteSine(const std::string& path, int frames, Level level) {
         put32(word);  // "WAVE", "fmt ", PCM stereo, 4-byte frames of 16 bits, "data"
     put32(4 * frames);
     for (int i = 0; i < frames; ++i) {
-        auto v = std::int16_t(std::lround(32767 * level(i) * std::sin(2 * M_PI * 441 * i / Rate)));
+        const double level = from + (to - from) * i / frames;
+        auto v = std::int16_t(std::lround(32767 * level * std::sin(2 * M_PI * 441 * i / Rate)));
         b.insert(b.end(), {v, v});
     }
     out.write(reinterpret_cast<const char*>(b.data()), std::streamsize(2 * b.size()));
-}
-
-void WriteTone(const std::string& path, int frames, double level) {
-    WriteSine(path, frames, [level](int) { return level; });
 }
 
 // The silent backend with OpenAL Soft's loopback mixer standing in for the device.
@@ -61,16 +56,15 @@ protected:
         if (!Backend.Mixer) GTEST_SKIP() << "OpenAL Soft's loopback device is not available";
         ResetPlatform();
         InstallBackend(&Backend);
-        std::string folder = TempFolder("sound_loopback");
-        std::string fx = folder + "/soundfx/";
+        const std::string folder = TempFolder("sound_loopback"), fx = folder + "/soundfx/";
         std::filesystem::create_directories(fx);
         // The engine's note swells from silence to half scale across the file.
-        WriteSine(fx + "revup2.wav", EngineFrames, [](int i) { return 0.5 * i / EngineFrames; });
-        WriteTone(fx + "click01.wav", Rate / 2, 0.25);
-        WriteTone(fx + "bigskid.wav", Rate / 5, 0.2);
+        WriteSine(fx + "revup2.wav", EngineFrames, 0, 0.5);
+        WriteSine(fx + "click01.wav", Rate / 2, 0.25, 0.25);
+        WriteSine(fx + "bigskid.wav", Rate / 5, 0.2, 0.2);
         for (const char* file : {"click1.wav", "click2.wav", "click02.wav", "ccrash.wav",
                                  "crash2.wav", "explode&burn.wav"})
-            WriteTone(fx + file, Rate / 10, 0.05);
+            WriteSine(fx + file, Rate / 10, 0.05, 0.05);
         SetAppPath(folder);
         SoundEnabled = true;
         StartSound();
@@ -122,30 +116,24 @@ TEST_F(HeardSound, SecondClickCutsOffTheFirst) {
 
 TEST_F(HeardSound, MenuSkidLoopsUntilTheNextClickOrRoll) {
     for (bool byClick : {true, false}) {
+        SCOPED_TRACE(byClick ? "click" : "roll");
         PlaySkid(-600);
         Peak(3 * Rate / 5);  // three times the skid's length
         EXPECT_NEAR(Peak(1024), 0.2f * GainFromVolume(-600), 0.02f);
-        if (byClick)
-            PlayClick(-10000);
-        else
-            PlayRoll(-10000, True16);
-        EXPECT_EQ(GetStatus(SkidSounds[0].get()), 0) << (byClick ? "click" : "roll");
-        EXPECT_TRUE(Silent()) << (byClick ? "click" : "roll");
+        byClick ? PlayClick(-10000) : PlayRoll(-10000, True16);
+        EXPECT_EQ(GetStatus(SkidSounds[0].get()), 0);
+        EXPECT_TRUE(Silent());
     }
 }
 
 TEST_F(HeardSound, EndOfTheRaceSilencesEveryRaceSound) {
-    for (int s = 0; s < SoundSlots; ++s) {
-        Play(EngineSounds[s].get(), DSBPLAY_LOOPING);
-        Play(HitSounds[s].get(), 0);
-        Play(CrashSounds[s].get(), 0);
-        Play(SkidSounds[s].get(), 0);
-    }
+    for (auto* group : {&EngineSounds, &HitSounds, &CrashSounds, &SkidSounds})
+        for (auto& sound : *group) Play(sound.get(), group == &EngineSounds ? DSBPLAY_LOOPING : 0);
     Play(ExplosionSounds[0].get(), 0);
     EXPECT_GT(Peak(512), 0.1f);
     StopRaceSounds();
     EXPECT_TRUE(Silent());
-    for (int s = 0; s < SoundSlots; ++s) EXPECT_EQ(GetStatus(EngineSounds[s].get()), 0) << s;
+    for (auto& engine : EngineSounds) EXPECT_EQ(GetStatus(engine.get()), 0);
 }
 
 }  // namespace
