@@ -60,14 +60,12 @@ TEST(WaveFiles, ChunksAreSkippedPartialFramesDroppedAndUnusableFilesRefused) {
     const auto good = WaveFile(2, 16, Sine(50));
     auto notRiff = good;
     notRiff[0] = 'X';
-    for (const auto& [name, bytes] : {std::pair{"Empty", Bytes{}},
-                                      {"CutInsideTheData", Bytes(good.begin(), good.end() - 10)},
-                                      {"CutInsideTheFormat", Bytes(good.begin(), good.begin() + 30)},
-                                      {"NotRiff", notRiff},
-                                      {"FloatSamples", WaveFile(2, 32, Sine(50), 3)},
-                                      {"TwentyFourBit", WaveFile(2, 24, Bytes(60))},
-                                      {"SixChannels", WaveFile(6, 16, Bytes(120))},
-                                      {"NoSamples", WaveFile(2, 16, {})}})
+    for (const auto& [name, bytes] :
+         {std::pair{"Empty", Bytes{}}, {"CutInsideTheData", Bytes(good.begin(), good.end() - 10)},
+          {"CutInsideTheFormat", Bytes(good.begin(), good.begin() + 30)}, {"NotRiff", notRiff},
+          {"FloatSamples", WaveFile(2, 32, Sine(50), 3)},
+          {"TwentyFourBit", WaveFile(2, 24, Bytes(60))}, {"SixChannels", WaveFile(6, 16, Bytes(120))},
+          {"NoSamples", WaveFile(2, 16, {})}})
         EXPECT_FALSE(ParseWave(bytes)) << name;
 }
 
@@ -165,7 +163,8 @@ TEST_F(Loopback, BuffersFromOneFileShareItsDataButPlayApart) {
     Peak(1000);
     second->Play(DSBPLAY_LOOPING);
     Peak(100);
-    EXPECT_EQ(std::pair(first->GetCurrentPosition(), second->GetCurrentPosition()), std::pair(4400, 400));
+    EXPECT_EQ(first->GetCurrentPosition(), 4400);
+    EXPECT_EQ(second->GetCurrentPosition(), 400);
     first.reset();  // the shared data stays for the other
     EXPECT_GT(Peak(1024), 0.2f);
 }
@@ -173,9 +172,10 @@ TEST_F(Loopback, BuffersFromOneFileShareItsDataButPlayApart) {
 TEST_F(Loopback, EveryCarsFiveSoundsAndTheTwoInterfaceSoundsPlayTogether) {
     std::vector<std::unique_ptr<SoundBuffer>> buffers;
     for (int i = 0; i < 5 * 21 + 2; ++i) {
-        ASSERT_TRUE(buffers.emplace_back(Sound->CreateBuffer(i % 2 ? Long : Short))) << "buffer " << i;
-        buffers.back()->SetVolume(-4000);
-        buffers.back()->Play(DSBPLAY_LOOPING);
+        auto& buffer = buffers.emplace_back(Sound->CreateBuffer(i % 2 ? Long : Short));
+        ASSERT_TRUE(buffer) << "buffer " << i;
+        buffer->SetVolume(-4000);
+        buffer->Play(DSBPLAY_LOOPING);
     }
     Peak(256);
     for (auto& buffer : buffers) EXPECT_EQ(buffer->GetStatus(), DSBSTATUS_PLAYING);
@@ -192,7 +192,7 @@ TEST_F(Loopback, MissingOrTruncatedFilesGiveNoBufferUntilTheyAreWhole) {
 
 TEST_F(Loopback, EveryWaveFileTheGameShipsLoads) {
     const std::string folder = GameDir() + "/soundfx";
-    if (!std::filesystem::exists(folder + "/revup2.wav")) GTEST_SKIP() << "the game's sounds are not generated";
+    if (!std::filesystem::exists(folder + "/revup2.wav")) GTEST_SKIP() << "no generated sounds";
     for (const auto& file : std::filesystem::directory_iterator(folder))
         EXPECT_TRUE(Sound->CreateBuffer(file.path().string())) << file.path();
     // The engine is read up to 110000 bytes in, so its note must reach that far.

@@ -168,7 +168,9 @@ TEST(Canvas, FocusedTextBoxShowsCaretAndSelectionListBoxItsChoice) {
 // Pointers from .cur and .ico files.
 namespace {
 
-void Put(std::vector<unsigned char>& b, std::initializer_list<std::pair<std::uint32_t, int>> fields) {
+// Each value as a little-endian field of so many bytes.
+void Put(std::vector<unsigned char>& b,
+         std::initializer_list<std::pair<std::uint32_t, int>> fields) {
     for (auto [v, bytes] : fields)
         for (int i = 0; i < bytes; ++i) b.push_back(i < 4 ? (v >> (8 * i)) & 0xFF : 0);
 }
@@ -217,10 +219,12 @@ TEST_P(PointerFiles, LoadTheSquareWithItsMaskAndHotSpot) {
     EXPECT_EQ(f->Pointer, PointerKind::Custom);
     ASSERT_EQ(std::pair(f->PointerImage.Width, f->PointerImage.Height), std::pair(32, 32));
     EXPECT_EQ(f->PointerImage.Pixel(0, 0), bits == 32 ? 0x3366CCu : 0xFFFFFFu);
-    Ink drawn = FindInk(0, 0, 32, 32, [&](int x, int y) { return f->PointerMask.Pixel(x, y) != 0; });
+    Ink drawn =
+        FindInk(0, 0, 32, 32, [&](int x, int y) { return f->PointerMask.Pixel(x, y) != 0; });
     EXPECT_EQ(drawn.Count, 64);  // 64 pixels within columns and rows 0..7: the square
     EXPECT_EQ(std::pair(drawn.X1, drawn.Y1), std::pair(7, 7));
-    EXPECT_EQ(std::pair(f->PointerHotX, f->PointerHotY), cursor ? std::pair(3, 4) : std::pair(16, 16));
+    EXPECT_EQ(std::pair(f->PointerHotX, f->PointerHotY),
+              cursor ? std::pair(3, 4) : std::pair(16, 16));
 }
 
 INSTANTIATE_TEST_SUITE_P(Canvas, PointerFiles,

@@ -48,7 +48,9 @@ protected:
             w->MouseUp = at("up");
             w->Click = [this, n = w->Name] { Heard.push_back(n + ":click"); };
         } else {
-            w->KeyDown = [this, n = w->Name](int k) { Heard.push_back(n + ":key" + std::to_string(k)); };
+            w->KeyDown = [this, n = w->Name](int k) {
+                Heard.push_back(n + ":key" + std::to_string(k));
+            };
         }
     }
     Strings Take() { return std::exchange(Heard, {}); }
@@ -224,7 +226,8 @@ TEST_F(Events, MessageBoxIsLoggedAtOnceAndQuitSticksUntilReset) {
     Form* f = Shown("Shop");
     MsgBox("You don't have enough cash for that.");
     MsgBox("No slots available");
-    EXPECT_EQ(MessageLog(), (Strings{"You don't have enough cash for that.", "No slots available"}));
+    EXPECT_EQ(MessageLog(),
+              (Strings{"You don't have enough cash for that.", "No slots available"}));
     EXPECT_EQ(FormsInZOrder(), (std::vector<Form*>{f}));
     Send({Ev(T::Quit)});
     EXPECT_TRUE(QuitRequested());

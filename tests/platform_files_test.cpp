@@ -70,7 +70,8 @@ TEST(Pictures, EveryDepthDecodesInRowAndBitOrder) {
     };
     for (const Case& c : {
              // Bottom row stored first; width 3 pads each row to 4 bytes.
-             Case{"8bit", Bitmap(3, 2, 8, {0, 0xFF0000, 0x00FF00, 0x123456}, {3, 2, 1, 0xEE, 0, 1, 2, 0xEE}),
+             Case{"8bit",
+                  Bitmap(3, 2, 8, {0, 0xFF0000, 0x00FF00, 0x123456}, {3, 2, 1, 9, 0, 1, 2, 9}),
                   {0, 0xFF0000, 0x00FF00, 0x123456, 0x00FF00, 0xFF0000}},
              Case{"4bit", Bitmap(3, 1, 4, grey, {0xA3, 0xF0, 0, 0}), {0xAAAAAA, 0x333333, W}},
              Case{"1bit", Bitmap(9, 1, 1, {0, W}, {0xB0, 0x80, 0, 0}), {W, 0, W, W, 0, 0, 0, 0, W}},
@@ -78,7 +79,8 @@ TEST(Pictures, EveryDepthDecodesInRowAndBitOrder) {
              Case{"32bit", Bitmap(1, -2, 32, {}, {0x10, 0x20, 0x30, 0xFF, 1, 2, 3, 0x80}),
                   {0x302010, 0x030201}},
              // Bit fields with red in the low byte: 0x00BBGGRR words.
-             Case{"32bitFields", Bitmap(1, 1, 32, {}, {0x11, 0x22, 0x33, 0}, 3, {0xFF, 0xFF00, 0xFF0000}),
+             Case{"32bitFields",
+                  Bitmap(1, 1, 32, {}, {0x11, 0x22, 0x33, 0}, 3, {0xFF, 0xFF00, 0xFF0000}),
                   {0x112233}}}) {
         std::string path = Write(TempFolder(std::string("bmp-") + c.Name), "p.bmp", c.File);
         EXPECT_EQ(LoadPicture(path).Pixels, c.Expected) << c.Name;

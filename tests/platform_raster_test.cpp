@@ -78,12 +78,13 @@ TEST(Raster, PaintPictureScalesByNearestPixelAndClipsAtTheTargetEdge) {
     Surface pic = Numbered(4, 2), dst;
     dst.Resize(3, 2, 7);
     PaintPicture(dst, pic, 1, 1, 2, 1, 0, 0, 4, 2);
-    EXPECT_EQ(dst.Pixels, (std::vector<std::uint32_t>{7, 7, 7, 7, pic.Pixel(1, 1), pic.Pixel(3, 1)}));
+    using Pixels = std::vector<std::uint32_t>;
+    EXPECT_EQ(dst.Pixels, (Pixels{7, 7, 7, 7, pic.Pixel(1, 1), pic.Pixel(3, 1)}));
     // 2 x 1 doubled: source column 1 fills target columns 2..3; column 3 is off the target.
     Surface pair = Numbered(2, 1);
     dst.Resize(3, 1, 0);
     PaintPicture(dst, pair, 0, 0, 4, 1, 0, 0, 2, 1);
-    EXPECT_EQ(dst.Pixels, (std::vector<std::uint32_t>{pair.Pixel(0, 0), pair.Pixel(0, 0), pair.Pixel(1, 0)}));
+    EXPECT_EQ(dst.Pixels, (Pixels{pair.Pixel(0, 0), pair.Pixel(0, 0), pair.Pixel(1, 0)}));
 }
 
 TEST(Raster, FillRectClipsAtEveryEdge) {

@@ -21,7 +21,9 @@ constexpr int EngineFrames = 33075;  // 1.5 s, 132300 bytes: past the 110000 the
 // to another across the file.
 void WriteSine(const std::string& path, int frames, double from, double to) {
     std::vector<std::int16_t> b;
-    auto put32 = [&b](std::uint32_t v) { b.insert(b.end(), {std::int16_t(v), std::int16_t(v >> 16)}); };
+    auto put32 = [&b](std::uint32_t v) {
+        b.insert(b.end(), {std::int16_t(v), std::int16_t(v >> 16)});
+    };
     std::ofstream out(path, std::ios::binary);
     out << "RIFF";
     put32(36 + 4 * frames);

@@ -19,10 +19,11 @@
 
 TEST(Keys, SdlKeysGiveTheVirtualKeysTheGameListensFor) {
     for (auto [sdl, virtualKey] :
-         {std::pair{SDLK_LEFT, 37}, {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_DOWN, 40}, {SDLK_SPACE, 32},
-          {SDLK_ESCAPE, 27}, {SDLK_RETURN, 13}, {SDLK_KP_ENTER, 13}, {SDLK_BACKSPACE, 8},
-          {SDLK_HOME, 36}, {SDLK_DELETE, 46}, {SDLK_a, 65}, {SDLK_z, 90}, {SDLK_0, 48}, {SDLK_9, 57},
-          {SDLK_F1, 112}, {SDLK_F12, 123}, {SDLK_KP_9, 105}, {SDLK_RCTRL, 17},
+         {std::pair{SDLK_LEFT, 37}, {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_DOWN, 40},
+          {SDLK_SPACE, 32}, {SDLK_ESCAPE, 27}, {SDLK_RETURN, 13}, {SDLK_KP_ENTER, 13},
+          {SDLK_BACKSPACE, 8}, {SDLK_HOME, 36}, {SDLK_DELETE, 46}, {SDLK_a, 65}, {SDLK_z, 90},
+          {SDLK_0, 48}, {SDLK_9, 57}, {SDLK_F1, 112}, {SDLK_F12, 123}, {SDLK_KP_9, 105},
+          {SDLK_RCTRL, 17},
           {SDLK_APPLICATION, 0}})  // keys with no virtual-key code are not passed on at all
         EXPECT_EQ(VirtualKeyFromSdl(sdl), virtualKey) << "SDL key " << sdl;
 }
@@ -94,13 +95,15 @@ Surface ReadWindow(SDL_Window* window) {
                               : nullptr) {
         shot.Resize(w, h);
         for (int row = 0; row < h; ++row)
-            for (int col = 0; col < w; ++col) shot.SetPixel(col, row, getPixel(image, col, row) & 0xFFFFFF);
+            for (int col = 0; col < w; ++col)
+                shot.SetPixel(col, row, getPixel(image, col, row) & 0xFFFFFF);
         destroyImage(image);
     }
     if (display) close(display);
     return shot;
 }
 
+using T = InputEvent::Type;
 constexpr std::uint32_t Red = 0xFF0000, Blue = 0x0000FF, Green = 0x00FF00, Black = 0;
 
 // Left half red, right half blue, a green band over the top 100 rows.
@@ -156,7 +159,8 @@ protected:
     SDL_Event Key(SDL_EventType type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
         SDL_Event e{};
         const Uint8 state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key = {type, 0, SDL_GetWindowID(Window), state, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, sym, mod, 0}};
+        const SDL_Keysym key{SDL_SCANCODE_UNKNOWN, sym, mod, 0};
+        e.key = {type, 0, SDL_GetWindowID(Window), state, repeat, 0, 0, key};
         return e;
     }
     SDL_Event Motion(int x, int y) {
@@ -209,27 +213,28 @@ TEST_F(Windowed, MouseArrivesInCanvasPixelsClampedToTheCanvas) {
     EXPECT_EQ(inBar.X, 0);
     EXPECT_NEAR(inBar.Y, 19, 1);
     InputEvent right = DeliverOne(Button(SDL_MOUSEBUTTONDOWN, 790, 399, SDL_BUTTON_RIGHT));
-    EXPECT_EQ(std::tuple(right.Kind, right.Button, right.X), std::tuple(InputEvent::Type::MouseDown, 2, 1023));
+    EXPECT_EQ(std::tuple(right.Kind, right.Button, right.X), std::tuple(T::MouseDown, 2, 1023));
     EXPECT_NEAR(right.Y, 766, 1);
     InputEvent up = DeliverOne(Button(SDL_MOUSEBUTTONUP, 400, 200, SDL_BUTTON_LEFT));
-    EXPECT_EQ(std::pair(up.Kind, up.Button), std::pair(InputEvent::Type::MouseUp, 1));
+    EXPECT_EQ(std::pair(up.Kind, up.Button), std::pair(T::MouseUp, 1));
 }
 
 TEST_F(Windowed, KeysAndTextArriveButTheFullscreenTogglesStayWithTheWindow) {
     InputEvent held = DeliverOne(Key(SDL_KEYDOWN, SDLK_LEFT, 0, 1));  // repeats are presses
-    EXPECT_EQ(std::pair(held.Kind, held.Key), std::pair(InputEvent::Type::KeyDown, int(vbKeyLeft)));
+    EXPECT_EQ(std::pair(held.Kind, held.Key), std::pair(T::KeyDown, int(vbKeyLeft)));
     InputEvent released = DeliverOne(Key(SDL_KEYUP, SDLK_SPACE));
-    EXPECT_EQ(std::pair(released.Kind, released.Key), std::pair(InputEvent::Type::KeyUp, int(vbKeySpace)));
+    EXPECT_EQ(std::pair(released.Kind, released.Key), std::pair(T::KeyUp, int(vbKeySpace)));
     SDL_Event e{};
     e.text.type = SDL_TEXTINPUT;
     SDL_strlcpy(e.text.text, "\xC3\xA9", sizeof e.text.text);  // é
     InputEvent typed = DeliverOne(e);
-    EXPECT_EQ(std::pair(typed.Kind, typed.Text), std::pair(InputEvent::Type::Text, std::string("\xC3\xA9")));
+    EXPECT_EQ(std::pair(typed.Kind, typed.Text), std::pair(T::Text, std::string("\xC3\xA9")));
     e.type = SDL_QUIT;
     EXPECT_EQ(DeliverOne(e).Kind, InputEvent::Type::Quit);
     // F11 and Alt+Enter toggle fullscreen without reaching the game.
     const auto fullscreen = [&] {
-        return (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN_DESKTOP;
+        const Uint32 desktop = SDL_WINDOW_FULLSCREEN_DESKTOP;
+        return (SDL_GetWindowFlags(Window) & desktop) == desktop;
     };
     EXPECT_TRUE(Deliver(Key(SDL_KEYDOWN, SDLK_F11)).empty());
     EXPECT_TRUE(fullscreen());
@@ -291,6 +296,7 @@ TEST(WindowedWithoutDisplay, SaysSoInOneLine) {
         ADD_FAILURE() << "made a window with no display";
     } catch (const std::runtime_error& e) {
         const std::string what = e.what();
-        EXPECT_TRUE(what.rfind("No display available: ", 0) == 0 && what.find('\n') == what.npos) << what;
+        EXPECT_TRUE(what.starts_with("No display available: ") && what.find('\n') == what.npos)
+            << what;
     }
 }
