@@ -1,15 +1,8 @@
 #include "ico_files.h"
 
-namespace {
+#include "byte_writer.h"
 
-void Put16(std::vector<std::uint8_t>& b, unsigned v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
+namespace {
 
 // type 1 = icon (planes 1, 32 bits), 2 = cursor (the same two words hold the hot spot).
 std::vector<std::uint8_t> Build(const std::vector<std::uint32_t>& argb, unsigned type,

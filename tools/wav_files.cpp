@@ -3,21 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "byte_writer.h"
 #include "draw_cairo.h"
 
 namespace {
-
-void Put(std::vector<std::uint8_t>& b, const char* tag) {
-    for (int i = 0; i < 4; ++i) b.push_back(static_cast<std::uint8_t>(tag[i]));
-}
-void Put16(std::vector<std::uint8_t>& b, unsigned v) {
-    b.push_back(v & 0xFF);
-    b.push_back((v >> 8) & 0xFF);
-}
-void Put32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    Put16(b, v & 0xFFFF);
-    Put16(b, v >> 16);
-}
 
 std::int16_t ToSample(float v) {
     return static_cast<std::int16_t>(std::clamp(std::lround(v * 32767.0), -32768L, 32767L));
@@ -30,10 +19,10 @@ std::vector<std::uint8_t> WaveFileBytes(const Stereo& sound) {
     std::uint32_t dataBytes = static_cast<std::uint32_t>(sound.Frames() * BlockAlign);
     std::vector<std::uint8_t> b;
     b.reserve(44 + dataBytes);
-    Put(b, "RIFF");
+    PutTag(b, "RIFF");
     Put32(b, 36 + dataBytes);
-    Put(b, "WAVE");
-    Put(b, "fmt ");
+    PutTag(b, "WAVE");
+    PutTag(b, "fmt ");
     Put32(b, 16);
     Put16(b, 1);  // PCM
     Put16(b, Channels);
@@ -41,7 +30,7 @@ std::vector<std::uint8_t> WaveFileBytes(const Stereo& sound) {
     Put32(b, SampleRate * BlockAlign);
     Put16(b, BlockAlign);
     Put16(b, Bits);
-    Put(b, "data");
+    PutTag(b, "data");
     Put32(b, dataBytes);
     for (std::size_t i = 0; i < sound.Frames(); ++i) {
         Put16(b, static_cast<std::uint16_t>(ToSample(sound.L[i])));

@@ -62,37 +62,32 @@ void AvoidCheck(int a, int b) {
     f32 dx4 = std::abs((ca.ScreenX + 4 * ca.VelX) - (cb.ScreenX + 4 * cb.VelX));
     f32 dy4 = std::abs((ca.ScreenY + 4 * ca.VelY) - (cb.ScreenY + 4 * cb.VelY));
 
+    // For the four main directions: which axis runs across the road, and the steer
+    // that turns away when the slower car lies on the greater side of that axis.
+    struct AvoidRule {
+        bool AcrossIsX;
+        u8 SteerWhenOtherGreater;
+    };
+    static constexpr AvoidRule MainDirections[4] = {
+        {true, 1},   // north
+        {true, 0},   // south
+        {false, 1},  // east
+        {false, 0},  // west
+    };
+
     i16 cls = HeadingClass(a);
-    bool close = false;
-    int steer = -1;
-    // Steer away from the side the slower car is on.
-    switch (cls) {
-        case 0:
-            close = dx1 < 20 && dy4 < 40;
-            steer = ca.TileX < cb.TileX ? 1 : 0;
-            break;
-        case 1:
-            close = dx1 < 20 && dy4 < 40;
-            steer = ca.TileX < cb.TileX ? 0 : 1;
-            break;
-        case 2:
-            close = dy1 < 20 && dx4 < 40;
-            steer = ca.TileY < cb.TileY ? 1 : 0;
-            break;
-        case 3:
-            close = dy1 < 20 && dx4 < 40;
-            steer = ca.TileY < cb.TileY ? 0 : 1;
-            break;
-        case 4: case 5: case 6: case 7:
-            close = dx1 < 20 && dy1 < 20;
-            break;
-        default:
-            return;
+    if (cls >= 4 && cls <= 7) {  // diagonals only block, without steering
+        if (dx1 < 20 && dy1 < 20) PairBlockFlag = True16;
+        return;
     }
+    if (cls < 0 || cls > 3) return;
+    const AvoidRule& rule = MainDirections[cls];
+    bool close = rule.AcrossIsX ? (dx1 < 20 && dy4 < 40) : (dy1 < 20 && dx4 < 40);
     if (!close) return;
-    if (steer >= 0) {
-        Cars[a].Steer = static_cast<u8>(steer);
-        Cars[a].Brake = True16;
-    }
+    bool otherGreater = rule.AcrossIsX ? ca.TileX < cb.TileX : ca.TileY < cb.TileY;
+    // Steer away from the side the slower car is on.
+    Cars[a].Steer = static_cast<u8>(otherGreater ? rule.SteerWhenOtherGreater
+                                                 : 1 - rule.SteerWhenOtherGreater);
+    Cars[a].Brake = True16;
     PairBlockFlag = True16;
 }
