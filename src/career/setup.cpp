@@ -83,6 +83,20 @@ void StillOnGrid(CarRecord& c) {
     c.Heading = static_cast<i16>(10 * c.SpriteHeight);  // facing south, down the grid
 }
 
+// What every race, first or later, gives a computer car on the grid.
+void OpponentOnGrid(CarRecord& c) {
+    c.Status = StatusRacing;
+    c.LapCount = 0;
+    c.LapCountHigh = 0;
+    c.SpriteWidth = 80;
+    c.SpriteHeight = 50;
+    StillOnGrid(c);
+    c.Pedal = 0;
+    c.SheetX = 160;
+    c.AiMode = 1;
+    c.Gas = 100;
+}
+
 void ResetRaceTimes() {
     RaceOutcome = OutcomeRunning;
     FinishTime = 0;
@@ -199,21 +213,12 @@ void InitCareerCars() {
 
     for (int i = 1; i <= LastCarIndex; ++i) {
         CarRecord& c = Cars[i];
-        c.LapCount = 0;
-        c.LapCountHigh = 0;
-        c.SpriteWidth = 80;
-        c.SpriteHeight = 50;
-        StillOnGrid(c);
-        c.Pedal = 0;
+        OpponentOnGrid(c);
         c.AiTarget = 200;
         c.Engine = 100;
         c.EngineMax = 100;
-        c.Gas = 100;
         c.BodyMax = 100;
         c.Body = c.BodyMax;
-        c.Status = StatusRacing;
-        c.SheetX = 160;
-        c.AiMode = 1;
         c.Cash = 100;
     }
     for (int i = 1; i <= LastCarIndex && i <= RaceCars; ++i) {
@@ -254,16 +259,7 @@ void PlaceGrid() {
 
     for (int i = 1; i <= LastCarIndex; ++i) {
         CarRecord& c = Cars[i];
-        c.Status = StatusRacing;
-        c.LapCount = 0;
-        c.LapCountHigh = 0;
-        c.SpriteWidth = 80;
-        c.SpriteHeight = 50;
-        StillOnGrid(c);
-        c.Pedal = 0;
-        c.SheetX = 160;
-        c.AiMode = 1;
-        c.Gas = 100;
+        OpponentOnGrid(c);
         c.Body = c.BodyMax;
         c.Engine = c.EngineMax;
         c.Tyres = c.TyresMax;
