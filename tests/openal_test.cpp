@@ -2,6 +2,8 @@
 // skid and interface sounds rely on, checked on the samples actually mixed.
 #include <gtest/gtest.h>
 
+#include "loopback_listening.h"
+
 #include <cmath>
 #include <filesystem>
 
@@ -85,17 +87,8 @@ protected:
         WriteBytes(Short = Folder + "/short.wav", WaveFile(2, 16, Sine(Rate / 10)));  // 2205 frames
     }
     // Mixes the next frames and returns the loudest sample among them.
-    float Peak(int frames) {
-        std::vector<float> out(static_cast<std::size_t>(frames) * 2);
-        Sound->Render(out.data(), frames);
-        float peak = 0;
-        for (float s : out) peak = std::max(peak, std::fabs(s));
-        return peak;
-    }
-    bool Silent() {
-        Peak(256);  // let any fade-out pass
-        return Peak(2048) < 1e-4f;
-    }
+    float Peak(int frames) { return ::Peak(*Sound, frames); }
+    bool Silent() { return ::Silent(*Sound); }
     std::shared_ptr<OpenAlSound> Sound;
     std::string Folder, Long, Short;
 };
