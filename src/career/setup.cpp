@@ -334,7 +334,8 @@ void ShowPreRacePanel() {
     CourseField->Caption = "Course" + std::to_string(CurrentCourse);
     CourseNameField->Caption = Course.CourseName;
     BigMapBox->Picture =
-        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"));
+        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"),
+                    BigMapBox->Width, BigMapBox->Height);
     BlackOutBox->Left = 0;
     BlackOutBox->Top = 0;
     BlackOutBox->Visible = true;
