@@ -27,8 +27,10 @@ std::string Field(const std::string& text, std::size_t at, std::size_t length) {
 
 // A course is about 11 KB; twice that leaves room for a long name and stray spaces.
 constexpr std::size_t MaxCourseBytes = 2 * (PickupBlock + TileBlock + 99);
-// The tile strip holds codes 0..21; 18..21 are the start tiles.
+// The tile strip holds codes 0..21; 18..21 are the start tiles. -2 lies off the strip
+// and is drawn as nothing; it tells computer drivers to brake.
 constexpr i16 LastTileCode = 21;
+constexpr i16 BrakeTileCode = -2;
 
 // Fields are counted in characters, so a course saved with Windows line endings would
 // shift every field after the first line break by one more character each line.
@@ -40,22 +42,24 @@ std::string WithPlainLineEnds(const std::string& text) {
     return plain;
 }
 
-// Refuses a decoded course that would race on garbage: the grid needs exactly one start
-// tile, every code must name a tile of the strip, every pickup must lie on the course.
-void CheckCourse(const std::string& fileName, int startTiles) {
+}  // namespace
+
+void CheckCourse(const std::string& fileName) {
+    int startTiles = 0;
     auto refuse = [&](const std::string& problem) {
         throw FileError("Course file " + fileName + " cannot be raced: " + problem);
     };
     for (int column = 0; column < MapSize; ++column)
         for (int row = 0; row < MapSize; ++row) {
             i16 code = Course.TileMap[column][row];
-            if (code < 0 || code > LastTileCode)
+            if ((code < 0 || code > LastTileCode) && code != BrakeTileCode)
                 refuse("tile code " + std::to_string(code) + " at column " +
                        std::to_string(column) + ", row " + std::to_string(row) +
                        " is not one of the tiles 0 to " + std::to_string(LastTileCode));
+            if (IsStartTile(code)) ++startTiles;
         }
-    if (startTiles != 1)
-        refuse("it has " + std::to_string(startTiles) + " start tiles, it needs exactly one");
+    // With no start tile the grid would form wherever the last course left it.
+    if (startTiles == 0) refuse("it has no start tile");
     constexpr f32 Edge = MapSize * TileSize;
     for (int i = 0; i < PickupCount; ++i) {
         const Pickup& p = Course.Pickups[i];
@@ -63,8 +67,6 @@ void CheckCourse(const std::string& fileName, int startTiles) {
             refuse("pickup " + std::to_string(i + 1) + " lies off the course");
     }
 }
-
-}  // namespace
 
 i16 TileType(int column, int row) {
     if (column < 0 || row < 0 || column >= MapSize || row >= MapSize) return 0;
@@ -78,7 +80,6 @@ void ResetTileMap() {
 
 void ParseCourse(const std::string& original, const std::string& fileName) {
     const std::string text = WithPlainLineEnds(original);
-    int startTiles = 0;
     if (text.size() < PickupBlock)
         throw FileError("Course file " + fileName + " is too short: its pickups block needs " +
                         std::to_string(PickupBlock) + " characters, it has " +
@@ -100,7 +101,6 @@ void ParseCourse(const std::string& original, const std::string& fileName) {
             i16 code = CInt(Val(Field(text, q, 3)));
             Course.TileMap[column][row] = code;
             if (IsStartTile(code)) {
-                ++startTiles;
                 Course.StartTileCol = static_cast<i16>(column);
                 Course.StartTileRow = static_cast<i16>(row);
             }
@@ -116,7 +116,6 @@ void ParseCourse(const std::string& original, const std::string& fileName) {
                         std::to_string(nameLength) + " characters, it has " +
                         std::to_string(text.size() - nameStart));
     Course.CourseName = text.substr(nameStart, nameLength);
-    CheckCourse(fileName, startTiles);
 }
 
 std::string LapsCaption(i16 laps) {
@@ -129,6 +128,7 @@ void LoadCourse() {
     if (!FileExists(path))
         throw FileError("Course file " + path + " is missing");
     ParseCourse(ReadFileText(path, MaxCourseBytes), path);
+    CheckCourse(path);
     if (CurrentCourse >= 1 && CurrentCourse <= CourseCount)
         RaceLaps = LapsPerCourse[CurrentCourse];
     if (LapsField) LapsField->Caption = LapsCaption(RaceLaps);
