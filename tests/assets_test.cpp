@@ -159,7 +159,7 @@ TEST_P(WaveFiles, IsStereoSixteenBitAt22050AndNeitherSilentNorClipped) {
     int peak = 0;
     for (std::size_t i = 44; i + 1 < b.size(); i += 2)
         peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(U16(b, i)))));
-    EXPECT_GT(peak, 6000);   // audible
+    EXPECT_GT(peak, 4000);   // audible; the engine is the quietest, as nine of it play at once
     EXPECT_LT(peak, 32000);  // headroom: no clipped samples
 }
 INSTANTIATE_TEST_SUITE_P(Soundfx, WaveFiles,

@@ -73,15 +73,39 @@ float GainFromVolume(std::int32_t hundredthsOfDecibel) {
     return static_cast<float>(std::pow(10.0, v / 2000.0));
 }
 
-// One file's samples uploaded to the device.
+// One file's samples uploaded to the device, and kept here for the crossfades.
 struct OpenAlData {
     ALuint Buffer = 0;
     std::int32_t Bytes = 0;
     std::int32_t BlockAlign = 1;
+    WaveData Wave;
     ~OpenAlData() {
         if (Buffer) alDeleteBuffers(1, &Buffer);
     }
 };
+
+namespace {
+
+// A jump of the play position is smoothed over this long. Short enough that the engine,
+// reset every frame, keeps its pitch; long enough that the step is no longer heard.
+constexpr double CrossfadeSeconds = 0.004;
+
+double SampleAt(const WaveData& w, const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    if (w.BitsPerSample == 8) return (bytes[at] - 128) / 128.0;
+    return static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8)) / 32768.0;
+}
+
+void PutSample(const WaveData& w, std::vector<std::uint8_t>& bytes, std::size_t at, double v) {
+    if (w.BitsPerSample == 8) {
+        bytes[at] = static_cast<std::uint8_t>(std::clamp(std::lround(v * 128 + 128), 0L, 255L));
+        return;
+    }
+    auto s = static_cast<std::int16_t>(std::clamp(std::lround(v * 32768), -32768L, 32767L));
+    bytes[at] = static_cast<std::uint8_t>(s & 0xFF);
+    bytes[at + 1] = static_cast<std::uint8_t>((s >> 8) & 0xFF);
+}
+
+}  // namespace
 
 class OpenAlBuffer : public SoundBuffer {
 public:
@@ -91,16 +115,19 @@ public:
         Sound->MakeCurrent();
         alSourceStop(Source);
         alDeleteSources(1, &Source);
+        if (Own[0]) alDeleteBuffers(2, Own);
     }
 
     void SetCurrentPosition(std::int32_t bytes) override {
         Sound->MakeCurrent();
         bytes = std::clamp(bytes, 0, Data->Bytes - 1);
         bytes -= bytes % Data->BlockAlign;
-        if (Active())
-            alSourcei(Source, AL_BYTE_OFFSET, bytes);
-        else
+        if (!Active()) {
             Pending = bytes;  // taken up by the next Play
+            return;
+        }
+        if (State() == AL_PLAYING && Crossfade(bytes)) return;
+        alSourcei(Source, AL_BYTE_OFFSET, bytes);
     }
 
     void SetVolume(std::int32_t volume) override {
@@ -144,6 +171,57 @@ public:
     std::int32_t GetVolume() override { return Volume; }
 
 private:
+    // Moves a playing source to `to` without a step in the sound: the few milliseconds
+    // from `to` on are a blend from what was about to play into what plays from `to`.
+    // The engine's play position is reset every frame, and a bare jump buzzes at the
+    // frame rate. OpenAL cannot change a buffer a source is playing, so each buffer
+    // keeps two copies of its samples and swaps to the other one at every reset.
+    bool Crossfade(std::int32_t to) {
+        const WaveData& wave = Data->Wave;
+        if (!Own[0]) {
+            alGetError();
+            alGenBuffers(2, Own);
+            if (alGetError() != AL_NO_ERROR) {
+                Own[0] = Own[1] = 0;
+                return false;
+            }
+        }
+        const std::vector<std::uint8_t>& playing = Current ? OwnSamples : wave.Samples;
+        ALint from = 0, looping = AL_FALSE;
+        alGetSourcei(Source, AL_BYTE_OFFSET, &from);
+        alGetSourcei(Source, AL_LOOPING, &looping);
+
+        const std::size_t block = static_cast<std::size_t>(wave.BlockAlign());
+        const std::size_t total = wave.Samples.size(), start = static_cast<std::size_t>(to);
+        std::vector<std::uint8_t> next = wave.Samples;
+        const int frames = std::min<int>(static_cast<int>(std::lround(CrossfadeSeconds * wave.SampleRate)),
+                                         static_cast<int>((total - start) / block));
+        for (int k = 0; k < frames; ++k) {
+            double t = (k + 0.5) / frames;
+            t = t * t * (3 - 2 * t);  // eased, so neither end of the blend adds a kink
+            std::size_t oldAt = static_cast<std::size_t>(from) + k * block;
+            bool oldLeft = oldAt < total || looping;
+            oldAt %= total;
+            for (std::size_t b = 0; b < block; b += static_cast<std::size_t>(wave.BitsPerSample / 8)) {
+                double before = oldLeft ? SampleAt(wave, playing, oldAt + b) : 0;
+                double after = SampleAt(wave, wave.Samples, start + k * block + b);
+                PutSample(wave, next, start + k * block + b, before * (1 - t) + after * t);
+            }
+        }
+        const ALuint spare = Own[Current == Own[0] ? 1 : 0];
+        alGetError();
+        alBufferData(spare, AlFormat(wave), next.data(), static_cast<ALsizei>(next.size()), wave.SampleRate);
+        if (alGetError() != AL_NO_ERROR) return false;
+        alSourceStop(Source);
+        alSourcei(Source, AL_BUFFER, static_cast<ALint>(spare));
+        alSourcei(Source, AL_LOOPING, looping);
+        alSourcei(Source, AL_BYTE_OFFSET, to);
+        alSourcePlay(Source);
+        Current = spare;
+        OwnSamples = std::move(next);
+        return true;
+    }
+
     ALint State() {
         ALint state = AL_INITIAL;
         alGetSourcei(Source, AL_SOURCE_STATE, &state);
@@ -161,6 +239,9 @@ private:
     ALuint Source = 0;
     std::int32_t Volume = 0;
     std::int32_t Pending = 0;
+    ALuint Own[2] = {0, 0};                // this buffer's own copies, once it has faded
+    ALuint Current = 0;                    // the copy the source plays, 0 for the shared data
+    std::vector<std::uint8_t> OwnSamples;  // what that copy holds
 };
 
 std::shared_ptr<OpenAlSound> OpenAlSound::OpenDefault() {
@@ -201,6 +282,7 @@ bool OpenAlSound::CreateContext(const int* attributes) {
     alcMakeContextCurrent(static_cast<ALCcontext*>(Context));
     // No 3-D placement: every buffer plays at its file's level, scaled only by its volume.
     alDistanceModel(AL_NONE);
+    alListenerf(AL_GAIN, MasterGain);
     DirectChannels = alIsExtensionPresent("AL_SOFT_direct_channels");
     return true;
 }
@@ -245,6 +327,7 @@ std::unique_ptr<SoundBuffer> OpenAlSound::CreateBuffer(const std::string& path) 
         }
         uploaded->Bytes = static_cast<std::int32_t>(wave->Samples.size());
         uploaded->BlockAlign = wave->BlockAlign();
+        uploaded->Wave = std::move(*wave);
         data = std::move(uploaded);
     }
 
