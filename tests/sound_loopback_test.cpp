@@ -150,9 +150,7 @@ struct StepMeter {
 // The engine's position follows the speed every frame. Each jump lands at another phase
 // of the note; heard bare, that is a click per frame. Blended, no step at a jump is larger
 // than the note's own steepest step, here at its loudest, near the end of the file.
-// Not yet met: with the blend a jump still leaves a step of up to 0.11 against the note's
-// 0.022 (0.18 without it), so something at the swap of copies is still heard.
-TEST_F(HeardSound, DISABLED_ResettingAPlayingEngineNeverStepsMoreThanTheNoteItself) {
+TEST_F(HeardSound, ResettingAPlayingEngineNeverStepsMoreThanTheNoteItself) {
     SoundBuffer* engine = EngineSounds[0].get();
     SetVolume(engine, 0);
     Play(engine, DSBPLAY_LOOPING);
