@@ -59,6 +59,7 @@ CourseLayout ReadLayout(const std::string& path) {
     CourseLayout layout;
     std::string line;
     int lineNo = 0, gridRow = -1;
+    bool sawTiles = false;
     while (std::getline(in, line)) {
         ++lineNo;
         if (gridRow >= 0) {
@@ -87,12 +88,14 @@ CourseLayout ReadLayout(const std::string& path) {
             words >> g;
             int code = g.size() == 1 ? TileCodeOf(g[0]) : -1;
             if (code < 0 || IsRoadPiece(code)) Fail(path, lineNo, "ground needs one ground tile character");
+            if (sawTiles) Fail(path, lineNo, "ground must come before the tiles it lies under");
             for (auto& column : layout.Tiles)
                 for (int& tile : column) tile = code;
         } else if (key == "name") {
             std::getline(words >> std::ws, layout.Name);
         } else if (key == "tiles") {
             gridRow = 0;
+            sawTiles = true;
         } else if (key == "pickup") {
             int col, row, x, y;
             if (!(words >> col >> row >> x >> y)) Fail(path, lineNo, "pickup needs column, row, x and y");
