@@ -209,7 +209,7 @@ void EndRace() {
     StopRaceSounds();
     switch (RaceOutcome) {
     case OutcomePlaced:
-        Cars[0].Cash += PrizeFor(FinishCount);
+        EarnCash(0, PrizeFor(FinishCount));
         ++CurrentCourse;
         if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
         SetUpNextRace();
