@@ -319,6 +319,14 @@ INSTANTIATE_TEST_SUITE_P(CareerFiles, UnsafeNames,
                                            "del\x7f", "\xff\xfe", "\xc3", " Ann", "Fifteen chars!!",
                                            "CON", "nul.txt", "Com1", "lpt9 ", "aux  .x"));
 
+TEST(DriverNames, TheCommandLineRefusesAnUnsafeName) {
+    const char* argv[] = {"gravel-ghosts", "--name", "../Ann"};
+    GameOptions options;
+    std::string error;
+    EXPECT_FALSE(ParseOptions(3, const_cast<char**>(argv), options, error));
+    EXPECT_EQ(error, "--name '../Ann': A driver's name cannot hold the character /.");
+}
+
 TEST(DriverNames, PlainNamesPass) {
     for (const char* name : {"Ann", "Ann" "            ", "Jos\xc3\xa9", "Mary-Jo O'Neil", "R2.D2",
                              "Conrad", "COM10", "...Ann", "x"})
