@@ -180,6 +180,10 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"OneCharacterShort", [] { WriteFileText(CareerPath("Ann"), Slurp(CareerPath("Ann")).substr(1)); }},
         Damage{"CourseFileGone", [] { fs::remove(AppPath() + "/resources/Map4.ddt"); }},
         Damage{"CourseNumberGarbled", [] { WriteFileText(CareerPath("Ann"), std::string(765, 'x')); }},
+        Damage{"PlayerWithoutBodyMax", [] {
+            std::string text = Slurp(CareerPath("Ann"));
+            WriteFileText(CareerPath("Ann"), text.replace(45, 5, "00000"));
+        }},
         Damage{"PreviewPictureGone", [] { fs::remove(AppPath() + "/graphics/bigmap4.bmp"); }},
         Damage{"NameFromAnEditedList", [] { DriverNames[10] = "../../Ann" + Blanks(6); }}),
     [](const auto& info) { return std::string(info.param.Name); });

@@ -8,11 +8,9 @@
 #include <fstream>
 #include <variant>
 
-#include "app/app.h"
 #include "career/career.h"
 #include "cars/cars.h"
 #include "course/course.h"
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "race/race.h"
 
@@ -245,6 +243,9 @@ bool LoadCareer() {
         std::string text = ReadFileText(CareerFilePath(Padded(DriverNames[10])));
         if (text.size() < CareerFileLength) return false;
         ReadCareerText(text);
+        // The player's condition is measured against BodyMax; no career this game
+        // writes has none.
+        if (Cars[0].BodyMax <= 0) return false;
         LoadCourse();
         PlaceGrid();
         BestLapTime = 30.0f;
@@ -254,11 +255,8 @@ bool LoadCareer() {
             Cars[i].CourseX = Cars[i].ScreenX;
             Cars[i].CourseY = Cars[i].ScreenY;
         }
-        const CarRecord& player = Cars[0];
-        double twips = player.BodyMax > 0 ? 1680.0 * player.Body / player.BodyMax : 0.0;
-        SetDamageBack(twips);
-        SetDamageBar(twips);
-        ShiftPickupsToView();
+        ShowDamageAtStart();
+        ShiftPickupsToView(ScrollX, ScrollY);
     } catch (const FileError&) {
         return false;
     }
