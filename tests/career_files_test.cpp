@@ -75,6 +75,11 @@ TEST_F(CareerFiles, ASecondSaveFindsItsOwnSlotAndRewritesOnlyTheCareer) {
     ASSERT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), list);
     EXPECT_EQ(Slurp(CareerPath("Ann")).substr(80, 5), "04321");
+    // A name differing only in case is another driver, never Ann's file.
+    DriverNames[10] = "ANN";
+    Cars[0].Cash = 1;
+    ASSERT_TRUE(SaveCareer());
+    EXPECT_EQ(Slurp(CareerPath("Ann")).substr(80, 5), "04321");
 }
 
 TEST_F(CareerFiles, AFullListRefusesANewDriverButNotAListedOne) {
