@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <set>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -42,11 +43,11 @@ protected:
         WriteFileText(ListPath(), Blanks(90));
         Settings = GameSettings{};
         LoadRaceWindow();
-        SaveFaultHook = nullptr;
+        BeforeAtomicRename = nullptr;
         DriverNames[10] = "Ann";
         NewCareer();
     }
-    void TearDown() override { SaveFaultHook = nullptr; }
+    void TearDown() override { BeforeAtomicRename = nullptr; }
     // What the player is shown after a load: the panel, the course and the cash.
     static std::string Shown() {
         return std::string(RaceWindow->Visible && FlashBox->Visible ? "panel " : "no panel ") +
@@ -226,20 +227,23 @@ TEST_F(CareerFiles, FieldsAreReadLenientlyEachInItsOwnFiveCharacters) {
 TEST_F(CareerFiles, AFailureBetweenWritingAndRenamingLeavesTheOldFilesWhole) {
     ASSERT_TRUE(SaveCareer());
     std::string before = Slurp(CareerPath("Ann")), list = Slurp(ListPath());
-    SaveFaultHook = [](const std::string&) { throw FileError("the disk was pulled"); };
+    BeforeAtomicRename = [](const std::string&) { throw FileError("the disk was pulled"); };
     Cars[0].Cash = 777;
     EXPECT_FALSE(SaveCareer());
     EXPECT_NE(MessageLog().back().find("the disk was pulled"), std::string::npos);
     EXPECT_EQ(Slurp(CareerPath("Ann")), before);
     // A new driver whose list cannot be written keeps the old list.
-    SaveFaultHook = [](const std::string& path) {
+    BeforeAtomicRename = [](const std::string& path) {
         if (path.ends_with("saves.lst")) throw FileError("the disk was pulled");
     };
     DriverNames[10] = "Bob";
     EXPECT_FALSE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), list);
+    // No half-written copies are left behind either.
+    std::set<std::string> files;
     for (const auto& entry : fs::directory_iterator(AppPath() + "/saves"))
-        EXPECT_FALSE(entry.path().string().ends_with(".new")) << entry.path();
+        files.insert(entry.path().filename().string());
+    EXPECT_EQ(files, (std::set<std::string>{"saves.lst", "Ann            .sav", "Bob            .sav"}));
 }
 
 TEST_F(CareerFiles, SavingRecreatesAMissingFolderOrListAndMendsAShortOne) {
@@ -250,6 +254,16 @@ TEST_F(CareerFiles, SavingRecreatesAMissingFolderOrListAndMendsAShortOne) {
     DriverNames[10] = "Bob";
     ASSERT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), ListOf({"Zed", "Bob", "", "", "", ""}) + "\r\n");
+}
+
+TEST_F(CareerFiles, AListThatIsThereButCannotBeReadIsNeverSavedOver) {
+    fs::remove(ListPath());
+    fs::create_directory(ListPath());  // as unreadable as a list can be, even for root
+    EXPECT_FALSE(SaveCareer());
+    EXPECT_NE(MessageLog().back().find("saves.lst"), std::string::npos) << MessageLog().back();
+    EXPECT_TRUE(fs::is_directory(ListPath()));
+    EXPECT_FALSE(fs::exists(CareerPath("Ann")));
+    EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));  // Load Game shows blank slots
 }
 
 // Runs body in a child process and returns what it wrote to the pipe.

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <array>
-#include <functional>
 #include <string>
 
 #include "numeric/numeric.h"
@@ -73,10 +72,6 @@ std::array<std::string, CareerSlots> ReadCareerSlots();
 // name on Linux, macOS or Windows, or could not be listed and loaded again), in words
 // for the player; empty when the name is fine. Blanks at its end are padding.
 std::string DriverNameProblem(const std::string& name);
-
-// Tests only: runs after a save file's new copy is written and before it replaces the
-// old one; throwing FileError here stands for a failure at that moment.
-extern std::function<void(const std::string& path)> SaveFaultHook;
 
 // ---------------------------------------------------------------------------------
 // Parts catalogue and the shop's statistics (parts.cpp)

@@ -2,10 +2,7 @@
 // crash, a full disk or a read-only folder never costs the player a saved career.
 #include <algorithm>
 #include <cctype>
-#include <cerrno>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <variant>
 
 #include "career/career.h"
@@ -13,8 +10,6 @@
 #include "course/course.h"
 #include "platform/platform.h"
 #include "race/race.h"
-
-std::function<void(const std::string& path)> SaveFaultHook;
 
 namespace {
 
@@ -64,45 +59,20 @@ std::string CareerFilePath(const std::string& paddedName) {
     return SavesFolder() + "/" + paddedName + ".sav";
 }
 
+// A missing list is an empty one. A list that is there but cannot be read throws: a save
+// that wrote a fresh one over it would drop its drivers.
 std::string ReadCareerList() {
-    try {
-        return ReadFileText(CareerListPath());
-    } catch (const FileError&) {
-        return "";  // a missing list is an empty one
-    }
+    if (!FileExists(CareerListPath())) return "";
+    return ReadFileText(CareerListPath());
 }
 
-// The new copy goes beside the old one and replaces it in one rename, so a save that is
-// cut short at any moment leaves either the old file or the new one, whole.
-void WriteSaveFile(const std::string& path, const std::string& text) {
-    std::string fresh = path + ".new";
-    auto fail = [&](const std::string& reason) {
-        return FileError("The file " + path + " cannot be written: " + reason + ".");
-    };
-    {
-        std::ofstream out(fresh, std::ios::binary | std::ios::trunc);
-        if (!out) throw fail(std::strerror(errno));
-        out << text;
-        out.flush();
-        if (!out) {
-            std::string reason = std::strerror(errno);
-            out.close();
-            std::filesystem::remove(fresh);
-            throw fail(reason);
-        }
+std::array<std::string, CareerSlots> SlotsOf(const std::string& list) {
+    std::array<std::string, CareerSlots> slots;
+    for (int i = 0; i < CareerSlots; ++i) {
+        std::size_t at = static_cast<std::size_t>(i) * SlotLength;
+        slots[i] = list.size() >= at + SlotLength ? list.substr(at, SlotLength) : BlankSlot;
     }
-    try {
-        if (SaveFaultHook) SaveFaultHook(path);
-    } catch (const FileError&) {
-        std::filesystem::remove(fresh);
-        throw;
-    }
-    std::error_code error;
-    std::filesystem::rename(fresh, path, error);
-    if (error) {
-        std::filesystem::remove(fresh, error);
-        throw fail(error.message());
-    }
+    return slots;
 }
 
 std::string CareerFileText() {
@@ -193,13 +163,11 @@ std::string DriverNameProblem(const std::string& name) {
 }
 
 std::array<std::string, CareerSlots> ReadCareerSlots() {
-    std::string list = ReadCareerList();
-    std::array<std::string, CareerSlots> slots;
-    for (int i = 0; i < CareerSlots; ++i) {
-        std::size_t at = static_cast<std::size_t>(i) * SlotLength;
-        slots[i] = list.size() >= at + SlotLength ? list.substr(at, SlotLength) : BlankSlot;
+    try {
+        return SlotsOf(ReadCareerList());
+    } catch (const FileError&) {
+        return SlotsOf("");
     }
-    return slots;
 }
 
 bool SaveCareer() {
@@ -209,24 +177,26 @@ bool SaveCareer() {
         return false;
     }
     std::string name = Padded(DriverNames[10]);
-    std::array<std::string, CareerSlots> slots = ReadCareerSlots();
-    std::string ownSlot = " " + name.substr(0, SlotLength - 1);
-    bool listed = std::find(slots.begin(), slots.end(), ownSlot) != slots.end();
-    // Slot 6 is shown but never given to a driver.
-    auto blank = std::find(slots.begin(), slots.begin() + CareerSlots - 1, BlankSlot);
-    if (!listed && blank == slots.begin() + CareerSlots - 1) {
-        MsgBox("No slots available");
-        return false;
-    }
     try {
+        std::array<std::string, CareerSlots> slots = SlotsOf(ReadCareerList());
+        std::string ownSlot = " " + name.substr(0, SlotLength - 1);
+        bool listed = std::find(slots.begin(), slots.end(), ownSlot) != slots.end();
+        // Slot 6 is shown but never given to a driver.
+        auto blank = std::find(slots.begin(), slots.begin() + CareerSlots - 1, BlankSlot);
+        if (!listed && blank == slots.begin() + CareerSlots - 1) {
+            MsgBox("No slots available");
+            return false;
+        }
         MakeFolder(SavesFolder());
         // The career goes first, so a listed driver always has a file to load.
-        WriteSaveFile(CareerFilePath(name), CareerFileText());
+        std::string career = CareerFileText();
+        WriteFileAtomic(CareerFilePath(name), career.data(), career.size(), "career file");
         if (!listed) {
             *blank = ownSlot;
             std::string list;
             for (const std::string& slot : slots) list += slot;
-            WriteSaveFile(CareerListPath(), list + "\r\n");
+            list += "\r\n";
+            WriteFileAtomic(CareerListPath(), list.data(), list.size(), "career list");
         }
     } catch (const FileError& error) {
         MsgBox(std::string("The career was not saved. ") + error.what());
