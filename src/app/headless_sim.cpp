@@ -111,6 +111,7 @@ struct SimulationHooks {
     ~SimulationHooks() {
         AfterRaceFrame = nullptr;
         RaceEnded = nullptr;
+        DrawingEnabled = true;
         if (Sim && Sim->Trace) std::fclose(Sim->Trace);
         Sim = nullptr;
     }
@@ -152,6 +153,8 @@ int RunHeadlessSimulation(int argc, char** argv) {
     Settings.ColourDepth = 8;
     Settings.ViewSizeMode = 2;
     AutopilotEnabled = options.Autopilot;
+    // Nobody sees a headless race's pictures unless a snapshot keeps one.
+    DrawingEnabled = !options.Snapshots.empty();
     backend.BeforeTurn = DeliverKeys;
     AfterRaceFrame = AfterFrame;
     RaceEnded = CaptureResults;

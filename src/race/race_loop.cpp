@@ -82,8 +82,11 @@ void PrepareScreen() {
     BlackOutBox->Visible = false;
     ShowForm(RaceWindow);
 
-    DrawBackground();
-    DrawSprites();
+    if (DrawingEnabled) {
+        DrawBackground();
+        DrawSprites();
+    }
+    AdvanceEffects();
 
     // Before the start the map is framed at a twentieth of the course position.
     f32 originX = Cars[0].CourseX / 20;
@@ -100,7 +103,7 @@ void PrepareScreen() {
         MapBlips[i].ScreenX = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
         MapBlips[i].ScreenY = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
     }
-    DrawMiniMap(originX, originY);
+    if (DrawingEnabled) DrawMiniMap(originX, originY);
     DoEvents();
 
     BitBlt(PlayArea[0]->Picture, 0, 0, 600, 600, PlayArea[1]->Picture, 0, 0, SRCCOPY);
@@ -166,9 +169,12 @@ void RunFrame() {
     MoveCars();
     ScrollView();
 
-    DrawBackground();
-    DrawSprites();
-    BitBlt(PlayArea[0]->Picture, 0, 0, 550, 550, PlayArea[1]->Picture, 0, 0, SRCCOPY);
+    if (DrawingEnabled) {
+        DrawBackground();
+        DrawSprites();
+        BitBlt(PlayArea[0]->Picture, 0, 0, 550, 550, PlayArea[1]->Picture, 0, 0, SRCCOPY);
+    }
+    AdvanceEffects();
 
     // Once racing the map moves at a hundredth of the course position.
     f32 originX = Cars[0].CourseX / 100;
@@ -180,7 +186,7 @@ void RunFrame() {
         MapBlips[i].ScreenY =
             static_cast<f32>(ViewOriginY / 20.5 + 29 + Cars[i].CourseY / 20.5 - originY);
     }
-    DrawMiniMap(originX, originY);
+    if (DrawingEnabled) DrawMiniMap(originX, originY);
 
     SetSpeedBar(Cars[0].Speed * 5.0);
     UpdateDamageBar();
