@@ -161,7 +161,7 @@ int RunHeadlessSimulation(int argc, char** argv) {
 
     try {
         LoadRaceScreen();
-        DriverNames[10] = options.HasName ? options.Name
+        DriverNames[PlayerNameEntry] = options.HasName ? options.Name
                           : Int(Rnd() * 2) == 1 ? "Gustav"
                                                 : "Nadine";
         BeginNewCareer();

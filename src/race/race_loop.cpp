@@ -148,7 +148,7 @@ void PerCarWork(int last) {
         CarRecord& car = Cars[i];
         if (IsTrue(PairBlockFlag)) {
             car.Blocked = True16;
-            car.Pedal = 1;
+            car.Pedal = PedalOff;
             car.Brake = True16;
         } else {
             car.Blocked = False16;
