@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "cars_test_grid.h"
 
@@ -35,12 +36,18 @@ INSTANTIATE_TEST_SUITE_P(Walls, WallImpact,
                          ::testing::Values(std::tuple{10.f, 150.f, 100.f, 0}, std::tuple{10.5f, 150.f, 89.5f, 1},
                                            std::tuple{10.f, 150.5f, 90.f, 1}, std::tuple{4.f, 200.f, 96.f, 1}));
 
+// Head-on into the east wall stops the car at speed 1; only the wall step's own mark is
+// cleared, never a finish or a wreck.
 TEST(Walls, StraightIntoWallEndsFrameAtSpeedOne) {
-    CarRecord& c = AtWall(5, 180, 100, 5, 9, 0, 100);
-    c.Status = StatusFinished;
-    CheckWalls();
-    EXPECT_EQ(c.Speed, 1);
-    EXPECT_EQ(c.Status, StatusRacing);
+    for (auto [before, after] : {std::pair{StatusAtWall, StatusRacing},
+                                 std::pair{StatusFinished, StatusFinished},
+                                 std::pair{StatusOut, StatusOut}}) {
+        CarRecord& c = AtWall(5, 180, 100, 5, 9, 0, 100);
+        c.Status = before;
+        CheckWalls();
+        EXPECT_EQ(c.Speed, 1);
+        EXPECT_EQ(c.Status, after) << "status before " << before;
+    }
 }
 
 // Type, tile position, heading frame, velocity, and the frame the wall leaves it on.

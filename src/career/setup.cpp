@@ -185,6 +185,12 @@ void ClearRaceData() {
 }
 
 void InitCareerCars() {
+    // A career starts with nothing burning, even when the last race was left by Escape
+    // in the middle of an explosion.
+    for (CarRecord& c : Cars) {
+        c.FxState = 0;
+        c.BlastFrameX = c.BlastFrameY = c.BlastTick = 0;
+    }
     CarRecord& player = Cars[0];
     PlaceOnGrid(0);
     PlaceView();

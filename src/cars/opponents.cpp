@@ -92,10 +92,14 @@ bool CornerLookAhead(int car, i16 margin) {
 
 void LiftOffForCorners(int car) {
     CarRecord& c = Cars[car];
-    // Every draw is made each time, so the stream advances the same whatever the speed.
-    bool q1 = c.Speed > c.AiTarget / 2.0 && Int(Rnd() * 8) == 1;
-    bool q2 = c.Speed > c.AiTarget && Int(Rnd() * 4) == 1;
-    bool q3 = c.Speed > 2.0 * c.AiTarget && Int(Rnd() * 2) == 1;
+    // All three draws are made every time, in order, so the stream advances the same
+    // whatever the speed.
+    bool draw1 = Int(Rnd() * 8) == 1;
+    bool draw2 = Int(Rnd() * 4) == 1;
+    bool draw3 = Int(Rnd() * 2) == 1;
+    bool q1 = c.Speed > c.AiTarget / 2.0 && draw1;
+    bool q2 = c.Speed > c.AiTarget && draw2;
+    bool q3 = c.Speed > 2.0 * c.AiTarget && draw3;
     if (!(q1 || q2 || q3)) return;
 
     i16 own = TileType(c.TileCol, c.TileRow);

@@ -16,7 +16,7 @@ struct WallSide {
     int ClockwiseFrom, ClockwiseTo;
     int AntiFrom, AntiTo;
     int StraightOnFrame;
-    bool StopClearsStatus;  // West alone leaves Status alone when it stops a car
+    bool StopClearsStatus;  // West alone leaves the wall step's mark alone when it stops a car
 };
 
 constexpr WallSide Sides[4] = {
@@ -108,7 +108,7 @@ void TurnForWall(CarRecord& c, const WallSide& p) {
         else if (along < 0) step = -1;
         else {
             c.Speed = 0;
-            c.Status = StatusRacing;
+            if (c.Status == StatusAtWall) c.Status = StatusRacing;
         }
     }
     if (step != 0) TurnOneFrame(c, step > 0);
@@ -136,7 +136,9 @@ void WallSideCheck(int car, Side side) {
     c.Speed -= 50;
     if (c.Speed < 0) {
         c.Speed = 1;
-        if (p.StopClearsStatus && c.Status != StatusRacing) c.Status = StatusRacing;
+        // Only the wall step's own mark is cleared: a car that has finished keeps its
+        // place, and a wreck stays out of the race.
+        if (p.StopClearsStatus && c.Status == StatusAtWall) c.Status = StatusRacing;
     }
 }
 
