@@ -76,4 +76,16 @@ INSTANTIATE_TEST_SUITE_P(Walls, WallMiss,
                          ::testing::Values(std::tuple{5, 180.f, 100.f, -5.f, 3.f}, std::tuple{5, 170.f, 100.f, 5.f, 3.f},
                                            std::tuple{7, 180.f, 100.f, 5.f, 3.f}, std::tuple{12, 100.f, 180.f, 0.f, 5.f}));
 
+// Inside the west wall's zone but running along it, north or south: no hit, no slowing.
+TEST(Walls, RunningAlongAWallInsideItsZoneIsNoHit) {
+    for (int frame : {0, 10}) {
+        CarRecord& c = AtWall(5, 10, 100, frame, 0, frame ? 9.f : -9.f, 100);
+        CheckWalls();
+        EXPECT_EQ(c.Speed, 100) << "frame " << frame;
+        EXPECT_EQ(c.VelY, frame ? 9.f : -9.f);
+        EXPECT_EQ(c.Body, 100);
+        EXPECT_EQ(c.Heading, frame * 50);
+    }
+}
+
 }  // namespace

@@ -1,9 +1,8 @@
-// Regression by trace: a scripted race on the real course 1 is compared, frame by frame
-// and car by car, with the trace committed beside this test. When a driving or race rule
-// changes on purpose, regenerate the trace in the same commit and explain the diff:
-//   build/game/gravel-ghosts --headless --course 1 --seed 7
-//       --input tests/data/course1_keys.txt --max-frames 120
-//       --trace tests/data/course1_seed7_trace.jsonl
+// Regression by trace: short races on real courses are compared, frame by frame and car
+// by car, with traces committed beside this test: course 1 with scripted keys, courses 8
+// and 13 with the autopilot. When a driving or race rule changes on purpose, regenerate
+// them in the same commit and explain the diff, with the arguments of the catalogue below:
+//   build/game/gravel-ghosts --headless ARGUMENTS --trace tests/data/FILE
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -43,19 +42,41 @@ void ExpectSameLines(const std::string& wanted, const std::string& got, int line
 }
 
 const std::string Data = GG_SOURCE_DIR "/tests/data/";
-const std::vector<std::string> CourseOneScript = {
-    "--course", "1", "--seed", "7", "--input", Data + "course1_keys.txt", "--max-frames", "120"};
 
-}  // namespace
+struct Race {
+    const char* Name;
+    std::vector<std::string> Arguments;
+    const char* Trace;
+    int Frames;
+};
+const Race Catalogue[] = {
+    {"Course1ScriptedKeys",
+     {"--course", "1", "--seed", "7", "--input", Data + "course1_keys.txt", "--max-frames", "120"},
+     "course1_seed7_trace.jsonl", 120},
+    {"Course8Autopilot", {"--course", "8", "--seed", "3", "--autopilot", "--max-frames", "150"},
+     "course8_seed3_autopilot_trace.jsonl", 150},
+    {"Course13Autopilot", {"--course", "13", "--seed", "3", "--autopilot", "--max-frames", "150"},
+     "course13_seed3_autopilot_trace.jsonl", 150},
+};
 
-TEST(RegressionTrace, ScriptedRaceOnCourseOneMatchesTheCommittedTrace) {
-    ExpectSameLines(ReadFileText(Data + "course1_seed7_trace.jsonl"), TraceOf(CourseOneScript),
-                    9 * 120);  // nine cars, 120 frames
+class RegressionTrace : public ::testing::TestWithParam<Race> {};
+
+TEST_P(RegressionTrace, MatchesTheCommittedTrace) {
+    const Race& race = GetParam();
+    ExpectSameLines(ReadFileText(Data + race.Trace), TraceOf(race.Arguments), 9 * race.Frames);
 }
 
 // A snapshot makes the race draw every frame; the drawing must not change the race.
-TEST(RegressionTrace, DrawingEveryFrameLeavesTheRaceAsItIs) {
-    std::vector<std::string> drawn = CourseOneScript;
-    drawn.insert(drawn.end(), {"--snapshot", "119:" + TempFolder("drawn") + "/shot.bmp"});
-    ExpectSameLines(ReadFileText(Data + "course1_seed7_trace.jsonl"), TraceOf(drawn), 9 * 120);
+TEST_P(RegressionTrace, DrawingEveryFrameLeavesTheRaceAsItIs) {
+    const Race& race = GetParam();
+    std::vector<std::string> drawn = race.Arguments;
+    std::string shot = TempFolder("drawn") + "/shot.bmp";
+    drawn.insert(drawn.end(), {"--snapshot", std::to_string(race.Frames - 1) + ":" + shot});
+    ExpectSameLines(ReadFileText(Data + race.Trace), TraceOf(drawn), 9 * race.Frames);
+    EXPECT_TRUE(FileExists(shot));
 }
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, RegressionTrace, ::testing::ValuesIn(Catalogue),
+                         [](const ::testing::TestParamInfo<Race>& info) { return info.param.Name; });
+
+}  // namespace
