@@ -18,19 +18,12 @@ std::function<void()> EachFrame, AtEnd;
 void CallEachFrame() { if (EachFrame) EachFrame(); }
 void CallAtEnd() { if (AtEnd) AtEnd(); }
 
-class Race : public ::testing::Test {
+class Race : public RaceScreenTest {
 protected:
-    HeadlessBackend* Backend = nullptr;
     void SetUp() override {
-        Backend = &FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Settings = GameSettings{};
-        AutopilotEnabled = false;
+        RaceScreenTest::SetUp();
         EachFrame = AtEnd = nullptr;
         AfterRaceFrame = CallEachFrame, RaceEnded = CallAtEnd;
-        LoadRaceWindow();
-        DriverNames[10] = "Ann";
-        NewCareer();
     }
     void TearDown() override { AfterRaceFrame = RaceEnded = nullptr; }
 

@@ -12,17 +12,7 @@
 
 namespace {
 
-class Career : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Settings = GameSettings{};
-        AutopilotEnabled = false;
-        LoadRaceWindow();
-        DriverNames[10] = "Ann";
-    }
-};
+using Career = RaceScreenTest;
 
 // Difficulty; the player's cash, top speed and tyres, and car 5's top speed.
 class NewCareers : public Career, public ::testing::WithParamInterface<std::tuple<f32, int, int, f32, int>> {};
@@ -98,7 +88,6 @@ class Upgrades : public Career {
 protected:
     void SetUp() override {
         Career::SetUp();
-        NewCareer();
         // Levels outlive a career in one run of the program; start these from nothing.
         for (int i = 1; i <= 8; ++i) Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
     }
