@@ -1,6 +1,7 @@
 // Buying and repairing parts for the player's car: prices, bonuses and the cash rule.
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <tuple>
 
 #include "career/career.h"
@@ -26,6 +27,11 @@ struct Wear {
     i16 Level;
     i32 Price;  // 0: not worn, the shop says "Fine"
 };
+
+void PrintTo(const Wear& w, std::ostream* out) {
+    const char* names[] = {"body", "engine", "tyres"};
+    *out << names[w.Part] << " " << w.Condition << " of " << w.Maximum << " at level " << w.Level;
+}
 
 class RepairPrices : public ::testing::TestWithParam<Wear> {};
 
