@@ -25,13 +25,16 @@ INSTANTIATE_TEST_SUITE_P(Damage, DamageSplit,
                                            std::tuple{60.f, 100.f, 20.f, 60 - 20 / 1.5f, 90.f},
                                            std::tuple{40.f, 5.f, 30.f, 20.f, 1.f}));
 
+// The HUD reads the body after each frame's rules have run.
 TEST(Damage, PlayerBarFollowsTheBodyUntilTheCarIsWrecked) {
     ResetGrid(0);
     Control bar;
     DamFill = &bar;
     ApplyDamage(40, 0);  // body 80: 1344 twips, 89 whole pixels
+    UpdateDamageBar();
     Cars[0].Body = 10;
     ApplyDamage(60, 0);  // body -30: the bar stays, the car explodes
+    UpdateDamageBar();
     DamFill = nullptr;
     EXPECT_EQ(bar.Width, 89);
     EXPECT_EQ(Cars[0].FxState, FxExploding);

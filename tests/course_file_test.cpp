@@ -104,8 +104,7 @@ TEST(CourseLoading, ReadsTheCurrentCoursesFileAndItsLaps) {
 
 TEST(CourseLoading, PickupsMoveIntoTheViewWithTheScroll) {
     ParseCourse(CourseText({}, "P", ' ', PickupBlock("0150 100")), "test");
-    ScrollX = 1817, ScrollY = -2.5f;
-    ShiftPickupsToView();
+    ShiftPickupsToView(1817, -2.5f);
     EXPECT_FLOAT_EQ(Pickups[0].X, 300.0f - 1817.0f);
     EXPECT_FLOAT_EQ(Pickups[0].Y, 200.0f + 2.5f);
     EXPECT_FLOAT_EQ(Pickups[10].X, -1817.0f);  // every pickup moves, even at 0

@@ -10,7 +10,7 @@
 #include <tuple>
 
 #include "course/course.h"
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 #include "platform/platform.h"
 #include "test_support.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 
 TEST(Numeric, HalvesRoundToTheEvenNeighbour) {
     EXPECT_EQ(CInt(2.5), 2);

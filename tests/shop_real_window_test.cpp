@@ -130,7 +130,7 @@ Layout GameLayout() {
     FreshHeadless();
     Settings = GameSettings{};
     DriverNames[10] = "Ann";
-    LoadRaceWindow();
+    LoadRaceScreen();
     NewCareer();
     ShopClick();
     Layout at;

@@ -9,6 +9,7 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "frontend/frontend.h"
+#include "platform/text/ttf_text.h"
 #include "race/race.h"
 #include "race_test_folder.h"
 #include "shop/shop.h"
@@ -51,7 +52,7 @@ protected:
         Settings = GameSettings{};
         AutopilotEnabled = false;
         DriverNames[10] = "Ann";
-        LoadRaceWindow();
+        LoadRaceScreen();
         NewCareer();
     }
     void TearDown() override {
@@ -110,6 +111,8 @@ TEST_F(Shop, NewPlayerSeesFullBarsFineEverywhereTheStartingPartsAndAHundredDolla
     ASSERT_TRUE(StoreForm->Visible);
     EXPECT_EQ(FormsInZOrder().back(), StoreForm);  // in front of the race window
     EXPECT_EQ(msg_FlashScreen->Caption, "");
+    EXPECT_EQ(Store.Store_PlayerNameField->Caption, "Ann");
+    EXPECT_EQ(std::pair(Store.StoreBox->Left, Store.StoreBox->Top), std::pair(75, 50));
     EXPECT_EQ(Store.CashField->Caption, "$100");
     EXPECT_EQ(ShopCash, 100);
     const char* fitted[] = {"Fiberglass Soapbox Body", "Modified Ford Engine", "Standard Radial Tires"};

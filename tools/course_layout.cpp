@@ -5,7 +5,7 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 #include "tile_shapes.h"
 
 namespace {

@@ -6,7 +6,8 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "frontend/frontend.h"
-#include "platform/backend.h"
+#include "platform/sdl/windowed.h"
+#include "platform/text/ttf_text.h"
 #include "sound/sound.h"
 
 std::string StartName;
@@ -18,12 +19,13 @@ char** Args = nullptr;
 
 // Without a front end the game opens straight onto a new career.
 void BeginCareer(const GameOptions& options) {
-    LoadRaceWindow();
+    // The name comes first: the race window writes it into the shop as it loads.
     if (options.HasName)
         DriverNames[10] = options.Name;
     else
         DriverNames[10] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
-    NewCareer();
+    LoadRaceScreen();
+    BeginNewCareer();
 }
 
 // The sound buffers belong to the backend's device, so they go first.

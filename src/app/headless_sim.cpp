@@ -157,11 +157,11 @@ int RunHeadlessSimulation(int argc, char** argv) {
     RaceEnded = CaptureResults;
 
     try {
-        LoadRaceWindow();
+        LoadRaceScreen();
         DriverNames[10] = options.HasName ? options.Name
                           : Int(Rnd() * 2) == 1 ? "Gustav"
                                                 : "Nadine";
-        NewCareer();
+        BeginNewCareer();
         // As the L key and a repeated set-up would take the career there.
         CurrentCourse = static_cast<i16>(options.Course);
         SetUpRepeatRace();

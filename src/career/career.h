@@ -6,7 +6,7 @@
 #include <string>
 
 #include "cars/cars.h"
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 
 // ---------------------------------------------------------------------------------
 // Career and race set-up (setup.cpp)
@@ -19,7 +19,6 @@ void NewCareer();
 void SetUpNextRace();
 void SetUpRepeatRace();
 void UpgradeOpponents();
-void ShowPreRacePanel();
 
 // One row of the opponents' upgrade table.
 struct UpgradeRow {
@@ -38,6 +37,9 @@ constexpr int UpgradeKindEngine = 2;
 extern const UpgradeRow UpgradeTable[9];
 // Courses before which the opponents go shopping.
 bool UpgradeCourse(i16 course);
+
+// 21 names; entry 10 is the player's, the one the career files keep.
+extern std::string DriverNames[21];
 
 // ---------------------------------------------------------------------------------
 // Career files (career_files.cpp)

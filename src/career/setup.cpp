@@ -1,11 +1,11 @@
 // Career and race set-up: a new career, the starting grid, the next and the repeated
 // race, the opponents' shopping between races and the pre-race panel.
-#include "app/app.h"
 #include "career/career.h"
 #include "cars/cars.h"
 #include "course/course.h"
-#include "frontend/frontend.h"
 #include "race/race.h"
+
+std::string DriverNames[21];
 
 namespace {
 
@@ -114,12 +114,6 @@ void CoursePositionsFromGrid() {
     }
 }
 
-void DrawDamageBar() {
-    double twips = 1680.0 * Cars[0].Body / Cars[0].BodyMax;
-    SetDamageBack(twips);
-    SetDamageBar(twips);
-}
-
 // The shared part of the next and the repeated race.
 void SetUpRace(bool upgrades, f32 damageGuard) {
     RaceOutcome = OutcomeRunning;
@@ -131,7 +125,7 @@ void SetUpRace(bool upgrades, f32 damageGuard) {
 
     LoadCourse();
     PlaceGrid();
-    ShiftPickupsToView();
+    ShiftPickupsToView(ScrollX, ScrollY);
     CoursePositionsFromGrid();
     if (upgrades) UpgradeOpponents();
     for (int i = 1; i <= RaceCars; ++i) {
@@ -139,9 +133,9 @@ void SetUpRace(bool upgrades, f32 damageGuard) {
         Cars[i].Body = Cars[i].BodyMax;
         Cars[i].Tyres = Cars[i].TyresMax;
     }
-    if (GasBar) GasBar->Width = CInt(Cars[0].Gas);  // a full tank is 100 pixels
+    ShowGas();
     // A wrecked player's bar keeps its last width.
-    if (Cars[0].Body > damageGuard) DrawDamageBar();
+    if (Cars[0].Body > damageGuard) ShowDamageAtStart();
     ResetRaceTimes();
     ShowPreRacePanel();
 }
@@ -271,12 +265,6 @@ void PlaceGrid() {
 }
 
 void NewCareer() {
-    if (FrontEnd) {
-        if (Control* box = FindControl(FrontEnd, "FrontEndBox")) {
-            box->Left = CInt(FrontEnd->Width / 2.0 - box->Width / 2.0);
-            box->Top = CInt(FrontEnd->Height / 2.0 - box->Height / 1.8);
-        }
-    }
     ShowForm(RaceWindow);
 
     ClearRaceData();
@@ -289,9 +277,9 @@ void NewCareer() {
 
     LoadCourse();
     InitCareerCars();
-    ShiftPickupsToView();
+    ShiftPickupsToView(ScrollX, ScrollY);
     CoursePositionsFromGrid();
-    DrawDamageBar();
+    ShowDamageAtStart();
     ResetRaceTimes();
 
     ShowForm(RaceWindow);
@@ -324,20 +312,4 @@ void UpgradeOpponents() {
             *level = static_cast<i16>(row.Level + 1);
         }
     }
-}
-
-void ShowPreRacePanel() {
-    msg_FlashScreen->Caption = "";
-    Form* frame = FrontEnd ? FrontEnd : RaceWindow;
-    FlashBox->Left = CInt(frame->Width / 2.0 - FlashBox->Width / 2.0);
-    FlashBox->Top = CInt(frame->Height / 2.0 - FlashBox->Height / 1.8);
-    CourseField->Caption = "Course" + std::to_string(CurrentCourse);
-    CourseNameField->Caption = Course.CourseName;
-    BigMapBox->Picture =
-        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"));
-    BlackOutBox->Left = 0;
-    BlackOutBox->Top = 0;
-    BlackOutBox->Visible = true;
-    FlashBox->Visible = true;
-    Refresh();
 }

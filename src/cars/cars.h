@@ -5,7 +5,7 @@
 // LastCarIndex the computer drivers. Every velocity, rate and wear is per frame.
 #pragma once
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 
 // ---------------------------------------------------------------------------------
 // The car record
@@ -77,6 +77,20 @@ constexpr i16 StatusFinished = 3;
 constexpr i16 FxExploding = 4;
 
 // ---------------------------------------------------------------------------------
+// Race state the car rules share with the race loop (cars.cpp)
+// ---------------------------------------------------------------------------------
+
+constexpr i16 OutcomeRunning = 0;
+constexpr i16 OutcomePlaced = 5;
+constexpr i16 OutcomeAbandoned = 10;
+constexpr i16 OutcomeNotPlaced = 15;
+
+extern i16 RaceOutcome;      // 0 while the race runs; a burnt-out player abandons it
+extern i16 PairContactFlag;  // the pair being checked touched
+extern i16 PairBlockFlag;    // the car being checked is about to run into a slower one
+extern int RaceFrame;        // frames run since the green light (1 = the first frame)
+
+// ---------------------------------------------------------------------------------
 // Car motion (motion.cpp)
 // ---------------------------------------------------------------------------------
 
@@ -87,7 +101,9 @@ struct HeadingFactor {
 extern const HeadingFactor HeadingVelocity[20];
 
 void DriveCars();  // inputs -> heading, speed, drift, skid and velocity, cars 0..LastCarIndex
-void MoveCars();   // displacement over course, play area and tiles; ScrollView in between
+// Displacement over course, play area and tiles. The player's car stays put on the play
+// area: the race loop scrolls the view round it afterwards.
+void MoveCars();
 f32 DriveLimit(int car);  // TopSpeed - (100 - Engine)
 
 // ---------------------------------------------------------------------------------

@@ -1,7 +1,6 @@
 #include <cmath>
 
 #include "cars/cars.h"
-#include "race/race.h"
 #include "sound/sound.h"
 
 void CarContact(int a, int b) {

@@ -3,7 +3,6 @@
 #include <cstdlib>
 
 #include "cars/cars.h"
-#include "race/race.h"
 #include "sound/sound.h"
 
 i16 HeadingClass(int car) {
@@ -39,12 +38,9 @@ void ApplyDamage(f32 amount, int car) {
         c.Body -= amount / 2;
     }
     if (c.Engine <= 1) c.Engine = 1;
-    if (car == 0) {
-        if (c.Body < 0) PlayerWreck();
-        if (c.BodyMax > 0 && c.Body / c.BodyMax * 100 > 0) SetDamageBar(c.Body / c.BodyMax * 1680);
-    } else if (c.Body < 0) {
-        OpponentWreck(car);
-    }
+    if (c.Body >= 0) return;
+    if (car == 0) PlayerWreck();
+    else OpponentWreck(car);
 }
 
 void TyreWear(i16 amount, int car) {

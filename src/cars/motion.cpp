@@ -2,7 +2,6 @@
 
 #include "cars/cars.h"
 #include "course/course.h"
-#include "race/race.h"
 
 // The diagonals are deliberately not normalised: a car pointing between the compass
 // points is slower than one running along them.
@@ -202,7 +201,6 @@ void MoveCars() {
             c.ScreenX += DirSign[car] * c.VelX;
         }
     }
-    ScrollView();
     for (int car = 0; car <= LastCarIndex; ++car) {
         CarRecord& c = Cars[car];
         if (car != 0 && c.Status == StatusOut) continue;

@@ -2,7 +2,6 @@
 
 #include "cars/cars.h"
 #include "course/course.h"
-#include "race/race.h"
 
 bool AutopilotEnabled = false;
 

@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "app/app.h"
 #include "platform/platform.h"
-#include "race/race.h"
 
 CourseMap Course;
 i16 CurrentCourse = 1;
@@ -82,19 +80,19 @@ std::string LapsCaption(i16 laps) {
     return std::to_string(laps) + " Laps";
 }
 
-void LoadCourse() {
+i16 LoadCourse() {
     std::string path = GamePath("\\resources\\Map" + std::to_string(CurrentCourse) + ".ddt");
     if (!FileExists(path))
         throw FileError("Course file " + path + " is missing");
     ParseCourse(ReadFileText(path), path);
     if (CurrentCourse >= 1 && CurrentCourse <= CourseCount)
         RaceLaps = LapsPerCourse[CurrentCourse];
-    if (LapsField) LapsField->Caption = LapsCaption(RaceLaps);
+    return RaceLaps;
 }
 
-void ShiftPickupsToView() {
+void ShiftPickupsToView(f32 scrollX, f32 scrollY) {
     for (int k = 0; k < PickupCount; ++k) {
-        Course.Pickups[k].X -= ScrollX;
-        Course.Pickups[k].Y -= ScrollY;
+        Course.Pickups[k].X -= scrollX;
+        Course.Pickups[k].Y -= scrollY;
     }
 }

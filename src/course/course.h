@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 
 constexpr int MapSize = 51;       // columns and rows 0..50
 constexpr int TileSize = 200;     // pixels
@@ -40,12 +40,12 @@ extern const i16 LapsPerCourse[CourseCount + 1];
 i16 TileType(int column, int row);
 void ResetTileMap();
 
-// Reads the file of CurrentCourse, sets RaceLaps and the laps caption. Throws FileError
-// when the file is missing or shorter than its blocks.
-void LoadCourse();
+// Reads the file of CurrentCourse and sets RaceLaps, which it returns for the pre-race
+// panel's caption. Throws FileError when the file is missing or shorter than its blocks.
+i16 LoadCourse();
 // Parses a course file's characters into Course (the loader without the file).
 void ParseCourse(const std::string& text, const std::string& fileName);
 // "1 Lap" or "<n> Laps".
 std::string LapsCaption(i16 laps);
-// Pickups 0..10: X -= ScrollX, Y -= ScrollY.
-void ShiftPickupsToView();
+// Pickups 0..10 from course to play-area positions, for a view scrolled this far.
+void ShiftPickupsToView(f32 scrollX, f32 scrollY);

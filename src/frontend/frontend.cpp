@@ -1,7 +1,5 @@
 #include "frontend/frontend.h"
 
-GameSettings Settings;
-std::string DriverNames[21];
 Form* FrontEnd = nullptr;
 Control* OptionBox = nullptr;
 

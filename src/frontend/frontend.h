@@ -1,23 +1,14 @@
 // The front end: title, main menu, options and controls help, and the career menus
-// (new driver, load game). Also the game-wide settings and the driver names.
+// (new driver, load game). The settings they change live with the race, which reads them;
+// the driver names with the career.
 #pragma once
 
 #include <string>
 
-#include "platform/numeric.h"
+#include "career/career.h"
+#include "numeric/numeric.h"
 #include "platform/platform.h"
-
-struct GameSettings {
-    f32 Difficulty = 1.2f;  // 1.2 Normal, 0.2 Easy
-    i16 ColourDepth = 8;    // 8 or 16
-    i16 ViewSizeMode = 2;   // 2: the 550 x 550 view
-};
-extern GameSettings Settings;
-constexpr f32 DifficultyNormal = 1.2f;
-constexpr f32 DifficultyEasy = 0.2f;
-
-// 21 names; entry 10 is the player's.
-extern std::string DriverNames[21];
+#include "race/race.h"
 
 extern Form* FrontEnd;
 extern Control* OptionBox;

@@ -62,9 +62,8 @@ Backend* CurrentBackend();
 void InstallTextRenderer(TextRenderer* renderer);  // not owned
 TextRenderer* CurrentTextRenderer();
 
-// Factories (defined by each backend's library).
-std::unique_ptr<Backend> MakeWindowedBackend();  // throws FileError-like runtime_error if no display
-std::unique_ptr<TextRenderer> MakeTtfTextRenderer();
+// Each backend declares its factory in its own header (sdl/windowed.h, headless/headless.h,
+// text/ttf_text.h), so that only code above the backends can name one.
 
 // Destroys every form and clears the message log and the quit request, so that a test
 // or a new headless run starts from a clean window system.

@@ -1,4 +1,3 @@
-#include "app/app.h"
 #include "course/course.h"
 #include "race/race.h"
 

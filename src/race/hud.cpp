@@ -1,7 +1,6 @@
 // The heads-up panel beside the course view, and the cash pickups.
 #include <cmath>
 
-#include "app/app.h"
 #include "course/course.h"
 #include "race/race.h"
 
@@ -33,6 +32,9 @@ constexpr Colour EdgeColour = RGB(120, 100, 20);
 constexpr Colour CaptionColour = RGB(170, 176, 190);
 constexpr Colour ValueColour = RGB(255, 255, 255);
 constexpr Colour EmptyBarColour = RGB(58, 60, 70);
+
+// The Body the damage bar last showed: the bar moves only when the car is hit.
+f32 ShownBody = -1;
 
 Font HudFont(float size, bool bold) {
     Font font;
@@ -154,6 +156,23 @@ void SetDamageBar(double twips) {
 }
 void SetDamageBack(double twips) {
     SetTwips(DamBack, twips);
+}
+void ShowDamageAtStart() {
+    const CarRecord& player = Cars[0];
+    double twips = 1680.0 * player.Body / player.BodyMax;
+    SetDamageBack(twips);
+    SetDamageBar(twips);
+    ShownBody = player.Body;
+}
+void UpdateDamageBar() {
+    const CarRecord& player = Cars[0];
+    if (player.Body == ShownBody) return;
+    ShownBody = player.Body;
+    if (player.BodyMax > 0 && player.Body / player.BodyMax * 100 > 0)
+        SetDamageBar(player.Body / player.BodyMax * 1680);
+}
+void ShowGas() {
+    if (GasBar) GasBar->Width = CInt(Cars[0].Gas);
 }
 void SetSpeedBar(double twips) {
     SetTwips(SpeedBar, twips);

@@ -1,5 +1,10 @@
-// The race: the race loop and lap line, the race view (camera, background, sprites), lap
-// timing and the heads-up panel, the driver's keys and the race screen's pictures.
+// The race: the race window and its widgets, the race loop and lap line, the race view
+// (camera, background, sprites), lap timing and the heads-up panel, the driver's keys and
+// the race screen's pictures. Also the game-wide settings, which the race reads.
+//
+// The race knows nothing of the career, the shop or the front end above it: RunRace
+// returns the outcome and app/ decides what follows; the pre-race panel's buttons are
+// bound by app/ too.
 #pragma once
 
 #include <string>
@@ -8,31 +13,70 @@
 #include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------
-// Race-wide state (race_loop.cpp)
+// Game-wide settings (race_loop.cpp): held in memory only, from their defaults at every
+// run; the options screen changes them, the race and the career set-up read them.
 // ---------------------------------------------------------------------------------
 
-constexpr i16 OutcomeRunning = 0;
-constexpr i16 OutcomePlaced = 5;
-constexpr i16 OutcomeAbandoned = 10;
-constexpr i16 OutcomeNotPlaced = 15;
+struct GameSettings {
+    f32 Difficulty = 1.2f;  // 1.2 Normal, 0.2 Easy
+    i16 ColourDepth = 8;    // 8 or 16
+    i16 ViewSizeMode = 2;   // 2: the 550 x 550 view
+};
+extern GameSettings Settings;
+constexpr f32 DifficultyNormal = 1.2f;
+constexpr f32 DifficultyEasy = 0.2f;
 
-extern i16 RaceOutcome;
+// ---------------------------------------------------------------------------------
+// The race window and its parts (race_window.cpp)
+// ---------------------------------------------------------------------------------
+
+extern Form* RaceWindow;
+extern Control* BlackOutBox;      // black backdrop before a race
+extern Control* FlashBox;         // the pre-race panel, 641 x 465
+extern Control* CourseField;      // "COURSE 1"
+extern Control* BigMapBox;        // the whole-course picture
+extern Control* CourseNameField;
+extern Control* LapsField;
+extern Control* Label16;          // Start
+extern Control* Label17;          // Shop
+extern Control* Label19;          // Save Career
+extern Control* Label18;          // Quit
+extern Control* msg_FlashScreen;  // one-line status under the buttons
+extern Control* PlayArea[2];      // visible course view and its back buffer
+extern Control* PopBox;           // the start-light box
+extern Control* Light[3];         // top red, middle yellow, bottom green
+extern Control* MiniView[2];      // full course map (hidden) and the 153 x 123 window
+
+constexpr Colour ButtonNormal = RGB(0, 128, 0);
+constexpr Colour ButtonLit = RGB(0, 192, 0);
+
+// Creates the race window (once per window system) and runs its load handler. The four
+// buttons get their Click handlers from app/.
+void LoadRaceWindow();
+// Shows the pre-race panel for the loaded course over the black backdrop.
+void ShowPreRacePanel();
+
+// ---------------------------------------------------------------------------------
+// Race-wide state (race_loop.cpp; the outcome, pair flags and frame counter are on the
+// cars' floor, in cars.h)
+// ---------------------------------------------------------------------------------
+
 extern f32 LapStartTime;
 extern f32 BestLapTime;
 extern f32 FinishTime;
 extern i16 FinishCount;
-extern i16 PairContactFlag;
-extern i16 PairBlockFlag;
 extern i16 ViewOriginX;  // course offsets of the mini-map, set by the grid placement
 extern i16 ViewOriginY;
 extern CarRecord MapBlips[MaxCars];  // mini-map markers: ScreenX/Y, size, SheetX/Heading cell
-extern int RaceFrame;   // frames run since the green light (1 = the first frame)
 
 // Frame length and light length, milliseconds.
 constexpr int FrameMs = 30;
 constexpr int LightMs = 1000;
 
-void RunRace();
+// Plays one race from the start lights to the result and returns the outcome. A placed
+// finish has been paid and CurrentCourse moved on; the set-up of what follows is the
+// caller's.
+i16 RunRace();
 void CheckLapLine(int car);
 // Prize for a placed finish: 1200, 750, 300 for 1st, 2nd, 3rd; nothing otherwise.
 i32 PrizeFor(i16 place);
@@ -62,6 +106,10 @@ void ScrollView();
 Surface& RaceViewSurface();
 void DrawBackground();
 void DrawSprites();
+// The animation steps the picture shows (contact puffs, explosions, which take a burnt-out
+// car out of the race) and the start of the finish wait. Run once per frame right after
+// the drawing, whether or not anything is drawn.
+void AdvanceEffects();
 // Draws a masked sprite: the mask with SRCPAINT, then the picture with SRCAND.
 void DrawMasked(Surface& target, double x, double y, int w, int h, const Surface& sheet,
                 int pictureX, int pictureY, const Surface& maskSheet, int maskX, int maskY);
@@ -76,6 +124,11 @@ void TestPickup(int car, int pickup);
 void ShowPlayerCash(const std::string& text);  // CashField2
 void SetDamageBar(double twips);               // DamFill (and DamBack where asked)
 void SetDamageBack(double twips);
+// Both damage bars from the player's Body, as a race starts.
+void ShowDamageAtStart();
+// DamFill follows the player's Body once it has changed; a wreck keeps the last width.
+void UpdateDamageBar();
+void ShowGas();  // a full tank is 100 pixels
 void SetSpeedBar(double twips);
 void ShowLapTime(f32 seconds);
 void ShowLastLap(f32 seconds);

@@ -2,24 +2,18 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/app.h"
-#include "career/career.h"
 #include "course/course.h"
-#include "frontend/frontend.h"
 #include "race/race.h"
 #include "sound/sound.h"
 
-i16 RaceOutcome = 0;
+GameSettings Settings;
 f32 LapStartTime = 0;
 f32 BestLapTime = 0;
 f32 FinishTime = 0;
 i16 FinishCount = 0;
-i16 PairContactFlag = 0;
-i16 PairBlockFlag = 0;
 i16 ViewOriginX = 0;
 i16 ViewOriginY = 0;
 CarRecord MapBlips[MaxCars];
-int RaceFrame = 0;
 void (*AfterRaceFrame)() = nullptr;
 void (*RaceEnded)() = nullptr;
 
@@ -111,7 +105,6 @@ void PrepareScreen() {
 
     BitBlt(PlayArea[0]->Picture, 0, 0, 600, 600, PlayArea[1]->Picture, 0, 0, SRCCOPY);
     PopBox->Visible = true;
-    if (FrontEnd) HideForm(FrontEnd);
     Refresh();
     DoEvents();
 }
@@ -171,6 +164,7 @@ void RunFrame() {
     CheckWalls();
     PerCarWork(LastCarIndex);
     MoveCars();
+    ScrollView();
 
     DrawBackground();
     DrawSprites();
@@ -189,6 +183,7 @@ void RunFrame() {
     DrawMiniMap(originX, originY);
 
     SetSpeedBar(Cars[0].Speed * 5.0);
+    UpdateDamageBar();
     f32 sinceGreen = Timer() - LapStartTime;
     if (sinceGreen > 2.0f) PopBox->Visible = false;
     if (sinceGreen > 0) ShowLapTime(sinceGreen);
@@ -207,33 +202,21 @@ void RunFrame() {
 void EndRace() {
     if (RaceEnded) RaceEnded();
     StopRaceSounds();
-    switch (RaceOutcome) {
-    case OutcomePlaced:
-        Cars[0].Cash += PrizeFor(FinishCount);
-        ++CurrentCourse;
-        if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
-        SetUpNextRace();
-        break;
-    case OutcomeNotPlaced:
-        SetUpRepeatRace();
-        break;
-    case OutcomeAbandoned:
-        ReturnToFrontEnd();
-        break;
-    default:
-        break;
-    }
-    SetMousePointer(RaceWindow, PointerKind::Default);
+    if (RaceOutcome != OutcomePlaced) return;
+    Cars[0].Cash += PrizeFor(FinishCount);
+    ++CurrentCourse;
+    if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
 }
 
 }  // namespace
 
-void RunRace() {
+i16 RunRace() {
     PrepareScreen();
     CountDown();
     RaceFrame = 0;
     while (RaceOutcome == OutcomeRunning) RunFrame();
     EndRace();
+    return RaceOutcome;
 }
 
 void CheckLapLine(int car) {

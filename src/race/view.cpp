@@ -2,9 +2,7 @@
 // frame (tiles, pickups, cars, smoke, explosions, the finish banner) in the back buffer.
 #include <algorithm>
 
-#include "app/app.h"
 #include "course/course.h"
-#include "frontend/frontend.h"
 #include "race/race.h"
 
 f32 ScrollX = 0;

@@ -4,7 +4,7 @@
 // car) are the career's; this floor owns the windows and what they show.
 #pragma once
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 #include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------

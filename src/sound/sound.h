@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 #include "platform/platform.h"
 
 constexpr int SoundSlots = 21;

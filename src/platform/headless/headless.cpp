@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "platform/text/ttf_text.h"
+
 std::uint32_t HeadlessBackend::TickCount() {
     std::uint32_t value = Now;
     if (value == LastRead) ++Now;

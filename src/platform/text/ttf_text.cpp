@@ -9,7 +9,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/backend.h"
+#include "platform/text/ttf_text.h"
 
 namespace {
 

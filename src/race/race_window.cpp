@@ -1,14 +1,10 @@
 // The race window: the pre-race panel with its four buttons, the course view with the
-// start lights, and the way back to the front end.
+// start lights and the heads-up panel beside it.
 #include <algorithm>
 #include <cmath>
 
-#include "app/app.h"
-#include "career/career.h"
-#include "cars/cars.h"
-#include "frontend/frontend.h"
+#include "course/course.h"
 #include "race/race.h"
-#include "shop/shop.h"
 #include "sound/sound.h"
 
 Form* RaceWindow = nullptr;
@@ -64,14 +60,11 @@ void Hover(const HoverRule& rule) {
     Refresh();
 }
 
-Control* Button(const std::string& name, const std::string& caption, int left,
-                ClickHandler click) {
+Control* Button(const std::string& name, const std::string& caption, int left) {
     Font font;
     font.Size = 15.75f;
-    Control* button = AddLabel(RaceWindow, FlashBox, name, caption, left, 372, 150, 33, font,
-                               ButtonNormal, Alignment::Centre);
-    button->Click = std::move(click);
-    return button;
+    return AddLabel(RaceWindow, FlashBox, name, caption, left, 372, 150, 33, font,
+                    ButtonNormal, Alignment::Centre);
 }
 
 Control* PictureBox(Control* parent, const std::string& name, int index, int left, int top,
@@ -108,10 +101,10 @@ void BuildPanel() {
     // Room for the 320 x 240 course preview, centred under the captions.
     BigMapBox = PictureBox(FlashBox, "BigMapBox", -1, (PanelWidth - 320) / 2, 112, 320, 240);
 
-    Label16 = Button("Label16", "Start", 20, StartClick);
-    Label17 = Button("Label17", "Shop", 170, ShopClick);
-    Label19 = Button("Label19", "Save Career", 320, SaveCareerClick);
-    Label18 = Button("Label18", "Quit", 471, QuitClick);
+    Label16 = Button("Label16", "Start", 20);
+    Label17 = Button("Label17", "Shop", 170);
+    Label19 = Button("Label19", "Save Career", 320);
+    Label18 = Button("Label18", "Quit", 471);
     Font status;
     status.Size = 11.25f;
     msg_FlashScreen = AddLabel(RaceWindow, FlashBox, "msg_FlashScreen", "Saved...", 0, 420,
@@ -185,14 +178,6 @@ void LoadRaceWindow() {
 
     FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);
     FlashBox->Top = CInt(RaceWindow->Height / 2.0 - FlashBox->Height / 1.5);
-    if (StoreForm) {
-        if (Control* nameField = FindControl(StoreForm, "Store_PlayerNameField"))
-            nameField->Caption = DriverNames[10];
-        if (Control* storeBox = FindControl(StoreForm, "StoreBox")) {
-            storeBox->Left = 75;
-            storeBox->Top = 50;
-        }
-    }
 
     LoadRaceSheets();
     ViewLeft = 75;
@@ -201,51 +186,20 @@ void LoadRaceWindow() {
     RaceWindow->KeyUp = RaceKeyUp;
 }
 
-void StartClick() {
-    if (PlayerNameField2) PlayerNameField2->Caption = DriverNames[10];
-    ShowPlayerCash("$" + std::to_string(Cars[0].Cash));
-    // No pointer over the course while racing.
-    if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
-        SetMousePointer(RaceWindow, PointerKind::Invisible);
-    RunRace();
-}
-
-void ShopClick() {
-    PlayClick(0);
-    ShowShopStatistics();
+void ShowPreRacePanel() {
     msg_FlashScreen->Caption = "";
-}
-
-void SaveCareerClick() {
-    SetMousePointer(RaceWindow, PointerKind::Arrow);
-    PlayBell();
-    SaveCareer();
-    Label19->Caption = "Saved...";
+    // The front end and the race window share the canvas's size, so the panel is centred
+    // the same on either.
+    FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);
+    FlashBox->Top = CInt(RaceWindow->Height / 2.0 - FlashBox->Height / 1.8);
+    CourseField->Caption = "Course" + std::to_string(CurrentCourse);
+    CourseNameField->Caption = Course.CourseName;
+    LapsField->Caption = LapsCaption(RaceLaps);
+    BigMapBox->Picture =
+        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"));
+    BlackOutBox->Left = 0;
+    BlackOutBox->Top = 0;
+    BlackOutBox->Visible = true;
+    FlashBox->Visible = true;
     Refresh();
-    std::uint32_t start = GetTickCount();
-    while (GetTickCount() - start < 500) DoEvents();
-    Label19->Caption = "Save Career";
-    msg_FlashScreen->Caption = "Saved...";
-    SetMousePointer(RaceWindow, PointerKind::Default);
-    Refresh();
-}
-
-void QuitClick() {
-    PlayClick(0);
-    ReturnToFrontEnd();
-}
-
-void ReturnToFrontEnd() {
-    DestroyFrontEnd();
-    DoEvents();
-    LoadFrontEnd();
-    if (!FrontEnd) {
-        // No front end to go back to yet: leaving the race screen ends the game.
-        if (RaceWindow) HideForm(RaceWindow);
-        RequestQuit();
-        return;
-    }
-    ShowFrontEnd();
-    if (RaceWindow) HideForm(RaceWindow);
-    if (OptionBox) OptionBox->Visible = false;
 }

@@ -1,4 +1,4 @@
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 
 #include <cmath>
 #include <cstdio>
