@@ -137,7 +137,8 @@ MouseHandler Moves(void (*handler)()) {
 
 void BuildSalePanel() {
     // The sale panel ends above the repair panel, both with the same edges, so that they
-    // read as two boxes rather than one ragged one.
+    // read as two boxes rather than one ragged one; the repair panel stops short of the
+    // player's name.
     Store.Picture2 = Panel(Store.StoreBox, "Picture2", 10, 16, 610, 128, InsetBack);
     Store.Label2 = Label(Store.Picture2, "Label2", -1, "MABEL AND KENJI EASTSIDE INDY SHOP", 0,
                          4, 610, 30, ArialFont(18, false), Yellow, Alignment::Centre);
@@ -177,7 +178,7 @@ void BuildSalePanel() {
 }
 
 void BuildRepairPanel() {
-    Store.BigMapBox = Panel(Store.StoreBox, "BigMapBox", 10, 152, 610, 209, InsetBack);
+    Store.BigMapBox = Panel(Store.StoreBox, "BigMapBox", 10, 152, 610, 203, InsetBack);
     Store.Label3 = Label(Store.BigMapBox, "Label3", -1, "Repairs", 16, 8, 120, 20,
                          ArialFont(11.25f, true), Heading);
     Decoration(Store.Label3);
