@@ -56,93 +56,64 @@ INSTANTIATE_TEST_SUITE_P(
                       Wear{PartTyres, 90, 70, 0, 0},         // Easy's tyres start above full
                       Wear{PartBody, -20, 125, 2, 925}));    // a wreck: 145 x 5 + 200
 
-TEST(Buying, MoJetAddsItsTopSpeedAccelerationAndEngineStrength) {
-    NewPlayer(5000);
-    ASSERT_TRUE(BuyPart(2));
+TEST(Buying, APartTradesItsBonusesForTheFittedOnesAndComesInFullCondition) {
+    NewPlayer(30000);
     const CarRecord& car = Cars[0];
+    Cars[0].Engine = 12, Cars[0].Body = 40;
+    ASSERT_TRUE(BuyPart(2));  // MoJet: 20, 1 and 50 more than the starting engine
     EXPECT_EQ(std::tuple(car.TopSpeed, car.Accel, car.EngineMax, car.Engine, car.EngineLevel),
               std::tuple(i16(270), 3.8f, i16(150), 150.0f, i16(1)));
-    EXPECT_EQ(car.Cash, 5000 - 1750);
-    // Trading it for the MoRockit takes the MoJet's bonuses off first: 250 + 220, 2.8 + 3.
-    Cars[0].Cash = 6000;
-    ASSERT_TRUE(BuyPart(3));
-    EXPECT_EQ(std::tuple(car.TopSpeed, car.EngineMax, car.EngineLevel),
-              std::tuple(i16(470), i16(200), i16(2)));
+    ASSERT_TRUE(BuyPart(3));  // MoRockit: the MoJet's bonuses come off first
+    EXPECT_EQ(std::tuple(car.TopSpeed, car.EngineMax), std::tuple(i16(470), i16(200)));
     EXPECT_NEAR(car.Accel, 5.8f, 1e-5);
-}
-
-TEST(Buying, OnlyAPartsOwnKindOfBonusActsAndItComesInFullCondition) {
-    NewPlayer(9000);
-    Cars[0].Tyres = 12, Cars[0].Body = 40;
-    ASSERT_TRUE(BuyPart(1));  // LittleRipper tyres from the starting radials
-    ASSERT_TRUE(BuyPart(5));  // Titanium body
-    const CarRecord& car = Cars[0];
-    EXPECT_EQ(std::tuple(car.TyresMax, car.Tyres, car.TyresLevel), std::tuple(i16(120), 120.0f, i16(2)));
-    EXPECT_EQ(std::tuple(car.BodyMax, car.Body, car.BodyLevel), std::tuple(i16(400), 400.0f, i16(2)));
-    EXPECT_EQ(std::tuple(car.TopSpeed, car.Accel, car.EngineMax), std::tuple(i16(250), 2.8f, i16(100)));
-    EXPECT_EQ(car.Cash, 9000 - 1700 - 4850);
-}
-
-TEST(Buying, TheSameOrALowerLevelIsSoldTooAndRestoresThePart) {
-    NewPlayer(20000);
-    ASSERT_TRUE(BuyPart(5));  // Titanium: 400
+    ASSERT_TRUE(BuyPart(1));  // LittleRipper tyres act on the tyres only
+    EXPECT_EQ(std::tuple(car.TyresMax, car.Tyres, car.TyresLevel, car.TopSpeed),
+              std::tuple(i16(120), 120.0f, i16(2), i16(470)));
+    ASSERT_TRUE(BuyPart(5));  // the same body twice: full again, no bigger
     Cars[0].Body = 10;
-    ASSERT_TRUE(BuyPart(5));  // again: full, no bigger
-    EXPECT_EQ(std::tuple(Cars[0].BodyMax, Cars[0].Body), std::tuple(i16(400), 400.0f));
-    ASSERT_TRUE(BuyPart(4));  // down to the Low Rider: 100 - 0 + 25
-    EXPECT_EQ(std::tuple(Cars[0].BodyMax, Cars[0].Body, Cars[0].BodyLevel),
-              std::tuple(i16(125), 125.0f, i16(1)));
-    EXPECT_EQ(Cars[0].Cash, 20000 - 4850 - 4850 - 2500);
+    ASSERT_TRUE(BuyPart(5));
+    EXPECT_EQ(std::tuple(car.BodyMax, car.Body), std::tuple(i16(400), 400.0f));
+    ASSERT_TRUE(BuyPart(4));  // and down to the Low Rider: 100 + 25
+    EXPECT_EQ(std::tuple(car.BodyMax, car.BodyLevel), std::tuple(i16(125), i16(1)));
+    EXPECT_EQ(car.Cash, 30000 - 1750 - 5200 - 1700 - 4850 - 4850 - 2500);
 }
 
 TEST(Buying, CashMustBeMoreThanThePriceNotEqualToIt) {
+    FillPartsCatalogue();
     for (int item = 0; item < 6; ++item) {
         const PartInfo& part = CataloguePart(SaleLines[item].Part, SaleLines[item].Level);
         NewPlayer(part.Price);
-        const CarRecord before = Cars[0];
         EXPECT_FALSE(BuyPart(item)) << part.Name;
         EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].TyresMax, Cars[0].EngineMax, Cars[0].BodyMax),
-                  std::tuple(before.Cash, before.TyresMax, before.EngineMax, before.BodyMax));
+                  std::tuple(i32(part.Price), i16(70), i16(100), i16(100)));
         Cars[0].Cash = part.Price + 1;
         EXPECT_TRUE(BuyPart(item)) << part.Name;
         EXPECT_EQ(Cars[0].Cash, 1);
     }
 }
 
-TEST(Repairing, RestoresHalfTheMaximumButNeverBeyondIt) {
-    struct Case {
-        f32 Before, After;
-    };
-    for (auto [before, after] : {Case{80, 100}, Case{10, 60}, Case{-30, 20}}) {
+TEST(Repairing, RestoresHalfTheMaximumNeverBeyondItAndOnlyForMoreCashThanTheCost) {
+    for (auto [before, after] : {std::pair{80.0f, 100.0f}, {10.0f, 60.0f}, {-30.0f, 20.0f}}) {
         NewPlayer(1000);
         Cars[0].Body = before;
         EXPECT_TRUE(RepairPart(PartBody, 300));
-        EXPECT_EQ(Cars[0].Body, after) << "from " << before;
-        EXPECT_EQ(Cars[0].Cash, 700);
+        EXPECT_EQ(std::pair(Cars[0].Body, Cars[0].Cash), std::pair(after, 700))
+            << "from " << before;
     }
-    NewPlayer(1000);
-    Cars[0].Tyres = 20;  // of 70: plus 35
-    EXPECT_TRUE(RepairPart(PartTyres, 100));
-    EXPECT_EQ(Cars[0].Tyres, 55.0f);
-}
-
-TEST(Repairing, CashEqualToTheCostIsRefusedAndSoIsAFreeRepairWithNoCash) {
     NewPlayer(60);
-    Cars[0].Tyres = 60;
+    Cars[0].Tyres = 20;
     EXPECT_FALSE(RepairPart(PartTyres, 60));
-    EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].Tyres), std::tuple(60, 60.0f));
+    EXPECT_EQ(std::pair(Cars[0].Cash, Cars[0].Tyres), std::pair(60, 20.0f));
+    EXPECT_TRUE(RepairPart(PartTyres, 59));  // 20 of 70, plus 35
+    EXPECT_EQ(std::pair(Cars[0].Cash, Cars[0].Tyres), std::pair(1, 55.0f));
     NewPlayer(0);
-    EXPECT_FALSE(RepairPart(PartEngine, 0));
-    NewPlayer(1);
-    EXPECT_TRUE(RepairPart(PartEngine, 0));  // costs nothing, changes nothing
-    EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].Engine), std::tuple(1, 100.0f));
+    EXPECT_FALSE(RepairPart(PartEngine, 0));  // even a free repair wants some cash
 }
 
 TEST(Catalogue, EachSaleLineSaysWhatThePartAdds) {
     FillPartsCatalogue();
     EXPECT_EQ(PartEffects(PartEngine, 1), "top speed +20, acceleration +1, engine strength +50");
     EXPECT_EQ(PartEffects(PartTyres, 2), "tire life +50");
-    EXPECT_EQ(PartEffects(PartBody, 2), "body strength +300");
     EXPECT_EQ(PartEffects(PartBody, 0), "the standard part");
 }
 

@@ -53,8 +53,8 @@ struct PartKind {
     const char* BonusName;
 };
 const PartKind Kinds[3] = {
-    {BodyParts, &CarRecord::Body, &CarRecord::BodyMax, &CarRecord::BodyLevel,
-     &PartInfo::BodyBonus, false, 200, "body strength"},
+    {BodyParts, &CarRecord::Body, &CarRecord::BodyMax, &CarRecord::BodyLevel, &PartInfo::BodyBonus,
+     false, 200, "body strength"},
     {EngineParts, &CarRecord::Engine, &CarRecord::EngineMax, &CarRecord::EngineLevel,
      &PartInfo::EngineBonus, true, 200, "engine strength"},
     {TyreParts, &CarRecord::Tyres, &CarRecord::TyresMax, &CarRecord::TyresLevel,
@@ -77,15 +77,21 @@ void FillPartsCatalogue() {
     Fill(EngineParts, EngineCatalogue);
 }
 
-const PartInfo& CataloguePart(int part, int level) { return Kinds[part].Catalogue[level]; }
+const PartInfo& CataloguePart(int part, int level) {
+    return Kinds[part].Catalogue[level];
+}
 
 const PartInfo& FittedPart(const CarRecord& car, int part) {
     return CataloguePart(part, car.*Kinds[part].Level);
 }
 
-f32 PartCondition(const CarRecord& car, int part) { return car.*Kinds[part].Condition; }
+f32 PartCondition(const CarRecord& car, int part) {
+    return car.*Kinds[part].Condition;
+}
 
-i16 PartMaximum(const CarRecord& car, int part) { return car.*Kinds[part].Maximum; }
+i16 PartMaximum(const CarRecord& car, int part) {
+    return car.*Kinds[part].Maximum;
+}
 
 std::string PartEffects(int part, int level) {
     const PartKind& kind = Kinds[part];

@@ -1,11 +1,12 @@
 // The shop window and its pop-up: how they are laid out, how their items light up under
 // the pointer, and what a press or a click on them does.
+#include "shop/shop.h"
+
 #include <algorithm>
 
 #include "career/career.h"
 #include "cars/cars.h"
 #include "frontend/frontend.h"
-#include "shop/shop.h"
 #include "sound/sound.h"
 
 Form* StoreForm = nullptr;
@@ -45,10 +46,12 @@ constexpr const char* BuyHint = "Click a part to buy it.";
 // Every item of the shop lights up by the menus' rule; these are its groups.
 HoverGroup SaleItems, RepairItems, LeaveItem, OkItem;
 
-Font ArialFont(float size, bool bold) { return Font{"Arial", size, bold}; }
+Font ArialFont(float size, bool bold) {
+    return Font{"Arial", size, bold};
+}
 
-Control* Panel(Control* parent, const std::string& name, int left, int top, int width,
-               int height, Colour back) {
+Control* Panel(Control* parent, const std::string& name, int left, int top, int width, int height,
+               Colour back) {
     Control* panel =
         AddControl(StoreForm, parent, ControlKind::Panel, name, left, top, width, height);
     panel->BackColor = back;
@@ -65,7 +68,9 @@ Control* Label(Control* parent, const std::string& name, int index, const std::s
 }
 
 // Lettering and bars that only decorate: the pointer passes through them to the panel.
-void Decoration(Control* control) { control->Enabled = false; }
+void Decoration(Control* control) {
+    control->Enabled = false;
+}
 
 HoverGroup Group(Colour normal, Colour lit, std::initializer_list<Control*> items) {
     HoverGroup group;
@@ -140,13 +145,13 @@ void BuildSalePanel() {
     // read as two boxes rather than one ragged one; the repair panel stops short of the
     // player's name.
     Store.Picture2 = Panel(Store.StoreBox, "Picture2", 10, 16, 610, 128, InsetBack);
-    Store.Label2 = Label(Store.Picture2, "Label2", -1, "MABEL AND KENJI EASTSIDE INDY SHOP", 0,
-                         4, 610, 30, ArialFont(18, false), Yellow, Alignment::Centre);
+    Store.Label2 = Label(Store.Picture2, "Label2", -1, "MABEL AND KENJI EASTSIDE INDY SHOP", 0, 4,
+                         610, 30, ArialFont(18, false), Yellow, Alignment::Centre);
     // Decorative bars: a rule under the shop's name, a band behind each row of parts and
     // a divider between the two columns.
     auto row = [](int index, int left, int top, int width, int height, Colour colour) {
-        Control* bar = AddControl(StoreForm, Store.Picture2, ControlKind::Shape, "Row", left,
-                                  top, width, height);
+        Control* bar = AddControl(StoreForm, Store.Picture2, ControlKind::Shape, "Row", left, top,
+                                  width, height);
         bar->Index = index;
         bar->BackColor = colour;
         Decoration(bar);
@@ -166,8 +171,8 @@ void BuildSalePanel() {
     for (int i = 0; i < 6; ++i) {
         bool left = i < 3;
         int top = SaleRowTop[i % 3];
-        Store.Item[i] = Label(Store.Picture2, "Item", i, "", left ? 16 : 312, top,
-                              left ? 204 : 196, 20, ArialFont(11.25f, true), ItemNormal);
+        Store.Item[i] = Label(Store.Picture2, "Item", i, "", left ? 16 : 312, top, left ? 204 : 196,
+                              20, ArialFont(11.25f, true), ItemNormal);
         Store.Price[i] = Label(Store.Picture2, "Price", i, "", left ? 224 : 512, top, 72, 20,
                                ArialFont(11.25f, true), Yellow);
         Store.Item[i]->MouseMove = [i](int, int, int) { HoverSaleItem(i); };
@@ -184,8 +189,8 @@ void BuildRepairPanel() {
     Decoration(Store.Label3);
     for (int k = 0; k < 3; ++k) {
         int top = RepairRowTop[k];
-        Store.KindLabel[k] = Label(Store.BigMapBox, "KindLabel", k, KindNames[k], 200, top, 72,
-                                   20, ArialFont(11.25f, true), Heading);
+        Store.KindLabel[k] = Label(Store.BigMapBox, "KindLabel", k, KindNames[k], 200, top, 72, 20,
+                                   ArialFont(11.25f, true), Heading);
         Decoration(Store.KindLabel[k]);
         Store.CarItem[k] = Label(Store.BigMapBox, "CarItem", k, "", 280, top, 10, 20,
                                  ArialFont(11.25f, true), ItemNormal);
@@ -200,15 +205,15 @@ void BuildRepairPanel() {
         Store.BarFill[k]->Index = k;
         Store.BarFill[k]->BackColor = BarFull;
         Decoration(Store.BarFill[k]);
-        Store.RepairCost[k] = Label(Store.BigMapBox, "RepairCost", k, "Fine", 280, top + 20, 80,
-                                    18, ArialFont(9.75f, true), Yellow);
+        Store.RepairCost[k] = Label(Store.BigMapBox, "RepairCost", k, "Fine", 280, top + 20, 80, 18,
+                                    ArialFont(9.75f, true), Yellow);
         Store.RepairCost[k]->Visible = false;
         Decoration(Store.RepairCost[k]);
         Store.CarItem[k]->MouseMove = [k](int, int, int) { HoverRepairItem(k); };
         Store.CarItem[k]->Click = [k] { RepairClick(k); };
     }
-    Store.AccessoryLabel = Label(Store.BigMapBox, "AccessoryLabel", -1, "No Accessories", 280,
-                                 184, 150, 18, ArialFont(9.75f, false), Quiet);
+    Store.AccessoryLabel = Label(Store.BigMapBox, "AccessoryLabel", -1, "No Accessories", 280, 184,
+                                 150, 18, ArialFont(9.75f, false), Quiet);
     Store.AccessoryLabel->MouseMove = [](int, int, int) { DimItems(RepairItems); };
     Store.RepairHint = Label(Store.BigMapBox, "RepairHint", -1,
                              "Click a part to repair it: each repair restores half its strength.",
@@ -232,8 +237,8 @@ void BuildFoot() {
 }
 
 void BuildStore() {
-    StoreForm = CreateForm("StoreForm", StoreBoxLeft * 2 + StoreBoxWidth,
-                           StoreBoxTop * 2 + StoreBoxHeight);
+    StoreForm =
+        CreateForm("StoreForm", StoreBoxLeft * 2 + StoreBoxWidth, StoreBoxTop * 2 + StoreBoxHeight);
     StoreForm->BackColor = WindowBack;
     // Centred as the pre-race panel is, so that the shop stands in its place and the
     // window's black margin hides the panel's edges.
@@ -248,9 +253,11 @@ void BuildStore() {
     StoreForm->MouseMove = Moves(HoverWindowBackground);
     Store.StoreBox->MouseMove = Moves(HoverWindowBackground);
 
-    SaleItems = Group(ItemNormal, ItemLit, {Store.Item[0], Store.Item[1], Store.Item[2],
-                                            Store.Item[3], Store.Item[4], Store.Item[5]});
-    RepairItems = Group(ItemNormal, ItemLit, {Store.CarItem[0], Store.CarItem[1], Store.CarItem[2]});
+    SaleItems = Group(
+        ItemNormal, ItemLit,
+        {Store.Item[0], Store.Item[1], Store.Item[2], Store.Item[3], Store.Item[4], Store.Item[5]});
+    RepairItems =
+        Group(ItemNormal, ItemLit, {Store.CarItem[0], Store.CarItem[1], Store.CarItem[2]});
     LeaveItem = Group(LeaveNormal, LeaveLit, {Store.LeaveLabel});
 }
 
@@ -260,8 +267,8 @@ void BuildPopBox() {
     PopBoxForm->Left = (CanvasWidth - PopBoxForm->Width) / 2;
     PopBoxForm->Top = (CanvasHeight - PopBoxForm->Height) / 2;
     PopUp = PopBoxControls{};
-    PopUp.MessageBox = AddControl(PopBoxForm, nullptr, ControlKind::Panel, "MessageBox",
-                                  PopBorder, PopBorder, PopWidth, PopHeight);
+    PopUp.MessageBox = AddControl(PopBoxForm, nullptr, ControlKind::Panel, "MessageBox", PopBorder,
+                                  PopBorder, PopWidth, PopHeight);
     PopUp.MessageBox->BackColor = MessageBack;
     PopUp.MessageBox->Visible = false;
     const Font font{"Times New Roman", 14.25f, true};
@@ -292,7 +299,8 @@ void LoadShop() {
     BuildPopBox();
     // The shop's load: palette-relative colours for the window and the sale panel's bars.
     StoreForm->BackColor = PaletteColour(StoreForm->BackColor);
-    for (int r : {8, 10, 11, 12, 13}) Store.Row[r]->BackColor = PaletteColour(Store.Row[r]->BackColor);
+    for (int r : {8, 10, 11, 12, 13})
+        Store.Row[r]->BackColor = PaletteColour(Store.Row[r]->BackColor);
 }
 
 void BuyPartClick(int item) {
@@ -311,8 +319,8 @@ void RepairClick(int part) {
     }
     const CarRecord& car = Cars[0];
     Store.CashField->Caption = "$" + std::to_string(car.Cash);
-    Store.BarFill[part]->Width =
-        std::max(0, static_cast<int>(CInt(PartCondition(car, part) / PartMaximum(car, part) * 100)));
+    Store.BarFill[part]->Width = std::max(
+        0, static_cast<int>(CInt(PartCondition(car, part) / PartMaximum(car, part) * 100)));
     Refresh();
 }
 

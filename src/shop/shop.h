@@ -22,12 +22,12 @@ struct StoreControls {
     Control* Item[6] = {};        // the parts for sale, as listed in SaleLines
     Control* Price[6] = {};
     // Repair panel
-    Control* BigMapBox = nullptr;   // the repair panel's background
-    Control* Label3 = nullptr;      // "Repairs"
-    Control* KindLabel[3] = {};     // "Body", "Engine", "Tires"
-    Control* CarItem[3] = {};       // fitted body, engine, tyres; sized to their names
-    Control* RepairCost[3] = {};    // shown beside the part under the pointer
-    Control* BarBack[3] = {};       // condition bars, 100 pixels = full
+    Control* BigMapBox = nullptr;  // the repair panel's background
+    Control* Label3 = nullptr;     // "Repairs"
+    Control* KindLabel[3] = {};    // "Body", "Engine", "Tires"
+    Control* CarItem[3] = {};      // fitted body, engine, tyres; sized to their names
+    Control* RepairCost[3] = {};   // shown beside the part under the pointer
+    Control* BarBack[3] = {};      // condition bars, 100 pixels = full
     Control* BarFill[3] = {};
     Control* AccessoryLabel = nullptr;
     Control* RepairHint = nullptr;
