@@ -21,14 +21,6 @@ void PlaceShopForRaceWindow() {
     }
 }
 
-void CentreFrontEndBox() {
-    if (!FrontEnd) return;
-    if (Control* box = FindControl(FrontEnd, "FrontEndBox")) {
-        box->Left = CInt(FrontEnd->Width / 2.0 - box->Width / 2.0);
-        box->Top = CInt(FrontEnd->Height / 2.0 - box->Height / 1.8);
-    }
-}
-
 }  // namespace
 
 void LoadRaceScreen() {
@@ -41,8 +33,29 @@ void LoadRaceScreen() {
 }
 
 void BeginNewCareer() {
-    CentreFrontEndBox();
+    LoadRaceScreen();
     NewCareer();
+    HideForm(FrontEnd);
+}
+
+void BeginSavedCareer() {
+    LoadRaceScreen();
+    LoadCareer();
+    // A career that could not be read leaves the player on the front end.
+    if (RaceWindow->Visible) HideForm(FrontEnd);
+}
+
+void InstallScreenFlow() {
+    StartNewCareer = BeginNewCareer;
+    StartSavedCareer = BeginSavedCareer;
+}
+
+void StartFrontEnd() {
+    Settings.ColourDepth = 8;
+    DoEvents();
+    InstallScreenFlow();
+    LoadFrontEnd();
+    ShowFrontEnd();
 }
 
 void StartClick() {
@@ -51,7 +64,6 @@ void StartClick() {
     // No pointer over the course while racing.
     if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
         SetMousePointer(RaceWindow, PointerKind::Invisible);
-    if (FrontEnd) HideForm(FrontEnd);
     switch (RunRace()) {
         case OutcomePlaced: SetUpNextRace(); break;
         case OutcomeNotPlaced: SetUpRepeatRace(); break;
@@ -87,16 +99,11 @@ void QuitClick() {
 }
 
 void ReturnToFrontEnd() {
+    // A fresh front end, opening on its main menu.
     DestroyFrontEnd();
     DoEvents();
     LoadFrontEnd();
-    if (!FrontEnd) {
-        // No front end to go back to yet: leaving the race screen ends the game.
-        if (RaceWindow) HideForm(RaceWindow);
-        RequestQuit();
-        return;
-    }
     ShowFrontEnd();
     if (RaceWindow) HideForm(RaceWindow);
-    if (OptionBox) OptionBox->Visible = false;
+    OptionBox->Visible = false;
 }
