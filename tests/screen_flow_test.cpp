@@ -30,9 +30,7 @@ protected:
     }
     void Press(Control* c) {
         int x = c->CanvasLeft() + c->Width / 2, y = c->CanvasTop() + c->Height / 2;
-        Send(T::MouseMove, x, y);
-        Send(T::MouseDown, x, y);
-        Send(T::MouseUp, x, y);
+        for (T kind : {T::MouseMove, T::MouseDown, T::MouseUp}) Send(kind, x, y);
     }
     void Press(const char* frontEndItem) { Press(FindControl(FrontEnd, frontEndItem)); }
 
@@ -88,22 +86,6 @@ TEST_F(ScreenFlow, EscapeDuringARaceAbandonsItForTheFrontEnd) {
     // And a second career starts as the first did.
     NewDriver("Cy");
     EXPECT_TRUE(OnPreRacePanel());
-}
-
-// A career that cannot be loaded keeps the player on the Load Game panel.
-TEST_F(ScreenFlow, LoadCareerThatLoadsNothingLeavesTheFrontEnd) {
-    MakeFolder(AppPath() + "/saves");
-    WriteFileText(AppPath() + "/saves/saves.lst", " Dee" + std::string(86, ' '));
-    Press("Label1");
-    Press("Label18");
-    int x = SaveGameList->CanvasLeft() + 20, y = SaveGameList->CanvasTop() + 3;
-    Send(T::MouseDown, x, y);
-    Send(T::MouseUp, x, y);
-    ASSERT_EQ(DriverNames[10], "Dee            ");
-    Press("Label29");
-    EXPECT_TRUE(FrontEnd->Visible);
-    EXPECT_TRUE(LoadGameBox->ShownOnScreen());
-    EXPECT_FALSE(RaceWindow && RaceWindow->Visible);
 }
 
 }  // namespace
