@@ -1,12 +1,21 @@
 // The program's entry point: picks the backend and hands over to the game.
+#include <cstdio>
 #include <cstring>
+#include <exception>
 #include <string>
 
 #include "app/app.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--headless") == 0) return RunHeadlessSimulation(argc, argv);
-    SetCommandLine(argc, argv);
-    return Main();
+    // Whatever escapes the game's own handling still ends with a line saying what, rather
+    // than an abort.
+    try {
+        for (int i = 1; i < argc; ++i)
+            if (std::strcmp(argv[i], "--headless") == 0) return RunHeadlessSimulation(argc, argv);
+        SetCommandLine(argc, argv);
+        return Main();
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
+        return 2;
+    }
 }
