@@ -22,9 +22,9 @@ void LoadRaceScreen();
 // A new career for the driver in DriverNames[10], ready on the pre-race panel; the front
 // end is hidden.
 void BeginNewCareer();
-// The saved career of the driver in DriverNames[10]; the front end stays when it cannot
-// be loaded.
-void BeginSavedCareer();
+// The saved career of the driver in DriverNames[10]; false, with the front end still on
+// screen, when it cannot be loaded.
+bool BeginSavedCareer();
 // Runs the race, then sets up what its outcome leads to: the next course, the same one
 // again, or the front end.
 void StartClick();

@@ -38,11 +38,12 @@ void BeginNewCareer() {
     HideForm(FrontEnd);
 }
 
-void BeginSavedCareer() {
+bool BeginSavedCareer() {
     LoadRaceScreen();
-    LoadCareer();
     // A career that could not be read leaves the player on the front end.
-    if (RaceWindow->Visible) HideForm(FrontEnd);
+    if (!LoadCareer()) return false;
+    HideForm(FrontEnd);
+    return true;
 }
 
 void InstallScreenFlow() {

@@ -1,5 +1,6 @@
 // The career menus: Career Mode, New Driver and Load Game, the rules for a driver's name,
 // and the career list as the Load Game panel shows it.
+#include <array>
 #include <locale>
 #include <optional>
 #include <stdexcept>
@@ -9,17 +10,11 @@
 
 namespace {
 
-// Where each letter of UTF-8 text starts and how long it is.
+// How long the UTF-8 letter starting at `at` is, in bytes.
 std::size_t LetterLength(const std::string& text, std::size_t at) {
     std::size_t length = 1;
     while (at + length < text.size() && (text[at + length] & 0xC0) == 0x80) ++length;
     return length;
-}
-
-std::size_t CountLetters(const std::string& text) {
-    std::size_t count = 0;
-    for (std::size_t at = 0; at < text.size(); at += LetterLength(text, at)) ++count;
-    return count;
 }
 
 // The code point of one UTF-8 letter; a broken sequence reads as 0, which no rule accepts.
@@ -73,6 +68,12 @@ void BeginCareer(void (*start)()) {
     if (start) start();
 }
 
+// One line under the chosen name, for a career that would not load.
+void LoadProblem(const std::string& text) {
+    FindControl(FrontEnd, "LoadProblemLabel")->Caption = text;
+    Refresh();
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------
@@ -81,7 +82,7 @@ void BeginCareer(void (*start)()) {
 
 bool DriverNameAccepted(const std::string& name) {
     if (!name.empty() && name[0] == ' ') return false;
-    if (CountLetters(name) > DriverNameLength) return false;
+    if (name.size() > static_cast<std::size_t>(MaxDriverNameLength)) return false;
     for (std::size_t at = 0; at < name.size();) {
         std::size_t length = LetterLength(name, at);
         if (!NameCharacter(CodePoint(name, at, length))) return false;
@@ -99,34 +100,6 @@ std::string SafeDriverName(const std::string& name) {
         if (DriverNameAccepted(safe + letter)) safe += letter;
     }
     return safe;
-}
-
-// ---------------------------------------------------------------------------------
-// The career list
-// ---------------------------------------------------------------------------------
-
-std::vector<std::string> ReadCareerSlots() {
-    std::string text;
-    std::string path = GamePath("\\saves\\saves.lst");
-    try {
-        if (FileExists(path)) text = ReadFileText(path);
-    } catch (const FileError&) {
-        text.clear();
-    }
-    std::vector<std::string> slots;
-    std::size_t at = 0;
-    for (int slot = 0; slot < CareerSlots; ++slot) {
-        std::string entry;
-        for (int n = 0; n < CareerSlotLength && at < text.size(); ++n) {
-            std::size_t length = LetterLength(text, at);
-            entry += text.substr(at, length);
-            at += length;
-        }
-        // What the file does not hold reads as a free slot.
-        entry.append(CareerSlotLength - CountLetters(entry), ' ');
-        slots.push_back(entry);
-    }
-    return slots;
 }
 
 // ---------------------------------------------------------------------------------
@@ -148,7 +121,9 @@ void LoadGameClick() {
     OpenPanel(LoadGameBox, 207, 112);
     // The placeholders only ever stand until the list has been read, within this call.
     SaveGameList->List = {"Otto", "Mabel", "Kenji", "Hal"};
-    SaveGameList->List = ReadCareerSlots();
+    std::array<std::string, CareerSlots> slots = ReadCareerSlots();
+    SaveGameList->List.assign(slots.begin(), slots.end());
+    LoadProblem("");
     DriverNames[10] = PlayerNameField->Caption;
     LoadGameBox->Visible = true;
 }
@@ -196,14 +171,14 @@ void SaveGameListClick() {
     // was saved under; a free slot gives 15 blanks, which Load Career refuses.
     DriverNames[10] = WithoutFirstLetter(SaveGameList->List[chosen]) + " ";
     PlayerNameField->Caption = DriverNames[10];
-    Refresh();
+    LoadProblem("");
 }
 
 void LoadCareerClick() {
     PlayClick(0);
     const std::string& name = DriverNames[10];
-    if (name.empty() || name[0] == ' ') return;
-    BeginCareer(StartSavedCareer);
+    if (name.empty() || name[0] == ' ' || !StartSavedCareer) return;
+    if (!StartSavedCareer()) LoadProblem("That career could not be read.");
 }
 
 void LoadGameExitClick() {

@@ -18,7 +18,7 @@ Control* SaveGameList = nullptr;
 Control* PlayerNameField = nullptr;
 
 void (*StartNewCareer)() = nullptr;
-void (*StartSavedCareer)() = nullptr;
+bool (*StartSavedCareer)() = nullptr;
 
 namespace {
 
@@ -58,6 +58,7 @@ constexpr TextLook HintLook{9.75f, true, HeadingColour, Alignment::Centre};
 constexpr TextLook NameTagLook{12.0f, false, HeadingColour, Alignment::Left};
 constexpr TextLook ListTagLook{12.0f, false, Olive, Alignment::Left};
 constexpr TextLook ChosenNameLook{12.0f, false, Yellow, Alignment::Left};
+constexpr TextLook ProblemLook{8.25f, false, Olive, Alignment::Centre};
 constexpr TextLook CreditLook{8.25f, false, CreditGrey, Alignment::Left};
 constexpr TextLook VersionLook{8.25f, false, HeadingColour, Alignment::Centre};
 
@@ -95,6 +96,7 @@ const LabelRow LoadGameLabels[] = {
     {"CareerDriversLabel", "Career Drivers", 0, 32, 257, 41, &HeadingLook},
     {"Label25", "Name:", 24, 206, 65, 25, &ListTagLook},
     {"PlayerNameField", "", 96, 206, 145, 25, &ChosenNameLook},
+    {"LoadProblemLabel", "", 0, 230, 250, 16, &ProblemLook},
     {"Label29", "Load Career", 48, 248, 153, 33, &ItemLook},
     {"Label28", "Exit", 48, 280, 153, 25, &ItemLook},
 };

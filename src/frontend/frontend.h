@@ -12,7 +12,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 #include "career/career.h"
 #include "numeric/numeric.h"
@@ -60,9 +59,10 @@ void CentreFrontEndBox();
 Colour PaletteColour(Colour c);
 
 // What the career menus hand over to; unset, starting a career does nothing. The new
-// career takes its driver from DriverNames[10]; a saved one is found by that name.
+// career takes its driver from DriverNames[10]; a saved one is found by that name, and
+// false says it could not be loaded (the Load Game panel then says so).
 extern void (*StartNewCareer)();
-extern void (*StartSavedCareer)();
+extern bool (*StartSavedCareer)();
 
 // ---------------------------------------------------------------------------------
 // 2. The highlight rule; main menu, options and controls help
@@ -96,18 +96,9 @@ void LoadGameExitClick();
 void FrontEndKeyDown(int keyCode);
 
 // A driver's name becomes the name of the career's file in saves/, so the name box takes
-// only letters of any alphabet, digits, blanks and - _ . ' — at most 14 of them (the
-// career list's field), never beginning with a blank. Nothing typed can reach outside
-// saves/ or make a file name some system refuses.
-constexpr int DriverNameLength = 14;
+// only letters of any alphabet, digits, blanks and - _ . ', never a blank first, and no
+// more than the career list's field holds (MaxDriverNameLength bytes: a letter outside
+// the Latin alphabet takes two or three). Nothing typed can reach outside saves/.
 bool DriverNameAccepted(const std::string& name);
 // The longest acceptable name made from the letters of `name` that the box would take.
 std::string SafeDriverName(const std::string& name);
-
-// The career list saves/saves.lst: six slots of 15 characters (letters, not bytes), a
-// used one a blank and the padded name, a free one 15 blanks. A missing list or a short
-// one gives blanks for the slots it does not hold. Stands in until the career files
-// offer their own reader.
-constexpr int CareerSlots = 6;
-constexpr int CareerSlotLength = 15;
-std::vector<std::string> ReadCareerSlots();
