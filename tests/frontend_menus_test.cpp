@@ -27,7 +27,8 @@ protected:
         StartSavedCareer = [] { return ++SavedCareers < 3; };
     }
     void TearDown() override {
-        StartNewCareer = StartSavedCareer = nullptr;
+        StartNewCareer = nullptr;
+        StartSavedCareer = nullptr;
         ReleaseSound();
         DestroyFrontEnd();
     }
