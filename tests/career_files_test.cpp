@@ -44,7 +44,7 @@ protected:
         Settings = GameSettings{};
         LoadRaceWindow();
         BeforeAtomicRename = nullptr;
-        DriverNames[10] = "Ann";
+        DriverNames[PlayerNameEntry] = "Ann";
         NewCareer();
     }
     void TearDown() override { BeforeAtomicRename = nullptr; }
@@ -67,17 +67,17 @@ TEST_F(CareerFiles, FirstSaveTakesSlotOneAndWritesA765CharacterFile) {
 
 TEST_F(CareerFiles, ASecondSaveFindsItsOwnSlotAndRewritesOnlyTheCareer) {
     ASSERT_TRUE(SaveCareer());
-    DriverNames[10] = "Bob";
+    DriverNames[PlayerNameEntry] = "Bob";
     ASSERT_TRUE(SaveCareer());
     std::string list = Slurp(ListPath());
     EXPECT_EQ(list, ListOf({"Ann", "Bob", "", "", "", ""}) + "\r\n");
-    DriverNames[10] = "Ann";
+    DriverNames[PlayerNameEntry] = "Ann";
     Cars[0].Cash = 4321;
     ASSERT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), list);
     EXPECT_EQ(Slurp(CareerPath("Ann")).substr(80, 5), "04321");
     // A name differing only in case is another driver, never Ann's file.
-    DriverNames[10] = "ANN";
+    DriverNames[PlayerNameEntry] = "ANN";
     Cars[0].Cash = 1;
     ASSERT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(CareerPath("Ann")).substr(80, 5), "04321");
@@ -86,12 +86,12 @@ TEST_F(CareerFiles, ASecondSaveFindsItsOwnSlotAndRewritesOnlyTheCareer) {
 TEST_F(CareerFiles, AFullListRefusesANewDriverButNotAListedOne) {
     std::string full = ListOf({"A", "B", "C", "D", "E", ""});  // slot 6 is never given out
     WriteFileText(ListPath(), full);
-    DriverNames[10] = "Ann";
+    DriverNames[PlayerNameEntry] = "Ann";
     EXPECT_FALSE(SaveCareer());
     EXPECT_EQ(MessageLog().back(), "No slots available");
     EXPECT_EQ(Slurp(ListPath()), full);
     EXPECT_FALSE(fs::exists(CareerPath("Ann")));
-    DriverNames[10] = "C";
+    DriverNames[PlayerNameEntry] = "C";
     EXPECT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(CareerPath("C")).size(), 765u);
 }
@@ -143,9 +143,9 @@ TEST_F(CareerFiles, OddValuesComeBackRoundedAndSavingAgainWritesTheSameBytes) {
     EXPECT_EQ(saved.substr(50, 10), "0003800002");
     EXPECT_EQ(saved.substr(80, 5), "02468");
 
-    DriverNames[10] = "Nobody";
+    DriverNames[PlayerNameEntry] = "Nobody";
     NewCareer();
-    DriverNames[10] = "Ann" + Blanks(12);  // as the Load Game panel hands it over
+    DriverNames[PlayerNameEntry] = "Ann" + Blanks(12);  // as the Load Game panel hands it over
     ASSERT_TRUE(LoadCareer());
     EXPECT_EQ(Shown(), "panel Course7 $2468");
     EXPECT_FLOAT_EQ(Cars[0].Accel, 3);
@@ -205,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(
             WriteFileText(CareerPath("Ann"), text.replace(45, 5, "00000"));
         }},
         Damage{"PreviewPictureGone", [] { fs::remove(AppPath() + "/graphics/bigmap4.bmp"); }},
-        Damage{"NameFromAnEditedList", [] { DriverNames[10] = "../../Ann" + Blanks(6); }}),
+        Damage{"NameFromAnEditedList", [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(CareerFiles, FieldsAreReadLenientlyEachInItsOwnFiveCharacters) {
@@ -236,7 +236,7 @@ TEST_F(CareerFiles, AFailureBetweenWritingAndRenamingLeavesTheOldFilesWhole) {
     BeforeAtomicRename = [](const std::string& path) {
         if (path.ends_with("saves.lst")) throw FileError("the disk was pulled");
     };
-    DriverNames[10] = "Bob";
+    DriverNames[PlayerNameEntry] = "Bob";
     EXPECT_FALSE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), list);
     // No half-written copies are left behind either.
@@ -251,7 +251,7 @@ TEST_F(CareerFiles, SavingRecreatesAMissingFolderOrListAndMendsAShortOne) {
     ASSERT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
     WriteFileText(ListPath(), ListOf({"Zed"}));
-    DriverNames[10] = "Bob";
+    DriverNames[PlayerNameEntry] = "Bob";
     ASSERT_TRUE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), ListOf({"Zed", "Bob", "", "", "", ""}) + "\r\n");
 }
@@ -344,7 +344,7 @@ class UnsafeNames : public CareerFiles, public ::testing::WithParamInterface<con
 TEST_P(UnsafeNames, AreRefusedAndNothingIsWritten) {
     std::string name = GetParam();
     EXPECT_NE(DriverNameProblem(name), "") << name;
-    DriverNames[10] = name;
+    DriverNames[PlayerNameEntry] = name;
     EXPECT_FALSE(SaveCareer());
     EXPECT_EQ(MessageLog().back().rfind("The career was not saved. A driver's name", 0), 0u);
     EXPECT_EQ(Slurp(ListPath()), Blanks(90));

@@ -121,6 +121,7 @@ bool Within(int seconds, const std::function<bool()>& condition) {
 // Where the game's controls stand on its canvas: the same windows built on the headless
 // backend, with the same fonts, so the test needs no numbers of its own.
 struct Layout {
+    std::pair<int, int> CareerMode, NewDriver, NameStrip;
     std::pair<int, int> ShopButton, PanelInside, SalePanelInside, DearPart, Message, Ok, Leave;
 };
 
@@ -131,13 +132,21 @@ std::pair<int, int> Middle(const Control* c) {
 Layout GameLayout() {
     FreshHeadless();
     Settings = GameSettings{};
-    DriverNames[10] = "Ann";
+    Layout at;
+    LoadFrontEnd();
+    OpenPanel(CareerModeBox, 207, 112);
+    OpenPanel(NewDriverBox, 207, 112);
+    at.CareerMode = Middle(FindControl(FrontEnd, "Label1"));
+    at.NewDriver = Middle(FindControl(FrontEnd, "Label21"));
+    at.NameStrip = {Text1->CanvasLeft() + 2, Text1->CanvasTop() + Text1->Height - 2};
+    DestroyFrontEnd();
+    DriverNames[PlayerNameEntry] = "Ann";
     LoadRaceScreen();
     NewCareer();
     ShopClick();
-    Layout at;
     at.ShopButton = Middle(Label17);
-    at.PanelInside = {FlashBox->CanvasLeft() + 5, FlashBox->CanvasTop() + 200};
+    // Above the front end's main panel, so only the pre-race panel is grey there.
+    at.PanelInside = {FlashBox->CanvasLeft() + 5, FlashBox->CanvasTop() + 5};
     at.SalePanelInside = {Store.Picture2->CanvasLeft() + 4, Store.Picture2->CanvasTop() + 4};
     at.DearPart = Middle(Store.Item[3]);  // the MoRockit, $5200
     at.Message = {PopUp.MessageBox->CanvasLeft() + 4, PopUp.MessageBox->CanvasTop() + 4};
@@ -175,9 +184,17 @@ GameWindow FindGameWindow() {
 
 constexpr std::uint32_t PanelGrey = 0x404040, Black = 0x000000, MessageTeal = 0x00C0C0;
 
-// The way from start-up to the pre-race panel. Today the game opens straight onto a new
-// career's panel; when a front end comes first, its clicks belong here.
+// The way from start-up to the pre-race panel: Career Mode, New Driver, then Enter takes
+// the name given on the command line. The first clicks may come before the window listens,
+// so they are repeated until the name strip shows.
 bool ReachPreRacePanel(const GameWindow& game, const Layout& at) {
+    bool named = Within(20, [&] {
+        game.Click(at.CareerMode);
+        game.Click(at.NewDriver);
+        return game.Pixel(at.NameStrip) == Black;
+    });
+    if (!named) return false;
+    std::system(("xdotool key --window " + game.Id + " Return >/dev/null 2>&1").c_str());
     return Within(20, [&] { return game.Pixel(at.PanelInside) == PanelGrey; });
 }
 

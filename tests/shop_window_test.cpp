@@ -54,7 +54,7 @@ protected:
         Backend.Files.clear();
         Settings = GameSettings{};
         AutopilotEnabled = false;
-        DriverNames[10] = "Ann";
+        DriverNames[PlayerNameEntry] = "Ann";
         LoadRaceScreen();
         NewCareer();
     }

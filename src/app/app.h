@@ -13,10 +13,18 @@
 // Screen flow (screen_flow.cpp)
 // ---------------------------------------------------------------------------------
 
+// Start-up's half of the flow: the front end, loaded and shown, with the career menus
+// bound to the two procedures below.
+void StartFrontEnd();
+void InstallScreenFlow();
 // Creates the race window (once) and binds its four buttons to the handlers below.
 void LoadRaceScreen();
-// A new career for the driver named in DriverNames, ready on the pre-race panel.
+// A new career for the driver in DriverNames[PlayerNameEntry], ready on the pre-race panel; the front
+// end is hidden.
 void BeginNewCareer();
+// The saved career of the driver in DriverNames[PlayerNameEntry]; false, with the front end still on
+// screen, when it cannot be loaded.
+bool BeginSavedCareer();
 // Runs the race, then sets up what its outcome leads to: the next course, the same one
 // again, or the front end.
 void StartClick();
@@ -29,13 +37,13 @@ void ReturnToFrontEnd();
 // Start-up (main.cpp, game_main.cpp)
 // ---------------------------------------------------------------------------------
 
-// The windowed game: front end (or, until it exists, a new career) and the event loop.
+// The windowed game: the front end and the event loop, until Exit or the window closes.
 int Main();
 // The arguments Main reads (--mute, --name, --data-dir, --help).
 void SetCommandLine(int argc, char** argv);
 // The headless simulation of one race; returns the exit status.
 int RunHeadlessSimulation(int argc, char** argv);
-// Set by --name (empty: the front end or the draw between "Gustav" and "Nadine").
+// Set by --name: the New Driver box opens holding it (what the box accepts of it).
 extern std::string StartName;
 
 // ---------------------------------------------------------------------------------

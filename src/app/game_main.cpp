@@ -17,17 +17,6 @@ namespace {
 int ArgCount = 0;
 char** Args = nullptr;
 
-// Without a front end the game opens straight onto a new career.
-void BeginCareer(const GameOptions& options) {
-    // The name comes first: the race window writes it into the shop as it loads.
-    if (options.HasName)
-        DriverNames[PlayerNameEntry] = options.Name;
-    else
-        DriverNames[PlayerNameEntry] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
-    LoadRaceScreen();
-    BeginNewCareer();
-}
-
 // The sound buffers belong to the backend's device, so they go first.
 void ShutDown() {
     ReleaseSound();
@@ -72,21 +61,13 @@ int Main() {
     Randomize(static_cast<std::uint64_t>(
         std::chrono::system_clock::now().time_since_epoch().count()));
 
-    Settings.ColourDepth = 8;
-    DoEvents();
-
     // A data file that cannot be read stops the game before anything is written, so
     // saved careers are never touched by a half-loaded one.
     try {
         SoundEnabled = !options.Mute;
         StartName = options.HasName ? options.Name : "";
-        LoadFrontEnd();
-        if (FrontEnd) {
-            ShowFrontEnd();
-        } else {
-            if (SoundEnabled) StartSound();
-            BeginCareer(options);
-        }
+        StartFrontEnd();
+        Text1->Text = SafeDriverName(StartName);
         while (!QuitRequested()) {
             DoEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -18,14 +18,6 @@ void PlaceShopForRaceWindow() {
     Store.StoreBox->Top = 50;
 }
 
-void CentreFrontEndBox() {
-    if (!FrontEnd) return;
-    if (Control* box = FindControl(FrontEnd, "FrontEndBox")) {
-        box->Left = CInt(FrontEnd->Width / 2.0 - box->Width / 2.0);
-        box->Top = CInt(FrontEnd->Height / 2.0 - box->Height / 1.8);
-    }
-}
-
 }  // namespace
 
 void LoadRaceScreen() {
@@ -38,8 +30,30 @@ void LoadRaceScreen() {
 }
 
 void BeginNewCareer() {
-    CentreFrontEndBox();
+    LoadRaceScreen();
     NewCareer();
+    HideForm(FrontEnd);
+}
+
+bool BeginSavedCareer() {
+    LoadRaceScreen();
+    // A career that could not be read leaves the player on the front end.
+    if (!LoadCareer()) return false;
+    HideForm(FrontEnd);
+    return true;
+}
+
+void InstallScreenFlow() {
+    StartNewCareer = BeginNewCareer;
+    StartSavedCareer = BeginSavedCareer;
+}
+
+void StartFrontEnd() {
+    Settings.ColourDepth = 8;
+    DoEvents();
+    InstallScreenFlow();
+    LoadFrontEnd();
+    ShowFrontEnd();
 }
 
 void StartClick() {
@@ -48,7 +62,6 @@ void StartClick() {
     // No pointer over the course while racing.
     if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
         SetMousePointer(RaceWindow, PointerKind::Invisible);
-    if (FrontEnd) HideForm(FrontEnd);
     switch (RunRace()) {
         case OutcomePlaced: SetUpNextRace(); break;
         case OutcomeNotPlaced: SetUpRepeatRace(); break;
@@ -89,16 +102,11 @@ void QuitClick() {
 }
 
 void ReturnToFrontEnd() {
+    // A fresh front end, opening on its main menu.
     DestroyFrontEnd();
     DoEvents();
     LoadFrontEnd();
-    if (!FrontEnd) {
-        // No front end to go back to yet: leaving the race screen ends the game.
-        if (RaceWindow) HideForm(RaceWindow);
-        RequestQuit();
-        return;
-    }
     ShowFrontEnd();
     if (RaceWindow) HideForm(RaceWindow);
-    if (OptionBox) OptionBox->Visible = false;
+    OptionBox->Visible = false;
 }

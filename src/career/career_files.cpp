@@ -171,12 +171,12 @@ std::array<std::string, CareerSlots> ReadCareerSlots() {
 }
 
 bool SaveCareer() {
-    std::string problem = DriverNameProblem(DriverNames[10]);
+    std::string problem = DriverNameProblem(DriverNames[PlayerNameEntry]);
     if (!problem.empty()) {
         MsgBox("The career was not saved. " + problem);
         return false;
     }
-    std::string name = Padded(DriverNames[10]);
+    std::string name = Padded(DriverNames[PlayerNameEntry]);
     try {
         std::array<std::string, CareerSlots> slots = SlotsOf(ReadCareerList());
         std::string ownSlot = " " + name.substr(0, SlotLength - 1);
@@ -206,11 +206,11 @@ bool SaveCareer() {
 }
 
 bool LoadCareer() {
-    if (!DriverNameProblem(DriverNames[10]).empty()) return false;
+    if (!DriverNameProblem(DriverNames[PlayerNameEntry]).empty()) return false;
     PrepareAsNewCareer();
     // From here any error ends the load quietly: the front end stays as it was.
     try {
-        std::string text = ReadFileText(CareerFilePath(Padded(DriverNames[10])));
+        std::string text = ReadFileText(CareerFilePath(Padded(DriverNames[PlayerNameEntry])));
         if (text.size() < CareerFileLength) return false;
         ReadCareerText(text);
         // The player's condition is measured against BodyMax; no career this game

@@ -1,11 +1,432 @@
+// The front end's window: its layout, its load, the highlight rule every menu item
+// follows, and the main menu, options and controls help. The career menus' own handlers
+// are in career_menus.cpp.
 #include "frontend/frontend.h"
 
-Form* FrontEnd = nullptr;
-Control* OptionBox = nullptr;
+#include "sound/sound.h"
 
-// The menus arrive in a later step; until then start-up goes straight to a new career.
-void LoadFrontEnd() {}
-void ShowFrontEnd() {}
-void DestroyFrontEnd() {}
+Form* FrontEnd = nullptr;
+Control* FrontEndBox = nullptr;
+Control* OptionBox = nullptr;
+Control* ControlsBox = nullptr;
+Control* CareerModeBox = nullptr;
+Control* NewDriverBox = nullptr;
+Control* LoadGameBox = nullptr;
+Control* DifLabel = nullptr;
+Control* Text1 = nullptr;
+Control* SaveGameList = nullptr;
+Control* PlayerNameField = nullptr;
+
+void (*StartNewCareer)() = nullptr;
+bool (*StartSavedCareer)() = nullptr;
+
+namespace {
+
+Control* Picture1 = nullptr;
+Control* Picture2 = nullptr;
+Control* BlackOut = nullptr;  // the window's own black-out box, not the race window's
+
+constexpr Colour Yellow = RGB(255, 255, 0);
+constexpr Colour Olive = RGB(128, 128, 0);
+constexpr Colour CreditGrey = RGB(128, 128, 128);
+constexpr Colour CreditBack = RGB(64, 64, 0);
+constexpr Colour NameGrey = RGB(224, 224, 224);
+
+constexpr int MainWidth = 640;
+constexpr int MainHeight = 480;
+constexpr int SubWidth = 250;
+constexpr int SubHeight = 306;
+
+// ---------------------------------------------------------------------------------
+// Layout
+// ---------------------------------------------------------------------------------
+
+struct TextLook {
+    float Size;
+    bool Bold;
+    Colour Fore;
+    Alignment Align;
+};
+constexpr TextLook TitleLook{27.75f, false, Yellow, Alignment::Centre};
+constexpr TextLook StudioLook{9.0f, false, Olive, Alignment::Centre};
+constexpr TextLook MainHeadingLook{21.75f, true, HeadingColour, Alignment::Centre};
+constexpr TextLook HeadingLook{21.75f, false, HeadingColour, Alignment::Centre};
+constexpr TextLook ItemLook{15.75f, false, MenuNormal, Alignment::Centre};
+// A size smaller than the panel's other texts, so that each row's dotted leader fits its column.
+constexpr TextLook HelpRowLook{9.75f, true, MenuLit, Alignment::Left};
+constexpr TextLook HintLook{9.75f, true, HeadingColour, Alignment::Centre};
+constexpr TextLook NameTagLook{12.0f, false, HeadingColour, Alignment::Left};
+constexpr TextLook ListTagLook{12.0f, false, Olive, Alignment::Left};
+constexpr TextLook ChosenNameLook{12.0f, false, Yellow, Alignment::Left};
+constexpr TextLook ProblemLook{8.25f, false, Olive, Alignment::Centre};
+constexpr TextLook CreditLook{8.25f, false, CreditGrey, Alignment::Left};
+constexpr TextLook VersionLook{8.25f, false, HeadingColour, Alignment::Centre};
+
+struct LabelRow {
+    const char* Name;
+    const char* Caption;
+    int Left, Top, Width, Height;
+    const TextLook* Look;
+};
+
+const LabelRow MainPanelLabels[] = {
+    {"CreditLabel", "Brambleworks Software", 112, 10, 425, 33, &StudioLook},
+    {"Label16", "Presents", 107, 27, 425, 33, &StudioLook},
+    {"TitleLabel", "GRAVEL GHOSTS RACER", 83, 41, 470, 46, &TitleLook},
+    {"Label14", "Main Menu", 240, 144, 177, 41, &MainHeadingLook},
+    {"Label1", "Career Mode", 240, 216, 185, 33, &ItemLook},
+    {"Label2", "Options", 240, 264, 185, 41, &ItemLook},
+    {"Label3", "Exit", 240, 312, 185, 41, &ItemLook},
+};
+
+const LabelRow CareerModeLabels[] = {
+    {"Label26", "Career Mode", 0, 32, 249, 41, &HeadingLook},
+    {"Label21", "New Driver", 48, 104, 153, 25, &ItemLook},
+    {"Label18", "Load Game", 48, 129, 153, 33, &ItemLook},
+    {"Label20", "Exit", 48, 200, 153, 25, &ItemLook},
+};
+
+const LabelRow NewDriverLabels[] = {
+    {"Label22", "New Driver", 2, 33, 249, 41, &HeadingLook},
+    {"Label27", "Start Career", 49, 157, 153, 33, &ItemLook},
+    {"Label24", "Exit", 48, 189, 153, 25, &ItemLook},
+};
+
+const LabelRow LoadGameLabels[] = {
+    {"CareerDriversLabel", "Career Drivers", 0, 32, 257, 41, &HeadingLook},
+    {"Label25", "Name:", 24, 206, 65, 25, &ListTagLook},
+    {"PlayerNameField", "", 96, 206, 145, 25, &ChosenNameLook},
+    {"LoadProblemLabel", "", 0, 230, 250, 16, &ProblemLook},
+    {"Label29", "Load Career", 48, 248, 153, 33, &ItemLook},
+    {"Label28", "Exit", 48, 280, 153, 25, &ItemLook},
+};
+
+const LabelRow OptionLabels[] = {
+    {"Label12", "Options", 0, 32, 249, 41, &MainHeadingLook},
+    {"Label7", "Controls", 0, 96, 161, 25, &ItemLook},
+    {"Label8", "", 160, 96, 73, 17, &ItemLook},
+    {"Label4", "Difficulty", 4, 120, 153, 33, &ItemLook},
+    {"DifLabel", "Normal", 160, 120, 73, 25, &ItemLook},
+    {"Label13", "Done", 96, 264, 81, 33, &ItemLook},
+};
+
+const LabelRow ControlsLabels[] = {
+    {"Label38", "Controls", 0, 32, 249, 41, &HeadingLook},
+    {"Label33", "Left/Right/Accel...", 26, 80, 125, 20, &HelpRowLook},
+    {"Label36", "Arrows", 151, 80, 95, 20, &HelpRowLook},
+    {"Label30", "Cruise Control......", 26, 104, 125, 20, &HelpRowLook},
+    {"Label37", "Down Arrow", 151, 104, 95, 20, &HelpRowLook},
+    {"Label31", "Brake....................", 26, 128, 125, 20, &HelpRowLook},
+    {"Label40", "Space Bar", 151, 128, 95, 20, &HelpRowLook},
+    {"Label35",
+     "Hint: Holding down left or right arrow does a hard wheel crank. Release and press "
+     "again to turn gradually.",
+     21, 168, 223, 76, &HintLook},
+    {"Label39", "Done", 96, 264, 81, 33, &ItemLook},
+};
+
+Control* Label(Control* parent, const LabelRow& row) {
+    Font font;
+    font.Size = row.Look->Size;
+    font.Bold = row.Look->Bold;
+    return AddLabel(FrontEnd, parent, row.Name, row.Caption, row.Left, row.Top, row.Width,
+                    row.Height, font, row.Look->Fore, row.Look->Align);
+}
+
+template <std::size_t N>
+void Labels(Control* parent, const LabelRow (&rows)[N]) {
+    for (const LabelRow& row : rows) Label(parent, row);
+}
+
+Control* Box(Control* parent, ControlKind kind, const char* name, int left, int top, int width,
+             int height, Colour back) {
+    Control* box = AddControl(FrontEnd, parent, kind, name, left, top, width, height);
+    box->BackColor = back;
+    return box;
+}
+
+// Sub-panels wait hidden inside the main panel until an item opens them.
+Control* SubPanel(const char* name) {
+    Control* panel = Box(FrontEndBox, ControlKind::Panel, name, 0, 0, SubWidth, SubHeight,
+                         PaletteColour(PanelBack));
+    panel->Visible = false;
+    return panel;
+}
+
+void BuildWindow() {
+    FrontEnd = CreateForm("FrontEnd", CanvasWidth, CanvasHeight);
+    FrontEnd->BackColor = RGB(0, 0, 0);
+
+    // Controls are drawn in the order they are made, so every panel comes after what it
+    // covers and the sub-panels that open from another come after it.
+    FrontEndBox = Box(nullptr, ControlKind::Panel, "FrontEndBox", 75, 50, MainWidth,
+                      MainHeight, PaletteColour(PanelBack));
+    Labels(FrontEndBox, MainPanelLabels);
+
+    // The credits at the window's bottom-left, under the main panel.
+    Label(nullptr, {"CreditLabel1", "Pictures, sounds and courses made for this game", 8,
+                    CanvasHeight - 40, 320, 15, &CreditLook})
+        ->ForeColor = PaletteColour(CreditGrey);
+    Control* version = Label(nullptr, {"CreditLabel2", "Version 1.0", 8, CanvasHeight - 22, 96,
+                                       15, &VersionLook});
+    version->ForeColor = PaletteColour(VersionLook.Fore);
+    version->Transparent = false;
+    version->BackColor = PaletteColour(CreditBack);
+
+    CareerModeBox = SubPanel("CareerModeBox");
+    Labels(CareerModeBox, CareerModeLabels);
+
+    NewDriverBox = SubPanel("NewDriverBox");
+    Labels(NewDriverBox, NewDriverLabels);
+    Picture1 = Box(NewDriverBox, ControlKind::PictureBox, "Picture1", 11, 104, 228, 35,
+                   RGB(0, 0, 0));
+    Label(Picture1, {"Label23", "Name:", 5, 5, 65, 25, &NameTagLook});
+    Text1 = Box(Picture1, ControlKind::TextBox, "Text1", 84, 4, 138, 20, RGB(0, 0, 0));
+    Text1->ForeColor = NameGrey;
+    Text1->TextFont.Size = 12.0f;
+    Text1->AcceptsText = DriverNameAccepted;
+
+    LoadGameBox = SubPanel("LoadGameBox");
+    Labels(LoadGameBox, LoadGameLabels);
+    PlayerNameField = FindControl(FrontEnd, "PlayerNameField");
+    Picture2 = Box(LoadGameBox, ControlKind::PictureBox, "Picture2", 34, 69, 193, 131,
+                   RGB(0, 0, 0));
+    SaveGameList = Box(Picture2, ControlKind::ListBox, "SaveGameList", 7, 7, 177, 116,
+                       PaletteColour(RGB(0, 0, 0)));
+    SaveGameList->ForeColor = RGB(255, 255, 255);
+    SaveGameList->TextFont = Font{"Times New Roman", 12.0f, false};
+
+    OptionBox = SubPanel("OptionBox");
+    Labels(OptionBox, OptionLabels);
+    DifLabel = FindControl(FrontEnd, "DifLabel");
+
+    ControlsBox = SubPanel("ControlsBox");
+    Labels(ControlsBox, ControlsLabels);
+    FindControl(FrontEnd, "Label35")->WordWrap = true;
+
+    // Larger than the screen, over everything, until the load is done.
+    BlackOut = Box(nullptr, ControlKind::Panel, "BlackOutBox", 0, 0, CanvasWidth + 64,
+                   CanvasHeight + 64, RGB(0, 0, 0));
+}
+
+// ---------------------------------------------------------------------------------
+// The highlight rule
+// ---------------------------------------------------------------------------------
+
+constexpr const char* GreenLight = "\\resources\\Trffc10a.ico";
+constexpr const char* YellowLight = "\\resources\\Trffc10b.ico";
+constexpr const char* RedLight = "\\resources\\Trffc10c.ico";
+
+enum class HoverSound { None, Roll, Skid };
+
+struct HoverRule {
+    const char* Over;    // the control under the pointer; nullptr: the window's background
+    const char* Lights;  // the item that lights; nullptr where the pointer only dims
+    const char* Dims[3];
+    const char* Icon;    // the pointer it brings, or nullptr to leave the pointer alone
+    HoverSound Sound;
+    bool StopsSkid;      // the backgrounds the Exit item's skid ends on
+};
+
+const HoverRule HoverRules[] = {
+    // Main menu
+    {"Label1", "Label1", {"Label2", "Label3"}, GreenLight, HoverSound::Roll, false},
+    {"Label2", "Label2", {"Label1", "Label3"}, YellowLight, HoverSound::Roll, false},
+    {"Label3", "Label3", {"Label1", "Label2"}, RedLight, HoverSound::Skid, false},
+    {nullptr, nullptr, {"Label1", "Label2", "Label3"}, nullptr, HoverSound::None, false},
+    {"FrontEndBox", nullptr, {}, nullptr, HoverSound::None, true},
+    // Options: the blank beside "Controls" is an item of its own, which "Controls" leaves
+    // lit; "Difficulty" lights the value beside it.
+    {"Label7", "Label7", {"DifLabel", "Label13"}, nullptr, HoverSound::Roll, false},
+    {"Label8", "Label8", {"Label7", "DifLabel", "Label13"}, nullptr, HoverSound::Roll, false},
+    {"Label4", "DifLabel", {"Label7", "Label8", "Label13"}, nullptr, HoverSound::Roll, false},
+    {"DifLabel", "DifLabel", {"Label7", "Label8", "Label13"}, nullptr, HoverSound::Roll, false},
+    {"Label13", "Label13", {"Label7", "Label8", "DifLabel"}, nullptr, HoverSound::Roll, false},
+    // Controls help: "Done" lights silently and goes out over the panel
+    {"Label39", "Label39", {}, nullptr, HoverSound::None, false},
+    {"ControlsBox", nullptr, {"Label39"}, nullptr, HoverSound::None, false},
+    // Career Mode
+    {"Label21", "Label21", {"Label18", "Label20"}, GreenLight, HoverSound::Roll, false},
+    {"Label18", "Label18", {"Label21", "Label20"}, GreenLight, HoverSound::Roll, false},
+    {"Label20", "Label20", {"Label21", "Label18"}, RedLight, HoverSound::Roll, false},
+    {"CareerModeBox", nullptr, {}, nullptr, HoverSound::None, true},
+    // New Driver
+    {"Label27", "Label27", {"Label24"}, GreenLight, HoverSound::Roll, false},
+    {"Label24", "Label24", {"Label27"}, RedLight, HoverSound::Roll, false},
+    // Load Game
+    {"Label29", "Label29", {"Label28"}, nullptr, HoverSound::Roll, false},
+    {"Label28", "Label28", {"Label29"}, nullptr, HoverSound::Roll, false},
+};
+
+void Hover(const HoverRule& rule) {
+    if (rule.StopsSkid) Stop(SkidSounds[0].get());
+    if (rule.Lights) {
+        Control* item = FindControl(FrontEnd, rule.Lights);
+        // Already lit: the sound plays once per entry, not at every move.
+        if (item->ForeColor == MenuLit) return;
+        item->ForeColor = MenuLit;
+    }
+    for (const char* name : rule.Dims)
+        if (name) FindControl(FrontEnd, name)->ForeColor = MenuNormal;
+    // A missing icon file leaves the pointer as it was.
+    if (rule.Icon) SetMouseIcon(FrontEnd, GamePath(rule.Icon));
+    if (rule.Sound == HoverSound::Roll) PlayRoll(0, True16);
+    if (rule.Sound == HoverSound::Skid) PlaySkid(-500);
+    Refresh();
+}
+
+// ---------------------------------------------------------------------------------
+// What pressing an item does
+// ---------------------------------------------------------------------------------
+
+enum class Press { ButtonDown, Click };
+
+struct PressRule {
+    const char* Item;
+    Press When;
+    void (*Action)();
+};
+
+const PressRule PressRules[] = {
+    {"Label1", Press::ButtonDown, CareerModeDown},
+    {"Label2", Press::Click, OptionsClick},
+    {"Label3", Press::ButtonDown, ExitDown},
+    {"Label7", Press::ButtonDown, ControlsDown},
+    {"Label4", Press::Click, DifficultyClick},
+    {"Label13", Press::Click, OptionsDoneClick},
+    {"Label39", Press::Click, ControlsDoneClick},
+    {"Label21", Press::ButtonDown, NewDriverDown},
+    {"Label18", Press::Click, LoadGameClick},
+    {"Label20", Press::ButtonDown, CareerModeExitDown},
+    {"Label27", Press::Click, StartCareerClick},
+    {"Label24", Press::Click, NewDriverExitClick},
+    {"SaveGameList", Press::Click, SaveGameListClick},
+    {"Label29", Press::Click, LoadCareerClick},
+    {"Label28", Press::Click, LoadGameExitClick},
+};
+
+void BindHandlers() {
+    for (const HoverRule& rule : HoverRules) {
+        auto hover = [&rule](int, int, int) { Hover(rule); };
+        if (rule.Over) FindControl(FrontEnd, rule.Over)->MouseMove = hover;
+        else FrontEnd->MouseMove = hover;
+    }
+    for (const PressRule& rule : PressRules) {
+        Control* item = FindControl(FrontEnd, rule.Item);
+        if (rule.When == Press::Click) {
+            item->Click = rule.Action;
+        } else {
+            // Only the left button presses an item; a right-click is not a choice.
+            item->MouseDown = [action = rule.Action](int button, int, int) {
+                if (button == 1) action();
+            };
+        }
+    }
+    FrontEnd->KeyDown = FrontEndKeyDown;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------
+// The window
+// ---------------------------------------------------------------------------------
+
+void LoadFrontEnd() {
+    BuildWindow();
+    BindHandlers();
+
+    // Black at once, while the sound buffers are made.
+    ShowForm(FrontEnd);
+    BlackOut->Left = 0;
+    BlackOut->Top = 0;
+    BlackOut->Visible = true;
+    Refresh();
+    DoEvents();
+
+    Settings.Difficulty = DifficultyNormal;
+    Settings.ViewSizeMode = 2;
+    CentreFrontEndBox();
+    StartSound();
+
+    BlackOut->Visible = false;
+    Refresh();
+}
+
+void ShowFrontEnd() { ShowForm(FrontEnd); }
+
+void DestroyFrontEnd() {
+    if (!FrontEnd) return;
+    DestroyForm(FrontEnd);
+    FrontEnd = nullptr;
+    FrontEndBox = OptionBox = ControlsBox = CareerModeBox = NewDriverBox = LoadGameBox = nullptr;
+    DifLabel = Text1 = SaveGameList = PlayerNameField = nullptr;
+    Picture1 = Picture2 = BlackOut = nullptr;
+}
+
+void CentreFrontEndBox() {
+    FrontEndBox->Left = CInt(FrontEnd->Width / 2.0 - FrontEndBox->Width / 2.0);
+    FrontEndBox->Top = CInt(FrontEnd->Height / 2.0 - FrontEndBox->Height / 1.8);
+    Refresh();
+}
 
 Colour PaletteColour(Colour c) { return c | 0x2000000; }
+
+// Panels open over what is beneath them and leave it as it was.
+void OpenPanel(Control* panel, int left, int top) {
+    panel->Left = left;
+    panel->Top = top;
+    panel->Visible = true;
+    Refresh();
+}
+
+void ClosePanel(Control* panel) {
+    panel->Visible = false;
+    Refresh();
+}
+
+// ---------------------------------------------------------------------------------
+// Main menu, options, controls help
+// ---------------------------------------------------------------------------------
+
+void CareerModeDown() {
+    PlayClick(0);
+    OpenPanel(CareerModeBox, 207, 112);
+}
+
+void OptionsClick() {
+    OpenPanel(OptionBox, 205, 120);
+    PlayClick(0);
+}
+
+void ExitDown() {
+    PlayClick(0);
+    RequestQuit();
+}
+
+void ControlsDown() {
+    PlayClick(-500);
+    OpenPanel(ControlsBox, 205, 120);
+}
+
+// The caption decides, so the label and the setting can never disagree for long.
+void DifficultyClick() {
+    PlayClick(-500);
+    if (DifLabel->Caption == "Easy") {
+        Settings.Difficulty = DifficultyNormal;
+        DifLabel->Caption = "Normal";
+    } else {
+        Settings.Difficulty = DifficultyEasy;
+        DifLabel->Caption = "Easy";
+    }
+    Refresh();
+}
+
+void OptionsDoneClick() {
+    PlayClick(0);
+    ClosePanel(OptionBox);
+}
+
+void ControlsDoneClick() {
+    PlayClick(0);
+    ClosePanel(ControlsBox);
+}

@@ -138,16 +138,29 @@ void DeleteText(Control* box, bool forward) {
             start = from;
         }
     }
-    box->Text.erase(start, count);
+    std::string after = box->Text;
+    after.erase(start, count);
+    if (box->AcceptsText && !box->AcceptsText(after)) return;
+    box->Text = std::move(after);
     box->SelStart = start;
     box->SelLength = 0;
 }
 
+// Letter by letter, so that a box refusing some letters still takes the others.
 void TypeText(Control* box, const std::string& text) {
-    ClampSelection(box);
-    box->Text.replace(box->SelStart, box->SelLength, text);
-    box->SelStart += static_cast<int>(text.size());
-    box->SelLength = 0;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t length = 1;
+        while (!CharacterStart(text, at + length)) ++length;
+        std::string letter = text.substr(at, length);
+        at += length;
+        ClampSelection(box);
+        std::string after = box->Text;
+        after.replace(box->SelStart, box->SelLength, letter);
+        if (box->AcceptsText && !box->AcceptsText(after)) continue;
+        box->Text = std::move(after);
+        box->SelStart += static_cast<int>(letter.size());
+        box->SelLength = 0;
+    }
 }
 
 void EditKey(Control* box, int key) {

@@ -208,6 +208,9 @@ struct Control {
     std::string Text;
     int SelStart = 0;
     int SelLength = 0;
+    // When set, an edit (one typed letter, or a deletion) is kept only if the box would
+    // then hold text this accepts; refused keys are simply ignored.
+    std::function<bool(const std::string& text)> AcceptsText;
 
     MouseHandler MouseMove;
     MouseHandler MouseDown;

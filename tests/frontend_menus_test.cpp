@@ -1,0 +1,305 @@
+// The front end as a player meets it: the pointer and keys go in through the window
+// system, and the tests look at colours, panels, pointers, sounds and the settings.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/app.h"
+#include "frontend/frontend.h"
+#include "sound/sound.h"
+#include "test_support.h"
+
+namespace {
+
+using T = InputEvent::Type;
+int NewCareers = 0, SavedCareers = 0;
+
+class FrontEndMenus : public ::testing::Test {
+protected:
+    HeadlessBackend* Backend = &FreshHeadless();
+    void SetUp() override {
+        ReleaseSound();
+        SoundEnabled = true;
+        Randomize(1);
+        DriverNames[PlayerNameEntry].clear();
+        NewCareers = SavedCareers = 0;
+        StartNewCareer = [] { ++NewCareers; };
+        StartSavedCareer = [] { return ++SavedCareers < 3; };
+    }
+    void TearDown() override {
+        StartNewCareer = nullptr;
+        StartSavedCareer = nullptr;
+        ReleaseSound();
+        DestroyFrontEnd();
+    }
+    void Load(const std::string& folder = GameDir()) {
+        SetAppPath(folder);
+        LoadFrontEnd();
+    }
+    void Send(T kind, int x = 0, int y = 0, int key = 0, const std::string& text = "") {
+        InputEvent e;
+        e.Kind = kind, e.X = x, e.Y = y, e.Key = key, e.Text = text;
+        Backend->Push(e);
+        DoEvents();
+    }
+    Control* Item(const char* name) { return FindControl(FrontEnd, name); }
+    void At(Control* c, int dx, int dy, std::initializer_list<T> kinds) {
+        for (T kind : kinds) Send(kind, c->CanvasLeft() + dx, c->CanvasTop() + dy);
+    }
+    void Hover(const char* name) { At(Item(name), Item(name)->Width / 2, Item(name)->Height / 2, {T::MouseMove}); }
+    void Press(const char* name) {
+        Control* c = Item(name);
+        At(c, c->Width / 2, c->Height / 2, {T::MouseMove, T::MouseDown, T::MouseUp});
+    }
+    void Type(const std::string& text) { Send(T::Text, 0, 0, 0, text); }
+    void Key(int code) { Send(T::KeyDown, 0, 0, code); }
+    // The roll sound is re-created each time it plays: a new buffer is a new roll.
+    template <typename F>
+    bool Rolls(F&& action) {
+        SoundBuffer* before = RollSound.get();
+        action();
+        return RollSound.get() != before;
+    }
+    SilentSoundBuffer& Skid() { return static_cast<SilentSoundBuffer&>(*SkidSounds[0]); }
+};
+
+TEST_F(FrontEndMenus, OpensOnTheCentredMainMenuWithDefaultSettings) {
+    Settings.Difficulty = DifficultyEasy;
+    Load();
+    EXPECT_EQ(Settings.Difficulty, DifficultyNormal);
+    // 1024 / 2 - 640 / 2 = 192; 768 / 2 - 480 / 1.8 = 117.3.
+    EXPECT_EQ(FrontEndBox->Left, 192);
+    EXPECT_EQ(FrontEndBox->Top, 117);
+    for (Control* panel : {OptionBox, ControlsBox, CareerModeBox, NewDriverBox, LoadGameBox})
+        EXPECT_FALSE(panel->ShownOnScreen()) << panel->Name;
+    const Surface& canvas = ComposeCanvas();
+    EXPECT_EQ(canvas.Pixel(100, 100), 0x000000u);
+    EXPECT_EQ(canvas.Pixel(FrontEndBox->Left + 5, FrontEndBox->Top + 470), 0x404040u);
+    auto pixels = [&](const char* name, std::uint32_t pixel) {
+        Control* c = Item(name);
+        int n = 0;
+        for (int y = c->CanvasTop(); y < c->CanvasTop() + c->Height; ++y)
+            for (int x = c->CanvasLeft(); x < c->CanvasLeft() + c->Width; ++x)
+                n += canvas.Pixel(x, y) == pixel;
+        return n;
+    };
+    if (CurrentTextRenderer()) {
+        EXPECT_GT(pixels("TitleLabel", 0xFFFF00), 100);
+        EXPECT_GT(pixels("Label1", 0x008000), 30);
+    }
+}
+
+// Every group follows one rule; each row hovers one item and says what it lights, what it
+// dims, what it leaves alone, the pointer it brings and the sound it makes.
+struct HoverCase {
+    const char* Panel;  // opened first; "" for the main menu
+    const char* Over;
+    const char* Lit;
+    std::vector<const char*> Dimmed, Untouched;
+    const char* Icon;  // "" leaves the pointer as it was
+    enum { Roll, Skid, Silent } Sound;
+};
+class HoverRules : public FrontEndMenus, public ::testing::WithParamInterface<HoverCase> {};
+
+TEST_P(HoverRules, LightTheItemDimItsGroupAndSoundOncePerEntry) {
+    const HoverCase& c = GetParam();
+    Load();
+    if (*c.Panel) OpenPanel(Item(c.Panel), 207, 112);
+    const Colour marker = RGB(1, 2, 3);
+    auto mark = [&] {
+        for (const auto* names : {&c.Dimmed, &c.Untouched})
+            for (const char* name : *names) Item(name)->ForeColor = marker;
+    };
+    mark();
+    int skids = Skid().PlayCount;
+    EXPECT_EQ(Rolls([&] { Hover(c.Over); }), c.Sound == HoverCase::Roll);
+    EXPECT_EQ(Skid().PlayCount - skids, c.Sound == HoverCase::Skid);
+    EXPECT_EQ(Item(c.Lit)->ForeColor, MenuLit);
+    for (const char* name : c.Dimmed) EXPECT_EQ(Item(name)->ForeColor, MenuNormal) << name;
+    for (const char* name : c.Untouched) EXPECT_EQ(Item(name)->ForeColor, marker) << name;
+    if (*c.Icon) {
+        Form* scratch = CreateForm("Scratch");
+        ASSERT_TRUE(SetMouseIcon(scratch, GameDir() + "/resources/" + c.Icon));
+        EXPECT_EQ(FrontEnd->PointerImage.Pixels, scratch->PointerImage.Pixels);
+    }
+    EXPECT_EQ(FrontEnd->Pointer, *c.Icon ? PointerKind::Custom : PointerKind::Default);
+
+    // Moving on over the lit item does nothing at all.
+    mark();
+    EXPECT_FALSE(Rolls([&] { At(Item(c.Over), 2, Item(c.Over)->Height / 2, {T::MouseMove}); }));
+    EXPECT_EQ(Skid().PlayCount - skids, c.Sound == HoverCase::Skid);
+    for (const char* name : c.Dimmed) EXPECT_EQ(Item(name)->ForeColor, marker) << name;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryGroup, HoverRules,
+    ::testing::Values(
+        HoverCase{"", "Label1", "Label1", {"Label2", "Label3"}, {}, "Trffc10a.ico", HoverCase::Roll},
+        HoverCase{"", "Label2", "Label2", {"Label1", "Label3"}, {}, "Trffc10b.ico", HoverCase::Roll},
+        HoverCase{"", "Label3", "Label3", {"Label1", "Label2"}, {}, "Trffc10c.ico", HoverCase::Skid},
+        // "Controls" leaves the blank beside it lit; "Difficulty" lights its value.
+        HoverCase{"OptionBox", "Label7", "Label7", {"DifLabel", "Label13"}, {"Label8"}, "", HoverCase::Roll},
+        HoverCase{"OptionBox", "Label8", "Label8", {"Label7", "DifLabel", "Label13"}, {}, "", HoverCase::Roll},
+        HoverCase{"OptionBox", "Label4", "DifLabel", {"Label7", "Label8", "Label13"}, {"Label4"}, "", HoverCase::Roll},
+        HoverCase{"ControlsBox", "Label39", "Label39", {}, {}, "", HoverCase::Silent},
+        HoverCase{"CareerModeBox", "Label18", "Label18", {"Label21", "Label20"}, {}, "Trffc10a.ico", HoverCase::Roll},
+        HoverCase{"CareerModeBox", "Label20", "Label20", {"Label21", "Label18"}, {}, "Trffc10c.ico", HoverCase::Roll},
+        HoverCase{"NewDriverBox", "Label27", "Label27", {"Label24"}, {}, "Trffc10a.ico", HoverCase::Roll},
+        HoverCase{"NewDriverBox", "Label24", "Label24", {"Label27"}, {}, "Trffc10c.ico", HoverCase::Roll},
+        HoverCase{"LoadGameBox", "Label29", "Label29", {"Label28"}, {}, "", HoverCase::Roll}));
+
+TEST_F(FrontEndMenus, ExitSkidStopsOnThePanelsOrAtTheNextRollAndStartsAgainOnlyAfterLeaving) {
+    Load();
+    Hover("Label3");
+    int stops = Skid().StopCount;
+    At(FrontEndBox, 3, 470, {T::MouseMove});
+    EXPECT_EQ(Skid().StopCount, stops + 1);
+    Hover("Label3");  // still lit
+    EXPECT_EQ(Skid().PlayCount, 1);
+    Send(T::MouseMove, 20, 20);  // the window's background puts the menu out
+    EXPECT_EQ(Item("Label3")->ForeColor, MenuNormal);
+    Hover("Label3");
+    EXPECT_EQ(Skid().PlayCount, 2);
+    stops = Skid().StopCount;
+    Hover("Label1");
+    EXPECT_EQ(Skid().StopCount, stops + 1);
+    Hover("Label3");
+    Press("Label1");  // a click stops it too, and the panel's background does
+    EXPECT_GT(Skid().StopCount, stops + 1);
+    stops = Skid().StopCount;
+    At(CareerModeBox, 3, 300, {T::MouseMove});
+    EXPECT_EQ(Skid().StopCount, stops + 1);
+}
+
+TEST_F(FrontEndMenus, MissingIconLeavesThePointerAsItWas) {
+    Load(TempFolder("FrontEndNoIcons"));
+    Hover("Label1");
+    EXPECT_EQ(Item("Label1")->ForeColor, MenuLit);
+    EXPECT_EQ(FrontEnd->Pointer, PointerKind::Default);
+}
+
+TEST_F(FrontEndMenus, DifficultyTogglesByItsCaptionAndControlsHelpOpensOverOptions) {
+    Load();
+    Press("Label2");
+    Press("Label4");
+    EXPECT_EQ(DifLabel->Caption, "Easy");
+    EXPECT_EQ(Settings.Difficulty, DifficultyEasy);
+    Press("Label4");
+    EXPECT_EQ(DifLabel->Caption, "Normal");
+    EXPECT_EQ(Settings.Difficulty, DifficultyNormal);
+    Settings.Difficulty = DifficultyEasy;  // out of step: the caption decides
+    Press("Label4");
+    EXPECT_EQ(DifLabel->Caption, "Easy");
+    EXPECT_EQ(Settings.Difficulty, DifficultyEasy);
+
+    Press("Label7");
+    EXPECT_TRUE(ControlsBox->ShownOnScreen());
+    Press("Label39");
+    EXPECT_FALSE(ControlsBox->Visible);
+    EXPECT_TRUE(OptionBox->Visible);
+    Press("Label13");
+    EXPECT_FALSE(OptionBox->Visible);
+    Press("Label3");
+    EXPECT_TRUE(QuitRequested());
+}
+
+// What the name box keeps of what is typed into it, a letter at a time.
+TEST_F(FrontEndMenus, NameBoxTakesOnlySafeLettersUpToFourteen) {
+    Load();
+    Press("Label1");
+    const std::pair<const char*, const char*> cases[] = {
+        {"Ann-Marie O'Neil", "Ann-Marie O'Ne"},
+        {"  Bob", "Bob"},
+        {"../../etc/passwd", "....etcpasswd"},
+        {"a\\b:c*d?e\"f<g>h|i\tj", "abcdefghij"},
+        {"\xE6\x9D\x8E J\xC3\xBCrgen_2", "\xE6\x9D\x8E J\xC3\xBCrgen_2"},  // any alphabet
+        // The list's field counts bytes, and a Cyrillic letter takes two.
+        {"\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xD0\x9F\xD0\xB5\xD1\x82\xD1\x80",
+         "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD \xD0\x9F\xD0\xB5"},
+        {"\xC3\x97\xE2\x82\xAC$%", ""},  // symbols are not letters
+    };
+    for (const auto& [typed, kept] : cases) {
+        Press("Label21");
+        Key(vbKeyDelete);  // the old name, selected as the panel opens
+        Type(typed);
+        EXPECT_EQ(Text1->Text, kept) << typed;
+        EXPECT_EQ(SafeDriverName(typed), kept);
+        Press("Label24");
+    }
+    // Deleting the first letter may not leave a blank in front.
+    Press("Label21");
+    Type("A B");
+    Key(vbKeyHome);
+    Key(vbKeyDelete);
+    EXPECT_EQ(Text1->Text, "A B");
+}
+
+TEST_F(FrontEndMenus, NewDriverReplacesTheOldNameAndEnterStartsWithItAsTyped) {
+    Load();
+    Press("Label1");
+    Press("Label21");
+    Type("Ann");
+    Press("Label24");
+    Press("Label21");
+    Type("Bo");  // over the selected old name
+    Key(vbKeyReturn);
+    EXPECT_EQ(NewCareers, 1);
+    EXPECT_EQ(DriverNames[PlayerNameEntry], "Bo");
+    EXPECT_FALSE(NewDriverBox->Visible);
+    Key(vbKeyReturn);  // nothing while the panel is closed
+    EXPECT_EQ(NewCareers, 1);
+
+    // An empty name: Enter keeps it empty, Start Career draws one.
+    Press("Label21");
+    Key(vbKeyDelete);
+    Key(vbKeyReturn);
+    EXPECT_EQ(DriverNames[PlayerNameEntry], "");
+    for (int n = 0; n < 6; ++n) {
+        Press("Label21");
+        Press("Label27");
+        EXPECT_TRUE(DriverNames[PlayerNameEntry] == "Gustav" || DriverNames[PlayerNameEntry] == "Nadine") << DriverNames[PlayerNameEntry];
+    }
+    EXPECT_EQ(NewCareers, 8);
+}
+
+TEST_F(FrontEndMenus, LoadGameShowsTheSixSlotsAsWrittenAndLoadsOnlyAName) {
+    const std::string bob = " Bob           ", free(15, ' '), zoe = " Zoe           ";
+    std::string folder = TempFolder("FrontEndLoadGame");
+    std::filesystem::create_directory_symlink(GameDir() + "/soundfx", folder + "/soundfx");
+    MakeFolder(folder + "/saves");
+    WriteFileText(folder + "/saves/saves.lst", bob + free + zoe + " Al");  // short
+    Load(folder);
+    Press("Label1");
+    Press("Label18");
+    EXPECT_EQ(SaveGameList->List, (std::vector<std::string>{bob, free, zoe, free, free, free}));
+    auto choose = [&](int row) {
+        int rowHeight = SaveGameList->Height / CareerSlots;
+        At(SaveGameList, 20, row * rowHeight + 2, {T::MouseDown, T::MouseUp});
+    };
+    Control* problem = Item("LoadProblemLabel");
+    Press("Label29");  // nothing chosen
+    choose(1);
+    Press("Label29");  // a free slot
+    EXPECT_EQ(SavedCareers, 0);
+    choose(0);
+    EXPECT_EQ(DriverNames[PlayerNameEntry], "Bob            ");  // Bob and twelve blanks
+    EXPECT_EQ(PlayerNameField->Caption, DriverNames[PlayerNameEntry]);
+    Press("Label29");
+    Press("Label29");
+    EXPECT_EQ(SavedCareers, 2);
+    EXPECT_EQ(problem->Caption, "");
+    Press("Label29");  // the third will not load: the panel says so until the next choice
+    EXPECT_NE(problem->Caption, "");
+    choose(0);
+    EXPECT_EQ(problem->Caption, "");
+
+    // Reopened without the list: free slots, never the placeholders; the name comes back.
+    std::filesystem::remove(folder + "/saves/saves.lst");
+    Press("Label28");
+    DriverNames[PlayerNameEntry] = "someone else";
+    Press("Label18");
+    EXPECT_EQ(SaveGameList->List, std::vector<std::string>(6, free));
+    EXPECT_EQ(DriverNames[PlayerNameEntry], "Bob            ");
+}
+
+}  // namespace
