@@ -6,8 +6,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <map>
-#include <set>
-#include <utility>
 #include <string>
 #include <tuple>
 
@@ -31,15 +29,8 @@ struct CarRecord {
 
 class Sweep : public testing::TestWithParam<std::tuple<int, int>> {};
 
-// Races that went rough when the lift-off rule began drawing all three numbers every
-// time and the courses got their new layouts: the player is wrecked in the opening crowd,
-// or one car strings out behind. The courses wait for retuning; until then these are
-// reported as skipped, not passed.
-const std::set<std::pair<int, int>> AwaitingRetuning = {{2, 2}, {6, 1}, {8, 1}, {11, 2}, {13, 2}, {14, 2}};
-
 TEST_P(Sweep, AutopilotRaceEndsWithTheFieldMovingAndTheMarkerOnTheRoad) {
     auto [course, seed] = GetParam();
-    if (AwaitingRetuning.count({course, seed})) GTEST_SKIP() << "awaiting course retuning";
     std::string folder = TempFolder("sweep_" + std::to_string(course) + "_" + std::to_string(seed));
     std::string trace = folder + "/trace.jsonl", summary = folder + "/summary.json";
     std::string command = GameDir() + "/gravel-ghosts --headless --autopilot --mute --course " +
