@@ -41,6 +41,20 @@ void SetCommandLine(int argc, char** argv) {
     Args = argv;
 }
 
+void StartGame(const GameOptions& options) {
+    Settings.ColourDepth = 8;
+    DoEvents();
+    SoundEnabled = !options.Mute;
+    StartName = options.HasName ? options.Name : "";
+    LoadFrontEnd();
+    if (FrontEnd) {
+        ShowFrontEnd();
+    } else {
+        if (SoundEnabled) StartSound();
+        BeginCareer(options);
+    }
+}
+
 int Main() {
     GameOptions options;
     std::string error;
@@ -71,21 +85,10 @@ int Main() {
     Randomize(static_cast<std::uint64_t>(
         std::chrono::system_clock::now().time_since_epoch().count()));
 
-    Settings.ColourDepth = 8;
-    DoEvents();
-
     // A data file that cannot be read stops the game before anything is written, so
     // saved careers are never touched by a half-loaded one.
     try {
-        SoundEnabled = !options.Mute;
-        StartName = options.HasName ? options.Name : "";
-        LoadFrontEnd();
-        if (FrontEnd) {
-            ShowFrontEnd();
-        } else {
-            if (SoundEnabled) StartSound();
-            BeginCareer(options);
-        }
+        StartGame(options);
         while (!QuitRequested()) {
             DoEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -5,8 +5,12 @@
 #include "app/app.h"
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strcmp(argv[i], "--headless") == 0) return RunHeadlessSimulation(argc, argv);
+    bool headless = false, session = false;
+    for (int i = 1; i < argc; ++i) {
+        headless = headless || std::strcmp(argv[i], "--headless") == 0;
+        session = session || std::strcmp(argv[i], "--session") == 0;
+    }
+    if (headless) return session ? RunSession(argc, argv) : RunHeadlessSimulation(argc, argv);
     SetCommandLine(argc, argv);
     return Main();
 }
