@@ -359,7 +359,8 @@ struct Session {
     }
 
     void Turn() {
-        if (!Started) return;
+        // A message box during start-up waits for the script like any other.
+        if (!Started && !MessageOnScreen()) return;
         bool top = std::exchange(TopTurn, false);
         if (!WaitOver(top)) return;
         while (Next < Lines.size())
