@@ -23,7 +23,9 @@ void GenerateCarSheet(const std::string& out) {
     Surface sheet, mask, rivalMask;
     sheet.Resize(3 * CellW, Frames * CellH, 0xFFFFFF);
     mask.Resize(CellW, Frames * CellH);
-    rivalMask.Resize(CellW, Frames * CellH);
+    // The rival is cut at its own column of the sheet, and the mask is cut at the same
+    // place, so its throw-away mask must be as wide as the sheet.
+    rivalMask.Resize(3 * CellW, Frames * CellH);
     for (int f = 0; f < Frames; ++f) {
         Canvas player(CellW, CellH), rival(CellW, CellH);
         double heading = f * 18.0 * Pi / 180.0;  // clockwise from north

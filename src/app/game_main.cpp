@@ -98,6 +98,11 @@ int Main() {
         std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
         ShutDown();
         return 1;
+    } catch (const std::exception& e) {
+        // Anything else (memory, the library) still ends with words rather than an abort.
+        std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
+        ShutDown();
+        return 1;
     }
     ShutDown();
     return 0;

@@ -23,7 +23,8 @@ struct CarResult {
 struct Simulation {
     std::vector<ScriptedKey> Keys;
     std::size_t NextKey = 0;
-    std::FILE* Trace = nullptr;
+    bool Tracing = false;
+    std::string Trace;  // written whole at the end, so a failed run leaves no half trace
     std::vector<Snapshot> Snapshots;
     int MaxFrames = 0;
     bool Ended = false;
@@ -35,9 +36,10 @@ struct Simulation {
 };
 Simulation* Sim = nullptr;
 
-void WriteTraceLine(std::FILE* out, int car) {
+void WriteTraceLine(std::string& out, int car) {
     const CarRecord& c = Cars[car];
-    std::fprintf(out,
+    char line[1024];
+    std::snprintf(line, sizeof line,
                  "{\"frame\":%d,\"car\":%d,\"ScreenX\":%.9g,\"ScreenY\":%.9g,\"CourseX\":%.9g,"
                  "\"CourseY\":%.9g,\"VelX\":%.9g,\"VelY\":%.9g,\"Speed\":%.9g,\"Heading\":%d,"
                  "\"Steer\":%d,\"SteerCount\":%d,\"Pedal\":%d,\"Brake\":%d,\"Gear\":%d,"
@@ -50,6 +52,7 @@ void WriteTraceLine(std::FILE* out, int car) {
                  double(c.TileX), double(c.TileY), c.Skidding, c.Drift, double(c.Tyres),
                  double(c.Body), double(c.Engine), c.Status, c.LapCount, c.LapCountHigh,
                  c.FxState, static_cast<int>(c.Cash));
+    out += line;
 }
 
 // Keys reach the race window's handlers in the turns of their frame, never before green.
@@ -64,7 +67,7 @@ void DeliverKeys() {
 }
 
 void AfterFrame() {
-    if (Sim->Trace)
+    if (Sim->Tracing)
         for (int i = 0; i <= LastCarIndex; ++i) WriteTraceLine(Sim->Trace, i);
     for (const Snapshot& shot : Sim->Snapshots)
         if (shot.Frame == RaceFrame) SavePicture(PlayArea[1]->Picture, shot.File);
@@ -111,7 +114,6 @@ struct SimulationHooks {
     ~SimulationHooks() {
         AfterRaceFrame = nullptr;
         RaceEnded = nullptr;
-        if (Sim && Sim->Trace) std::fclose(Sim->Trace);
         Sim = nullptr;
     }
 };
@@ -133,18 +135,19 @@ int RunHeadlessSimulation(int argc, char** argv) {
     if (!options.InputFile.empty()) {
         if (!FileExists(options.InputFile))
             return Fail("cannot read the key script " + options.InputFile);
-        if (!ParseKeyScript(ReadFileText(options.InputFile), sim.Keys, error))
-            return Fail(options.InputFile + ", " + error);
+        try {
+            if (!ParseKeyScript(ReadFileText(options.InputFile), sim.Keys, error))
+                return Fail(options.InputFile + ", " + error);
+        } catch (const FileError& e) {
+            return Fail(e.what());
+        }
     }
 
     HeadlessBackend& backend = InstallHeadlessBackend();
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
     SimulationHooks hooks;
     Sim = &sim;
-    if (!options.TraceFile.empty()) {
-        sim.Trace = std::fopen(options.TraceFile.c_str(), "wb");
-        if (!sim.Trace) return Fail("cannot write the trace file " + options.TraceFile);
-    }
+    sim.Tracing = !options.TraceFile.empty();
 
     Randomize(options.Seed);
     SoundEnabled = false;  // silent whatever --mute says
@@ -167,7 +170,9 @@ int RunHeadlessSimulation(int argc, char** argv) {
         SetUpRepeatRace();
         RaceFrame = 0;
         StartClick();
-    } catch (const FileError& e) {
+        if (sim.Ended && sim.Tracing)
+            WriteFileAtomic(options.TraceFile, sim.Trace.data(), sim.Trace.size(), "trace");
+    } catch (const std::exception& e) {
         if (sim.Ended) PrintReport(options);
         return Fail(e.what());
     }

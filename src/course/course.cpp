@@ -23,7 +23,48 @@ std::string Field(const std::string& text, std::size_t at, std::size_t length) {
     return text.substr(at, length);
 }
 
+// A course is about 11 KB; twice that leaves room for a long name and stray spaces.
+constexpr std::size_t MaxCourseBytes = 2 * (PickupBlock + TileBlock + 99);
+// The tile strip holds codes 0..21; 18..21 are the start tiles. -2 lies off the strip
+// and is drawn as nothing; it tells computer drivers to brake.
+constexpr i16 LastTileCode = 21;
+constexpr i16 BrakeTileCode = -2;
+
+// Fields are counted in characters, so a course saved with Windows line endings would
+// shift every field after the first line break by one more character each line.
+std::string WithPlainLineEnds(const std::string& text) {
+    std::string plain;
+    plain.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i)
+        if (!(text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')) plain += text[i];
+    return plain;
+}
+
 }  // namespace
+
+void CheckCourse(const std::string& fileName) {
+    int startTiles = 0;
+    auto refuse = [&](const std::string& problem) {
+        throw FileError("Course file " + fileName + " cannot be raced: " + problem);
+    };
+    for (int column = 0; column < MapSize; ++column)
+        for (int row = 0; row < MapSize; ++row) {
+            i16 code = Course.TileMap[column][row];
+            if ((code < 0 || code > LastTileCode) && code != BrakeTileCode)
+                refuse("tile code " + std::to_string(code) + " at column " +
+                       std::to_string(column) + ", row " + std::to_string(row) +
+                       " is not one of the tiles 0 to " + std::to_string(LastTileCode));
+            if (IsStartTile(code)) ++startTiles;
+        }
+    // With no start tile the grid would form wherever the last course left it.
+    if (startTiles == 0) refuse("it has no start tile");
+    constexpr f32 Edge = MapSize * TileSize;
+    for (int i = 0; i < PickupCount; ++i) {
+        const Pickup& p = Course.Pickups[i];
+        if (!(p.X >= 0 && p.X <= Edge && p.Y >= 0 && p.Y <= Edge))
+            refuse("pickup " + std::to_string(i + 1) + " lies off the course");
+    }
+}
 
 i16 TileType(int column, int row) {
     if (column < 0 || row < 0 || column >= MapSize || row >= MapSize) return 0;
@@ -35,7 +76,8 @@ void ResetTileMap() {
         for (i16& cell : column) cell = 0;
 }
 
-void ParseCourse(const std::string& text, const std::string& fileName) {
+void ParseCourse(const std::string& original, const std::string& fileName) {
+    const std::string text = WithPlainLineEnds(original);
     if (text.size() < PickupBlock)
         throw FileError("Course file " + fileName + " is too short: its pickups block needs " +
                         std::to_string(PickupBlock) + " characters, it has " +
@@ -56,7 +98,6 @@ void ParseCourse(const std::string& text, const std::string& fileName) {
         for (int column = 0; column < MapSize; ++column) {
             i16 code = CInt(Val(Field(text, q, 3)));
             Course.TileMap[column][row] = code;
-            // Several start tiles: the last one read is where the grid forms.
             if (IsStartTile(code)) {
                 Course.StartTileCol = static_cast<i16>(column);
                 Course.StartTileRow = static_cast<i16>(row);
@@ -84,7 +125,8 @@ i16 LoadCourse() {
     std::string path = GamePath("\\resources\\Map" + std::to_string(CurrentCourse) + ".ddt");
     if (!FileExists(path))
         throw FileError("Course file " + path + " is missing");
-    ParseCourse(ReadFileText(path), path);
+    ParseCourse(ReadFileText(path, MaxCourseBytes), path);
+    CheckCourse(path);
     if (CurrentCourse >= 1 && CurrentCourse <= CourseCount)
         RaceLaps = LapsPerCourse[CurrentCourse];
     return RaceLaps;

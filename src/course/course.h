@@ -45,6 +45,9 @@ void ResetTileMap();
 i16 LoadCourse();
 // Parses a course file's characters into Course (the loader without the file).
 void ParseCourse(const std::string& text, const std::string& fileName);
+// Refuses (FileError) a parsed course that cannot be raced: no start tile, a tile code
+// outside the tile strip, a pickup off the course.
+void CheckCourse(const std::string& fileName);
 // "1 Lap" or "<n> Laps".
 std::string LapsCaption(i16 laps);
 // Pickups 0..10 from course to play-area positions, for a view scrolled this far.

@@ -1,8 +1,12 @@
 // Files and folders beside the program.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <system_error>
 
 #include "platform/platform.h"
@@ -44,9 +48,11 @@ std::string GamePath(const std::string& literal) {
     std::string name;
     auto step = [&](const std::string& part) {
         if (part.empty() || part == ".") return;
+        if (part == "..")
+            throw FileError("The name " + literal + " leads outside the game's folders.");
         std::error_code error;
         fs::path exact = path / part;
-        if (part != ".." && !fs::exists(exact, error)) {
+        if (!fs::exists(exact, error)) {
             for (const auto& entry : fs::directory_iterator(path, error)) {
                 std::string candidate = entry.path().filename().string();
                 if (SameIgnoringCase(candidate, part)) {
@@ -69,21 +75,124 @@ std::string GamePath(const std::string& literal) {
     return path.string();
 }
 
-std::string ReadFileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError("The file " + path + " is missing or cannot be opened.");
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) throw FileError("The file " + path + " could not be read.");
-    return text.str();
+namespace {
+
+std::string SystemReason(int error) { return std::strerror(error); }
+
+// Closes a descriptor on every way out of a block.
+struct Descriptor {
+    int Fd = -1;
+    ~Descriptor() {
+        if (Fd >= 0) ::close(Fd);
+    }
+};
+
+bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
+    while (size > 0) {
+        ssize_t done = ::write(fd, bytes, size);
+        if (done < 0 && errno == EINTR) continue;
+        if (done <= 0) {
+            if (done == 0) errno = ENOSPC;
+            return false;
+        }
+        bytes += done;
+        size -= static_cast<std::size_t>(done);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::vector<unsigned char> ReadFileChecked(const std::string& path, std::size_t maxBytes,
+                                           const std::string& what) {
+    auto fail = [&](const std::string& problem) -> FileError {
+        return FileError("The " + what + " " + path + " cannot be read: " + problem + ".");
+    };
+    // Opening without waiting, so that a pipe with no writer cannot hold the game.
+    Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
+    if (file.Fd < 0) {
+        if (errno == ENOENT) throw fail("it is missing");
+        throw fail(SystemReason(errno));
+    }
+    struct stat info {};
+    if (::fstat(file.Fd, &info) != 0) throw fail(SystemReason(errno));
+    if (S_ISDIR(info.st_mode)) throw fail("it is a folder, not a file");
+    if (!S_ISREG(info.st_mode)) throw fail("it is not a regular file");
+    if (static_cast<std::uint64_t>(info.st_size) > maxBytes)
+        throw fail("it is " + std::to_string(info.st_size) + " bytes long, more than the " +
+                   std::to_string(maxBytes) + " such a file can be");
+    std::vector<unsigned char> bytes(static_cast<std::size_t>(info.st_size));
+    std::size_t have = 0;
+    // Read one byte past the size the file gave, to notice one that grew meanwhile.
+    for (;;) {
+        if (have == bytes.size()) {
+            if (bytes.size() > maxBytes) throw fail("it grew past " + std::to_string(maxBytes) + " bytes");
+            bytes.resize(bytes.size() + 4096);
+        }
+        ssize_t got = ::read(file.Fd, bytes.data() + have, bytes.size() - have);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) throw fail(SystemReason(errno));
+        if (got == 0) break;
+        have += static_cast<std::size_t>(got);
+    }
+    if (have > maxBytes) throw fail("it grew past " + std::to_string(maxBytes) + " bytes");
+    bytes.resize(have);
+    return bytes;
+}
+
+void WriteFileAtomic(const std::string& path, const void* bytes, std::size_t size,
+                     const std::string& what) {
+    fs::path target(path);
+    fs::path folder = target.parent_path();
+    if (folder.empty()) folder = ".";
+    std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+    auto fail = [&](const std::string& problem) -> FileError {
+        return FileError("The " + what + " " + path + " cannot be written: " + problem + ".");
+    };
+    // Renaming over a device or a folder would replace it, not write into it.
+    struct stat existing {};
+    if (::stat(path.c_str(), &existing) == 0 && !S_ISREG(existing.st_mode))
+        throw fail("it is not a regular file");
+    Descriptor file{::mkstemp(temporary.data())};
+    if (file.Fd < 0) {
+        if (errno == ENOENT) throw fail("its folder is missing");
+        throw fail(SystemReason(errno));
+    }
+    ::fcntl(file.Fd, F_SETFD, FD_CLOEXEC);
+    // The name is taken from here on: every failure below must remove it again.
+    auto abandon = [&](int error) -> FileError {
+        ::close(file.Fd);
+        file.Fd = -1;
+        ::unlink(temporary.c_str());
+        return fail(SystemReason(error));
+    };
+    if (::fchmod(file.Fd, 0644) != 0) throw abandon(errno);
+    if (!WriteAll(file.Fd, static_cast<const unsigned char*>(bytes), size)) throw abandon(errno);
+    if (::fsync(file.Fd) != 0) throw abandon(errno);
+    int closed = ::close(file.Fd);
+    file.Fd = -1;
+    if (closed != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        throw fail(SystemReason(error));
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        throw fail(SystemReason(error));
+    }
+    // The rename itself lives in the folder: sync it too, or a power cut may undo it.
+    Descriptor dir{::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    if (dir.Fd >= 0) ::fsync(dir.Fd);
+}
+
+std::string ReadFileText(const std::string& path, std::size_t maxBytes) {
+    std::vector<unsigned char> bytes = ReadFileChecked(path, maxBytes);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 void WriteFileText(const std::string& path, const std::string& text) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) throw FileError("The file " + path + " cannot be written: the folder is missing or read-only.");
-    out << text;
-    out.flush();
-    if (!out) throw FileError("The file " + path + " could not be written completely.");
+    WriteFileAtomic(path, text.data(), text.size());
 }
 
 bool FileExists(const std::string& path) {

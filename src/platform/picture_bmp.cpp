@@ -1,8 +1,7 @@
 // Windows bitmap files: the game's pictures, pointers' colour planes and screenshots.
+#include <algorithm>
 #include <array>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 #include "platform/platform.h"
 #include "platform/window_system.h"
@@ -35,7 +34,7 @@ std::uint32_t Channel(std::uint32_t value, std::uint32_t mask) {
 
 Surface DecodeBitmapInfo(const std::vector<unsigned char>& b, std::size_t info,
                          std::size_t pixelsAt, const std::string& name, bool iconHalfHeight,
-                         std::size_t* pixelsEnd) {
+                         std::size_t* pixelsEnd, int maxWidth, int maxHeight) {
     if (b.size() < info + 12) Fail(name, "the file ends inside its header");
     std::uint32_t headerSize = Read32(b, info);
     bool core = headerSize == 12;  // the old OS/2 header with 16-bit sizes
@@ -58,10 +57,19 @@ Surface DecodeBitmapInfo(const std::vector<unsigned char>& b, std::size_t info,
     }
     if (iconHalfHeight) height /= 2;  // icon entries count the AND mask in their height
     bool topDown = height < 0;
-    if (topDown) height = -height;
-    if (width <= 0 || height <= 0 || width > 32768 || height > 32768)
-        Fail(name, "its size " + std::to_string(width) + " x " + std::to_string(height) +
+    // Widened first: the most negative height has no positive twin in 32 bits.
+    std::int64_t rows = topDown ? -std::int64_t{height} : height;
+    if (width <= 0 || rows <= 0 || width > MaxPictureSide || rows > MaxPictureSide)
+        Fail(name, "its size " + std::to_string(width) + " x " + std::to_string(rows) +
                        " is not a picture size");
+    height = static_cast<std::int32_t>(rows);
+    if (width > maxWidth || height > maxHeight)
+        Fail(name, "it is " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels, larger than the " + std::to_string(maxWidth) + " x " +
+                       std::to_string(maxHeight) + " it is drawn in");
+    if (static_cast<std::int64_t>(width) * height > MaxPicturePixels)
+        Fail(name, "its " + std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels are more than any picture of the game holds");
     if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
         Fail(name, std::to_string(bits) + " bits per pixel is not a supported depth");
 
@@ -149,19 +157,21 @@ Surface DecodeBitmapInfo(const std::vector<unsigned char>& b, std::size_t info,
     return picture;
 }
 
-std::vector<unsigned char> ReadFileBytes(const std::string& path, const std::string& what) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw FileError("The " + what + " " + path + " is missing or cannot be opened.");
-    return std::vector<unsigned char>(std::istreambuf_iterator<char>(in), {});
+std::vector<unsigned char> ReadFileBytes(const std::string& path, const std::string& what,
+                                         std::size_t maxBytes) {
+    return ReadFileChecked(path, maxBytes, what);
 }
 
-Surface LoadPicture(const std::string& path) {
-    std::vector<unsigned char> b = ReadFileBytes(path, "picture");
+Surface LoadPicture(const std::string& path, int maxWidth, int maxHeight) {
+    // No bitmap of the allowed size needs more than 32 bits a pixel plus its headers.
+    std::int64_t pixels = std::min<std::int64_t>(std::int64_t{maxWidth} * maxHeight, MaxPicturePixels);
+    std::vector<unsigned char> b =
+        ReadFileBytes(path, "picture", static_cast<std::size_t>(pixels * 4 + 4096));
     if (b.size() < 14 + 12) Fail(path, "the file is too short to be a bitmap");
     if (b[0] != 'B' || b[1] != 'M') Fail(path, "it is not a Windows bitmap (no BM signature)");
     std::size_t offset = Read32(b, 10);
     if (offset >= b.size()) Fail(path, "its pixel data lies beyond the end of the file");
-    return DecodeBitmapInfo(b, 14, offset, path, false, nullptr);
+    return DecodeBitmapInfo(b, 14, offset, path, false, nullptr, maxWidth, maxHeight);
 }
 
 void SavePicture(const Surface& surface, const std::string& path) {
@@ -197,8 +207,5 @@ void SavePicture(const Surface& surface, const std::string& path) {
             row[3 * x + 2] = (p >> 16) & 0xFF;
         }
     }
-    std::ofstream out(path, std::ios::binary);
-    if (!out) throw FileError("The picture " + path + " cannot be written: the folder is missing or read-only.");
-    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
-    if (!out) throw FileError("The picture " + path + " could not be written completely.");
+    WriteFileAtomic(path, b.data(), b.size(), "picture");
 }

@@ -74,8 +74,11 @@ struct FileError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-// Loads a Windows bitmap (1, 4, 8, 24 or 32 bits). Throws FileError.
-Surface LoadPicture(const std::string& path);
+// Loads a Windows bitmap (1, 4, 8, 24 or 32 bits) no larger than maxWidth x maxHeight;
+// the file itself may be no longer than such a picture can be. Throws FileError.
+constexpr int MaxPictureSide = 8192;
+Surface LoadPicture(const std::string& path, int maxWidth = MaxPictureSide,
+                    int maxHeight = MaxPictureSide);
 // Saves a surface as a 24-bit Windows bitmap. Throws FileError.
 void SavePicture(const Surface& surface, const std::string& path);
 
@@ -91,10 +94,25 @@ void SetAppPath(const std::string& folder);
 // The program's folder followed by a literal such as "\graphics\car256.bmp": the
 // backslashes become slashes and each folder or file name is matched without regard to
 // case when the exact spelling is not there ("\Soundfx\revup2.wav" finds soundfx/).
+// A ".." part, which would leave the game's folders, is refused with FileError.
 std::string GamePath(const std::string& literal);
 
+// Every file the game reads goes through ReadFileChecked: only a regular file is read (a
+// folder, a device or a pipe is refused rather than read for ever), anything longer than
+// `maxBytes` is refused before it fills the memory, and a read error is reported. The
+// FileError names the file as "The <what> <path>" and says why.
+std::vector<unsigned char> ReadFileChecked(const std::string& path, std::size_t maxBytes,
+                                           const std::string& what = "file");
+// Every file the game writes goes through WriteFileAtomic: the bytes go to a temporary
+// file in the same folder, which is flushed to the disk and then renamed over `path`. If
+// anything fails the old file stays whole, the temporary file is removed and FileError
+// says what went wrong.
+void WriteFileAtomic(const std::string& path, const void* bytes, std::size_t size,
+                     const std::string& what = "file");
+
 // Whole-file helpers for the game's character-stream data files. Throw FileError.
-std::string ReadFileText(const std::string& path);
+constexpr std::size_t MaxTextFileBytes = 1 << 20;
+std::string ReadFileText(const std::string& path, std::size_t maxBytes = MaxTextFileBytes);
 void WriteFileText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
 void MakeFolder(const std::string& path);  // creates it (and parents) when missing

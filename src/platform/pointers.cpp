@@ -20,9 +20,12 @@ std::uint32_t Get32(const std::vector<unsigned char>& b, std::size_t at) {
     return Get16(b, at) | (Get16(b, at + 2) << 16);
 }
 
+// Icon and cursor files hold a few entries of at most 256 x 256.
+constexpr std::size_t MaxPointerBytes = 1 << 20;
+
 // Reads the entry of the icon or cursor directory closest to 32 x 32. Throws FileError.
 Pointer ReadPointer(const std::string& path) {
-    std::vector<unsigned char> b = ReadFileBytes(path, "pointer");
+    std::vector<unsigned char> b = ReadFileBytes(path, "pointer", MaxPointerBytes);
     auto fail = [&](const std::string& problem) {
         throw FileError("The pointer " + path + " cannot be used: " + problem + ".");
     };
@@ -45,9 +48,10 @@ Pointer ReadPointer(const std::string& path) {
 
     Pointer p;
     std::size_t colourEnd = 0;
-    p.Image = DecodeBitmapInfo(b, at, 0, path, true, &colourEnd);
+    p.Image = DecodeBitmapInfo(b, at, 0, path, true, &colourEnd, 256, 256);
     int w = p.Image.Width, h = p.Image.Height;
-    int bits = Get16(b, at + 14);
+    // The old 12-byte header keeps its depth two bytes earlier than the later ones.
+    int bits = Get32(b, at) == 12 ? Get16(b, at + 10) : Get16(b, at + 14);
 
     // The AND mask follows the colours: one bit a pixel, bottom row first, 1 = transparent.
     std::size_t stride = ((static_cast<std::size_t>(w) + 31) / 32) * 4;

@@ -45,5 +45,10 @@ int TextWidth(const Font& font, const std::string& text);
 // `pixelsEnd` to the first byte after the colour rows. Throws FileError naming `name`.
 Surface DecodeBitmapInfo(const std::vector<unsigned char>& bytes, std::size_t info,
                          std::size_t pixelsAt, const std::string& name, bool iconHalfHeight,
-                         std::size_t* pixelsEnd);
-std::vector<unsigned char> ReadFileBytes(const std::string& path, const std::string& what);
+                         std::size_t* pixelsEnd, int maxWidth = MaxPictureSide,
+                         int maxHeight = MaxPictureSide);
+// The largest picture the game draws is the 4400 x 210 tile strip; four times its pixels
+// leave room for art drawn finer without letting a forged header claim gigabytes.
+constexpr std::int64_t MaxPicturePixels = 4 * 1024 * 1024;
+std::vector<unsigned char> ReadFileBytes(const std::string& path, const std::string& what,
+                                         std::size_t maxBytes);

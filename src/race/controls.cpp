@@ -1,3 +1,5 @@
+#include <cstdio>
+
 #include "course/course.h"
 #include "race/race.h"
 
@@ -19,8 +21,11 @@ void TakeScreenshot() {
     if (PlayArea[1]) {
         try {
             SavePicture(PlayArea[1]->Picture, ScreenshotPath(ScreenshotCounter));
-        } catch (const FileError&) {
-            // A screenshot that cannot be written is not worth stopping the race for.
+        } catch (const FileError& e) {
+            // A screenshot that cannot be written is not worth stopping the race for, but
+            // the player should know it is not there.
+            if (msg_FlashScreen) msg_FlashScreen->Caption = "Screenshot not saved";
+            std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
         }
     }
     ScreenshotCounter = static_cast<i16>(ScreenshotCounter + 1);

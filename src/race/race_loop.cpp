@@ -22,6 +22,7 @@ namespace {
 
 constexpr int MiniWidth = 153;
 constexpr int MiniHeight = 123;
+constexpr int MaxMiniMapSide = 600;
 constexpr int BlipSize = 5;
 
 // Picture surfaces of controls the HUD or the window may not have sized yet.
@@ -90,7 +91,9 @@ void PrepareScreen() {
     f32 originX = Cars[0].CourseX / 20;
     f32 originY = Cars[0].CourseY / 20;
     if (MiniView[0]) {
-        Surface map = LoadPicture(GamePath("\\graphics\\minimap" + std::to_string(CurrentCourse) + ".bmp"));
+        // The course drawn at a twentieth of its size is about 510 pixels each way.
+        Surface map = LoadPicture(GamePath("\\graphics\\minimap" + std::to_string(CurrentCourse) + ".bmp"),
+                                  MaxMiniMapSide, MaxMiniMapSide);
         Surface& full = MiniView[0]->Picture;
         if (full.Empty()) full.Resize(std::max(MiniView[0]->Width, map.Width),
                                       std::max(MiniView[0]->Height, map.Height));

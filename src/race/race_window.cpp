@@ -196,7 +196,8 @@ void ShowPreRacePanel() {
     CourseNameField->Caption = Course.CourseName;
     LapsField->Caption = LapsCaption(RaceLaps);
     BigMapBox->Picture =
-        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"));
+        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"),
+                    BigMapBox->Width, BigMapBox->Height);
     BlackOutBox->Left = 0;
     BlackOutBox->Top = 0;
     BlackOutBox->Visible = true;

@@ -2,6 +2,8 @@
 // window loads. The drawing code addresses sprites by their place in these sheets.
 #include "race/race.h"
 
+#include "course/course.h"
+
 Surface Pics;
 Surface AniPics;
 Surface ExplosionPics;
@@ -54,6 +56,24 @@ const SheetRow SheetRows[] = {
     {"\\resources\\ral-set256.bmp", &MapPic, 0, 0, 4400, 210, false, 0, 0, Role::Picture},
 };
 
+// A picture drawn finer than its cell is scaled down, but one far larger than the cell is
+// a wrong file, and loading it would only fill the memory.
+constexpr int MostTimesCell = 4;
+
+Surface LoadSheetPicture(const SheetRow& row) {
+    std::string path = GamePath(row.File);
+    int cellW = row.SourceW ? row.SourceW : row.W, cellH = row.SourceH ? row.SourceH : row.H;
+    Surface picture = LoadPicture(path, MostTimesCell * cellW, MostTimesCell * cellH);
+    // Tiles are cut from the strip by their code, so a short strip would paint the course
+    // with whatever lies beyond it.
+    if (row.Sheet == &MapPic && (picture.Width < row.W || picture.Height < TileSize))
+        throw FileError("The picture " + path + " cannot be used: it is " +
+                        std::to_string(picture.Width) + " x " + std::to_string(picture.Height) +
+                        " pixels, too small to hold every tile (" + std::to_string(row.W) +
+                        " x " + std::to_string(TileSize) + ").");
+    return picture;
+}
+
 }  // namespace
 
 void LoadRaceSheets() {
@@ -64,7 +84,7 @@ void LoadRaceSheets() {
     MapPic.Resize(4400, 210, Black);
 
     for (const SheetRow& row : SheetRows) {
-        Surface picture = LoadPicture(GamePath(row.File));
+        Surface picture = LoadSheetPicture(row);
         // A picture smaller than its cell must leave the sprite see-through where it did
         // not paint: white passes SRCAND untouched, black passes SRCPAINT untouched.
         row.Sheet->FillRect(row.X, row.Y, row.W, row.H, row.Kind == Role::Picture ? White : Black);

@@ -6,8 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <fstream>
-#include <iterator>
 
 namespace {
 
@@ -21,10 +19,16 @@ bool Tag(const std::vector<std::uint8_t>& b, std::size_t at, const char* tag) {
     return std::equal(tag, tag + 4, b.begin() + static_cast<std::ptrdiff_t>(at));
 }
 
+// The game's longest sound lasts a few seconds; a minute of CD-quality stereo is plenty.
+constexpr std::size_t MaxWaveBytes = 16 << 20;
+
+// A sound that cannot be read plays as silence, like a missing one.
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    try {
+        return ReadFileChecked(path, MaxWaveBytes, "sound");
+    } catch (const FileError&) {
+        return std::nullopt;
+    }
 }
 
 ALenum AlFormat(const WaveData& wave) {

@@ -3,6 +3,7 @@
 #include <SDL.h>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -44,6 +45,7 @@ public:
     WindowedBackend() {
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             throw std::runtime_error(std::string("No display available: ") + SDL_GetError());
+        RefuseInvisibleDriver();
         SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "linear");
         SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
 
@@ -72,6 +74,19 @@ public:
     }
 
     ~WindowedBackend() override { Release(); }
+
+    // With no screen SDL falls back to drivers that draw nowhere, and the game would run
+    // unseen for ever. They are used only when SDL_VIDEODRIVER asks for them by name.
+    static void RefuseInvisibleDriver() {
+        const char* driver = SDL_GetCurrentVideoDriver();
+        if (!driver || (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0))
+            return;
+        const char* asked = SDL_getenv("SDL_VIDEODRIVER");
+        if (asked && std::strstr(asked, driver)) return;
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        throw std::runtime_error("No display available: SDL found no screen, only its " +
+                                 std::string(driver) + " driver");
+    }
 
     std::uint32_t TickCount() override {
         return static_cast<std::uint32_t>(SDL_GetTicks64() - Start);
