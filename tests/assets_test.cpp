@@ -56,20 +56,28 @@ struct Heading {
 class CarFrames : public testing::TestWithParam<Heading> {};
 
 // The bluish windscreen sits ahead of the cell centre, so it shows the way the nose
-// points; the mask is long along the heading and centred in the cell.
+// points; the body's mask is long along the heading and centred in the cell.
 TEST_P(CarFrames, NoseAndOutlineFollowTheHeading) {
     Heading h = GetParam();
     Surface cars = Picture("car256.bmp");
-    double sx = 0, sy = 0;
-    int n = 0, left = 160, right = -1, top = 100, bottom = -1;
+    constexpr std::uint32_t Shade = 0x1C1E1C;
+    double sx = 0, sy = 0, shadeX = 0, shadeY = 0;
+    int n = 0, shaded = 0, left = 160, right = -1, top = 100, bottom = -1;
     for (int y = 0; y < 100; ++y)
         for (int x = 0; x < 160; ++x) {
             std::uint32_t p = cars.Pixel(x, 100 * h.Frame + y);
             if (p != White && int(p & 0xFF) > int(p >> 16) + 40) sx += x - 80, sy += y - 50, ++n;
-            if (cars.Pixel(160 + x, 100 * h.Frame + y) == White)
+            if (p == Shade) {
+                shadeX += x - 80, shadeY += y - 50, ++shaded;
+            } else if (cars.Pixel(160 + x, 100 * h.Frame + y) == White) {
                 left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+            }
         }
     ASSERT_GT(n, 40);
+    // The shadow falls south-east of the car whichever way it points, inside the mask.
+    ASSERT_GT(shaded, 100);
+    EXPECT_GT(shadeX / shaded, 3.0);
+    EXPECT_GT(shadeY / shaded, 3.0);
     EXPECT_GT((sx * h.Dx + sy * h.Dy) / n, 5.0) << "glass centre " << sx / n << "," << sy / n;
     int length = h.Dx ? right - left : bottom - top, breadth = h.Dx ? bottom - top : right - left;
     EXPECT_GT(length, breadth + 30);
@@ -159,7 +167,7 @@ TEST_P(WaveFiles, IsStereoSixteenBitAt22050AndNeitherSilentNorClipped) {
     int peak = 0;
     for (std::size_t i = 44; i + 1 < b.size(); i += 2)
         peak = std::max(peak, std::abs(static_cast<int>(static_cast<std::int16_t>(U16(b, i)))));
-    EXPECT_GT(peak, 6000);   // audible
+    EXPECT_GT(peak, 4000);   // audible; the engine is the quietest, as nine of it play at once
     EXPECT_LT(peak, 32000);  // headroom: no clipped samples
 }
 INSTANTIATE_TEST_SUITE_P(Soundfx, WaveFiles,

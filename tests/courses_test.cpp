@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <algorithm>
+#include <map>
 #include <set>
 #include <tuple>
 #include <string>
@@ -52,7 +54,7 @@ std::uint32_t TilePx(int code, int x, int y) { return Strip().Pixel(code * 200 +
 // Tarmac is a mid grey with a touch of blue; kerbs, concrete and ground never are.
 bool Tarmac(std::uint32_t p) {
     int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF, b = p & 0xFF;
-    return r == g && b == g + 4 && g >= 80 && g <= 105;
+    return r == g && b == g + 4 && g >= 60 && g <= 110;
 }
 // Tarmac or the paint on it: the chequered line and the grid boxes.
 bool RoadSurface(std::uint32_t p) { return Tarmac(p) || p == 0xF0F0EC || p == 0x18181A || p == 0xE8E8E0; }
@@ -79,7 +81,8 @@ TEST_P(EveryCourse, FileIsPickupsTilesAndNameToTheCharacterWithItsTwoMaps) {
 // computer drivers understand and crossing the crossroads straight on.
 TEST_P(EveryCourse, RoadIsOneClosedLoopFromTheGridBackIntoTheStartFromTheNorth) {
     Load(GetParam());
-    const std::set<int> understood = {0, 1, 5, 7, 11, 12, 14, 15, 18, 20};
+    // Road the drivers know, and the wall-less ground and scenery around it.
+    const std::set<int> understood = {1, 5, 7, 11, 12, 14, 15, 18, 20, 0, 2, 3, 4, 8, 9, 17};
     int starts = 0;
     for (int col = 0; col < MapSize; ++col)
         for (int row = 0; row < MapSize; ++row) {
@@ -121,6 +124,54 @@ TEST_P(EveryCourse, RoadIsOneClosedLoopFromTheGridBackIntoTheStartFromTheNorth) 
                 EXPECT_EQ(bool(open & s.Leave), there) << "side mismatch at " << col << "," << row;
             }
         }
+}
+
+// The loop's tiles in driving order from the start, as the check above walks them.
+std::vector<std::pair<int, int>> DrivenTiles() {
+    std::vector<std::pair<int, int>> tiles;
+    int c = Course.StartTileCol, r = Course.StartTileRow, heading = 3, cameFrom = N;
+    do {
+        int exits = Open(TileType(c, r)) & ~cameFrom;
+        if (!(exits & Steps[heading].Leave))
+            for (int s = 0; s < 4; ++s)
+                if (exits == Steps[s].Leave) heading = s;
+        tiles.push_back({c, r});
+        c += Steps[heading].Dx, r += Steps[heading].Dy;
+        cameFrom = Steps[heading].Enter;
+    } while ((c != Course.StartTileCol || r != Course.StartTileRow) && tiles.size() < 2601);
+    return tiles;
+}
+
+// Fourteen different places: starts spread over the map (no tile shared by more than two
+// courses), at least a third driven clockwise, and at least four kinds of ground.
+TEST(CourseSet, StartsDirectionsAndGroundsDiffer) {
+    std::map<std::pair<int, int>, int> starts;
+    std::set<int> grounds;
+    int clockwise = 0;
+    for (int n = 1; n <= 14; ++n) {
+        Load(n);
+        ++starts[{Course.StartTileCol, Course.StartTileRow}];
+        // Twice the signed area the loop encloses; with y growing downwards a clockwise
+        // loop has a positive one.
+        long area = 0;
+        auto tiles = DrivenTiles();
+        for (std::size_t i = 0; i < tiles.size(); ++i) {
+            auto [x1, y1] = tiles[i];
+            auto [x2, y2] = tiles[(i + 1) % tiles.size()];
+            area += long(x1) * y2 - long(x2) * y1;
+        }
+        clockwise += area > 0;
+        std::map<int, int> count;
+        for (int col = 0; col < 50; ++col)
+            for (int row = 0; row < 50; ++row)
+                if (!Open(TileType(col, row))) ++count[TileType(col, row)];
+        grounds.insert(std::max_element(count.begin(), count.end(), [](auto& a, auto& b) {
+                           return a.second < b.second;
+                       })->first);
+    }
+    for (auto& [tile, courses] : starts) EXPECT_LE(courses, 2) << tile.first << "," << tile.second;
+    EXPECT_GE(clockwise, 5);
+    EXPECT_GE(grounds.size(), 4u);
 }
 
 // A pickup's point is where a car's centre must pass within 20 pixels, and its 25 x 25

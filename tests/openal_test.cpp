@@ -87,7 +87,8 @@ protected:
         WriteBytes(Short = Folder + "/short.wav", WaveFile(2, 16, Sine(Rate / 10)));  // 2205 frames
     }
     // Mixes the next frames and returns the loudest sample among them.
-    float Peak(int frames) { return ::Peak(*Sound, frames); }
+    // Levels as the files hold them, before the headroom the whole mix is given.
+    float Peak(int frames) { return ::Peak(*Sound, frames) / MasterGain; }
     bool Silent() { return ::Silent(*Sound); }
     std::shared_ptr<OpenAlSound> Sound;
     std::string Folder, Long, Short;

@@ -35,6 +35,33 @@ void GenerateCarSheet(const std::string& out) {
         CutSpriteInBlocks(player, 0, 0, CellW, CellH, sheet, mask, 0, f * CellH);
         CutSpriteInBlocks(rival, 0, 0, CellW, CellH, sheet, rivalMask, 2 * CellW, f * CellH);
     }
+    // A shadow cast to the south-east, part of the shared mask so it is drawn with the car.
+    // The race can only cover the ground or keep it, so the shadow is a screen of dark
+    // pixels, denser in the middle than at the rim: from above it reads as a soft shade.
+    // It is laid in the 2 x 2 blocks the race sees as single pixels.
+    constexpr int ShadowX = 4, ShadowY = 4, Rim = 4;
+    constexpr std::uint32_t Shade = 0x1C1E1C;
+    for (int f = 0; f < Frames; ++f) {
+        auto body = [&](int x, int y) {
+            return x >= 0 && y >= 0 && x < CellW && y < CellH && mask.Pixel(x, f * CellH + y) == 0xFFFFFF;
+        };
+        auto shadow = [&](int x, int y) { return body(x - ShadowX, y - ShadowY); };
+        for (int y = 0; y < CellH; y += 2)
+            for (int x = 0; x < CellW; x += 2) {
+                if (body(x, y) || !shadow(x, y)) continue;
+                bool rim = !shadow(x - Rim, y) || !shadow(x + Rim, y) || !shadow(x, y - Rim) || !shadow(x, y + Rim);
+                int bx = x / 2, by = y / 2;
+                bool dark = rim ? (bx + by) % 2 == 0 : !(bx % 2 == 1 && by % 2 == 1);
+                if (!dark) continue;
+                for (int dy = 0; dy < 2; ++dy)
+                    for (int dx = 0; dx < 2; ++dx) {
+                        int py = f * CellH + y + dy;
+                        mask.SetPixel(x + dx, py, 0xFFFFFF);
+                        sheet.SetPixel(x + dx, py, Shade);
+                        sheet.SetPixel(2 * CellW + x + dx, py, Shade);
+                    }
+            }
+    }
     for (int y = 0; y < Frames * CellH; ++y)
         for (int x = 0; x < CellW; ++x) sheet.SetPixel(CellW + x, y, mask.Pixel(x, y));
     WritePicture(Graphics(out, "car256.bmp"), sheet);

@@ -18,7 +18,9 @@ struct TileChar {
 constexpr TileChar TileChars[] = {
     {'.', 0},  {'-', 1},  {'|', 5},  {'T', 6},  {'F', 7},  {'E', 10}, {'+', 11},
     {'7', 12}, {']', 13}, {'L', 14}, {'J', 15}, {'_', 16}, {'S', 18}, {'>', 19},
-    {'s', 20}, {'<', 21}, {'~', 2},  {':', 3},
+    {'s', 20}, {'<', 21},
+    // Ground: grass, gravel, sand, woods, water, boulders and a grandstand.
+    {'~', 2},  {':', 3},  {'t', 4},  {'w', 8},  {'r', 9},  {'H', 17},
 };
 
 [[noreturn]] void Fail(const std::string& path, int line, const std::string& what) {
@@ -57,6 +59,7 @@ CourseLayout ReadLayout(const std::string& path) {
     CourseLayout layout;
     std::string line;
     int lineNo = 0, gridRow = -1;
+    bool sawTiles = false;
     while (std::getline(in, line)) {
         ++lineNo;
         if (gridRow >= 0) {
@@ -67,6 +70,7 @@ CourseLayout ReadLayout(const std::string& path) {
             if (gridRow >= LayoutSize) Fail(path, lineNo, "more than 51 rows of tiles");
             if (static_cast<int>(line.size()) > LayoutSize) Fail(path, lineNo, "row wider than 51 tiles");
             for (int c = 0; c < static_cast<int>(line.size()); ++c) {
+                if (line[c] == ' ') continue;  // leaves the ground as it is
                 int code = TileCodeOf(line[c]);
                 if (code < 0) Fail(path, lineNo, std::string("unknown tile character '") + line[c] + "'");
                 layout.Tiles[c][gridRow] = code;
@@ -78,10 +82,20 @@ CourseLayout ReadLayout(const std::string& path) {
         std::istringstream words(line);
         std::string key;
         words >> key;
-        if (key == "name") {
+        if (key == "ground") {
+            // The ground under everything the grid leaves out, out to the map's edge.
+            std::string g;
+            words >> g;
+            int code = g.size() == 1 ? TileCodeOf(g[0]) : -1;
+            if (code < 0 || IsRoadPiece(code)) Fail(path, lineNo, "ground needs one ground tile character");
+            if (sawTiles) Fail(path, lineNo, "ground must come before the tiles it lies under");
+            for (auto& column : layout.Tiles)
+                for (int& tile : column) tile = code;
+        } else if (key == "name") {
             std::getline(words >> std::ws, layout.Name);
         } else if (key == "tiles") {
             gridRow = 0;
+            sawTiles = true;
         } else if (key == "pickup") {
             int col, row, x, y;
             if (!(words >> col >> row >> x >> y)) Fail(path, lineNo, "pickup needs column, row, x and y");

@@ -60,7 +60,8 @@ Stereo EngineRise() {
     }
     HighPassBoth(s, 28);
     FadeEnds(s, 0.005, 0.005);
-    Normalise(s, 0.85);
+    // Nine of these run at once under every race; the crashes have to be heard over them.
+    Normalise(s, 0.16);
     return s;
 }
 

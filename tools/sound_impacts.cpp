@@ -85,6 +85,7 @@ Stereo Bump() {
     for (auto& m : modes) AddPanel(s, 0.001 * n, m[0], m[1], m[2], 0.35 + 0.07 * n, 82 + n), ++n;
     HighPassBoth(s, 35);
     FadeEnds(s, 0, 0.04);
+    Squash(s, 4);
     Normalise(s, 0.75);
     return s;
 }
@@ -115,6 +116,7 @@ Stereo HardCrash() {
     }
     HighPassBoth(s, 30);
     FadeEnds(s, 0, 0.1);
+    Squash(s, 6);
     Normalise(s, 0.9);
     return s;
 }
@@ -158,6 +160,7 @@ Stereo ExplosionAndFire() {
     }
     HighPassBoth(s, 25);
     FadeEnds(s, 0, 0.3);
+    Squash(s, 4);
     Normalise(s, 0.9);
     return s;
 }

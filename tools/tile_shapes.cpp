@@ -216,24 +216,170 @@ std::uint32_t Rgb(int r, int g, int b) {
     auto c = [](int v) { return static_cast<std::uint32_t>(std::clamp(v, 0, 255)); };
     return (c(r) << 16) | (c(g) << 8) | c(b);
 }
+std::uint32_t Rgb(double r, double g, double b) {
+    return Rgb(static_cast<int>(std::lround(r)), static_cast<int>(std::lround(g)),
+               static_cast<int>(std::lround(b)));
+}
+
+// Value noise on a lattice of `cell` pixels that wraps every tile, so a field of equal
+// tiles joins without a seam; -1..1, eased between lattice points so nothing looks square.
+double Smooth(double x, double y, int cell, int salt) {
+    const int n = TilePixels / cell;
+    double fx = x / cell, fy = y / cell;
+    int ix = static_cast<int>(std::floor(fx)), iy = static_cast<int>(std::floor(fy));
+    double tx = fx - ix, ty = fy - iy;
+    tx = tx * tx * (3 - 2 * tx);
+    ty = ty * ty * (3 - 2 * ty);
+    auto at = [&](int i, int j) { return Grain(((i % n) + n) % n, ((j % n) + n) % n, salt) / 8.0; };
+    double top = at(ix, iy) * (1 - tx) + at(ix + 1, iy) * tx;
+    double bottom = at(ix, iy + 1) * (1 - tx) + at(ix + 1, iy + 1) * tx;
+    return top * (1 - ty) + bottom * ty;
+}
+
+// Broad patches, clumps and fine texture together, as ground looks from a few metres up.
+double Layers(double x, double y, int salt) {
+    return 0.5 * Smooth(x, y, 50, salt) + 0.3 * Smooth(x, y, 20, salt + 1) +
+           0.2 * Smooth(x, y, 8, salt + 2);
+}
+
+// Distance between two points of a tile measured across its edges as well, for scenery
+// that straddles the border between two tiles of the same ground.
+double WrapDistance(double x, double y, double cx, double cy) {
+    double dx = std::fabs(x - cx), dy = std::fabs(y - cy);
+    dx = std::min(dx, TilePixels - dx);
+    dy = std::min(dy, TilePixels - dy);
+    return std::hypot(dx, dy);
+}
+
+struct Blob {
+    double X, Y, R;
+};
+
+double Ease(double edge0, double edge1, double v) {
+    double t = std::clamp((v - edge0) / (edge1 - edge0), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+struct Colour {
+    double R, G, B;
+    Colour operator*(double k) const { return {R * k, G * k, B * k}; }
+    Colour operator+(Colour o) const { return {R + o.R, G + o.G, B + o.B}; }
+    std::uint32_t Pack() const { return Rgb(R, G, B); }
+};
+Colour Blend(Colour a, Colour b, double t) { return a * (1 - t) + b * t; }
+
+Colour Grass(double x, double y) {
+    double n = Layers(x, y, 10), fine = Grain(static_cast<int>(x), static_cast<int>(y), 11) / 8.0;
+    // Mown in bands across the tile, the way a circuit's infield is kept.
+    double band = Smooth(x, 0, 100, 12) * 0.3 + (static_cast<int>(y) / 50 % 2 ? 1 : -1);
+    return Colour{66, 114, 48} + Colour{8, 16, 6} * n + Colour{3, 6, 2} * fine + Colour{2, 4, 1} * band;
+}
+
+Colour Gravel(double x, double y) {
+    double n = Layers(x, y, 20);
+    int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    double stone = Smooth(x, y, 4, 21) + Grain(ix, iy, 22) / 16.0;
+    return Colour{150, 140, 118} + Colour{12, 12, 10} * n + Colour{22, 20, 18} * stone;
+}
+
+Colour Sand(double x, double y) {
+    double n = Layers(x, y, 30);
+    // Wind ripples: a wave across the tile bent by the noise; 12 crests a tile, so it repeats.
+    double ripple = std::sin(2 * std::numbers::pi * (y + 9 * Smooth(x, y, 50, 31)) / (TilePixels / 12.0));
+    return Colour{212, 188, 136} + Colour{10, 9, 6} * n + Colour{7, 6, 5} * ripple +
+           Colour{2, 2, 2} * (Grain(static_cast<int>(x), static_cast<int>(y), 32) / 8.0);
+}
+
+// Trees seen from above: a shadow cast to the south-east, a lumpy crown lit from the
+// north-west. They stand on the same grass as plain ground, inside the tile, so a wood
+// sits on any lawn without an edge.
+Colour Woods(double x, double y) {
+    constexpr Blob Trees[] = {{48, 50, 30}, {144, 42, 24}, {106, 124, 34}, {38, 156, 20}, {160, 158, 22},
+                              {82, 76, 14}};
+    Colour c = Grass(x, y);
+    for (const Blob& t : Trees) {
+        double shade = WrapDistance(x, y, t.X + 9, t.Y + 9);
+        if (shade < t.R) c = c * (0.55 + 0.3 * Ease(t.R - 6, t.R, shade));
+    }
+    for (const Blob& t : Trees) {
+        double d = WrapDistance(x, y, t.X, t.Y);
+        double edge = t.R * (0.9 + 0.12 * Smooth(std::atan2(y - t.Y, x - t.X) * 32 + 100, t.R, 8, 40));
+        if (d >= edge) continue;
+        double light = std::clamp(1 - WrapDistance(x, y, t.X - t.R * 0.35, t.Y - t.R * 0.35) / t.R, 0.0, 1.0);
+        double lumps = Smooth(x, y, 8, 41);
+        c = Colour{30, 72, 30} + Colour{34, 46, 16} * light + Colour{6, 10, 4} * lumps;
+        c = c * (0.8 + 0.2 * (1 - Ease(edge - 4, edge, d)));
+    }
+    return c;
+}
+
+Colour Water(double x, double y) {
+    double n = Layers(x, y, 50);
+    double glint = Smooth(x, y, 10, 51) * Smooth(x, y, 25, 52);
+    Colour c = Colour{40, 88, 126} + Colour{8, 12, 14} * n;
+    return glint > 0.3 ? Blend(c, Colour{150, 190, 210}, std::min(1.0, (glint - 0.3) * 3)) : c;
+}
+
+// Boulders on the sand, each lit from the north-west, all inside the tile so the field
+// meets plain sand without an edge.
+Colour Rocks(double x, double y) {
+    constexpr Blob Stones[] = {{40, 40, 18}, {150, 60, 12}, {90, 110, 22}, {30, 150, 10}, {160, 160, 16},
+                               {120, 24, 7}, {60, 80, 6}, {140, 130, 8}};
+    Colour c = Sand(x, y);
+    for (const Blob& s : Stones) {
+        if (WrapDistance(x, y, s.X + 5, s.Y + 6) < s.R) c = c * 0.7;
+    }
+    for (const Blob& s : Stones) {
+        double edge = s.R * (0.85 + 0.2 * Smooth(x, y, 10, 62));
+        if (WrapDistance(x, y, s.X, s.Y) >= edge) continue;
+        double light = std::clamp(1 - WrapDistance(x, y, s.X - s.R * 0.4, s.Y - s.R * 0.4) / (1.4 * s.R), 0.0, 1.0);
+        c = Colour{104, 100, 96} + Colour{70, 68, 64} * light + Colour{8, 8, 8} * Smooth(x, y, 4, 63);
+    }
+    return c;
+}
+
+// A stand facing south: back wall, stepped terraces full of spectators, a roof edge and a
+// fence above the service road. Side by side the tiles make one long stand.
+Colour Grandstand(double x, double y) {
+    int ix = static_cast<int>(x), iy = static_cast<int>(y);
+    if (y < 16) return Colour{70, 72, 80} + Colour{6, 6, 6} * Smooth(x, y, 20, 70);
+    if (y < 24) return Colour{196, 40, 36};
+    if (y < 132) {
+        int row = (iy - 24) / 9, seat = (ix + row * 3) / 6;
+        if ((iy - 24) % 9 < 2) return Colour{110, 110, 116};  // the step between two rows
+        std::uint32_t h = static_cast<std::uint32_t>(Grain(seat, row, 71) + 8);
+        if ((ix + row * 3) % 6 == 0) return Colour{50, 50, 56};
+        constexpr Colour Shirts[] = {{210, 60, 50}, {240, 220, 90}, {70, 110, 200}, {236, 236, 230},
+                                     {40, 40, 46}, {80, 170, 90}, {230, 140, 50}, {150, 90, 170}};
+        Colour shirt = Shirts[h % 8];
+        return (iy - 24) % 9 < 5 ? Colour{226, 184, 150} * (0.8 + 0.02 * (h % 9)) : shirt;
+    }
+    if (y < 140) return Colour{236, 236, 232};
+    if (y < 144) return Colour{60, 60, 64};
+    return Colour{118, 118, 114} + Colour{8, 8, 8} * Layers(x, y, 72);
+}
 
 std::uint32_t Ground(int code, int x, int y) {
-    int g = Grain(x, y, 1), coarse = Grain(x / 6, y / 6, 2);
+    double px = x + 0.5, py = y + 0.5;
     switch (code) {
-        case 2: case 9:  // gravel trap
-            return Rgb(150 + g + coarse, 138 + g + coarse, 112 + g);
-        case 3:  // dry sand
-            return Rgb(196 + g / 2 + coarse / 2, 178 + g / 2, 128 + g / 2);
-        case 4: case 17:  // darker prairie grass
-            return Rgb(52 + g / 2, 92 + g + coarse, 40 + g / 2);
-        default:
-            return Rgb(66 + g / 2, 112 + g + coarse, 48 + g / 2);
+        case 2: return Gravel(px, py).Pack();
+        case 3: return Sand(px, py).Pack();
+        case 4: return Woods(px, py).Pack();
+        case 8: return Water(px, py).Pack();
+        case 9: return Rocks(px, py).Pack();
+        case 17: return Grandstand(px, py).Pack();
+        default: return Grass(px, py).Pack();
     }
 }
 
-std::uint32_t Tarmac(int x, int y) {
-    int g = Grain(x, y, 3) / 2 + Grain(x / 3, y / 3, 4) / 3;
-    return Rgb(92 + g, 92 + g, 96 + g);
+// Worn asphalt: patches of older and newer surface, a fine aggregate, and the darker
+// rubbered-in line where the cars run, about the middle of the road.
+std::uint32_t Tarmac(int x, int y, double intoRoad) {
+    double wear = Layers(x + 0.5, y + 0.5, 80) * 5 + Smooth(x + 0.5, y + 0.5, 4, 81) * 2 +
+                  Grain(x, y, 3) / 4.0;
+    double line = Ease(34, 62, intoRoad) * 12;
+    int g = static_cast<int>(std::lround(90 + wear - line));
+    return Rgb(g, g, g + 4);
 }
 
 std::uint32_t Barrier(double d, int x, int y) {
@@ -303,10 +449,12 @@ std::uint32_t TilePixel(int code, int x, int y) {
         if (IsStartPiece(code) && ChequerBand(code, x, y))
             return OnChequer(code, x, y) ? Rgb(240, 240, 236) : Rgb(24, 24, 26);
         if (GridMark(code, x, y)) return Rgb(232, 232, 224);
-        return Tarmac(x, y);
+        return Tarmac(x, y, -d.D);
     }
     if (d.D <= KerbDepth) return d.Stripe % 2 == 0 ? Rgb(204, 36, 32) : Rgb(238, 238, 232);
-    if (d.KerbOnly) return Ground(0, x, y);
+    // The inside of a bend gets its concrete too, so the walls of the two straights it
+    // joins run on round the corner without a gap.
     if (d.D <= WallDepth) return Barrier(d.D, x, y);
-    return Ground(0, x, y);
+    // Behind the walls every piece has a gravel run-off, which sits well beside any ground.
+    return Ground(2, x, y);
 }

@@ -71,6 +71,18 @@ inline void AddRing(Stereo& s, double start, double freq, double amp, double tau
     }
 }
 
+// Rounds off the loudest moments of a spiky sound so its body comes up to meet them: a
+// crash has to stand over the engines, not only its first millisecond.
+inline void Squash(Stereo& s, double drive) {
+    float most = 1e-9f;
+    for (std::size_t i = 0; i < s.Frames(); ++i)
+        most = std::max({most, std::fabs(s.L[i]), std::fabs(s.R[i])});
+    for (std::size_t i = 0; i < s.Frames(); ++i) {
+        s.L[i] = static_cast<float>(std::tanh(drive * s.L[i] / most));
+        s.R[i] = static_cast<float>(std::tanh(drive * s.R[i] / most));
+    }
+}
+
 // Scales the sound so its loudest sample sits at peak.
 inline void Normalise(Stereo& s, double peak) {
     float most = 1e-9f;

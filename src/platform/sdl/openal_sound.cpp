@@ -3,6 +3,7 @@
 #include <AL/al.h>
 #include <AL/alc.h>
 #include <AL/alext.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -77,15 +78,45 @@ float GainFromVolume(std::int32_t hundredthsOfDecibel) {
     return static_cast<float>(std::pow(10.0, v / 2000.0));
 }
 
-// One file's samples uploaded to the device.
+// One file's samples uploaded to the device, and kept here for the crossfades.
 struct OpenAlData {
     ALuint Buffer = 0;
     std::int32_t Bytes = 0;
     std::int32_t BlockAlign = 1;
+    WaveData Wave;
     ~OpenAlData() {
         if (Buffer) alDeleteBuffers(1, &Buffer);
     }
 };
+
+namespace {
+
+// A jump of the play position is smoothed over this long. Short enough that the engine,
+// reset every frame, keeps its pitch; long enough that the step is no longer heard.
+constexpr double CrossfadeSeconds = 0.004;
+
+// Rewrites part of a buffer in place, even while a source plays it. OpenAL Soft exports
+// it but no longer lists it among its extensions, so it is looked up in the library.
+using SubDataFunction = void (*)(ALuint, ALenum, const ALvoid*, ALsizei, ALsizei);
+const SubDataFunction SubData =
+    reinterpret_cast<SubDataFunction>(dlsym(RTLD_DEFAULT, "alBufferSubDataSOFT"));
+
+double SampleAt(const WaveData& w, const std::vector<std::uint8_t>& bytes, std::size_t at) {
+    if (w.BitsPerSample == 8) return (bytes[at] - 128) / 128.0;
+    return static_cast<std::int16_t>(bytes[at] | (bytes[at + 1] << 8)) / 32768.0;
+}
+
+void PutSample(const WaveData& w, std::vector<std::uint8_t>& bytes, std::size_t at, double v) {
+    if (w.BitsPerSample == 8) {
+        bytes[at] = static_cast<std::uint8_t>(std::clamp(std::lround(v * 128 + 128), 0L, 255L));
+        return;
+    }
+    auto s = static_cast<std::int16_t>(std::clamp(std::lround(v * 32768), -32768L, 32767L));
+    bytes[at] = static_cast<std::uint8_t>(s & 0xFF);
+    bytes[at + 1] = static_cast<std::uint8_t>((s >> 8) & 0xFF);
+}
+
+}  // namespace
 
 class OpenAlBuffer : public SoundBuffer {
 public:
@@ -95,16 +126,19 @@ public:
         Sound->MakeCurrent();
         alSourceStop(Source);
         alDeleteSources(1, &Source);
+        if (Own) alDeleteBuffers(1, &Own);
     }
 
     void SetCurrentPosition(std::int32_t bytes) override {
         Sound->MakeCurrent();
         bytes = std::clamp(bytes, 0, Data->Bytes - 1);
         bytes -= bytes % Data->BlockAlign;
-        if (Active())
-            alSourcei(Source, AL_BYTE_OFFSET, bytes);
-        else
+        if (!Active()) {
             Pending = bytes;  // taken up by the next Play
+            return;
+        }
+        if (State() == AL_PLAYING && Crossfade(bytes)) return;
+        alSourcei(Source, AL_BYTE_OFFSET, bytes);
     }
 
     void SetVolume(std::int32_t volume) override {
@@ -119,6 +153,7 @@ public:
         const ALint state = State();
         if (state == AL_PLAYING) return;  // a playing buffer is not rewound
         if (state != AL_PAUSED) {
+            if (flags & DSBPLAY_LOOPING) TakeOwnCopy();
             // Set explicitly each time, so a stale offset from an earlier run never leaks in.
             alSourcei(Source, AL_BYTE_OFFSET, Pending);
             Pending = 0;
@@ -148,6 +183,72 @@ public:
     std::int32_t GetVolume() override { return Volume; }
 
 private:
+    // Moves a playing source to `to` without a step in the sound: the few milliseconds
+    // from `to` on are rewritten, in this buffer's own copy of the samples, as a blend
+    // from what was about to play into what plays from `to`. The engine's play position
+    // is reset every frame, and a bare jump buzzes at the frame rate. (Restarting the
+    // source on a second copy would not do: the mixer fades a restarted source in.)
+    bool Crossfade(std::int32_t to) {
+        if (!Own) return false;
+        const WaveData& wave = Data->Wave;
+        ALint from = 0, looping = AL_FALSE;
+        alGetSourcei(Source, AL_BYTE_OFFSET, &from);
+        alGetSourcei(Source, AL_LOOPING, &looping);
+
+        const std::size_t block = static_cast<std::size_t>(wave.BlockAlign());
+        const std::size_t total = OwnSamples.size(), start = static_cast<std::size_t>(to);
+        const int frames = std::min<int>(static_cast<int>(std::lround(CrossfadeSeconds * wave.SampleRate)),
+                                         static_cast<int>((total - start) / block));
+        std::vector<std::uint8_t> bridge(static_cast<std::size_t>(frames) * block);
+        for (int k = 0; k < frames; ++k) {
+            double t = (k + 0.5) / frames;
+            t = t * t * (3 - 2 * t);  // eased, so neither end of the blend adds a kink
+            std::size_t oldAt = static_cast<std::size_t>(from) + k * block;
+            bool oldLeft = oldAt < total || looping;
+            oldAt %= total;
+            for (std::size_t b = 0; b < block; b += static_cast<std::size_t>(wave.BitsPerSample / 8)) {
+                double before = oldLeft ? SampleAt(wave, OwnSamples, oldAt + b) : 0;
+                double after = SampleAt(wave, wave.Samples, start + k * block + b);
+                PutSample(wave, bridge, k * block + b, before * (1 - t) + after * t);
+            }
+        }
+        // The last blend goes back to the file's own samples before the new one is laid.
+        if (BridgeBytes > 0) {
+            std::copy_n(wave.Samples.begin() + BridgeAt, BridgeBytes, OwnSamples.begin() + BridgeAt);
+            SubData(Own, AlFormat(wave), OwnSamples.data() + BridgeAt, BridgeAt, BridgeBytes);
+        }
+        BridgeAt = to;
+        BridgeBytes = static_cast<std::int32_t>(bridge.size());
+        if (BridgeBytes > 0) {
+            std::copy(bridge.begin(), bridge.end(), OwnSamples.begin() + to);
+            SubData(Own, AlFormat(wave), bridge.data(), to, BridgeBytes);
+        }
+        alSourcei(Source, AL_BYTE_OFFSET, to);
+        return true;
+    }
+
+    // A looping sound may be reset while it plays, and its blends cannot go into the
+    // samples other buffers share: it gets a copy of its own before it starts.
+    void TakeOwnCopy() {
+        if (Own || !SubData) return;
+        alGetError();
+        alGenBuffers(1, &Own);
+        if (alGetError() != AL_NO_ERROR) {
+            Own = 0;
+            return;
+        }
+        const WaveData& wave = Data->Wave;
+        OwnSamples = wave.Samples;
+        alBufferData(Own, AlFormat(wave), OwnSamples.data(), static_cast<ALsizei>(OwnSamples.size()),
+                     wave.SampleRate);
+        if (alGetError() != AL_NO_ERROR) {
+            alDeleteBuffers(1, &Own);
+            Own = 0;
+            return;
+        }
+        alSourcei(Source, AL_BUFFER, static_cast<ALint>(Own));
+    }
+
     ALint State() {
         ALint state = AL_INITIAL;
         alGetSourcei(Source, AL_SOURCE_STATE, &state);
@@ -165,6 +266,9 @@ private:
     ALuint Source = 0;
     std::int32_t Volume = 0;
     std::int32_t Pending = 0;
+    ALuint Own = 0;                        // this buffer's own copy, for the blends
+    std::vector<std::uint8_t> OwnSamples;  // what that copy holds
+    std::int32_t BridgeAt = 0, BridgeBytes = 0;  // where the last blend was written
 };
 
 std::shared_ptr<OpenAlSound> OpenAlSound::OpenDefault() {
@@ -205,6 +309,7 @@ bool OpenAlSound::CreateContext(const int* attributes) {
     alcMakeContextCurrent(static_cast<ALCcontext*>(Context));
     // No 3-D placement: every buffer plays at its file's level, scaled only by its volume.
     alDistanceModel(AL_NONE);
+    alListenerf(AL_GAIN, MasterGain);
     DirectChannels = alIsExtensionPresent("AL_SOFT_direct_channels");
     return true;
 }
@@ -249,6 +354,7 @@ std::unique_ptr<SoundBuffer> OpenAlSound::CreateBuffer(const std::string& path) 
         }
         uploaded->Bytes = static_cast<std::int32_t>(wave->Samples.size());
         uploaded->BlockAlign = wave->BlockAlign();
+        uploaded->Wave = std::move(*wave);
         data = std::move(uploaded);
     }
 

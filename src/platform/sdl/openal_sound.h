@@ -33,6 +33,10 @@ std::optional<WaveData> ParseWave(const std::vector<std::uint8_t>& file);
 // -10000..0 (-10000 is silence).
 float GainFromVolume(std::int32_t hundredthsOfDecibel);
 
+// The whole mix sits this far under full scale, so nine engines, the countdown and a
+// crash together still fit (-9 dB).
+constexpr float MasterGain = 0.35f;
+
 struct OpenAlData;
 
 // One OpenAL device with its context, and the decoded files uploaded to it.
