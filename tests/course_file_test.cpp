@@ -102,6 +102,59 @@ TEST(CourseLoading, ReadsTheCurrentCoursesFileAndItsLaps) {
     }
 }
 
+// A course saved on Windows has CR LF at every line end; read as it is, each row would
+// start one character later than the last and the name would come out empty.
+TEST(CourseFile, WindowsLineEndsReadLikePlainOnes) {
+    std::string plain = CourseText({{{3, 4}, 13}, {{50, 10}, 7}, {{10, 20}, 18}}, "Regina Ring", ' ',
+                                   PickupBlock("0150 100"));
+    for (std::size_t row = 1; row <= 51; ++row) plain[88 + 204 * row - 1] = '\n';
+    std::string windows;
+    for (char c : plain) windows += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    ParseCourse(windows, "test");
+    EXPECT_EQ(TileType(3, 4), 13);
+    EXPECT_EQ(TileType(50, 10), 7);
+    EXPECT_EQ(Start(), std::pair(10, 20));
+    EXPECT_FLOAT_EQ(Course.Pickups[0].Y, 200.0f);
+    EXPECT_EQ(Course.CourseName, "Regina Ring");
+}
+
+// What parses is not always raceable: the loader refuses it and keeps the player out of a
+// race on garbage, naming the file and what is wrong.
+TEST(CourseLoading, RefusesCoursesThatCannotBeRaced) {
+    FreshHeadless();
+    std::string folder = TempFolder("course_refusals");
+    MakeFolder(folder + "/resources");
+    SetAppPath(folder);
+    struct Case {
+        std::string Text;
+        const char* Problem;
+    };
+    std::string start = "0100 100";
+    for (const Case& c :
+         {Case{CourseText({}, "No Start"), "no start tile"},
+          Case{CourseText({{{1, 1}, 18}, {{9, 9}, 999}}, "Big Code"), "tile code 999 at column 9, row 9"},
+          Case{CourseText({{{1, 1}, 18}, {{2, 0}, -99}}, "Negative"), "tile code -99"},
+          Case{CourseText({{{1, 1}, 18}}, "Far", ' ', "9999" + std::string(84, '0')), "pickup 1"},
+          Case{CourseText({{{1, 1}, 18}}, "Behind", ' ', start + "0100-999" + std::string(72, '0')),
+               "pickup 2"},
+          Case{std::string(30000, '1'), "more than"}}) {
+        WriteFileText(folder + "/resources/Map2.ddt", c.Text);
+        CurrentCourse = 2;
+        try {
+            LoadCourse();
+            ADD_FAILURE() << c.Problem << ": loaded";
+        } catch (const FileError& e) {
+            const std::string what = e.what();
+            EXPECT_NE(what.find("Map2.ddt"), std::string::npos) << what;
+            EXPECT_NE(what.find(c.Problem), std::string::npos) << what;
+        }
+    }
+    // The braking code -2 and pickups on the far edge are the game's own.
+    WriteFileText(folder + "/resources/Map2.ddt",
+                  CourseText({{{1, 1}, 18}, {{5, 5}, -2}}, "Edge", ' ', "5100" + std::string(84, '0')));
+    EXPECT_NO_THROW(LoadCourse());
+}
+
 TEST(CourseLoading, PickupsMoveIntoTheViewWithTheScroll) {
     ParseCourse(CourseText({}, "P", ' ', PickupBlock("0150 100")), "test");
     ShiftPickupsToView(1817, -2.5f);

@@ -1,7 +1,14 @@
 // Bitmap files and the game's file names.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <csignal>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 
 #include "platform/platform.h"
 #include "test_support.h"
@@ -99,7 +106,12 @@ TEST(Pictures, UnusableFilesThrowNamingTheFileAndTheProblem) {
           {"empty.bmp", Bytes{}, "too short"},
           {"text.bmp", notBmp, "not a Windows bitmap"},
           {"rle.bmp", Bitmap(2, 2, 8, {0}, Bytes(8, 0), 1), "compressed"},
-          {"depth.bmp", badDepth, "7 bits"}}) {
+          {"depth.bmp", badDepth, "7 bits"},
+          // Found by fuzzing: a top-down height that has no positive twin in 32 bits.
+          {"min-height.bmp", Bitmap(1, INT32_MIN, 24, {}, Bytes(4, 0)), "not a picture size"},
+          // 32768 x 32768 at one bit: the header alone would have cost 4 GB of pixels.
+          {"huge.bmp", Bitmap(32768, 32768, 1, {0, 0xFFFFFF}, Bytes(64, 0)), "not a picture size"},
+          {"large.bmp", Bitmap(4000, 4000, 1, {0, 0xFFFFFF}, Bytes(500 * 4000, 0)), "more than"}}) {
         std::string path = Write(folder, name, bytes);
         try {
             LoadPicture(path);
@@ -110,6 +122,14 @@ TEST(Pictures, UnusableFilesThrowNamingTheFileAndTheProblem) {
         }
     }
     EXPECT_THROW(LoadPicture(folder + "/missing.bmp"), FileError);
+    // A picture larger than what it is drawn in is refused, naming both sizes.
+    try {
+        LoadPicture(Write(folder, "wide.bmp", good), 1, 2);
+        ADD_FAILURE() << "a 2 x 2 picture passed a 1 x 2 limit";
+    } catch (const FileError& e) {
+        EXPECT_NE(std::string(e.what()).find("2 x 2 pixels, larger than the 1 x 2"), std::string::npos)
+            << e.what();
+    }
     EXPECT_THROW(SavePicture(Surface{}, folder + "/no/such/folder.bmp"), FileError);
 }
 
@@ -139,4 +159,96 @@ TEST(Files, TextFilesRoundTripBytesExactly) {
     EXPECT_FALSE(FileExists(folder + "/b.sav"));
     EXPECT_THROW(ReadFileText(folder + "/b.sav"), FileError);
     EXPECT_THROW(WriteFileText(folder + "/none/b.sav", "x"), FileError);
+}
+
+namespace {
+
+std::string Refusal(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+std::vector<std::string> FolderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+}  // namespace
+
+// Each refusal names the file and the reason, and none waits: a pipe with no writer, a
+// device that never ends and a folder are all turned down before a byte is read.
+TEST(Files, ReaderRefusesWhatIsNotASmallRegularFile) {
+    std::string folder = TempFolder("reader");
+    WriteFileText(folder + "/big.ddt", std::string(101, 'x'));
+    MakeFolder(folder + "/folder.ddt");
+    ASSERT_EQ(::mkfifo((folder + "/pipe.ddt").c_str(), 0600), 0);
+    for (const auto& [path, reason] :
+         {std::pair{folder + "/missing.ddt", "missing"},
+          {folder + "/folder.ddt", "a folder"},
+          {folder + "/pipe.ddt", "not a regular file"},
+          {std::string("/dev/zero"), "not a regular file"},
+          {folder + "/big.ddt", "101 bytes long, more than the 100"}}) {
+        std::string what = Refusal([&] { ReadFileChecked(path, 100, "course"); });
+        EXPECT_NE(what.find("The course " + path + " cannot be read: "), std::string::npos) << what;
+        EXPECT_NE(what.find(reason), std::string::npos) << what;
+    }
+    EXPECT_EQ(ReadFileChecked(folder + "/big.ddt", 101).size(), 101u);
+}
+
+// A write that fails part-way (here the file-size limit, as a full disk would) leaves the
+// old file as it was and no temporary file behind; a good write replaces it whole.
+TEST(Files, WriterKeepsTheOldFileWholeWhenAWriteFails) {
+    std::string folder = TempFolder("writer");
+    std::string path = folder + "/career.sav";
+    WriteFileText(path, "old career");
+    std::string big(64 * 1024, 'n');
+
+    rlimit saved{};
+    ::getrlimit(RLIMIT_FSIZE, &saved);
+    rlimit small = saved;
+    small.rlim_cur = 4096;
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &small);
+    std::string what = Refusal([&] { WriteFileAtomic(path, big.data(), big.size(), "career"); });
+    ::setrlimit(RLIMIT_FSIZE, &saved);
+    std::signal(SIGXFSZ, oldHandler);
+
+    EXPECT_NE(what.find("The career " + path + " cannot be written: "), std::string::npos) << what;
+    EXPECT_EQ(ReadFileText(path), "old career");
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"career.sav"});
+
+    WriteFileAtomic(path, big.data(), big.size());
+    EXPECT_EQ(ReadFileText(path, big.size()), big);
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"career.sav"});
+}
+
+TEST(Files, WriterRefusesFoldersDevicesAndMissingFolders) {
+    std::string folder = TempFolder("writer-refusals");
+    MakeFolder(folder + "/shots");
+    for (const auto& [path, reason] :
+         {std::pair{folder + "/shots", "not a regular file"},
+          {std::string("/dev/full"), "not a regular file"},
+          {folder + "/no/such.bmp", "folder is missing"}}) {
+        std::string what = Refusal([&] { WriteFileText(path, "x"); });
+        EXPECT_NE(what.find(path), std::string::npos) << what;
+        EXPECT_NE(what.find(reason), std::string::npos) << what;
+    }
+    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
+    EXPECT_EQ(FolderEntries(folder), std::vector<std::string>{"shots"});
+}
+
+// A name from a player (a driver's name, later a career file) must not reach outside the
+// game's folders, whichever separator it uses.
+TEST(Files, GamePathRefusesNamesThatLeaveTheirFolder) {
+    SetAppPath(TempFolder("gamepath-outside"));
+    for (const char* name : {"\\saves\\..\\..\\x.sav", "\\saves\\../x.sav", "/../etc/passwd", ".."})
+        EXPECT_NE(Refusal([&] { GamePath(name); }).find("leads outside"), std::string::npos) << name;
+    EXPECT_EQ(GamePath("\\saves\\.\\a..b.sav"), AppPath() + "/saves/a..b.sav");
 }

@@ -67,6 +67,27 @@ TEST_F(Simulation, FrameLimitReportsOutcomeZeroAndTheSnapshotSavesTheView) {
     EXPECT_EQ(LoadPicture(shot).Width, 550);
 }
 
+// Outputs that cannot be written end the run with status 2 and a line naming the file;
+// a file already there is left as it was, and no half-written trace or picture remains.
+TEST_F(Simulation, OutputsThatCannotBeWrittenGiveStatus2AndLeaveOldFilesWhole) {
+    MakeFolder(Folder + "/out");
+    WriteFileText(Folder + "/out/shot.bmp", "an older picture");
+    for (const std::vector<std::string>& output :
+         {std::vector<std::string>{"--trace", "/dev/full"},
+          {"--trace", Folder + "/no/such/trace.jsonl"},
+          {"--trace", Folder + "/out"},
+          {"--snapshot", "2:" + Folder + "/out/shot.bmp/x.bmp"}}) {
+        std::vector<std::string> args = {"--data-dir", Folder, "--max-frames", "4"};
+        args.insert(args.end(), output.begin(), output.end());
+        RunResult r = Simulate(args);
+        const std::string& file = output[1].substr(output[1].find(':') + 1);
+        EXPECT_EQ(r.Status, 2) << file;
+        EXPECT_NE(r.Err.find(file), std::string::npos) << r.Err;
+    }
+    EXPECT_EQ(ReadFileText(Folder + "/out/shot.bmp"), "an older picture");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder + "/out"), {}), 1);
+}
+
 TEST_F(Simulation, EscapeFromTheScriptAbandonsTheRaceInItsFrame) {
     WriteFileText(Folder + "/escape.txt", "7 down Escape\n");
     RunResult r = Simulate({"--data-dir", Folder, "--input", Folder + "/escape.txt"});
