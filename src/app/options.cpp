@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "app/app.h"
+#include "career/career.h"
 
 namespace {
 
@@ -79,6 +80,11 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             options.Mute = true;
         } else if (arg == "--name") {
             if (!value(options.Name)) return false;
+            // The name becomes a file name when the career is saved.
+            if (std::string problem = DriverNameProblem(options.Name); !problem.empty()) {
+                error = "--name '" + options.Name + "': " + problem;
+                return false;
+            }
             options.HasName = true;
         } else if (arg == "--data-dir") {
             if (!value(options.DataDir)) return false;

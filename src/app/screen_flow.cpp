@@ -70,7 +70,12 @@ void ShopClick() {
 void SaveCareerClick() {
     SetMousePointer(RaceWindow, PointerKind::Arrow);
     PlayBell();
-    SaveCareer();
+    // A refused or failed save has said why in a message box; the panel must not then
+    // claim it saved.
+    if (!SaveCareer()) {
+        SetMousePointer(RaceWindow, PointerKind::Default);
+        return;
+    }
     Label19->Caption = "Saved...";
     Refresh();
     std::uint32_t start = GetTickCount();

@@ -3,6 +3,7 @@
 // with the shop's statistics page.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "numeric/numeric.h"
@@ -44,8 +45,33 @@ extern std::string DriverNames[21];
 // Career files (career_files.cpp)
 // ---------------------------------------------------------------------------------
 
-void SaveCareer();
-void LoadCareer();
+// The career list saves/saves.lst: six slots of 15 characters, a used one being a blank
+// and the driver's first 14 characters. Slot 6 is listed but never filled.
+constexpr int CareerSlots = 6;
+constexpr int SlotLength = 15;
+constexpr int CareerListLength = CareerSlots * SlotLength;  // 90
+// A longer name would not fit its slot and could never be loaded again.
+constexpr int MaxDriverNameLength = SlotLength - 1;
+// The career file saves/<name padded to 15>.sav: nine records of 17 five-digit fields.
+constexpr int CareerFieldLength = 5;
+constexpr int CareerRecordFields = 17;
+constexpr int CareerCarCount = 9;
+constexpr int CareerFileLength = CareerCarCount * CareerRecordFields * CareerFieldLength;  // 765
+
+// Saves the career of DriverNames(10) at the pre-race panel. Refusals and failures (no
+// free slot, a name that is no plain file name, a folder that cannot be written) are
+// told in a message box, leave every saved file as it was and return false.
+bool SaveCareer();
+// Loads the career of DriverNames(10) and shows its pre-race panel. False, with nothing
+// shown and no message, when the name, the career file or its course cannot be read.
+bool LoadCareer();
+// The six slots as the Load Game panel lists them, 15 characters each; a slot that a
+// missing or short list does not hold in full is blank.
+std::array<std::string, CareerSlots> ReadCareerSlots();
+// Why a name cannot be a driver's (it could leave the saves folder, is no plain file
+// name on Linux, macOS or Windows, or could not be listed and loaded again), in words
+// for the player; empty when the name is fine. Blanks at its end are padding.
+std::string DriverNameProblem(const std::string& name);
 
 // ---------------------------------------------------------------------------------
 // Parts catalogue and the shop's statistics (parts.cpp)

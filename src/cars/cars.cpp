@@ -1,5 +1,7 @@
 #include "cars/cars.h"
 
+#include <algorithm>
+
 CarRecord Cars[MaxCars];
 i16 DirSign[MaxCars];
 i16 LastCarIndex = 0;
@@ -8,3 +10,8 @@ i16 RaceOutcome = 0;
 i16 PairContactFlag = 0;
 i16 PairBlockFlag = 0;
 int RaceFrame = 0;
+
+void EarnCash(int car, i32 amount) {
+    i32& cash = Cars[car].Cash;
+    cash = static_cast<i32>(std::min<std::int64_t>(CashCap, std::int64_t{cash} + amount));
+}

@@ -70,6 +70,11 @@ extern CarRecord Cars[MaxCars];
 extern i16 DirSign[MaxCars];  // +1 Drive or Park, -1 Reverse
 extern i16 LastCarIndex;
 
+// Cash stops growing at 99999 wherever it is earned (prizes, pickups), so that it always
+// fits the five digits the career file gives it; the HUD then shows 99999.
+constexpr i32 CashCap = 99999;
+void EarnCash(int car, i32 amount);
+
 // Status values
 constexpr i16 StatusRacing = 0;
 constexpr i16 StatusOut = 2;

@@ -140,6 +140,8 @@ std::vector<unsigned char> ReadFileChecked(const std::string& path, std::size_t 
     return bytes;
 }
 
+std::function<void(const std::string& path)> BeforeAtomicRename;
+
 void WriteFileAtomic(const std::string& path, const void* bytes, std::size_t size,
                      const std::string& what) {
     fs::path target(path);
@@ -175,6 +177,14 @@ void WriteFileAtomic(const std::string& path, const void* bytes, std::size_t siz
         int error = errno;
         ::unlink(temporary.c_str());
         throw fail(SystemReason(error));
+    }
+    if (BeforeAtomicRename) {
+        try {
+            BeforeAtomicRename(path);
+        } catch (...) {
+            ::unlink(temporary.c_str());
+            throw;
+        }
     }
     if (::rename(temporary.c_str(), path.c_str()) != 0) {
         int error = errno;

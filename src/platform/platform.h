@@ -109,6 +109,9 @@ std::vector<unsigned char> ReadFileChecked(const std::string& path, std::size_t 
 // says what went wrong.
 void WriteFileAtomic(const std::string& path, const void* bytes, std::size_t size,
                      const std::string& what = "file");
+// Tests only: runs once the new copy is on the disk and before it replaces the old file;
+// throwing FileError here stands for a failure at that very moment.
+extern std::function<void(const std::string& path)> BeforeAtomicRename;
 
 // Whole-file helpers for the game's character-stream data files. Throw FileError.
 constexpr std::size_t MaxTextFileBytes = 1 << 20;

@@ -141,7 +141,7 @@ void TestPickup(int car, int pickup) {
 
     // Whoever drives over it takes it, computer cars included.
     Pickups[pickup].State = PickupTaken;
-    Cars[car].Cash += 100;
+    EarnCash(car, 100);
     if (car == 0) {
         ShowPlayerCash("$" + Format(Cars[0].Cash, "0.00"));
         Refresh();

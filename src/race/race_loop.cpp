@@ -207,7 +207,7 @@ void EndRace() {
     if (RaceEnded) RaceEnded();
     StopRaceSounds();
     if (RaceOutcome != OutcomePlaced) return;
-    Cars[0].Cash += PrizeFor(FinishCount);
+    EarnCash(0, PrizeFor(FinishCount));
     ++CurrentCourse;
     if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
 }
