@@ -2,6 +2,8 @@
 // exit status out, with the whole game running on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "app/app.h"
 #include "race/race.h"
 #include "test_support.h"
@@ -62,6 +64,19 @@ std::string Shown(const std::string& dump, const std::string& key) {
     return Value(Value(dump, "controls"), key);
 }
 
+// From start-up to the pre-race panel of a new career.
+const std::string ToThePanel = "";
+
+// A game folder with the built pictures and sounds and a career list of its own.
+std::string FolderWithCareerList(const std::string& slots) {
+    std::string folder = TempFolder("career-list");
+    for (const char* sub : {"graphics", "resources", "soundfx"})
+        std::filesystem::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
+    MakeFolder(folder + "/saves");
+    WriteFileText(folder + "/saves/saves.lst", slots + "\r\n");
+    return folder;
+}
+
 std::string Sound(const char* file, bool loop = false) {
     return std::string("{\"file\":\"") + file + "\",\"volume\":0,\"loop\":" +
            (loop ? "true" : "false") + "}";
@@ -72,7 +87,7 @@ std::string Sound(const char* file, bool loop = false) {
 // The roll sound plays once per entry into a button, and a dump reports only the sounds
 // started since the one before.
 TEST(Session, HoverLightsAButtonWithOneRollPerEntry) {
-    SessionRun run = Play(
+    SessionRun run = Play(ToThePanel +
         "dump\n"
         "hover Label17\n"
         "hover RaceWindow.Label17\n"
@@ -103,7 +118,7 @@ TEST(Session, HoverLightsAButtonWithOneRollPerEntry) {
 // Start hides the pointer and runs the race inside the click; the script's wait lets it
 // run, and "race autopilot" drives it home and returns to the panel of what follows.
 TEST(Session, WaitsRunTheRaceAndRaceEndsItOnThePanel) {
-    const std::string script =
+    const std::string script = ToThePanel +
         "click Label16\n"
         "wait 1500\n"
         "dump\n"
@@ -138,10 +153,25 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnThePanel) {
 
 // The end of the script ends the program wherever it is, in the middle of a race too.
 TEST(Session, EndOfScriptInsideARaceLeavesItCleanly) {
-    SessionRun run = Play("click Label16\nwait 4000\nkeydown Up\nwait 300\n");
+    SessionRun run = Play(ToThePanel + "click Label16\nwait 4000\nkeydown Up\nwait 300\n");
     EXPECT_EQ(run.Status, 0) << run.Err;
     EXPECT_FALSE(RaceInProgress);
     EXPECT_FALSE(AutopilotEnabled);
+}
+
+// A message box stays on screen, shutting out the window beneath, until Enter closes it.
+TEST(Session, AMessageBoxWaitsForEnter) {
+    std::string used = " Driver        ", fiveUsed;
+    for (int slot = 0; slot < 5; ++slot) fiveUsed += used;
+    std::string folder = FolderWithCareerList(fiveUsed + std::string(15, ' '));
+    SessionRun run = Play(ToThePanel + "click RaceWindow.Label19\ndump\nkey Enter\ndump\n",
+                          {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(run.Dumps[0], "message"), "\"No slots available\"");
+    EXPECT_EQ(Value(run.Dumps[0], "enabled"), "[\"MsgBox\"]");
+    EXPECT_EQ(Value(run.Dumps[1], "message"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[1], "forms"), "[\"RaceWindow\"]");
 }
 
 struct BadScript {
