@@ -106,4 +106,16 @@ TEST(Motion, ReverseMovesAgainstTheVelocityAndParkStops) {
     EXPECT_EQ(Cars[2].ScreenX, 200);
 }
 
+// The wheel crank wraps the heading round north both ways: 19 -> 0 clockwise, 0 -> 19 back.
+TEST(Motion, TurningPastNorthWrapsTheHeading) {
+    for (auto [from, steer, to] : {std::tuple{19, SteerRight, 0}, std::tuple{0, SteerLeft, 19},
+                                   std::tuple{18, SteerRight, 19}}) {
+        ResetGrid(0);
+        CarRecord& c = Aim(0, from, 100);
+        c.Steer = steer, c.SteerCount = 2;  // the third frame of the crank turns
+        DriveCars();
+        EXPECT_EQ(c.Heading, to * 50) << "from frame " << from;
+    }
+}
+
 }  // namespace

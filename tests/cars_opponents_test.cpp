@@ -154,3 +154,23 @@ TEST(Opponents, DriverAndAutopilotCornerRoundARingWithoutGrindingTheWalls) {
 }
 
 }  // namespace
+
+namespace {
+
+// The lift-off rule draws its three numbers whatever the speed, so a slow car and a fast
+// one leave the random stream at the same place.
+TEST(Opponents, LiftOffDrawsAllThreeNumbersAtAnySpeed) {
+    std::vector<double> next;
+    for (f32 speed : {30.f, 150.f, 250.f, 500.f}) {  // below half, half, above, twice AiTarget
+        Driver(5, speed);
+        Randomize(Seed);
+        DriveOpponent(1);
+        next.push_back(Rnd());
+    }
+    for (double n : next) EXPECT_EQ(n, next[0]);
+    Randomize(Seed);
+    for (int draw = 0; draw < 4; ++draw) Rnd();  // the margin's draw and the three
+    EXPECT_EQ(next[0], Rnd());
+}
+
+}  // namespace

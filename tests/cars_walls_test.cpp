@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "cars_test_grid.h"
 
@@ -35,12 +36,18 @@ INSTANTIATE_TEST_SUITE_P(Walls, WallImpact,
                          ::testing::Values(std::tuple{10.f, 150.f, 100.f, 0}, std::tuple{10.5f, 150.f, 89.5f, 1},
                                            std::tuple{10.f, 150.5f, 90.f, 1}, std::tuple{4.f, 200.f, 96.f, 1}));
 
+// Head-on into the east wall stops the car at speed 1; only the wall step's own mark is
+// cleared, never a finish or a wreck.
 TEST(Walls, StraightIntoWallEndsFrameAtSpeedOne) {
-    CarRecord& c = AtWall(5, 180, 100, 5, 9, 0, 100);
-    c.Status = StatusFinished;
-    CheckWalls();
-    EXPECT_EQ(c.Speed, 1);
-    EXPECT_EQ(c.Status, StatusRacing);
+    for (auto [before, after] : {std::pair{StatusAtWall, StatusRacing},
+                                 std::pair{StatusFinished, StatusFinished},
+                                 std::pair{StatusOut, StatusOut}}) {
+        CarRecord& c = AtWall(5, 180, 100, 5, 9, 0, 100);
+        c.Status = before;
+        CheckWalls();
+        EXPECT_EQ(c.Speed, 1);
+        EXPECT_EQ(c.Status, after) << "status before " << before;
+    }
 }
 
 // Type, tile position, heading frame, velocity, and the frame the wall leaves it on.
@@ -68,5 +75,17 @@ TEST_P(WallMiss, LeavesTheCarAlone) {
 INSTANTIATE_TEST_SUITE_P(Walls, WallMiss,
                          ::testing::Values(std::tuple{5, 180.f, 100.f, -5.f, 3.f}, std::tuple{5, 170.f, 100.f, 5.f, 3.f},
                                            std::tuple{7, 180.f, 100.f, 5.f, 3.f}, std::tuple{12, 100.f, 180.f, 0.f, 5.f}));
+
+// Inside the west wall's zone but running along it, north or south: no hit, no slowing.
+TEST(Walls, RunningAlongAWallInsideItsZoneIsNoHit) {
+    for (int frame : {0, 10}) {
+        CarRecord& c = AtWall(5, 10, 100, frame, 0, frame ? 9.f : -9.f, 100);
+        CheckWalls();
+        EXPECT_EQ(c.Speed, 100) << "frame " << frame;
+        EXPECT_EQ(c.VelY, frame ? 9.f : -9.f);
+        EXPECT_EQ(c.Body, 100);
+        EXPECT_EQ(c.Heading, frame * 50);
+    }
+}
 
 }  // namespace

@@ -18,19 +18,12 @@ std::function<void()> EachFrame, AtEnd;
 void CallEachFrame() { if (EachFrame) EachFrame(); }
 void CallAtEnd() { if (AtEnd) AtEnd(); }
 
-class Race : public ::testing::Test {
+class Race : public RaceScreenTest {
 protected:
-    HeadlessBackend* Backend = nullptr;
     void SetUp() override {
-        Backend = &FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Settings = GameSettings{};
-        AutopilotEnabled = false;
+        RaceScreenTest::SetUp();
         EachFrame = AtEnd = nullptr;
         AfterRaceFrame = CallEachFrame, RaceEnded = CallAtEnd;
-        LoadRaceWindow();
-        DriverNames[10] = "Ann";
-        NewCareer();
     }
     void TearDown() override { AfterRaceFrame = RaceEnded = nullptr; }
 
@@ -143,6 +136,80 @@ TEST_F(Race, PlacedFinishOnCourse14GoesOnToCourse1) {
     EXPECT_EQ(Cars[0].Cash, 100 + 750);
     EXPECT_EQ(RaceLaps, 2);
     EXPECT_EQ(Course.CourseName, "Test Field 1");
+}
+
+// Second over the line, then a scrape along a wall during the finish wait while a
+// computer car comes home: the player keeps second place and its 750.
+TEST_F(Race, FinishedPlayerScrapingAWallKeepsSecondPlaceWhileAComputerCarFinishes) {
+    i16 place = 0;
+    i32 cashBefore = 0;
+    EachFrame = [&] {
+        FinishOn(5, 2);
+        if (RaceFrame == 6) {
+            // Heading east into the start tile's east wall, and car 1 about to cross the
+            // line on its last lap.
+            CarRecord& player = Cars[0];
+            player.TileCol = Course.StartTileCol, player.TileRow = Course.StartTileRow;
+            player.TileX = 185, player.TileY = 100, player.Heading = 5 * 50;
+            player.Speed = player.CruiseSpeed = 30;
+            CarRecord& car = Cars[1];
+            car.CourseX = 243, car.CourseY = 370, car.Heading = 500, car.Speed = 100;
+            car.TileCol = car.TileRow = 2;
+            car.LapCount = car.LapCountHigh = static_cast<i16>(RaceLaps - 1);
+        }
+        if (RaceFrame == 7) EXPECT_GT(Cars[1].CourseY, 375.0f) << "car 1 did not cross the line";
+    };
+    AtEnd = [&] { place = FinishCount, cashBefore = Cars[0].Cash; };
+    EXPECT_EQ(RunRace(), OutcomePlaced);
+    EXPECT_EQ(place, 2);
+    EXPECT_EQ(Cars[0].Status, StatusFinished);
+    EXPECT_EQ(Cars[0].Cash - cashBefore, 750);
+}
+
+// A wreck parked against a wall, pointing into it with its throttle on, stays out of the
+// race once its fire has burnt out: it never comes back to explode again.
+TEST_F(Race, WreckAgainstAWallStaysOutFor300Frames) {
+    CarRecord& wreck = Cars[3];
+    wreck.TileCol = Course.StartTileCol, wreck.TileRow = Course.StartTileRow;
+    wreck.TileX = 185, wreck.TileY = 100, wreck.Heading = 5 * 50, wreck.Body = 1;
+    int explosions = 0, outFrom = 0, backOn = 0;
+    i16 lastFx = 0;
+    EachFrame = [&] {
+        if (wreck.FxState == FxExploding && lastFx != FxExploding) ++explosions;
+        lastFx = wreck.FxState;
+        if (wreck.Status == StatusOut && outFrom == 0) outFrom = RaceFrame;
+        if (outFrom && wreck.Status != StatusOut && backOn == 0) backOn = RaceFrame;
+        if (RaceFrame == 300) RaceOutcome = OutcomeStopped;
+    };
+    RunRace();
+    EXPECT_EQ(explosions, 1);
+    EXPECT_GT(outFrom, 0);
+    EXPECT_LT(outFrom, 100);
+    EXPECT_EQ(backOn, 0) << "the wreck came back on frame " << backOn;
+}
+
+// Escape while cars are burning, then a new career: nothing is on fire any more.
+TEST_F(Race, CareerStartedAfterEscapeMidExplosionHasNoCarExploding) {
+    EachFrame = [] {
+        if (RaceFrame == 20) Cars[0].Body = -1, PlayerWreck(), Cars[4].Body = 1;
+        if (RaceFrame == 40) RaceWindow->KeyDown(vbKeyEscape);
+    };
+    AtEnd = [] { ASSERT_EQ(Cars[0].FxState, FxExploding); };
+    EXPECT_EQ(RunRace(), OutcomeAbandoned);
+    EXPECT_EQ(Cars[4].FxState, FxExploding);
+    BeginNewCareer();
+    for (int i = 0; i < MaxCars; ++i) {
+        EXPECT_EQ(Cars[i].FxState, 0) << "car " << i;
+        EXPECT_EQ(Cars[i].BlastFrameX, 0) << "car " << i;
+    }
+}
+
+// Third home is still placed: the 300 prize and the next course.
+TEST_F(Race, ThirdPlaceIsPlacedAndEarns300) {
+    EachFrame = [] { FinishOn(3, 3); };
+    EXPECT_EQ(RunRace(), OutcomePlaced);
+    EXPECT_EQ(Cars[0].Cash, 100 + 300);
+    EXPECT_EQ(CurrentCourse, 2);
 }
 
 // The view sits right of centre, 1024 / 2 - 550 / 3 = 328.67 rounded to 329, with the HUD

@@ -8,7 +8,12 @@
 #include <string>
 #include <utility>
 
+#include <gtest/gtest.h>
+
+#include "app/app.h"
+#include "career/career.h"
 #include "platform/platform.h"
+#include "race/race.h"
 #include "test_support.h"
 
 // Builds a course file's characters: pickups, 2601 tile entries with the given fourth
@@ -51,3 +56,19 @@ inline std::string RaceFolder(const std::string& testName) {
     SetAppPath(folder);
     return folder;
 }
+
+// The race screen on a test folder of its own, with a new career for "Ann" waiting on the
+// pre-race panel: where every race, panel and set-up test starts.
+class RaceScreenTest : public ::testing::Test {
+protected:
+    HeadlessBackend* Backend = nullptr;
+    void SetUp() override {
+        Backend = &FreshHeadless();
+        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Settings = GameSettings{};
+        AutopilotEnabled = false;
+        LoadRaceScreen();
+        DriverNames[PlayerNameEntry] = "Ann";
+        NewCareer();
+    }
+};

@@ -9,18 +9,7 @@
 
 namespace {
 
-class RacePanel : public ::testing::Test {
-protected:
-    HeadlessBackend* Backend = nullptr;
-    void SetUp() override {
-        Backend = &FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Settings = GameSettings{};
-        LoadRaceWindow();
-        DriverNames[10] = "Ann";
-        NewCareer();
-    }
-};
+using RacePanel = RaceScreenTest;
 
 // Hovering a button lights it and dims the others, except that Start leaves Save Career
 // alone; the panel's own background dims only Start.

@@ -1,9 +1,8 @@
-// Regression by trace: a scripted race on the real course 1 is compared, frame by frame
-// and car by car, with the trace committed beside this test. When a driving or race rule
-// changes on purpose, regenerate the trace in the same commit and explain the diff:
-//   build/game/gravel-ghosts --headless --course 1 --seed 7
-//       --input tests/data/course1_keys.txt --max-frames 120
-//       --trace tests/data/course1_seed7_trace.jsonl
+// Regression by trace: short races on real courses are compared, frame by frame and car
+// by car, with traces committed beside this test: course 1 with scripted keys, courses 8
+// and 13 with the autopilot. When a driving or race rule changes on purpose, regenerate
+// them in the same commit and explain the diff, with the arguments of the catalogue below:
+//   build/game/gravel-ghosts --headless ARGUMENTS --trace tests/data/FILE
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -11,30 +10,73 @@
 #include "app/app.h"
 #include "test_support.h"
 
-TEST(RegressionTrace, ScriptedRaceOnCourseOneMatchesTheCommittedTrace) {
+namespace {
+
+// Runs the headless game with these arguments after the common ones; returns its trace.
+std::string TraceOf(std::vector<std::string> extra) {
     FreshHeadless();
-    std::string data = GG_SOURCE_DIR "/tests/data/";
     std::string trace = TempFolder("regression") + "/trace.jsonl";
     std::vector<std::string> args = {"gravel-ghosts", "--headless", "--data-dir", GameDir(),
-                                     "--course", "1", "--seed", "7",
-                                     "--input", data + "course1_keys.txt",
-                                     "--max-frames", "120", "--trace", trace};
+                                     "--trace", trace};
+    args.insert(args.end(), extra.begin(), extra.end());
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     ::testing::internal::CaptureStdout();
     int status = RunHeadlessSimulation(static_cast<int>(argv.size()), argv.data());
     ::testing::internal::GetCapturedStdout();
-    ASSERT_EQ(status, 0);
+    EXPECT_EQ(status, 0);
+    return ReadFileText(trace);
+}
 
-    std::istringstream expected(ReadFileText(data + "course1_seed7_trace.jsonl"));
-    std::istringstream actual(ReadFileText(trace));
-    std::string want, got;
+void ExpectSameLines(const std::string& wanted, const std::string& got, int lines) {
+    std::istringstream expected(wanted), actual(got);
+    std::string want, have;
     int line = 0;
     while (std::getline(expected, want)) {
         ++line;
-        ASSERT_TRUE(std::getline(actual, got)) << "the trace ends early, at line " << line;
-        ASSERT_EQ(got, want) << "first difference at line " << line;
+        ASSERT_TRUE(std::getline(actual, have)) << "the trace ends early, at line " << line;
+        ASSERT_EQ(have, want) << "first difference at line " << line;
     }
-    EXPECT_FALSE(std::getline(actual, got)) << "the trace is longer than the committed one";
-    EXPECT_EQ(line, 9 * 120);  // nine cars, 120 frames
+    EXPECT_FALSE(std::getline(actual, have)) << "the trace is longer than the committed one";
+    EXPECT_EQ(line, lines);
 }
+
+const std::string Data = GG_SOURCE_DIR "/tests/data/";
+
+struct Race {
+    const char* Name;
+    std::vector<std::string> Arguments;
+    const char* Trace;
+    int Frames;
+};
+const Race Catalogue[] = {
+    {"Course1ScriptedKeys",
+     {"--course", "1", "--seed", "7", "--input", Data + "course1_keys.txt", "--max-frames", "120"},
+     "course1_seed7_trace.jsonl", 120},
+    {"Course8Autopilot", {"--course", "8", "--seed", "3", "--autopilot", "--max-frames", "150"},
+     "course8_seed3_autopilot_trace.jsonl", 150},
+    {"Course13Autopilot", {"--course", "13", "--seed", "3", "--autopilot", "--max-frames", "150"},
+     "course13_seed3_autopilot_trace.jsonl", 150},
+};
+
+class RegressionTrace : public ::testing::TestWithParam<Race> {};
+
+TEST_P(RegressionTrace, MatchesTheCommittedTrace) {
+    const Race& race = GetParam();
+    ExpectSameLines(ReadFileText(Data + race.Trace), TraceOf(race.Arguments), 9 * race.Frames);
+}
+
+// A snapshot makes the race draw every frame; the drawing must not change the race.
+TEST_P(RegressionTrace, DrawingEveryFrameLeavesTheRaceAsItIs) {
+    const Race& race = GetParam();
+    std::vector<std::string> drawn = race.Arguments;
+    std::string shot = TempFolder("drawn") + "/shot.bmp";
+    drawn.insert(drawn.end(), {"--snapshot", std::to_string(race.Frames - 1) + ":" + shot});
+    ExpectSameLines(ReadFileText(Data + race.Trace), TraceOf(drawn), 9 * race.Frames);
+    EXPECT_TRUE(FileExists(shot));
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogue, RegressionTrace, ::testing::ValuesIn(Catalogue),
+                         [](const ::testing::TestParamInfo<Race>& info) { return info.param.Name; });
+
+}  // namespace

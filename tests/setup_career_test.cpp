@@ -12,17 +12,7 @@
 
 namespace {
 
-class Career : public ::testing::Test {
-protected:
-    void SetUp() override {
-        FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Settings = GameSettings{};
-        AutopilotEnabled = false;
-        LoadRaceWindow();
-        DriverNames[10] = "Ann";
-    }
-};
+using Career = RaceScreenTest;
 
 // Difficulty; the player's cash, top speed and tyres, and car 5's top speed.
 class NewCareers : public Career, public ::testing::WithParamInterface<std::tuple<f32, int, int, f32, int>> {};
@@ -37,6 +27,7 @@ TEST_P(NewCareers, EasyGivesThePlayerCashAndGripButEveryCarLoses80TopSpeed) {
     EXPECT_EQ(Cars[5].TopSpeed, opponentTop);
     EXPECT_EQ(Cars[5].Cash, 100);
     EXPECT_NEAR(Cars[8].Accel, 1.9f + 1.2f, 1e-5);  // opponents get 1.2 on their own accel
+    EXPECT_EQ(Cars[0].Accel, 2.8f);                  // the player never does
     EXPECT_EQ(Cars[0].LapCount, -1);  // the player's first crossing is lap 0
     EXPECT_EQ(Cars[3].LapCount, 0);
 }
@@ -97,7 +88,6 @@ class Upgrades : public Career {
 protected:
     void SetUp() override {
         Career::SetUp();
-        NewCareer();
         // Levels outlive a career in one run of the program; start these from nothing.
         for (int i = 1; i <= 8; ++i) Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
     }
@@ -141,6 +131,37 @@ TEST_F(Upgrades, AnOpponentCanClimbFromNothingToLevelThreeInOnePass) {
         }
     }
     FAIL() << "no seed lifted a body from level 0 to 3";
+}
+
+// Bonuses a car of this kind holds at this level: every row below it, bought once.
+int BonusAt(int kind, int level) {
+    int sum = 0;
+    for (const UpgradeRow& row : UpgradeTable)
+        if (row.Kind == kind && row.Level < level) sum += row.MaxBonus;
+    return sum;
+}
+
+// A car already at level 1 never buys the level-0 row again: the maxima always match the
+// levels, whichever rows the draws pick.
+TEST_F(Upgrades, ACarNeverBuysARowBelowItsLevelAgain) {
+    CurrentCourse = 3;
+    for (std::uint64_t seed = 1; seed <= 40; ++seed) {
+        for (int i = 1; i <= 8; ++i) {
+            CarRecord& c = Cars[i];
+            c.BodyLevel = c.TyresLevel = c.EngineLevel = 1;
+            c.BodyMax = static_cast<i16>(100 + BonusAt(UpgradeKindBody, 1));
+            c.TyresMax = static_cast<i16>(100 + BonusAt(UpgradeKindTyres, 1));
+            c.EngineMax = static_cast<i16>(100 + BonusAt(UpgradeKindEngine, 1));
+        }
+        Randomize(seed);
+        UpgradeOpponents();
+        for (int i = 1; i <= 8; ++i) {
+            const CarRecord& c = Cars[i];
+            ASSERT_EQ(c.BodyMax, 100 + BonusAt(UpgradeKindBody, c.BodyLevel)) << "seed " << seed;
+            ASSERT_EQ(c.TyresMax, 100 + BonusAt(UpgradeKindTyres, c.TyresLevel)) << "seed " << seed;
+            ASSERT_EQ(c.EngineMax, 100 + BonusAt(UpgradeKindEngine, c.EngineLevel)) << "seed " << seed;
+        }
+    }
 }
 
 }  // namespace

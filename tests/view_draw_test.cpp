@@ -53,7 +53,7 @@ protected:
     }
 
     std::uint32_t At(int x, int y) { return RaceViewSurface().Pixel(x, y); }
-    void Frame() { DrawBackground(), DrawSprites(); }
+    void Frame() { DrawBackground(), DrawSprites(), AdvanceEffects(); }
 };
 
 TEST_F(RaceView, TilesLandWhereTheMapSaysAndBareGroundBeyondTheCourse) {

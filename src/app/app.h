@@ -15,7 +15,7 @@
 
 // Creates the race window (once) and binds its four buttons to the handlers below.
 void LoadRaceScreen();
-// A new career for the driver in DriverNames[10], ready on the pre-race panel.
+// A new career for the driver named in DriverNames, ready on the pre-race panel.
 void BeginNewCareer();
 // Runs the race, then sets up what its outcome leads to: the next course, the same one
 // again, or the front end.

@@ -21,9 +21,9 @@ char** Args = nullptr;
 void BeginCareer(const GameOptions& options) {
     LoadRaceScreen();
     if (options.HasName)
-        DriverNames[10] = options.Name;
+        DriverNames[PlayerNameEntry] = options.Name;
     else
-        DriverNames[10] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
+        DriverNames[PlayerNameEntry] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
     BeginNewCareer();
 }
 

@@ -114,6 +114,7 @@ struct SimulationHooks {
     ~SimulationHooks() {
         AfterRaceFrame = nullptr;
         RaceEnded = nullptr;
+        DrawingEnabled = true;
         Sim = nullptr;
     }
 };
@@ -155,13 +156,15 @@ int RunHeadlessSimulation(int argc, char** argv) {
     Settings.ColourDepth = 8;
     Settings.ViewSizeMode = 2;
     AutopilotEnabled = options.Autopilot;
+    // Nobody sees a headless race's pictures unless a snapshot keeps one.
+    DrawingEnabled = !options.Snapshots.empty();
     backend.BeforeTurn = DeliverKeys;
     AfterRaceFrame = AfterFrame;
     RaceEnded = CaptureResults;
 
     try {
         LoadRaceScreen();
-        DriverNames[10] = options.HasName ? options.Name
+        DriverNames[PlayerNameEntry] = options.HasName ? options.Name
                           : Int(Rnd() * 2) == 1 ? "Gustav"
                                                 : "Nadine";
         BeginNewCareer();

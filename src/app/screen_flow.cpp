@@ -14,7 +14,7 @@ namespace {
 void PlaceShopForRaceWindow() {
     if (!StoreForm) return;
     if (Control* nameField = FindControl(StoreForm, "Store_PlayerNameField"))
-        nameField->Caption = DriverNames[10];
+        nameField->Caption = DriverNames[PlayerNameEntry];
     if (Control* storeBox = FindControl(StoreForm, "StoreBox")) {
         storeBox->Left = 75;
         storeBox->Top = 50;
@@ -46,7 +46,7 @@ void BeginNewCareer() {
 }
 
 void StartClick() {
-    if (PlayerNameField2) PlayerNameField2->Caption = DriverNames[10];
+    if (PlayerNameField2) PlayerNameField2->Caption = DriverNames[PlayerNameEntry];
     ShowPlayerCash("$" + std::to_string(Cars[0].Cash));
     // No pointer over the course while racing.
     if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))

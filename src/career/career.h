@@ -38,8 +38,10 @@ extern const UpgradeRow UpgradeTable[9];
 // Courses before which the opponents go shopping.
 bool UpgradeCourse(i16 course);
 
-// 21 names; entry 10 is the player's, the one the career files keep.
-extern std::string DriverNames[21];
+// 21 names; the player's is the one the career files keep.
+constexpr int DriverNameCount = 21;
+constexpr int PlayerNameEntry = 10;
+extern std::string DriverNames[DriverNameCount];
 
 // ---------------------------------------------------------------------------------
 // Career files (career_files.cpp)

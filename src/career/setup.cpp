@@ -5,7 +5,7 @@
 #include "course/course.h"
 #include "race/race.h"
 
-std::string DriverNames[21];
+std::string DriverNames[DriverNameCount];
 
 namespace {
 
@@ -74,8 +74,8 @@ void PrepareAutopilot() {
 void StillOnGrid(CarRecord& c) {
     c.VelX = c.VelY = 0;
     c.Speed = 0;
-    c.Steer = 2;
-    c.Gear = 0;
+    c.Steer = SteerStraight;
+    c.Gear = GearDrive;
     c.SteerCount = 100;
     c.Blocked = False16;
     c.SmokeTick = 0;
@@ -91,7 +91,7 @@ void OpponentOnGrid(CarRecord& c) {
     c.SpriteWidth = 80;
     c.SpriteHeight = 50;
     StillOnGrid(c);
-    c.Pedal = 0;
+    c.Pedal = PedalThrottle;
     c.SheetX = 160;
     c.AiMode = 1;
     c.Gas = 100;
@@ -185,6 +185,12 @@ void ClearRaceData() {
 }
 
 void InitCareerCars() {
+    // A career starts with nothing burning, even when the last race was left by Escape
+    // in the middle of an explosion.
+    for (CarRecord& c : Cars) {
+        c.FxState = 0;
+        c.BlastFrameX = c.BlastFrameY = c.BlastTick = 0;
+    }
     CarRecord& player = Cars[0];
     PlaceOnGrid(0);
     PlaceView();
@@ -193,7 +199,7 @@ void InitCareerCars() {
     player.SpriteWidth = 80;
     player.SpriteHeight = 50;
     StillOnGrid(player);
-    player.Pedal = 3;
+    player.Pedal = PedalCruise;
     player.TopSpeed = Starting[0].TopSpeed;
     player.Accel = Starting[0].Accel;
     player.Tyres = Starting[0].Tyres;
@@ -247,7 +253,7 @@ void PlaceGrid() {
     player.LapCount = -1;
     player.LapCountHigh = 0;
     StillOnGrid(player);
-    player.Pedal = 3;
+    player.Pedal = PedalCruise;
     player.Status = StatusRacing;
     player.FxState = 0;
 

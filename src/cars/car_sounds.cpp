@@ -3,8 +3,8 @@
 #include "cars/cars.h"
 #include "sound/sound.h"
 
-i32 RevPosition[SoundCars];
-i16 RevStep[SoundCars];
+i32 RevPosition[SoundSlots];
+i16 RevStep[SoundSlots];
 
 namespace {
 
@@ -13,7 +13,7 @@ bool Playing(SoundBuffer* buffer) { return (GetStatus(buffer) & DSBSTATUS_PLAYIN
 }  // namespace
 
 void CarSounds(int car) {
-    if (car < 0 || car >= SoundCars) return;
+    if (car < 0 || car >= SoundSlots) return;
     const CarRecord& c = Cars[car];
     f32 d = DistanceFromPlayer(car);
     i16 e = CInt(-d - (400 - c.Speed));
@@ -43,7 +43,7 @@ void CarSounds(int car) {
 }
 
 void GridRev(int car) {
-    if (car < 0 || car >= SoundCars) return;
+    if (car < 0 || car >= SoundSlots) return;
     SoundBuffer* engine = EngineSounds[car].get();
     if (!Playing(engine)) {
         SetVolume(engine, car == 0 ? 0 : CLng(-DistanceFromPlayer(car) - 1800));

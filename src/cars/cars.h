@@ -6,6 +6,7 @@
 #pragma once
 
 #include "numeric/numeric.h"
+#include "sound/sound.h"
 
 // ---------------------------------------------------------------------------------
 // The car record
@@ -25,9 +26,9 @@ struct CarRecord {
     f32 CruiseSpeed = 0;
     i16 Heading = 0;       // frame x SpriteHeight, frame 0 north, clockwise
     i16 SheetX = 0;        // picture column in the car sheet: 0 player, 160 computer cars
-    i16 Pedal = 0;         // 0 throttle, 1 off, 3 cruise control
-    u8 Steer = 0;          // 0 right, 1 left, 2 straight
-    u8 Gear = 0;           // 0 Drive, 1 Reverse, 2 Park
+    i16 Pedal = 0;         // PedalThrottle, PedalOff, PedalCruise
+    u8 Steer = 0;          // SteerRight, SteerLeft, SteerStraight
+    u8 Gear = 0;           // GearDrive, GearReverse, GearPark
     u8 SteerCount = 0;
     i16 Brake = 0;         // boolean
     i16 TopSpeed = 0;
@@ -40,7 +41,7 @@ struct CarRecord {
     f32 TileX = 0;         // position inside the tile, kept in (1, 200]
     f32 TileY = 0;
     i16 AiTarget = 0;      // computer driver's cruising speed
-    i16 Status = 0;        // 0 racing, 1 transient (walls), 2 out of the race, 3 finished
+    i16 Status = 0;        // StatusRacing, StatusAtWall, StatusOut, StatusFinished
     f32 Gas = 0;
     f32 Body = 0;
     i16 BodyMax = 0;
@@ -64,7 +65,7 @@ struct CarRecord {
 };
 
 constexpr int MaxCars = 51;
-constexpr int SoundCars = 21;  // cars 0..20 have sound buffers, so LastCarIndex <= 20
+static_assert(SoundSlots <= MaxCars, "cars 0..SoundSlots-1 have sound buffers of their own");
 
 extern CarRecord Cars[MaxCars];
 extern i16 DirSign[MaxCars];  // +1 Drive or Park, -1 Reverse
@@ -75,11 +76,30 @@ extern i16 LastCarIndex;
 constexpr i32 CashCap = 99999;
 void EarnCash(int car, i32 amount);
 
+// The driver's inputs.
+constexpr u8 SteerRight = 0;
+constexpr u8 SteerLeft = 1;
+constexpr u8 SteerStraight = 2;
+constexpr i16 PedalThrottle = 0;
+constexpr i16 PedalOff = 1;
+constexpr i16 PedalCruise = 3;
+constexpr u8 GearDrive = 0;
+constexpr u8 GearReverse = 1;
+constexpr u8 GearPark = 2;
+
 // Status values
 constexpr i16 StatusRacing = 0;
+constexpr i16 StatusAtWall = 1;  // only ever inside the wall step
 constexpr i16 StatusOut = 2;
 constexpr i16 StatusFinished = 3;
 constexpr i16 FxExploding = 4;
+
+// Headings: 20 frames clockwise from north, stored as frame x SpriteHeight.
+constexpr int HeadingFrames = 20;
+// The heading's frame 0..19, or -1 when the heading is not an exact frame.
+int HeadingFrame(const CarRecord& c);
+// One frame clockwise or anticlockwise, 19 and 0 wrapping round to each other.
+void TurnOneFrame(CarRecord& c, bool clockwise);
 
 // ---------------------------------------------------------------------------------
 // Race state the car rules share with the race loop (cars.cpp)
@@ -103,7 +123,7 @@ extern int RaceFrame;        // frames run since the green light (1 = the first 
 struct HeadingFactor {
     f32 X, Y;
 };
-extern const HeadingFactor HeadingVelocity[20];
+extern const HeadingFactor HeadingVelocity[HeadingFrames];
 
 void DriveCars();  // inputs -> heading, speed, drift, skid and velocity, cars 0..LastCarIndex
 // Displacement over course, play area and tiles. The player's car stays put on the play
@@ -142,7 +162,7 @@ f32 DistanceFromPlayer(int car);
 // Car sounds (car_sounds.cpp)
 // ---------------------------------------------------------------------------------
 
-extern i32 RevPosition[SoundCars];
-extern i16 RevStep[SoundCars];
+extern i32 RevPosition[SoundSlots];
+extern i16 RevStep[SoundSlots];
 void CarSounds(int car);
 void GridRev(int car);

@@ -37,7 +37,7 @@ void CarContact(int a, int b) {
         PairContactFlag = True16;
         if (ca.SmokeTick == 0) ca.SmokeTick = 1;
         if (cb.SmokeTick == 0) cb.SmokeTick = 1;
-        if (a < SoundCars) {
+        if (a < SoundSlots) {
             SoundBuffer* hit = HitSounds[a].get();
             SetVolume(hit, a == 0 ? 0 : CLng(-2 * DistanceFromPlayer(a)));
             Play(hit, 0);

@@ -6,9 +6,7 @@
 #include "sound/sound.h"
 
 i16 HeadingClass(int car) {
-    const CarRecord& c = Cars[car];
-    if (c.SpriteHeight <= 0 || c.Heading % c.SpriteHeight != 0) return 50;
-    int frame = c.Heading / c.SpriteHeight;
+    int frame = HeadingFrame(Cars[car]);
     if (frame == 0) return 0;
     if (frame == 10) return 1;
     if (frame == 5) return 2;
@@ -70,10 +68,10 @@ void PlayerWreck() {
 void OpponentWreck(int car) {
     CarRecord& c = Cars[car];
     if (c.FxState == FxExploding || c.Status == StatusOut) return;
-    if (car < SoundCars) {
+    if (car < SoundSlots) {
         SetVolume(ExplosionSounds[car].get(), CLng(-DistanceFromPlayer(car)));
         Play(ExplosionSounds[car].get(), 0);
     }
     c.FxState = FxExploding;
-    if (car < SoundCars) Stop(EngineSounds[car].get());
+    if (car < SoundSlots) Stop(EngineSounds[car].get());
 }

@@ -5,7 +5,7 @@
 
 // The diagonals are deliberately not normalised: a car pointing between the compass
 // points is slower than one running along them.
-const HeadingFactor HeadingVelocity[20] = {
+const HeadingFactor HeadingVelocity[HeadingFrames] = {
     {0.00f, -0.09f}, {0.02f, -0.08f}, {0.04f, -0.06f}, {0.06f, -0.04f}, {0.08f, -0.02f},
     {0.09f, 0.00f},  {0.08f, 0.02f},  {0.06f, 0.04f},  {0.04f, 0.06f},  {0.02f, 0.08f},
     {0.00f, 0.09f},  {-0.02f, 0.08f}, {-0.04f, 0.06f}, {-0.06f, 0.04f}, {-0.08f, 0.02f},
@@ -14,27 +14,24 @@ const HeadingFactor HeadingVelocity[20] = {
 
 f32 DriveLimit(int car) { return Cars[car].TopSpeed - (100 - Cars[car].Engine); }
 
-namespace {
-
-constexpr int SteerRight = 0;
-constexpr int SteerLeft = 1;
-
-// Heading frame 0..19, or -1 when the heading is not an exact frame.
 int HeadingFrame(const CarRecord& c) {
     if (c.SpriteHeight <= 0 || c.Heading % c.SpriteHeight != 0) return -1;
     int frame = c.Heading / c.SpriteHeight;
-    return (frame >= 0 && frame < 20) ? frame : -1;
+    return (frame >= 0 && frame < HeadingFrames) ? frame : -1;
 }
 
 void TurnOneFrame(CarRecord& c, bool clockwise) {
+    constexpr int Last = HeadingFrames - 1;
     if (clockwise) {
         c.Heading = static_cast<i16>(c.Heading + c.SpriteHeight);
-        if (c.Heading > 19 * c.SpriteHeight) c.Heading = 0;
+        if (c.Heading > Last * c.SpriteHeight) c.Heading = 0;
     } else {
         c.Heading = static_cast<i16>(c.Heading - c.SpriteHeight);
-        if (c.Heading < 0) c.Heading = static_cast<i16>(19 * c.SpriteHeight);
+        if (c.Heading < 0) c.Heading = static_cast<i16>(Last * c.SpriteHeight);
     }
 }
+
+namespace {
 
 void Steering(CarRecord& c) {
     if (c.Steer == SteerRight || c.Steer == SteerLeft) {
@@ -49,7 +46,7 @@ void Steering(CarRecord& c) {
             if (c.Drift > 2 * c.Tyres) c.Drift = CInt(2 * c.Tyres);
         }
         if (c.Speed != 0) TurnOneFrame(c, c.Steer == SteerRight);
-    } else if (c.Steer == 2) {
+    } else if (c.Steer == SteerStraight) {
         c.Drift = CInt(c.Drift - (30 - c.Speed / 10));
         if (c.Drift < 0) {
             c.Drift = 0;
@@ -68,19 +65,19 @@ void Grip(CarRecord& c) {
 
 void PedalStep(CarRecord& c, int car) {
     switch (c.Pedal) {
-        case 0:
+        case PedalThrottle:
             if (IsTrue(c.Skidding)) break;
             if (c.Speed < 50) c.Speed = 50;  // a standing car leaps off the line
             c.Speed = c.Speed + c.Accel - c.Speed / 75 - c.Engine / 100 + 1;
-            if (c.Gear == 0 && std::abs(c.Speed - DriveLimit(car)) < 1) c.Speed = DriveLimit(car);
+            if (c.Gear == GearDrive && std::abs(c.Speed - DriveLimit(car)) < 1) c.Speed = DriveLimit(car);
             break;
-        case 1:
+        case PedalOff:
             c.Speed -= 1;
             if (c.Speed < 20) c.Speed = 20;  // coasting never stops the car
             c.VelY -= Sgn(c.VelY) / 4.0f;
             c.VelX -= Sgn(c.VelX) / 4.0f;
             break;
-        case 3:
+        case PedalCruise:
             // Cruise control gains a little less than the throttle does.
             if (c.Speed < c.CruiseSpeed)
                 c.Speed = c.Speed + c.Accel - c.Speed / 75 - (c.Engine / 100 + 1);
@@ -178,7 +175,7 @@ void DriveCars() {
         // A burning car brakes on its own, on top of any brake already applied.
         if (c.FxState == FxExploding) BrakeStep(c);
         if (IsTrue(c.Skidding)) SkidStep(car);
-        if (c.Gear == 0 && c.Speed > DriveLimit(car)) c.Speed = DriveLimit(car);
+        if (c.Gear == GearDrive && c.Speed > DriveLimit(car)) c.Speed = DriveLimit(car);
     }
 }
 
@@ -186,13 +183,13 @@ void MoveCars() {
     for (int car = 0; car <= LastCarIndex; ++car) {
         CarRecord& c = Cars[car];
         if (c.Status == StatusOut) continue;
-        if (c.Gear == 2) {
+        if (c.Gear == GearPark) {
             c.VelX = 0;
             c.VelY = 0;
             c.Speed = 0;
         }
-        if (c.Gear == 1) DirSign[car] = -1;
-        if (c.Gear == 0) DirSign[car] = 1;
+        if (c.Gear == GearReverse) DirSign[car] = -1;
+        if (c.Gear == GearDrive) DirSign[car] = 1;
         c.CourseY += DirSign[car] * c.VelY;
         c.CourseX += DirSign[car] * c.VelX;
         // The player's car stays put on the play area; the view scrolls round it.

@@ -7,11 +7,18 @@ bool AutopilotEnabled = false;
 
 namespace {
 
-constexpr i16 EastWest = 1;     // straight tile types
-constexpr i16 NorthSouth = 5;
-constexpr i16 SlowDown = -2;
+constexpr i16 EastWest = TileEastWest;
+constexpr i16 NorthSouth = TileNorthSouth;
 
-bool IsCorner(i16 type) { return type == 7 || type == 12 || type == 14 || type == 15; }
+// Steers in the tables below, short so that a row of them reads as a row.
+constexpr u8 R = SteerRight;
+constexpr u8 L = SteerLeft;
+constexpr u8 S = SteerStraight;
+
+bool IsCorner(i16 type) {
+    return type == TileCornerSouthEast || type == TileCornerSouthWest ||
+           type == TileCornerNorthEast || type == TileCornerNorthWest;
+}
 
 // --- Corner look-ahead on straights ------------------------------------------------
 
@@ -26,15 +33,15 @@ struct LookAhead {
 };
 
 constexpr LookAhead LookAheads[] = {
-    {EastWest, 2, 12, LaneYBelow150, 0},
-    {EastWest, 2, 15, LaneYBelow150, 1},
-    {EastWest, 3, 7, LaneYBelow150, 1},
-    {EastWest, 3, 12, LaneYAbove50, 0},
-    {EastWest, 3, 14, LaneYAbove50, 0},
-    {NorthSouth, 0, 7, LaneXBelow150, 0},
-    {NorthSouth, 0, 12, LaneXAbove50, 1},
-    {NorthSouth, 1, 14, LaneXBelow150, 1},
-    {NorthSouth, 1, 15, LaneXAbove50, 0},
+    {EastWest, 2, TileCornerSouthWest, LaneYBelow150, R},
+    {EastWest, 2, TileCornerNorthWest, LaneYBelow150, L},
+    {EastWest, 3, TileCornerSouthEast, LaneYBelow150, L},
+    {EastWest, 3, TileCornerSouthWest, LaneYAbove50, R},
+    {EastWest, 3, TileCornerNorthEast, LaneYAbove50, R},
+    {NorthSouth, 0, TileCornerSouthEast, LaneXBelow150, R},
+    {NorthSouth, 0, TileCornerSouthWest, LaneXAbove50, L},
+    {NorthSouth, 1, TileCornerNorthEast, LaneXBelow150, L},
+    {NorthSouth, 1, TileCornerNorthWest, LaneXAbove50, R},
 };
 
 bool LaneHolds(const CarRecord& c, Lane lane) {
@@ -85,15 +92,19 @@ bool CornerLookAhead(int car, i16 margin) {
 
 void LiftOffForCorners(int car) {
     CarRecord& c = Cars[car];
-    // Every draw is made each time, so the stream advances the same whatever the speed.
-    bool q1 = c.Speed > c.AiTarget / 2.0 && Int(Rnd() * 8) == 1;
-    bool q2 = c.Speed > c.AiTarget && Int(Rnd() * 4) == 1;
-    bool q3 = c.Speed > 2.0 * c.AiTarget && Int(Rnd() * 2) == 1;
+    // All three draws are made every time, in order, so the stream advances the same
+    // whatever the speed.
+    bool draw1 = Int(Rnd() * 8) == 1;
+    bool draw2 = Int(Rnd() * 4) == 1;
+    bool draw3 = Int(Rnd() * 2) == 1;
+    bool q1 = c.Speed > c.AiTarget / 2.0 && draw1;
+    bool q2 = c.Speed > c.AiTarget && draw2;
+    bool q3 = c.Speed > 2.0 * c.AiTarget && draw3;
     if (!(q1 || q2 || q3)) return;
 
     i16 own = TileType(c.TileCol, c.TileRow);
     if (own != EastWest && own != NorthSouth) {
-        c.Pedal = 0;
+        c.Pedal = PedalThrottle;
         c.Brake = False16;
         return;
     }
@@ -104,10 +115,10 @@ void LiftOffForCorners(int car) {
     if (own == NorthSouth) row += ahead;
     else col += ahead;
     if (IsCorner(TileType(col, row))) {
-        c.Pedal = 1;
+        c.Pedal = PedalOff;
         c.Brake = True16;
     } else {
-        c.Pedal = 0;
+        c.Pedal = PedalThrottle;
         c.Brake = False16;
     }
 }
@@ -134,10 +145,10 @@ constexpr LaneRule Half(u8 far, u8 near) { return {HalfSplit, far, near}; }
 constexpr LaneRule Mid(u8 low, u8 high) { return {Centre, low, high}; }
 
 constexpr LaneTable LaneTables[] = {
-    {EastWest, 2, {In(0), F(1), Mid(0, 1), Half(0, 1), Half(0, 1), In(0), Half(0, 1), In(1)}},
-    {EastWest, 3, {In(1), F(0), Half(1, 0), Mid(1, 0), In(1), Half(1, 0), In(0), Half(1, 0)}},
-    {NorthSouth, 1, {Half(1, 0), Mid(1, 0), In(0), In(1), Half(1, 0), Half(1, 0), In(1), In(0)}},
-    {NorthSouth, 0, {Mid(0, 1), Half(0, 1), In(1), In(0), In(0), In(1), Half(0, 1), Half(0, 1)}},
+    {EastWest, 2, {In(R), F(L), Mid(R, L), Half(R, L), Half(R, L), In(R), Half(R, L), In(L)}},
+    {EastWest, 3, {In(L), F(R), Half(L, R), Mid(L, R), In(L), Half(L, R), In(R), Half(L, R)}},
+    {NorthSouth, 1, {Half(L, R), Mid(L, R), In(R), In(L), Half(L, R), Half(L, R), In(L), In(R)}},
+    {NorthSouth, 0, {Mid(R, L), Half(R, L), In(L), In(R), In(R), In(L), Half(R, L), Half(R, L)}},
 };
 
 void KeepLane(int car, i16 own) {
@@ -151,9 +162,9 @@ void KeepLane(int car, i16 own) {
         bool inside = across > 50 && across < 150;
         switch (r.Kind) {
             case Fixed: c.Steer = r.A; break;
-            case InsideElseStraight: c.Steer = inside ? r.A : 2; break;
+            case InsideElseStraight: c.Steer = inside ? r.A : S; break;
             case HalfSplit: c.Steer = across >= 100 ? r.A : r.B; break;
-            case Centre: c.Steer = across < 50 ? r.A : (across > 150 ? r.B : 2); break;
+            case Centre: c.Steer = across < 50 ? r.A : (across > 150 ? r.B : S); break;
         }
         return;
     }
@@ -175,22 +186,22 @@ struct CornerBlock {
 // Per corner in the order they run: an entry block sets the plan, and a follow block
 // listed after it with the new AiMode steers on in the same frame.
 constexpr CornerBlock CornerBlocks[] = {
-    {7, 0, {0, 1, LaneA, 1, 0, 0, 1, 1}, 2, 0},
-    {7, 2, {0, 1, LaneA, 1, 0, 0, 1, 1}, -1, -1},
-    {7, 3, {Keep, 2, 0, 1, 1, 0, 1, 0}, 1, 3},
-    {7, 1, {Keep, 2, 0, 1, 1, 0, 1, 0}, -1, -1},
-    {14, 1, {0, 1, 2, 0, 0, 0, 1, 1}, 2, 1},
-    {14, 2, {0, 1, 2, Keep, 0, 0, 1, 1}, -1, -1},
-    {14, 0, {2, 1, 1, 0, 0, Keep, 0, 1}, -1, -1},
-    {14, 3, {2, 1, 1, 0, 0, Keep, 0, 1}, 0, 3},
-    {15, 2, {2, 0, 1, 0, 0, 1, 0, 1}, 0, 2},
-    {15, 0, {2, 0, 1, 0, 0, 1, 0, 1}, -1, -1},
-    {15, 3, {1, 0, Keep, 2, 1, 1, 0, 0}, -1, -1},
-    {15, 1, {1, 0, Keep, 2, 1, 1, 0, 0}, 3, 1},
-    {12, 2, {1, 2, 0, 1, 1, 0, 1, 0}, 1, 2},
-    {12, 1, {1, 2, 0, 1, 1, 0, 1, 0}, -1, -1},
-    {12, 3, {1, 0, 0, 2, 1, 1, 0, 0}, -1, -1},
-    {12, 0, {1, 0, 0, 2, 1, 1, 0, 0}, 3, 0},
+    {TileCornerSouthEast, 0, {R, L, LaneA, L, R, R, L, L}, 2, 0},
+    {TileCornerSouthEast, 2, {R, L, LaneA, L, R, R, L, L}, -1, -1},
+    {TileCornerSouthEast, 3, {Keep, S, R, L, L, R, L, R}, 1, 3},
+    {TileCornerSouthEast, 1, {Keep, S, R, L, L, R, L, R}, -1, -1},
+    {TileCornerNorthEast, 1, {R, L, S, R, R, R, L, L}, 2, 1},
+    {TileCornerNorthEast, 2, {R, L, S, Keep, R, R, L, L}, -1, -1},
+    {TileCornerNorthEast, 0, {S, L, L, R, R, Keep, R, L}, -1, -1},
+    {TileCornerNorthEast, 3, {S, L, L, R, R, Keep, R, L}, 0, 3},
+    {TileCornerNorthWest, 2, {S, R, L, R, R, L, R, L}, 0, 2},
+    {TileCornerNorthWest, 0, {S, R, L, R, R, L, R, L}, -1, -1},
+    {TileCornerNorthWest, 3, {L, R, Keep, S, L, L, R, R}, -1, -1},
+    {TileCornerNorthWest, 1, {L, R, Keep, S, L, L, R, R}, 3, 1},
+    {TileCornerSouthWest, 2, {L, S, R, L, L, R, L, R}, 1, 2},
+    {TileCornerSouthWest, 1, {L, S, R, L, L, R, L, R}, -1, -1},
+    {TileCornerSouthWest, 3, {L, R, R, S, L, L, R, R}, -1, -1},
+    {TileCornerSouthWest, 0, {L, R, R, S, L, L, R, R}, 3, 0},
 };
 
 void SteerThroughCorner(int car, i16 own) {
@@ -201,8 +212,8 @@ void SteerThroughCorner(int car, i16 own) {
         if (cls >= 0 && cls <= 7) {
             u8 steer = block.ByClass[cls];
             if (steer == LaneA) {
-                if (c.TileY > 30 && c.TileY < 160) steer = 2;
-                else steer = c.TileY > 159 ? 0 : 1;
+                if (c.TileY > 30 && c.TileY < 160) steer = S;
+                else steer = c.TileY > 159 ? R : L;
             }
             if (steer != Keep) c.Steer = steer;
         }
@@ -215,7 +226,10 @@ void SteerThroughCorner(int car, i16 own) {
 
 // --- Junctions and start tiles ---------------------------------------------------
 
-bool IsOpenTile(i16 type) { return type == 6 || type == 10 || type == 11 || (type >= 18 && type <= 21); }
+bool IsOpenTile(i16 type) {
+    return type == TileJunctionEWS || type == TileJunctionNSE || type == TileCrossing ||
+           IsStartTile(type);
+}
 
 // These tiles have no lane rules of their own. A steer carried in from the tile before
 // (often a swerve round a slower car) would otherwise stay on and run the car into the
@@ -223,18 +237,18 @@ bool IsOpenTile(i16 type) { return type == 6 || type == 10 || type == 11 || (typ
 // clear of the corner posts the way the straights' middle-lane rule does.
 void HoldTravelDirection(CarRecord& c, i16 cls) {
     constexpr int TravelFrame[4] = {0, 10, 5, 15};
-    constexpr u8 NearLowEdge[4] = {0, 1, 0, 1};  // steer when left of / above the middle
+    constexpr u8 NearLowEdge[4] = {R, L, R, L};  // steer when left of / above the middle
     if (c.AiMode < 0 || c.AiMode > 3 || cls > 7) return;
     int frame = c.Heading / c.SpriteHeight;
     int clockwise = (TravelFrame[c.AiMode] - frame + 20) % 20;
     if (clockwise == 0) {
         f32 across = c.AiMode <= 1 ? c.TileX : c.TileY;
         u8 low = NearLowEdge[c.AiMode];
-        c.Steer = across < 50 ? low : (across > 150 ? static_cast<u8>(1 - low) : 2);
+        c.Steer = across < 50 ? low : (across > 150 ? static_cast<u8>(R + L - low) : S);
     } else if (clockwise < 10) {
-        c.Steer = 0;
+        c.Steer = R;
     } else if (clockwise > 10) {
-        c.Steer = 1;
+        c.Steer = L;
     }
 }
 
@@ -242,8 +256,8 @@ void HoldTravelDirection(CarRecord& c, i16 cls) {
 
 void DriveOpponent(int car) {
     CarRecord& c = Cars[car];
-    if (c.Gear == 0 && c.Speed < c.AiTarget) {
-        c.Pedal = 0;
+    if (c.Gear == GearDrive && c.Speed < c.AiTarget) {
+        c.Pedal = PedalThrottle;
         c.Brake = False16;
     }
     if (IsTrue(c.Blocked)) c.Brake = True16;
@@ -258,7 +272,7 @@ void DriveOpponent(int car) {
     LiftOffForCorners(car);
 
     i16 own = TileType(c.TileCol, c.TileRow);
-    if (own == SlowDown) {
+    if (own == TileSlowDown) {
         c.Brake = True16;
     } else if (own == EastWest || own == NorthSouth) {
         KeepLane(car, own);
@@ -293,7 +307,7 @@ void DriveAutopilot() {
     }
     Cars[0].Blocked = PairBlockFlag;
     if (IsTrue(PairBlockFlag)) {
-        Cars[0].Pedal = 1;
+        Cars[0].Pedal = PedalOff;
         Cars[0].Brake = True16;
     }
     PairBlockFlag = savedFlag;

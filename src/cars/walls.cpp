@@ -16,7 +16,7 @@ struct WallSide {
     int ClockwiseFrom, ClockwiseTo;
     int AntiFrom, AntiTo;
     int StraightOnFrame;
-    bool StopClearsStatus;  // West alone leaves Status alone when it stops a car
+    bool StopClearsStatus;  // West alone leaves the wall step's mark alone when it stops a car
 };
 
 constexpr WallSide Sides[4] = {
@@ -65,25 +65,37 @@ struct TileWalls {
 };
 
 constexpr TileWalls WallTable[] = {
-    {{1, 19, 21}, 2, {{North, Always}, {South, Always}}},
-    {{5, 18, 20}, 2, {{West, Always}, {East, Always}}},
-    {{6, 6, 6}, 5, {{North, Always}, {East, YFar}, {West, YFar}, {South, XNear}, {South, XFar}}},
-    {{7, 7, 7}, 3, {{North, Always}, {West, Always}, {East, YFar}}},
-    {{10, 10, 10}, 5, {{West, Always}, {East, YFar}, {East, YNear}, {North, XFar}, {South, XFar}}},
-    {{11, 11, 11},
+    {{TileEastWest, TileStartEastWest, TileStartEastWestB}, 2, {{North, Always}, {South, Always}}},
+    {{TileNorthSouth, TileStartNorthSouth, TileStartNorthSouthB}, 2, {{West, Always}, {East, Always}}},
+    {{TileJunctionEWS, TileJunctionEWS, TileJunctionEWS},
+     5,
+     {{North, Always}, {East, YFar}, {West, YFar}, {South, XNear}, {South, XFar}}},
+    {{TileCornerSouthEast, TileCornerSouthEast, TileCornerSouthEast},
+     3,
+     {{North, Always}, {West, Always}, {East, YFar}}},
+    {{TileJunctionNSE, TileJunctionNSE, TileJunctionNSE},
+     5,
+     {{West, Always}, {East, YFar}, {East, YNear}, {North, XFar}, {South, XFar}}},
+    {{TileCrossing, TileCrossing, TileCrossing},
      8,
      {{East, YFar}, {East, YNear}, {West, YFar}, {West, YNear}, {North, XNear}, {North, XFar},
       {South, XNear}, {South, XFar}}},
-    {{12, 12, 12}, 2, {{North, Always}, {East, Always}}},
-    {{13, 13, 13}, 1, {{East, Always}}},
-    {{14, 14, 14}, 2, {{West, Always}, {South, Always}}},
-    {{15, 15, 15}, 2, {{South, Always}, {East, Always}}},
-    {{16, 16, 16}, 1, {{South, Always}}},
+    {{TileCornerSouthWest, TileCornerSouthWest, TileCornerSouthWest},
+     2,
+     {{North, Always}, {East, Always}}},
+    {{TileEastWall, TileEastWall, TileEastWall}, 1, {{East, Always}}},
+    {{TileCornerNorthEast, TileCornerNorthEast, TileCornerNorthEast},
+     2,
+     {{West, Always}, {South, Always}}},
+    {{TileCornerNorthWest, TileCornerNorthWest, TileCornerNorthWest},
+     2,
+     {{South, Always}, {East, Always}}},
+    {{TileSouthWall, TileSouthWall, TileSouthWall}, 1, {{South, Always}}},
 };
 
 void TurnForWall(CarRecord& c, const WallSide& p) {
-    if (c.SpriteHeight <= 0 || c.Heading % c.SpriteHeight != 0) return;
-    int frame = c.Heading / c.SpriteHeight;
+    int frame = HeadingFrame(c);
+    if (frame < 0) return;
     int step = 0;
     if (frame >= p.ClockwiseFrom && frame <= p.ClockwiseTo) {
         step = 1;
@@ -96,16 +108,10 @@ void TurnForWall(CarRecord& c, const WallSide& p) {
         else if (along < 0) step = -1;
         else {
             c.Speed = 0;
-            c.Status = StatusRacing;
+            if (c.Status == StatusAtWall) c.Status = StatusRacing;
         }
     }
-    if (step > 0) {
-        c.Heading = static_cast<i16>(c.Heading + c.SpriteHeight);
-        if (c.Heading > 19 * c.SpriteHeight) c.Heading = 0;
-    } else if (step < 0) {
-        c.Heading = static_cast<i16>(c.Heading - c.SpriteHeight);
-        if (c.Heading < 0) c.Heading = static_cast<i16>(19 * c.SpriteHeight);
-    }
+    if (step != 0) TurnOneFrame(c, step > 0);
 }
 
 void WallSideCheck(int car, Side side) {
@@ -119,7 +125,7 @@ void WallSideCheck(int car, Side side) {
     // Only a hard or fast impact damages the car; scraping along a wall just slows it.
     if (a * p.Towards > 10 || c.Speed > 150) {
         ApplyDamage(2 * std::abs(v), car);
-        if (car < SoundCars) {
+        if (car < SoundSlots) {
             SoundBuffer* crash = CrashSounds[car].get();
             SetVolume(crash, car == 0 ? 0 : CLng(-2 * DistanceFromPlayer(car)));
             Play(crash, 0);
@@ -130,7 +136,9 @@ void WallSideCheck(int car, Side side) {
     c.Speed -= 50;
     if (c.Speed < 0) {
         c.Speed = 1;
-        if (p.StopClearsStatus && c.Status != StatusRacing) c.Status = StatusRacing;
+        // Only the wall step's own mark is cleared: a car that has finished keeps its
+        // place, and a wreck stays out of the race.
+        if (p.StopClearsStatus && c.Status == StatusAtWall) c.Status = StatusRacing;
     }
 }
 
@@ -138,7 +146,7 @@ void WallSideCheck(int car, Side side) {
 
 void CheckWalls() {
     for (int car = 0; car <= LastCarIndex; ++car) {
-        DirSign[car] = Cars[car].Gear == 1 ? -1 : 1;
+        DirSign[car] = Cars[car].Gear == GearReverse ? -1 : 1;
         i16 type = TileType(Cars[car].TileCol, Cars[car].TileRow);
         for (const TileWalls& row : WallTable) {
             if (row.Types[0] != type && row.Types[1] != type && row.Types[2] != type) continue;

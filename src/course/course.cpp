@@ -17,8 +17,6 @@ constexpr std::size_t PickupBlock = PickupCount * 8;      // 88
 constexpr std::size_t TileEntry = 4;                      // 3 for the code, 1 ignored
 constexpr std::size_t TileBlock = MapSize * MapSize * TileEntry + 2;  // 10406 with the name length
 
-bool IsStartTile(i16 code) { return code >= 18 && code <= 21; }
-
 std::string Field(const std::string& text, std::size_t at, std::size_t length) {
     return text.substr(at, length);
 }

@@ -11,6 +11,29 @@ constexpr int TileSize = 200;     // pixels
 constexpr int PickupCount = 11;   // pickups 0..10 take part
 constexpr int CourseCount = 14;
 
+// Tile codes the rules read, named by where the road leads. A code with no walls (0 among
+// them) is driven through freely.
+constexpr i16 TileSlowDown = -2;         // computer drivers brake on it
+constexpr i16 TileEastWest = 1;          // straight, walls north and south
+constexpr i16 TileNorthSouth = 5;        // straight, walls west and east
+constexpr i16 TileJunctionEWS = 6;       // open east, west and south
+constexpr i16 TileCornerSouthEast = 7;   // the road turns between south and east
+constexpr i16 TileJunctionNSE = 10;      // open north, south and east
+constexpr i16 TileCrossing = 11;
+constexpr i16 TileCornerSouthWest = 12;
+constexpr i16 TileEastWall = 13;         // a wall on the east edge only
+constexpr i16 TileCornerNorthEast = 14;
+constexpr i16 TileCornerNorthWest = 15;
+constexpr i16 TileSouthWall = 16;        // a wall on the south edge only
+// Start tiles: the grid forms on them; they keep the walls of a straight.
+constexpr i16 TileStartNorthSouth = 18;
+constexpr i16 TileStartEastWest = 19;
+constexpr i16 TileStartNorthSouthB = 20;
+constexpr i16 TileStartEastWestB = 21;
+constexpr bool IsStartTile(i16 code) {
+    return code >= TileStartNorthSouth && code <= TileStartEastWestB;
+}
+
 struct Pickup {
     f32 X = 0;  // play-area position once shifted into the view
     f32 Y = 0;

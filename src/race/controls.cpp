@@ -37,7 +37,7 @@ void RaceKeyDown(int keyCode) {
     CarRecord& player = Cars[0];
     switch (keyCode) {
         case vbKeyT: TakeScreenshot(); break;
-        case vbKeyUp: player.Pedal = player.FxState == FxExploding ? 1 : 0; break;
+        case vbKeyUp: player.Pedal = player.FxState == FxExploding ? PedalOff : PedalThrottle; break;
         case vbKeySpace: player.Brake = True16; break;
         case vbKeyL:
             // Skipping past the last course comes round to the first.
@@ -45,19 +45,19 @@ void RaceKeyDown(int keyCode) {
             break;
         case vbKeyLeft:
             // Key repeats must not restart the count, or a held key would never turn.
-            if (player.Steer != 1) {
-                player.Steer = 1;
+            if (player.Steer != SteerLeft) {
+                player.Steer = SteerLeft;
                 player.SteerCount = 1;
             }
             break;
         case vbKeyRight:
-            if (player.Steer != 0) {
-                player.Steer = 0;
+            if (player.Steer != SteerRight) {
+                player.Steer = SteerRight;
                 player.SteerCount = 1;
             }
             break;
         case vbKeyDown:
-            player.Pedal = 3;
+            player.Pedal = PedalCruise;
             player.CruiseSpeed = player.Speed;
             break;
         case vbKeyEscape: RaceOutcome = OutcomeAbandoned; break;
@@ -68,13 +68,13 @@ void RaceKeyDown(int keyCode) {
 void RaceKeyUp(int keyCode) {
     CarRecord& player = Cars[0];
     switch (keyCode) {
-        case vbKeyUp: player.Pedal = 1; break;
-        case vbKeyDown: player.Pedal = 3; break;  // cruise control stays on
+        case vbKeyUp: player.Pedal = PedalOff; break;
+        case vbKeyDown: player.Pedal = PedalCruise; break;  // cruise control stays on
         case vbKeyLeft:
-            if (player.Steer == 1) player.Steer = 2;
+            if (player.Steer == SteerLeft) player.Steer = SteerStraight;
             break;
         case vbKeyRight:
-            if (player.Steer == 0) player.Steer = 2;
+            if (player.Steer == SteerRight) player.Steer = SteerStraight;
             break;
         case vbKeySpace: player.Brake = False16; break;
         default: break;

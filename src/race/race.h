@@ -102,6 +102,9 @@ extern f32 ScrollX;  // course position of the view's top-left corner
 extern f32 ScrollY;
 extern i16 ViewLeft;  // 75: the base of the camera thresholds and the lap line
 extern i16 ViewTop;
+// Whether the race composes its pictures at all. Drawing only reads the race, so a
+// headless race that keeps no picture turns it off and runs the same race faster.
+extern bool DrawingEnabled;
 
 void ScrollView();
 // The back buffer the view is composed in: PlayArea(1)'s picture, or a 550 x 550 surface

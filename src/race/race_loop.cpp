@@ -84,8 +84,11 @@ void PrepareScreen() {
     BlackOutBox->Visible = false;
     ShowForm(RaceWindow);
 
-    DrawBackground();
-    DrawSprites();
+    if (DrawingEnabled) {
+        DrawBackground();
+        DrawSprites();
+    }
+    AdvanceEffects();
 
     // Before the start the map is framed at a twentieth of the course position.
     f32 originX = Cars[0].CourseX / 20;
@@ -104,7 +107,7 @@ void PrepareScreen() {
         MapBlips[i].ScreenX = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
         MapBlips[i].ScreenY = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
     }
-    DrawMiniMap(originX, originY);
+    if (DrawingEnabled) DrawMiniMap(originX, originY);
     DoEvents();
 
     BitBlt(PlayArea[0]->Picture, 0, 0, 600, 600, PlayArea[1]->Picture, 0, 0, SRCCOPY);
@@ -149,7 +152,7 @@ void PerCarWork(int last) {
         CarRecord& car = Cars[i];
         if (IsTrue(PairBlockFlag)) {
             car.Blocked = True16;
-            car.Pedal = 1;
+            car.Pedal = PedalOff;
             car.Brake = True16;
         } else {
             car.Blocked = False16;
@@ -170,9 +173,12 @@ void RunFrame() {
     MoveCars();
     ScrollView();
 
-    DrawBackground();
-    DrawSprites();
-    BitBlt(PlayArea[0]->Picture, 0, 0, 550, 550, PlayArea[1]->Picture, 0, 0, SRCCOPY);
+    if (DrawingEnabled) {
+        DrawBackground();
+        DrawSprites();
+        BitBlt(PlayArea[0]->Picture, 0, 0, 550, 550, PlayArea[1]->Picture, 0, 0, SRCCOPY);
+    }
+    AdvanceEffects();
 
     // Once racing the map moves at a hundredth of the course position.
     f32 originX = Cars[0].CourseX / 100;
@@ -184,7 +190,7 @@ void RunFrame() {
         MapBlips[i].ScreenY =
             static_cast<f32>(ViewOriginY / 20.5 + 29 + Cars[i].CourseY / 20.5 - originY);
     }
-    DrawMiniMap(originX, originY);
+    if (DrawingEnabled) DrawMiniMap(originX, originY);
 
     SetSpeedBar(Cars[0].Speed * 5.0);
     UpdateDamageBar();

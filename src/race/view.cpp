@@ -7,6 +7,7 @@
 
 f32 ScrollX = 0;
 f32 ScrollY = 0;
+bool DrawingEnabled = true;
 i16 ViewLeft = 75;
 i16 ViewTop = 75;
 
@@ -54,19 +55,22 @@ void ScrollAxis(const Axis& axis, f32 d, f32 farThreshold) {
     for (int k = 0; k < PickupCount; ++k) Pickups[k].*axis.PickupPos -= worldStep;
 }
 
-void DrawCar(Surface& view, CarRecord& car) {
+void DrawCar(Surface& view, const CarRecord& car) {
     DrawMasked(view, car.ScreenX, car.ScreenY, car.SpriteWidth, car.SpriteHeight, Pics, car.SheetX,
                car.Heading, Pics, car.SpriteWidth, car.Heading);
 }
 
-void DrawSmoke(Surface& view, CarRecord& car) {
+void DrawSmoke(Surface& view, const CarRecord& car) {
     if (car.SmokeTick == 0) return;
     int x = CInt(car.ScreenX + 15.0f), y = CInt(car.ScreenY + 15.0f);
     // In 16-bit colour the puff is laid on with the AND pass alone: a darkening smudge.
     if (Settings.ColourDepth == 8)
         BitBlt(view, x, y, PuffSize, PuffSize, AniPics, car.SmokeFrameX, PuffMaskRow, SRCPAINT);
     BitBlt(view, x, y, PuffSize, PuffSize, AniPics, car.SmokeFrameX, PuffPictureRow, SRCAND);
+}
 
+void AdvanceSmoke(CarRecord& car) {
+    if (car.SmokeTick == 0) return;
     // Four puff frames, three race frames each.
     car.SmokeTick += 1;
     if (car.SmokeTick > 3) {
@@ -79,11 +83,13 @@ void DrawSmoke(Surface& view, CarRecord& car) {
     }
 }
 
-void DrawExplosion(Surface& view, int i) {
-    CarRecord& car = Cars[i];
+void DrawExplosion(Surface& view, const CarRecord& car) {
     DrawMasked(view, car.ScreenX, car.ScreenY - 25.0f, BlastSize, BlastSize, ExplosionPics,
                car.BlastFrameX, car.BlastFrameY, ExplosionMask, car.BlastFrameX, car.BlastFrameY);
+}
 
+void AdvanceExplosion(int i) {
+    CarRecord& car = Cars[i];
     car.BlastTick += 1;
     if (car.BlastTick > 3) {
         car.BlastTick = 0;
@@ -160,7 +166,7 @@ void DrawSprites() {
         DrawSmoke(view, Cars[i]);
     }
     for (int i = 0; i <= LastCarIndex; ++i)
-        if (Cars[i].FxState == FxExploding) DrawExplosion(view, i);
+        if (Cars[i].FxState == FxExploding) DrawExplosion(view, Cars[i]);
 
     const CarRecord& player = Cars[0];
     if (player.LapCount < RaceLaps) return;
@@ -168,6 +174,15 @@ void DrawSprites() {
         DrawMasked(view, player.ScreenX - 45.0f, player.ScreenY - 45.0f, BannerW, BannerH, AniPics,
                    BannerPictureX, row, AniPics, BannerMaskX, row);
     }
+}
+
+void AdvanceEffects() {
+    // The same cars in the same order as the sprites are drawn, so a frame's picture
+    // shows each animation one step before it moves on.
+    for (int i = 0; i <= LastCarIndex; ++i)
+        if (Cars[i].Status != StatusOut) AdvanceSmoke(Cars[i]);
+    for (int i = 0; i <= LastCarIndex; ++i)
+        if (Cars[i].FxState == FxExploding) AdvanceExplosion(i);
     // The first frame the player counts as finished starts the wait before the result.
-    if (FinishTime == 0) FinishTime = Timer();
+    if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = Timer();
 }

@@ -8,6 +8,7 @@
 #include "numeric/numeric.h"
 #include "platform/platform.h"
 
+// Cars 0..20 each have buffers of their own; a car beyond them races silent.
 constexpr int SoundSlots = 21;
 
 extern std::unique_ptr<SoundBuffer> ClickSound;
