@@ -140,7 +140,58 @@ bool PanelShows(const Placement& at, const Box& panel) {
     return pixel(panel.Left - 8, panel.Top + 8) == 0 && pixel(right, bottom + 12) == 0;
 }
 
+// Most of the region shows what the headless game drew there; the pointer's highlight and
+// the text caret may differ.
+bool ScreenMatches(const Placement& at, const Surface& expected, const Box& region) {
+    Surface screen = ReadScreen(0, 0, at.ScreenX(CanvasWidth), at.ScreenY(CanvasHeight));
+    if (screen.Empty() || at.Scale != 1.0) return false;
+    long same = 0, all = 0;
+    for (int y = region.Top; y < region.Top + region.Height; ++y)
+        for (int x = region.Left; x < region.Left + region.Width; ++x, ++all)
+            same += screen.Pixel(at.ScreenX(x), at.ScreenY(y)) == expected.Pixel(x, y);
+    return all > 0 && same * 10 >= all * 9;
+}
+
 }  // namespace
+
+// Waits for start-up to open on the front end's main menu.
+TEST(RealWindow, DISABLED_PlayersMouseStartsACareerQuitsToTheMenuAndExits) {
+    Xvfb server("1024x768x24");
+    if (server.Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    if (Shell("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    FreshHeadless();
+
+    const std::string toPanel = "click Label1\nclick Label21\ntype Ann\nkey Enter\n";
+    Box careerMode = LaidOutAfter("dump\n", "FrontEnd.Label1");
+    Box newDriver = LaidOutAfter("click Label1\n", "FrontEnd.Label21");
+    Box panel = LaidOutAfter(toPanel, "RaceWindow.FlashBox");
+    Box quit = LaidOutAfter(toPanel, "RaceWindow.Label18");
+    Box menu = LaidOutAfter(toPanel + "click Label18\n", "FrontEnd.FrontEndBox");
+    Surface frontEnd = ComposeCanvas();  // a copy: the next layout redraws it
+    Box exit = LaidOutAfter(toPanel + "click Label18\n", "FrontEnd.Label3");
+
+    Game game;
+    Placement at;
+    ASSERT_TRUE(Eventually([&] { return FindWindow(at); })) << "no game window appeared";
+    ASSERT_EQ(at.Scale, 1.0) << "the screen is the canvas's size, so the window is too";
+    ASSERT_TRUE(Eventually([&] { return ScreenMatches(at, frontEnd, menu); }))
+        << "the main menu is not on the screen";
+
+    ClickOn(at, careerMode);
+    ClickOn(at, newDriver);
+    ASSERT_EQ(std::system("xdotool type --delay 40 Ann && xdotool key Return"), 0);
+    EXPECT_TRUE(Eventually([&] { return PanelShows(at, panel); }))
+        << "the pre-race panel is not on the screen";
+
+    ClickOn(at, quit);
+    EXPECT_TRUE(Eventually([&] { return ScreenMatches(at, frontEnd, menu); }))
+        << "the front end did not come back";
+    EXPECT_FALSE(PanelShows(at, panel));
+
+    ClickOn(at, exit);
+    ASSERT_TRUE(Eventually([&] { return game.Ended(); })) << "Exit did not end the game";
+    EXPECT_EQ(game.Status, 0);
+}
 
 TEST(RealWindow, PlayersMouseReachesThePreRacePanelAndLeaves) {
     Xvfb server("1024x768x24");

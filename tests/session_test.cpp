@@ -273,3 +273,78 @@ TEST(SoundLog, CountsStartsNotRepeatedPlays) {
     Play(click.get(), 0);
     EXPECT_TRUE(TakeSoundLog().empty()) << "nothing is kept while the log is off";
 }
+
+// The menu rules, acted out as a player would. They wait for start-up to open on the
+// front end's main menu: until then the game opens on the pre-race panel.
+
+// A highlight sounds once per entry; Exit's skid loops until a roll stops it, and then
+// starts afresh on the next entry.
+TEST(MenuSession, DISABLED_HighlightsSoundOncePerEntryAndTheExitSkidLoops) {
+    SessionRun run = Play(
+        "hover Label1\nhover Label1\ndump\n"
+        "hover Label3\nhover Label3\ndump\n"
+        "hover Label1\nhover Label3\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"FrontEnd\"]");
+    EXPECT_EQ(Value(run.Dumps[0], "sounds"), "[" + Sound("click02.wav") + "]");
+    EXPECT_EQ(Value(run.Dumps[0], "pointer"), "\"Trffc10a.ico\"");
+    const std::string skid = "{\"file\":\"bigskid.wav\",\"volume\":-500,\"loop\":true}";
+    EXPECT_EQ(Value(run.Dumps[1], "sounds"), "[" + skid + "]");
+    EXPECT_EQ(Value(run.Dumps[1], "pointer"), "\"Trffc10c.ico\"");
+    EXPECT_EQ(Value(run.Dumps[2], "sounds"), "[" + Sound("click02.wav") + "," + skid + "]");
+}
+
+TEST(MenuSession, DISABLED_DifficultyToggledTwiceIsNormalAgain) {
+    SessionRun run = Play("click Label2\nclick Label4\ndump\nclick Label4\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(run.Dumps[0], "difficulty"), "0.2");
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.DifLabel"), "caption"), "\"Easy\"");
+    EXPECT_EQ(Value(run.Dumps[1], "difficulty"), "1.2");
+    EXPECT_EQ(Value(Shown(run.Dumps[1], "FrontEnd.DifLabel"), "caption"), "\"Normal\"");
+}
+
+// The list shows the six slots as written, blanks kept; choosing one takes the name
+// without its leading blank, plus one blank.
+TEST(MenuSession, DISABLED_LoadGameListsTheSlotsAndChoosingOneNamesTheDriver) {
+    std::string blank(15, ' ');
+    std::string folder = FolderWithCareerList(" Ann           " + blank + " Bo            " +
+                                              blank + blank + blank);
+    SessionRun run =
+        Play("click Label1\nclick Label18\ndump\nselect SaveGameList 2\ndump\n",
+             {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.SaveGameList"), "caption"),
+              "[\" Ann           \",\"" + blank + "\",\" Bo            \",\"" + blank + "\",\"" +
+                  blank + "\",\"" + blank + "\"]");
+    EXPECT_EQ(Value(run.Dumps[1], "driver"), "\"Bo             \"");
+}
+
+// New Driver: the box has the focus; Enter starts the career under the name as typed,
+// Quit comes back to a fresh front end on its main menu.
+TEST(MenuSession, DISABLED_TypedNameAndEnterStartACareerThatQuitLeaves) {
+    SessionRun run = Play(
+        "click Label1\nclick Label21\ndump\n"
+        "type Ann-Marie O'Neil!\nkey Enter\ndump\n"
+        "click Label18\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    EXPECT_EQ(Value(run.Dumps[0], "focus"), "\"FrontEnd.Text1\"");
+    EXPECT_EQ(Value(run.Dumps[1], "forms"), "[\"RaceWindow\"]");
+    // Fourteen letters at most, and no "!".
+    EXPECT_EQ(Value(run.Dumps[1], "driver"), "\"Ann-Marie O'Ne\"");
+    EXPECT_NE(Shown(run.Dumps[1], "RaceWindow.FlashBox"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
+    EXPECT_EQ(Shown(run.Dumps[2], "FrontEnd.OptionBox"), "(absent)");
+    EXPECT_NE(Shown(run.Dumps[2], "FrontEnd.Label1"), "(absent)");
+}
+
+TEST(MenuSession, DISABLED_EnterWithAnEmptyNameStartsAnUnnamedCareer) {
+    SessionRun run = Play("click Label1\nclick Label21\nkey Delete\nkey Enter\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 1u);
+    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"\"");
+}
