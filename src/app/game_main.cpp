@@ -19,11 +19,12 @@ char** Args = nullptr;
 
 // Without a front end the game opens straight onto a new career.
 void BeginCareer(const GameOptions& options) {
-    LoadRaceScreen();
+    // The name comes first: the race window writes it into the shop as it loads.
     if (options.HasName)
         DriverNames[PlayerNameEntry] = options.Name;
     else
         DriverNames[PlayerNameEntry] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
+    LoadRaceScreen();
     BeginNewCareer();
 }
 

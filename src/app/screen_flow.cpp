@@ -12,13 +12,10 @@ namespace {
 
 // The shop is laid out for the race window it opens from.
 void PlaceShopForRaceWindow() {
-    if (!StoreForm) return;
-    if (Control* nameField = FindControl(StoreForm, "Store_PlayerNameField"))
-        nameField->Caption = DriverNames[PlayerNameEntry];
-    if (Control* storeBox = FindControl(StoreForm, "StoreBox")) {
-        storeBox->Left = 75;
-        storeBox->Top = 50;
-    }
+    LoadShop();
+    Store.Store_PlayerNameField->Caption = DriverNames[PlayerNameEntry];
+    Store.StoreBox->Left = 75;
+    Store.StoreBox->Top = 50;
 }
 
 void CentreFrontEndBox() {

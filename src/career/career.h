@@ -1,11 +1,12 @@
 // Career: the career and race set-up (new career, starting grid, next and repeated race,
 // the opponents' upgrades, the pre-race panel), the career files, and the parts catalogue
-// with the shop's statistics page.
+// with the rules of buying and repairing parts.
 #pragma once
 
 #include <array>
 #include <string>
 
+#include "cars/cars.h"
 #include "numeric/numeric.h"
 
 // ---------------------------------------------------------------------------------
@@ -76,7 +77,7 @@ std::array<std::string, CareerSlots> ReadCareerSlots();
 std::string DriverNameProblem(const std::string& name);
 
 // ---------------------------------------------------------------------------------
-// Parts catalogue and the shop's statistics (parts.cpp)
+// Parts catalogue, and what buying and repairing a part does to the player's car (parts.cpp)
 // ---------------------------------------------------------------------------------
 
 struct PartInfo {
@@ -89,11 +90,46 @@ struct PartInfo {
     i16 Price = 0;
 };
 
+// Entries 0..2 are filled: the starting part and the two the shop sells. A car's level
+// of a kind is the index of the part it has fitted.
 extern PartInfo BodyParts[11];
 extern PartInfo TyreParts[11];
 extern PartInfo EngineParts[11];
-extern i32 ShopCash;
 
 void FillPartsCatalogue();
-void ShowShopStatistics();
-void ShowNotEnoughCash();
+
+// The three parts of a car, numbered as the shop lists them for repair.
+constexpr int PartBody = 0;
+constexpr int PartEngine = 1;
+constexpr int PartTyres = 2;
+
+// What each of the shop's six sale lines sells: two tyres, two engines, two bodies.
+struct SaleLine {
+    int Part;
+    i16 Level;
+};
+extern const SaleLine SaleLines[6];
+
+const PartInfo& CataloguePart(int part, int level);
+const PartInfo& FittedPart(const CarRecord& car, int part);
+f32 PartCondition(const CarRecord& car, int part);
+i16 PartMaximum(const CarRecord& car, int part);
+// A line saying what a part adds to a car, such as "top speed +20, acceleration +1,
+// engine +50"; the starting parts add nothing and say so.
+std::string PartEffects(int part, int level);
+
+// A part is worn while its condition is below its maximum (Easy's tyres start above it).
+bool PartWorn(const CarRecord& car, int part);
+// The repair price of a worn part in whole dollars: the wear times (2 x level + 1), plus
+// 50 for tyres or 200 for the engine and the body, rounded down. 0 when not worn.
+i32 RepairPrice(const CarRecord& car, int part);
+
+// Sale line `item` for the player: refused (false, nothing changes) unless the cash is
+// strictly more than the price. The part fitted so far gives back its bonuses, the new
+// one adds its own and comes in full condition. Any level may be bought, even the one
+// already fitted or a lower one.
+bool BuyPart(int item);
+// A repair at the price the shop showed: refused (false) unless the cash is strictly
+// more. Pays the price (to the nearest dollar) and restores half the part's maximum,
+// never beyond the maximum.
+bool RepairPart(int part, double cost);

@@ -11,7 +11,7 @@
 //   1. Colours and surfaces, raster operations, pictures
 //   2. Files and folders beside the program
 //   3. Clocks
-//   4. Forms and controls
+//   4. Forms and controls; menu items that light up under the pointer
 //   5. Events: DoEvents, message box, pointers
 //   6. Sound buffers
 #pragma once
@@ -266,11 +266,39 @@ Control* FindControl(Form* form, const std::string& name, int index = -1);
 int ListBoxRowHeight(const Control& list);
 
 void SetFocus(Control* textBox);
+// Sizes a label to one line of its caption, as self-sizing desktop labels do, so that
+// what stands beside it can follow the caption's length.
+void AutoSize(Control* label);
 
 // Marks the screen for repainting at the next turn; forms are composed in z-order.
 void Refresh();
 // Composes every visible form into the canvas now (used by DoEvents and snapshots).
 const Surface& ComposeCanvas();
+
+// ---------------------------------------------------------------------------------
+// 4a. Menu items that light up under the pointer
+// ---------------------------------------------------------------------------------
+
+// Every menu of the game follows one rule: when the pointer moves over an item that is not
+// lit yet, it lights up, the items it names (the rest of its group, unless it names its
+// own) go back to normal, the window's pointer becomes the item's icon and its hover sound
+// plays. Over a lit item nothing happens, so a sound plays once per visit, not on every
+// movement of the mouse.
+struct HoverItem {
+    Control* Item = nullptr;
+    std::function<void()> Sound;  // empty: silent
+    std::string Icon;             // pointer picture, as "\resources\Trffc10a.ico"; empty: unchanged
+    std::vector<Control*> Dims;   // empty: the rest of the group
+};
+struct HoverGroup {
+    Colour Normal = 0;
+    Colour Lit = 0;
+    std::vector<HoverItem> Items;
+};
+// The pointer is over item `index`: lights it by the rule; true when it was not lit before.
+bool LightItem(const HoverGroup& group, int index);
+// Every item of the group back to its normal colour (the pointer has gone elsewhere).
+void DimItems(const HoverGroup& group);
 
 // ---------------------------------------------------------------------------------
 // 5. Events
