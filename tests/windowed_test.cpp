@@ -16,6 +16,7 @@
 #include <string>
 
 #include "platform/sdl/windowed.h"
+#include "x_screen.h"
 
 TEST(Keys, SdlKeysGiveTheVirtualKeysTheGameListensFor) {
     for (auto [sdl, virtualKey] :
@@ -30,77 +31,14 @@ TEST(Keys, SdlKeysGiveTheVirtualKeysTheGameListensFor) {
 
 namespace {
 
-// A private X server. Xvfb picks a free display itself (-displayfd), so parallel test
-// runs never collide, and it dies with the test that started it.
-struct Xvfb {
-    pid_t Pid = -1;
-    std::string Display;  // empty when Xvfb could not be started
-
-    explicit Xvfb(const char* screen) {
-        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        Pid = fork();
-        if (Pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1), dup2(null, 2), close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten",
-                   "tcp", "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        pollfd wait{fds[0], POLLIN, 0};
-        std::string number;
-        char c = 0;
-        while (poll(&wait, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) return;
-        Display = ":" + number;
-        setenv("DISPLAY", Display.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-    }
-    ~Xvfb() {
-        if (Pid > 0) kill(Pid, SIGTERM), waitpid(Pid, nullptr, 0);
-    }
-};
-
-// The window's pixels (0x00RRGGBB) as the X server shows them, read on a connection of
-// our own through the Xlib that SDL loaded; Xlib's headers would clash with the game's
-// names, so its types stay opaque.
-template <typename F>
-F Xlib(const char* name) {
-    static void* library = dlopen("libX11.so.6", RTLD_NOW);
-    return reinterpret_cast<F>(library ? dlsym(library, name) : nullptr);
-}
-
+// The window's pixels as the X server shows them; SDL's queue is flushed first so that
+// what it has sent the server is there.
 Surface ReadWindow(SDL_Window* window) {
-    auto open = Xlib<void* (*)(const char*)>("XOpenDisplay");
-    auto root = Xlib<unsigned long (*)(void*)>("XDefaultRootWindow");
-    auto getImage = Xlib<void* (*)(void*, unsigned long, int, int, unsigned, unsigned, unsigned long, int)>(
-        "XGetImage");
-    auto getPixel = Xlib<unsigned long (*)(void*, int, int)>("XGetPixel");
-    auto destroyImage = Xlib<int (*)(void*)>("XDestroyImage");
-    auto close = Xlib<int (*)(void*)>("XCloseDisplay");
-    Surface shot;
-    if (!open || !root || !getImage || !getPixel || !destroyImage || !close) return shot;
-    SDL_PumpEvents();  // flushes what SDL has sent the server
-    void* display = open(nullptr);
+    SDL_PumpEvents();
     int x = 0, y = 0, w = 0, h = 0;
     SDL_GetWindowPosition(window, &x, &y);
     SDL_GetWindowSize(window, &w, &h);
-    constexpr int ZPixmap = 2;
-    if (void* image = display ? getImage(display, root(display), x, y, unsigned(w), unsigned(h), ~0ul, ZPixmap)
-                              : nullptr) {
-        shot.Resize(w, h);
-        for (int row = 0; row < h; ++row)
-            for (int col = 0; col < w; ++col)
-                shot.SetPixel(col, row, getPixel(image, col, row) & 0xFFFFFF);
-        destroyImage(image);
-    }
-    if (display) close(display);
-    return shot;
+    return ReadScreen(x, y, w, h);
 }
 
 using T = InputEvent::Type;

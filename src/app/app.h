@@ -39,6 +39,10 @@ void ReturnToFrontEnd();
 
 // The windowed game: the front end and the event loop, until Exit or the window closes.
 int Main();
+struct GameOptions;
+// What start-up does once a backend is installed, shared by the windowed game and the
+// scripted session: the front end, with the New Driver box holding --name. Throws FileError.
+void StartGame(const GameOptions& options);
 // The arguments Main reads (--mute, --name, --data-dir, --help).
 void SetCommandLine(int argc, char** argv);
 // The headless simulation of one race; returns the exit status.
@@ -71,6 +75,8 @@ struct GameOptions {
     int MaxFrames = 20000;  // ten minutes of racing: a race nobody finishes still ends
     std::vector<Snapshot> Snapshots;
     bool Autopilot = false;
+    // Scripted session only
+    std::string SessionFile;
 };
 
 // Reads argv into the options; on a bad argument returns false with a one-line reason.
@@ -85,3 +91,26 @@ struct ScriptedKey {
 };
 // Parses a --input script; on a bad line returns false with the line number and reason.
 bool ParseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std::string& error);
+
+// ---------------------------------------------------------------------------------
+// The scripted session (session.cpp, session_dump.cpp)
+// ---------------------------------------------------------------------------------
+
+// --headless --session FILE: the whole game from start-up on the headless backend and its
+// virtual clock, acting out FILE. Returns the exit status: 0 at the end of the file, 2
+// when a line cannot be carried out, 1 when the game's data cannot be read.
+int RunSession(int argc, char** argv);
+
+// A control as a script names it: "Label16", "Item(3)", "FrontEnd.Label18".
+struct ControlName {
+    std::string Window;  // empty: the topmost window on screen that holds it
+    std::string Name;
+    int Index = -1;
+};
+bool ParseControlName(const std::string& text, ControlName& name);
+// The control shown on screen under that name; nullptr with the reason when none is.
+Control* FindShownControl(const ControlName& name, std::string& problem);
+// "Window.Name" or "Window.Name(i)", the key a dump lists the control under.
+std::string ControlKey(const Control& control);
+// One JSON line describing what a player would see, sounds since the previous call.
+std::string DumpScreen();

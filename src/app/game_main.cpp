@@ -31,6 +31,13 @@ void SetCommandLine(int argc, char** argv) {
     Args = argv;
 }
 
+void StartGame(const GameOptions& options) {
+    SoundEnabled = !options.Mute;
+    StartName = options.HasName ? options.Name : "";
+    StartFrontEnd();
+    Text1->Text = SafeDriverName(StartName);
+}
+
 int Main() {
     GameOptions options;
     std::string error;
@@ -64,10 +71,7 @@ int Main() {
     // A data file that cannot be read stops the game before anything is written, so
     // saved careers are never touched by a half-loaded one.
     try {
-        SoundEnabled = !options.Mute;
-        StartName = options.HasName ? options.Name : "";
-        StartFrontEnd();
-        Text1->Text = SafeDriverName(StartName);
+        StartGame(options);
         while (!QuitRequested()) {
             DoEvents();
             std::this_thread::sleep_for(std::chrono::milliseconds(10));

@@ -10,8 +10,12 @@ int main(int argc, char** argv) {
     // Whatever escapes the game's own handling still ends with a line saying what, rather
     // than an abort.
     try {
-        for (int i = 1; i < argc; ++i)
-            if (std::strcmp(argv[i], "--headless") == 0) return RunHeadlessSimulation(argc, argv);
+        bool headless = false, session = false;
+        for (int i = 1; i < argc; ++i) {
+            headless = headless || std::strcmp(argv[i], "--headless") == 0;
+            session = session || std::strcmp(argv[i], "--session") == 0;
+        }
+        if (headless) return session ? RunSession(argc, argv) : RunHeadlessSimulation(argc, argv);
         SetCommandLine(argc, argv);
         return Main();
     } catch (const std::exception& e) {

@@ -30,6 +30,7 @@ std::string UsageText() {
            "       gravel-ghosts --headless [--course N] [--seed S] [--difficulty normal|easy]\n"
            "                     [--name NAME] [--input FILE] [--max-frames F] [--trace FILE]\n"
            "                     [--snapshot F:FILE]... [--data-dir DIR] [--autopilot] [--mute]\n"
+           "       gravel-ghosts --headless --session FILE [--seed S] [--data-dir DIR] [--mute]\n"
            "\n"
            "  --mute            no sound\n"
            "  --name NAME       the driver's name (otherwise Gustav or Nadine)\n"
@@ -43,12 +44,17 @@ std::string UsageText() {
            "  --max-frames F    stop after F frames (default 20000); reported as outcome 0\n"
            "  --trace FILE      one JSON line per car after every frame\n"
            "  --snapshot F:FILE save the course view after frame F as a bitmap\n"
-           "  --autopilot       the computer drives the player's car\n";
+           "  --autopilot       the computer drives the player's car\n"
+           "  --session FILE    play the whole game from start-up by the script in FILE, one\n"
+           "                    command a line: hover NAME, click NAME, select NAME N,\n"
+           "                    type TEXT, key|keydown|keyup KEY, wait MS, race [autopilot],\n"
+           "                    dump, snapshot FILE (see README.md)\n";
 }
 
 bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& error) {
     for (int i = 1; i < argc; ++i)
         if (std::string(argv[i]) == "--headless") options.Headless = true;
+    std::string raceOption;
 
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
@@ -63,6 +69,11 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         std::string text;
         long long number = 0;
         if (arg == "--headless") continue;
+        // Options that shape the one simulated race; a session plays the game instead.
+        static const std::string RaceOnly[] = {"--course", "--difficulty", "--input", "--trace",
+                                                "--max-frames", "--snapshot", "--autopilot"};
+        if (std::find(std::begin(RaceOnly), std::end(RaceOnly), arg) != std::end(RaceOnly))
+            raceOption = arg;
         if (arg == "--help" || arg == "-h") {
             options.Help = true;
         } else if (arg == "--mute") {
@@ -124,10 +135,16 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             options.Snapshots.push_back({static_cast<int>(number), text.substr(colon + 1)});
         } else if (arg == "--autopilot") {
             options.Autopilot = true;
+        } else if (arg == "--session") {
+            if (!value(options.SessionFile)) return false;
         } else {
             error = "unknown option " + arg;
             return false;
         }
+    }
+    if (!options.SessionFile.empty() && !raceOption.empty()) {
+        error = raceOption + " belongs to the one-race simulation and cannot go with --session";
+        return false;
     }
     return true;
 }

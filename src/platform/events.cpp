@@ -15,6 +15,7 @@ std::deque<InputEvent> Queue;
 
 Control* Pressed = nullptr;    // mouse went down here; a click needs the up here too
 Form* ModalForm = nullptr;     // while a message box is up, only it gets input
+const std::string* ModalText = nullptr;  // and what it says
 int MouseX = -1, MouseY = -1;  // last known pointer position on the canvas
 int ButtonsDown = 0;           // 1 left, 2 right: what a mouse move reports as held
 
@@ -36,7 +37,7 @@ std::uint64_t PointerGeneration = 0;
 
 void ForgetForm(const Form* form) {
     if (Pressed && Pressed->Owner == form) Pressed = nullptr;
-    if (ModalForm == form) ModalForm = nullptr;
+    if (ModalForm == form) ModalForm = nullptr, ModalText = nullptr;
     if (PointerForm == form) {
         PointerForm = nullptr;
         PointerKnown = false;
@@ -355,19 +356,32 @@ void MsgBox(const std::string& text) {
     };
 
     Form* outer = ModalForm;
+    const std::string* outerText = ModalText;
     Control* outerPressed = Pressed;
     Pressed = nullptr;
     ShowForm(box);
     ModalForm = box;
+    ModalText = &text;
     // The backend idles in its input poll when nothing happens, so this loop may spin.
     while (!done && !Quit && FormAlive(box) && CurrentBackend() == backend) DoEvents();
     ModalForm = FormAlive(outer) ? outer : nullptr;
+    ModalText = ModalForm ? outerText : nullptr;
     Pressed = outerPressed && FormAlive(outerPressed->Owner) ? outerPressed : nullptr;
     DestroyForm(box);
     Refresh();
 }
 
 const std::vector<std::string>& MessageLog() { return Messages; }
+
+Form* FormUnderPointer() { return MouseX >= 0 ? FormAt(MouseX, MouseY) : nullptr; }
+
+Form* ActiveForm() { return KeyForm(); }
+
+bool FormTakesInput(const Form* form) {
+    return form && form->Visible && form->Enabled && (!ModalForm || form == ModalForm);
+}
+
+const std::string* MessageOnScreen() { return ModalForm ? ModalText : nullptr; }
 
 bool QuitRequested() { return Quit; }
 void RequestQuit() { Quit = true; }
@@ -380,6 +394,7 @@ void ResetPlatform() {
     Queue.clear();
     Pressed = nullptr;
     ModalForm = nullptr;
+    ModalText = nullptr;
     MouseX = MouseY = -1;
     ButtonsDown = 0;
     HaveLastPresent = false;

@@ -173,6 +173,8 @@ Control* FindControl(Form* form, const std::string& name, int index) {
     return nullptr;
 }
 
+int ListBoxRowHeight(const Control& list) { return LineHeight(list.TextFont); }
+
 void SetFocus(Control* textBox) {
     if (!textBox || !textBox->Owner) return;
     textBox->Owner->Focus = textBox;

@@ -233,7 +233,8 @@ struct Form {
     Colour BackColor = RGB(0, 0, 0);
 
     PointerKind Pointer = PointerKind::Default;
-    Surface PointerImage;  // the custom pointer picture (from a .cur or .ico)
+    std::string PointerFile;  // file name of the custom pointer, as a script reports it
+    Surface PointerImage;     // the custom pointer picture (from a .cur or .ico)
     Surface PointerMask;   // non-zero where the pointer is drawn
     int PointerHotX = 0, PointerHotY = 0;
 
@@ -264,6 +265,8 @@ Control* AddLabel(Form* form, Control* parent, const std::string& name,
                   const Font& font, Colour foreColor, Alignment align = Alignment::Left);
 // Finds a control by name (and array index); nullptr when there is none.
 Control* FindControl(Form* form, const std::string& name, int index = -1);
+// The height of one row of a list box: where a click on an entry lands.
+int ListBoxRowHeight(const Control& list);
 
 void SetFocus(Control* textBox);
 // Sizes a label to one line of its caption, as self-sizing desktop labels do, so that
@@ -327,6 +330,15 @@ const std::vector<std::string>& MessageLog();
 void SetMousePointer(Form* form, PointerKind kind);
 bool SetMouseIcon(Form* form, const std::string& path);
 
+// What a player sees of the window system, for scripts that describe the screen: the form
+// under the pointer (whose pointer is shown), the form keys go to, whether a form takes
+// input at all (a message box shuts out every other), and the text of the message box
+// on screen (nullptr when there is none).
+Form* FormUnderPointer();
+Form* ActiveForm();
+bool FormTakesInput(const Form* form);
+const std::string* MessageOnScreen();
+
 // True once the player has closed the window (or the headless script has ended).
 bool QuitRequested();
 void RequestQuit();
@@ -347,6 +359,14 @@ struct SoundBuffer {
     virtual std::int32_t GetStatus() = 0;  // bit 1: playing
     virtual std::int32_t GetCurrentPosition() = 0;
     virtual std::int32_t GetVolume() = 0;
+
+    // The wave file's name without its folder, set when made from a file; the log of
+    // sounds started reports it.
+    std::string FileName;
+    // Whether the log counts the buffer as sounding: a second Play of a buffer already
+    // playing starts nothing, and a headless buffer cannot say it is playing.
+    bool LoggedPlaying = false;
+    bool LoggedLooping = false;
 };
 constexpr std::int32_t DSBPLAY_LOOPING = 1;
 constexpr std::int32_t DSBSTATUS_PLAYING = 1;
@@ -361,3 +381,14 @@ void SetVolume(SoundBuffer* buffer, std::int32_t volume);
 void Play(SoundBuffer* buffer, std::int32_t flags);
 void Stop(SoundBuffer* buffer);
 std::int32_t GetStatus(SoundBuffer* buffer);
+
+// The sounds started, in order, while the log is kept (off by default, so a long game
+// never grows it): what file, at what volume, looping or once.
+struct SoundStart {
+    std::string File;
+    std::int32_t Volume = 0;
+    bool Loop = false;
+};
+void KeepSoundLog(bool on);
+// The sounds started since the last call; the log is emptied.
+std::vector<SoundStart> TakeSoundLog();

@@ -103,6 +103,7 @@ bool SetMouseIcon(Form* form, const std::string& path) {
         form->PointerHotX = p.HotX;
         form->PointerHotY = p.HotY;
         form->Pointer = PointerKind::Custom;
+        form->PointerFile = path.substr(path.find_last_of("/\\") + 1);
         ++PointerGeneration;
         return true;
     } catch (const FileError&) {

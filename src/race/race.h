@@ -77,6 +77,9 @@ constexpr int LightMs = 1000;
 // finish has been paid and CurrentCourse moved on; the set-up of what follows is the
 // caller's.
 i16 RunRace();
+// True from the moment RunRace prepares the screen until it returns: what a script waits
+// on when it waits for a race to end.
+extern bool RaceInProgress;
 void CheckLapLine(int car);
 // Prize for a placed finish: 1200, 750, 300 for 1st, 2nd, 3rd; nothing otherwise.
 i32 PrizeFor(i16 place);

@@ -16,6 +16,7 @@ i16 ViewOriginY = 0;
 CarRecord MapBlips[MaxCars];
 void (*AfterRaceFrame)() = nullptr;
 void (*RaceEnded)() = nullptr;
+bool RaceInProgress = false;
 
 namespace {
 
@@ -220,6 +221,11 @@ void EndRace() {
 }  // namespace
 
 i16 RunRace() {
+    // Cleared however the race is left, a script's end unwinding through it included.
+    struct InProgress {
+        InProgress() { RaceInProgress = true; }
+        ~InProgress() { RaceInProgress = false; }
+    } inProgress;
     PrepareScreen();
     CountDown();
     RaceFrame = 0;

@@ -163,10 +163,13 @@ void BuildCourseView() {
 }  // namespace
 
 void LoadRaceWindow() {
-    // Once per window system: a fresh headless platform has no race window yet.
+    // Once per window system: a fresh headless platform has no race window yet. A new
+    // form may reuse the old window's memory, so the name must match as well.
     if (RaceWindow) {
         std::vector<Form*> forms = FormsInZOrder();
-        if (std::find(forms.begin(), forms.end(), RaceWindow) != forms.end()) return;
+        if (std::find(forms.begin(), forms.end(), RaceWindow) != forms.end() &&
+            RaceWindow->Name == "RaceWindow")
+            return;
     }
     RaceWindow = CreateForm("RaceWindow", CanvasWidth, CanvasHeight);
     RaceWindow->BackColor = RGB(0, 0, 0);

@@ -286,15 +286,18 @@ void BuildPopBox() {
     PopUp.Label4->Click = OkClick;
 }
 
-bool Alive(const Form* form) {
+// A new form may reuse an old one's memory after the window system was reset, so the
+// name must match as well.
+bool Alive(const Form* form, const char* name) {
     std::vector<Form*> forms = FormsInZOrder();
-    return form && std::find(forms.begin(), forms.end(), form) != forms.end();
+    return form && std::find(forms.begin(), forms.end(), form) != forms.end() &&
+           form->Name == name;
 }
 
 }  // namespace
 
 void LoadShop() {
-    if (Alive(StoreForm) && Alive(PopBoxForm)) return;
+    if (Alive(StoreForm, "StoreForm") && Alive(PopBoxForm, "PopBox")) return;
     BuildStore();
     BuildPopBox();
     // The shop's load: palette-relative colours for the window and the sale panel's bars.

@@ -42,7 +42,7 @@ public:
                     int hotY) override;
     bool OpenSoundDevice() override { return SoundDevice; }
     std::unique_ptr<SoundBuffer> CreateSoundBuffer(const std::string& path) override;
-    bool Interactive() override { return false; }
+    bool Interactive() override { return AnswersMessageBoxes; }
     std::uint32_t PeekTickCount() override { return Now; }
     bool ShowsFrames() override { return ComposeFrames; }
 
@@ -60,6 +60,9 @@ public:
     // Whether CreateSoundBuffer / OpenSoundDevice pretend a device exists (silent
     // buffers that keep their state). On by default.
     bool SoundDevice = true;
+    // A script that can press OK keeps message boxes on screen until it does; otherwise
+    // they are logged and return at once.
+    bool AnswersMessageBoxes = false;
     // Composing the canvas at every turn costs time nobody sees; tests of repainting turn
     // it on. Snapshots call ComposeCanvas themselves.
     bool ComposeFrames = false;

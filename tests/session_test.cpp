@@ -1,0 +1,349 @@
+// Scripted sessions as a tester writes them: a script in, one JSON line per dump and an
+// exit status out, with the whole game running on the virtual clock.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "app/app.h"
+#include "race/race.h"
+#include "test_support.h"
+
+namespace {
+
+struct SessionRun {
+    int Status = 0;
+    std::vector<std::string> Dumps;
+    std::string Err;
+};
+
+SessionRun Play(const std::string& script, std::vector<std::string> extra = {}) {
+    std::string folder = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    WriteFileText(folder + "/script.txt", script);
+    std::vector<std::string> args = {"gravel-ghosts", "--headless", "--session",
+                                     folder + "/script.txt", "--data-dir", GameDir()};
+    args.insert(args.end(), extra.begin(), extra.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    SessionRun run;
+    run.Status = RunSession(static_cast<int>(argv.size()), argv.data());
+    std::string out = ::testing::internal::GetCapturedStdout();
+    run.Err = ::testing::internal::GetCapturedStderr();
+    for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1)
+        run.Dumps.push_back(out.substr(at, end - at));
+    return run;
+}
+
+// The JSON value that follows "key": in a dump, as written (strings keep their quotes).
+std::string Value(const std::string& json, const std::string& key) {
+    std::size_t at = json.find("\"" + key + "\":");
+    if (at == std::string::npos) return "(absent)";
+    at += key.size() + 3;
+    int depth = 0;
+    bool inString = false;
+    for (std::size_t i = at; i < json.size(); ++i) {
+        char c = json[i];
+        if (inString) {
+            if (c == '\\') ++i;
+            else if (c == '"') inString = false;
+        } else if (c == '"') {
+            inString = true;
+        } else if (c == '{' || c == '[') {
+            ++depth;
+        } else if (c == '}' || c == ']' || c == ',') {
+            if (depth == 0) return json.substr(at, i - at);
+            if (c != ',') --depth;
+        }
+    }
+    return json.substr(at);
+}
+
+// A control's entry in a dump's controls, e.g. Shown(dump, "RaceWindow.Label16").
+std::string Shown(const std::string& dump, const std::string& key) {
+    return Value(Value(dump, "controls"), key);
+}
+
+// From start-up to the pre-race panel of a new career.
+const std::string ToThePanel = "click Label1\nclick Label21\ntype Ann\nkey Enter\n";
+
+// A game folder with the built pictures and sounds and a career list of its own.
+std::string FolderWithCareerList(const std::string& slots) {
+    std::string folder = TempFolder("career-list");
+    for (const char* sub : {"graphics", "resources", "soundfx"})
+        std::filesystem::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
+    MakeFolder(folder + "/saves");
+    WriteFileText(folder + "/saves/saves.lst", slots + "\r\n");
+    return folder;
+}
+
+std::string Sound(const char* file, bool loop = false) {
+    return std::string("{\"file\":\"") + file + "\",\"volume\":0,\"loop\":" +
+           (loop ? "true" : "false") + "}";
+}
+
+}  // namespace
+
+// The roll sound plays once per entry into a button, and a dump reports only the sounds
+// started since the one before.
+TEST(Session, HoverLightsAButtonWithOneRollPerEntry) {
+    SessionRun run = Play(ToThePanel +
+        "dump\n"
+        "hover Label17\n"
+        "hover RaceWindow.Label17\n"
+        "dump\n"
+        "# the second dump's sounds are gone from the third\n"
+        "dump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(run.Dumps[0], "enabled"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "RaceWindow.Label17"), "fore"), "\"#008000\"");
+    EXPECT_EQ(Value(run.Dumps[1], "sounds"), "[" + Sound("click02.wav") + "]");
+    EXPECT_EQ(Value(Shown(run.Dumps[1], "RaceWindow.Label17"), "fore"), "\"#00C000\"");
+    EXPECT_EQ(Value(Shown(run.Dumps[1], "RaceWindow.Label17"), "caption"), "\"Shop\"");
+    EXPECT_EQ(Value(run.Dumps[2], "sounds"), "[]");
+    // The panel is 641 x 465, centred across and a little above the middle.
+    std::string panel = Shown(run.Dumps[0], "RaceWindow.FlashBox");
+    EXPECT_EQ(Value(panel, "left") + "," + Value(panel, "top") + "," + Value(panel, "width") +
+                  "," + Value(panel, "height"),
+              "192,126,641,465");
+    EXPECT_EQ(Value(panel, "back"), "\"#404040\"");
+    EXPECT_EQ(Value(run.Dumps[0], "difficulty"), "1.2");
+    EXPECT_EQ(Value(run.Dumps[0], "message"), "(absent)");
+    EXPECT_EQ(Value(Value(run.Dumps[0], "cars"), "Cash"), "100");
+}
+
+// Start hides the pointer and runs the race inside the click; the script's wait lets it
+// run, and "race autopilot" drives it home and returns to the panel of what follows.
+TEST(Session, WaitsRunTheRaceAndRaceEndsItOnThePanel) {
+    const std::string script = ToThePanel +
+        "click Label16\n"
+        "wait 1500\n"
+        "dump\n"
+        "race autopilot\n"
+        "dump\n";
+    SessionRun run = Play(script, {"--seed", "5"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    const std::string& racing = run.Dumps[0];
+    EXPECT_EQ(Value(racing, "pointer"), "\"none\"");
+    EXPECT_EQ(Shown(racing, "RaceWindow.FlashBox"), "(absent)");
+    // The lights take a second each and the first turn of the race comes after them.
+    EXPECT_EQ(Value(Shown(racing, "RaceWindow.Light(2)"), "back"), "\"#00FF00\"");
+    // Every car's engine starts looping on the grid.
+    std::string sounds = Value(racing, "sounds");
+    std::size_t engines = 0;
+    for (std::size_t at = 0; (at = sounds.find("revup2.wav\",", at)) != std::string::npos; ++at)
+        ++engines;
+    EXPECT_EQ(engines, 9u) << sounds;
+
+    const std::string& after = run.Dumps[1];
+    EXPECT_EQ(Value(after, "pointer"), "\"\"");
+    EXPECT_EQ(Value(after, "outcome"), "0");  // the next set-up has cleared it
+    EXPECT_EQ(Value(Shown(after, "RaceWindow.Label16"), "caption"), "\"Start\"");
+    // A placed finish moves the career on and pays at least 300; otherwise the course is
+    // raced again.
+    std::string course = Value(after, "course");
+    int cash = std::stoi(Value(Value(after, "cars"), "Cash"));
+    EXPECT_TRUE(course == "1" || (course == "2" && cash >= 400)) << course << " " << cash;
+    EXPECT_EQ(Play(script, {"--seed", "5"}).Dumps, run.Dumps) << "same seed, same session";
+}
+
+// The end of the script ends the program wherever it is, in the middle of a race too.
+TEST(Session, EndOfScriptInsideARaceLeavesItCleanly) {
+    SessionRun run = Play(ToThePanel + "click Label16\nwait 4000\nkeydown Up\nwait 300\n");
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    EXPECT_FALSE(RaceInProgress);
+    EXPECT_FALSE(AutopilotEnabled);
+}
+
+// A message box stays on screen, shutting out the window beneath, until Enter closes it.
+TEST(Session, AMessageBoxWaitsForEnter) {
+    std::string used = " Driver        ", fiveUsed;
+    for (int slot = 0; slot < 5; ++slot) fiveUsed += used;
+    std::string folder = FolderWithCareerList(fiveUsed + std::string(15, ' '));
+    SessionRun run = Play(ToThePanel + "click RaceWindow.Label19\ndump\nkey Enter\ndump\n",
+                          {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(run.Dumps[0], "message"), "\"No slots available\"");
+    EXPECT_EQ(Value(run.Dumps[0], "enabled"), "[\"MsgBox\"]");
+    EXPECT_EQ(Value(run.Dumps[1], "message"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[1], "forms"), "[\"RaceWindow\"]");
+}
+
+struct BadScript {
+    const char* Script;
+    const char* Says;  // the line and the reason the message must give
+    std::size_t DumpsBefore;
+};
+
+// A line that cannot be carried out stops the run with status 2, naming the line; lines
+// before it have been acted out, unless the script could not even be read.
+TEST(Session, ALineThatCannotBeCarriedOutStopsTheRunNamingIt) {
+    const BadScript cases[] = {
+        {"dump\ndance\n", "line 2: unknown command 'dance'", 0},
+        {"\n# the F keys are no game's\nkey F13\n", "line 3: unknown key 'F13'", 0},
+        {"wait soon\n", "line 1: 'soon' is not a number of milliseconds", 0},
+        {"click Label16(\n", "line 1: 'Label16(' is not a control name", 0},
+        {"select Label16\n", "line 1: expected 'select NAME N'", 0},
+        {"race fast\n", "line 1: expected 'race' or 'race autopilot'", 0},
+        {"dump\nclick Nothing\n", "line 2: no window on screen has a control Nothing", 1},
+        {"dump\nhover Label27\n", "line 2: Label27 is hidden", 1},
+        {"click StoreForm.Item(3)\n", "line 1: the window StoreForm is not on screen", 0},
+        {"dump\nrace\n", "line 2: no race is in progress", 1},
+        {"select Label16 0\n", "line 1: FrontEnd.Label16 is not a list box", 0},
+        {"snapshot /nonexistent/folder/shot.bmp\n", "line 1: ", 0},
+    };
+    for (const BadScript& bad : cases) {
+        SessionRun run = Play(bad.Script);
+        EXPECT_EQ(run.Status, 2) << bad.Script;
+        EXPECT_NE(run.Err.find(bad.Says), std::string::npos) << bad.Script << run.Err;
+        EXPECT_EQ(run.Dumps.size(), bad.DumpsBefore) << bad.Script;
+    }
+}
+
+TEST(Session, OptionsOfTheOneRaceSimulationAreRefused) {
+    SessionRun run = Play("dump\n", {"--course", "3"});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_NE(run.Err.find("--course"), std::string::npos) << run.Err;
+}
+
+TEST(Session, ControlNamesTakeAWindowAndAnArrayIndex) {
+    struct Case {
+        const char* Text;
+        bool Valid;
+        const char* Window;
+        const char* Name;
+        int Index;
+    };
+    const Case cases[] = {
+        {"Label21", true, "", "Label21", -1},
+        {"Item(3)", true, "", "Item", 3},
+        {"StoreForm.Item(10)", true, "StoreForm", "Item", 10},
+        {"PopBox.Label4", true, "PopBox", "Label4", -1},
+        {"msg_FlashScreen", true, "", "msg_FlashScreen", -1},
+        {"Item()", false, "", "", -1},
+        {"Item(x)", false, "", "", -1},
+        {"Item(3", false, "", "", -1},
+        {".Label4", false, "", "", -1},
+        {"A.B.C", false, "", "", -1},
+        {"FrontEnd.", false, "", "", -1},
+    };
+    for (const Case& c : cases) {
+        ControlName name;
+        ASSERT_EQ(ParseControlName(c.Text, name), c.Valid) << c.Text;
+        if (!c.Valid) continue;
+        EXPECT_EQ(name.Window, c.Window) << c.Text;
+        EXPECT_EQ(name.Name, c.Name) << c.Text;
+        EXPECT_EQ(name.Index, c.Index) << c.Text;
+    }
+}
+
+// The log counts what a listener hears start: a loop played again goes on, a one-shot
+// wound back and played again is heard again, a stopped loop starts afresh.
+TEST(SoundLog, CountsStartsNotRepeatedPlays) {
+    FreshHeadless();
+    KeepSoundLog(true);
+    auto engine = CreateSoundBufferFromFile(GameDir() + "/soundfx/revup2.wav");
+    auto click = CreateSoundBufferFromFile(GameDir() + "/soundfx/click1.wav");
+    SetVolume(engine.get(), -300);
+    Play(engine.get(), DSBPLAY_LOOPING);
+    SetCurrentPosition(engine.get(), 2000);
+    Play(engine.get(), DSBPLAY_LOOPING);
+    Play(click.get(), 0);
+    Play(click.get(), 0);
+    SetCurrentPosition(click.get(), 0);
+    Play(click.get(), 0);
+    Stop(engine.get());
+    Play(engine.get(), DSBPLAY_LOOPING);
+    std::vector<SoundStart> log = TakeSoundLog();
+    KeepSoundLog(false);
+    ASSERT_EQ(log.size(), 4u);
+    EXPECT_EQ(log[0].File, "revup2.wav");
+    EXPECT_EQ(log[0].Volume, -300);
+    EXPECT_TRUE(log[0].Loop);
+    EXPECT_EQ(log[1].File, "click1.wav");
+    EXPECT_FALSE(log[1].Loop);
+    EXPECT_EQ(log[2].File, "click1.wav");
+    EXPECT_EQ(log[3].File, "revup2.wav");
+    EXPECT_TRUE(TakeSoundLog().empty());
+    Play(click.get(), 0);
+    EXPECT_TRUE(TakeSoundLog().empty()) << "nothing is kept while the log is off";
+}
+
+// The menu rules, acted out as a player would. They wait for start-up to open on the
+// front end's main menu: until then the game opens on the pre-race panel.
+
+// A highlight sounds once per entry; Exit's skid loops until a roll stops it, and then
+// starts afresh on the next entry.
+TEST(MenuSession, HighlightsSoundOncePerEntryAndTheExitSkidLoops) {
+    SessionRun run = Play(
+        "hover Label1\nhover Label1\ndump\n"
+        "hover Label3\nhover Label3\ndump\n"
+        "hover Label1\nhover Label3\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"FrontEnd\"]");
+    EXPECT_EQ(Value(run.Dumps[0], "sounds"), "[" + Sound("click02.wav") + "]");
+    EXPECT_EQ(Value(run.Dumps[0], "pointer"), "\"Trffc10a.ico\"");
+    const std::string skid = "{\"file\":\"bigskid.wav\",\"volume\":-500,\"loop\":true}";
+    EXPECT_EQ(Value(run.Dumps[1], "sounds"), "[" + skid + "]");
+    EXPECT_EQ(Value(run.Dumps[1], "pointer"), "\"Trffc10c.ico\"");
+    EXPECT_EQ(Value(run.Dumps[2], "sounds"), "[" + Sound("click02.wav") + "," + skid + "]");
+}
+
+TEST(MenuSession, DifficultyToggledTwiceIsNormalAgain) {
+    SessionRun run = Play("click Label2\nclick Label4\ndump\nclick Label4\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(run.Dumps[0], "difficulty"), "0.2");
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.DifLabel"), "caption"), "\"Easy\"");
+    EXPECT_EQ(Value(run.Dumps[1], "difficulty"), "1.2");
+    EXPECT_EQ(Value(Shown(run.Dumps[1], "FrontEnd.DifLabel"), "caption"), "\"Normal\"");
+}
+
+// The list shows the six slots as written, blanks kept; choosing one takes the name
+// without its leading blank, plus one blank.
+TEST(MenuSession, LoadGameListsTheSlotsAndChoosingOneNamesTheDriver) {
+    std::string blank(15, ' ');
+    std::string folder = FolderWithCareerList(" Ann           " + blank + " Bo            " +
+                                              blank + blank + blank);
+    SessionRun run =
+        Play("click Label1\nclick Label18\ndump\nselect SaveGameList 2\ndump\n",
+             {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.SaveGameList"), "caption"),
+              "[\" Ann           \",\"" + blank + "\",\" Bo            \",\"" + blank + "\",\"" +
+                  blank + "\",\"" + blank + "\"]");
+    EXPECT_EQ(Value(run.Dumps[1], "driver"), "\"Bo             \"");
+}
+
+// New Driver: the box has the focus; Enter starts the career under the name as typed,
+// Quit comes back to a fresh front end on its main menu.
+TEST(MenuSession, TypedNameAndEnterStartACareerThatQuitLeaves) {
+    SessionRun run = Play(
+        "click Label1\nclick Label21\ndump\n"
+        "type Ann-Marie O'Neil!\nkey Enter\ndump\n"
+        "click Label18\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    EXPECT_EQ(Value(run.Dumps[0], "focus"), "\"FrontEnd.Text1\"");
+    EXPECT_EQ(Value(run.Dumps[1], "forms"), "[\"RaceWindow\"]");
+    // Fourteen letters at most, and no "!".
+    EXPECT_EQ(Value(run.Dumps[1], "driver"), "\"Ann-Marie O'Ne\"");
+    EXPECT_NE(Shown(run.Dumps[1], "RaceWindow.FlashBox"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
+    EXPECT_EQ(Shown(run.Dumps[2], "FrontEnd.OptionBox"), "(absent)");
+    EXPECT_NE(Shown(run.Dumps[2], "FrontEnd.Label1"), "(absent)");
+}
+
+TEST(MenuSession, EnterWithAnEmptyNameStartsAnUnnamedCareer) {
+    SessionRun run = Play("click Label1\nclick Label21\nkey Delete\nkey Enter\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 1u);
+    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"\"");
+}
