@@ -85,6 +85,7 @@ void PrepareScreen() {
 
     DrawBackground();
     DrawSprites();
+    ShowStandingAtStart();
 
     // Before the start the map is framed at a twentieth of the course position.
     f32 originX = Cars[0].CourseX / 20;
@@ -187,6 +188,7 @@ void RunFrame() {
 
     SetSpeedBar(Cars[0].Speed * 5.0);
     UpdateDamageBar();
+    ShowStanding();
     f32 sinceGreen = Timer() - LapStartTime;
     if (sinceGreen > 2.0f) PopBox->Visible = false;
     if (sinceGreen > 0) ShowLapTime(sinceGreen);
