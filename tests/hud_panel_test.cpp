@@ -66,6 +66,57 @@ TEST_F(Hud, BarsInTwipsAndTimesWithTwoDecimals) {
     EXPECT_EQ(BestTimeField->Caption, "123.46");
 }
 
+int Red(Colour c) { return c & 0xFF; }
+int Green(Colour c) { return (c >> 8) & 0xFF; }
+
+const Control* Child(const std::string& name) {
+    for (const Control* child : HudFrame->Children)
+        if (child->Name == name) return child;
+    return nullptr;
+}
+
+TEST_F(Hud, BodyBarIsGreenWhenWholeAndRedNearAWreck) {
+    SetDamageBar(1680);
+    EXPECT_GT(Green(DamFill->BackColor), 2 * Red(DamFill->BackColor) / 3);
+    EXPECT_GT(Green(DamFill->BackColor), 150);
+    SetDamageBar(840);  // half: amber, red and green both strong
+    EXPECT_GT(Red(DamFill->BackColor), 200);
+    EXPECT_GT(Green(DamFill->BackColor), 120);
+    SetDamageBar(168);  // a tenth left
+    EXPECT_GT(Red(DamFill->BackColor), 3 * Green(DamFill->BackColor));
+}
+
+TEST_F(Hud, EveryBarIsAsLongAsTheOthersOverATrack) {
+    Cars[0].Gas = 100;
+    ShowGas();
+    EXPECT_EQ(GasBar->Width, SpeedBack->Width);
+    Cars[0].Gas = 50;
+    ShowGas();
+    EXPECT_EQ(GasBar->Width, 56);
+    for (const char* track : {"DamBackTrack", "SpeedBackTrack", "GasBackTrack"}) {
+        ASSERT_TRUE(Child(track)) << track;
+        EXPECT_EQ(Child(track)->Width, 112) << track;
+    }
+    // A body carried over damaged shrinks the bar's back, never the track behind it.
+    SetDamageBack(840);
+    EXPECT_EQ(Child("DamBackTrack")->Width, 112);
+}
+
+TEST_F(Hud, BestLapIsBlankUntilALapIsDrivenAndThenTheFastest) {
+    ShowStandingAtStart();
+    EXPECT_EQ(BestLapShown->Caption, "");
+    ShowLastLap(31.0f);  // too slow for the rules' best lap, still the best driven
+    EXPECT_EQ(BestLapShown->Caption, "31.00");
+    EXPECT_EQ(BestTimeField->Caption, "30.00");
+    EXPECT_FALSE(BestTimeField->Visible);
+    ShowLastLap(35.0f);
+    EXPECT_EQ(BestLapShown->Caption, "31.00");
+    ShowLastLap(29.5f);
+    EXPECT_EQ(BestLapShown->Caption, "29.50");
+    ShowStandingAtStart();  // the next race
+    EXPECT_EQ(BestLapShown->Caption, "");
+}
+
 TEST_F(Hud, EverythingFitsInsideThePanel) {
     ASSERT_TRUE(MiniView[1]);
     EXPECT_EQ(MiniView[1]->Picture.Width * MiniView[1]->Picture.Height, 153 * 123);
