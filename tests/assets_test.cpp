@@ -2,6 +2,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -48,6 +49,33 @@ TEST(CarSheet, PlayerIsYellowAndTheOpponentsBlue) {
                 if (std::uint32_t p = cars.Pixel(c * 320 + x, y); p != White) red[c] += p >> 16, blue[c] += p & 0xFF;
     EXPECT_GT(red[0], 2 * blue[0]);
     EXPECT_GT(blue[1], 2 * red[1]);
+}
+
+// Eight computer cars, eight colours: the average colour of each column's first frame lies
+// well away from every other's and from the player's yellow.
+TEST(CarSheet, EveryComputerCarHasAColourOfItsOwn) {
+    Surface rivals = Picture("rivals.bmp");
+    ASSERT_EQ(rivals.Width, 8 * 160);
+    ASSERT_EQ(rivals.Height, 2000);
+    Surface cars = Picture("car256.bmp");
+    auto average = [](const Surface& s, int column) {
+        long sum[3] = {0, 0, 0}, n = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 160; ++x)
+                if (std::uint32_t p = s.Pixel(column * 160 + x, y); p != White && p != 0x1C1E1C) {
+                    for (int c = 0; c < 3; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+                    ++n;
+                }
+        return std::array<long, 3>{sum[0] / n, sum[1] / n, sum[2] / n};
+    };
+    std::vector<std::array<long, 3>> colours = {average(cars, 0)};
+    for (int k = 0; k < 8; ++k) colours.push_back(average(rivals, k));
+    for (size_t a = 0; a < colours.size(); ++a)
+        for (size_t b = a + 1; b < colours.size(); ++b) {
+            long d = 0;
+            for (int c = 0; c < 3; ++c) d += std::abs(colours[a][c] - colours[b][c]);
+            EXPECT_GT(d, 60) << "columns " << a << " and " << b << " (0 the player)";
+        }
 }
 
 struct Heading {

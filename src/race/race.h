@@ -184,3 +184,9 @@ extern Surface ExplosionPics;  // 1702 x 100
 extern Surface ExplosionMask;  // 1702 x 100
 extern Surface MapPic;         // 4400 x 210: tile t at (200 t, 0)
 void LoadRaceSheets();
+// Each computer car in colours of its own: car i's 20 headings in the 80-wide column
+// (i - 1) mod 8, drawn through the car sheet's shared mask. Empty when the picture is not
+// there, and the computer cars then share the car sheet's column.
+constexpr int RivalColumns = 8;
+extern Surface RivalPics;  // 640 x 1000
+void LoadRivalColours();
