@@ -97,6 +97,8 @@ TEST_P(CarFrames, NoseAndOutlineFollowTheHeading) {
             if (p != White && int(p & 0xFF) > int(p >> 16) + 40) sx += x - 80, sy += y - 50, ++n;
             if (p == Shade) {
                 shadeX += x - 80, shadeY += y - 50, ++shaded;
+                // A short shade beside the car, not a streak cut off by the cell's edge.
+                EXPECT_TRUE(x < 158 && y < 98) << "shade at " << x << "," << y;
             } else if (cars.Pixel(160 + x, 100 * h.Frame + y) == White) {
                 left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
             }

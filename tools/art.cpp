@@ -29,7 +29,8 @@ double HeadingOf(int frame) { return frame * 18.0 * Pi / 180.0; }  // clockwise 
 // The race can only cover the ground or keep it, so the shadow is a screen of dark
 // pixels, denser in the middle than at the rim: from above it reads as a soft shade.
 // It is laid in the 2 x 2 blocks the race sees as single pixels, into the mask and into
-// every picture column listed.
+// every picture column listed. It is worked out from the bodies alone before any of it is
+// laid, or each shaded block would cast a shadow of its own down to the cell's corner.
 void CastShadows(Surface& mask, Surface& pictures, std::initializer_list<int> columns) {
     constexpr int ShadowX = 4, ShadowY = 4, Rim = 4;
     constexpr std::uint32_t Shade = 0x1C1E1C;
