@@ -117,6 +117,13 @@ TEST_F(Standing, PlaceCountsCarsFurtherRoundOrHomeButNotWrecks) {
     ShowStanding();
     EXPECT_EQ(LapField->Caption, "Lap 2/3");
     EXPECT_EQ(PlaceField->Caption, "Pos 2/9");  // a lap up on all but the car that is home
+    // Over the line once more he counts 11 laps, yet a car not home is on its last lap
+    // at most: a rival further round that lap stays ahead.
+    Cars[0].LapCount = Cars[0].LapCountHigh = 11;
+    Put(1, 5, 4, 100, 100, North, 2);
+    ShowStanding();
+    EXPECT_EQ(LapField->Caption, "Lap 3/3");
+    EXPECT_EQ(PlaceField->Caption, "Pos 3/9");
 
     // Home himself: the place is the one the rules gave.
     Cars[0].Status = StatusFinished;

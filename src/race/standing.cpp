@@ -116,18 +116,20 @@ void TraceCourseRoute() { TraceRoute(); }
 f32 CourseProgress(int i) {
     const CarRecord& car = Cars[i];
     // A reversal over the line lowers LapCount alone; three cars home before the player
-    // raise his to 10 alone. The lower of the two is the lap really being driven.
-    f32 laps = std::min(car.LapCount, car.LapCountHigh);
+    // raise his to 10, and the line crossed after that raises both. A car not yet home
+    // is at most on its last lap.
+    int laps = std::min(car.LapCount, car.LapCountHigh);
+    if (car.Status != StatusFinished) laps = std::min(laps, RaceLaps - 1);
     int n = static_cast<int>(Route.size());
     int k = n ? RouteIndex(car) : -1;
-    if (k < 0) return laps * std::max(n, 1);
+    if (k < 0) return static_cast<f32>(laps * std::max(n, 1));
     const RouteTile& t = Route[k];
     f32 in = FromSide(t.In, car.TileX, car.TileY), out = FromSide(t.Out, car.TileX, car.TileY);
     f32 along = k + (in + out > 0 ? in / (in + out) : 0);
     // The lap line is the start tile's south edge, one tile into the route.
     along -= 1;
     if (along < 0) along += n;
-    return laps * n + along;
+    return static_cast<f32>(laps * n) + along;
 }
 
 i16 PlayerPlace() {
