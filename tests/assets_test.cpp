@@ -2,6 +2,7 @@
 // them.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -50,6 +51,33 @@ TEST(CarSheet, PlayerIsYellowAndTheOpponentsBlue) {
     EXPECT_GT(blue[1], 2 * red[1]);
 }
 
+// Eight computer cars, eight colours: the average colour of each column's first frame lies
+// well away from every other's and from the player's yellow.
+TEST(CarSheet, EveryComputerCarHasAColourOfItsOwn) {
+    Surface rivals = Picture("rivals.bmp");
+    ASSERT_EQ(rivals.Width, 8 * 160);
+    ASSERT_EQ(rivals.Height, 2000);
+    Surface cars = Picture("car256.bmp");
+    auto average = [](const Surface& s, int column) {
+        long sum[3] = {0, 0, 0}, n = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 160; ++x)
+                if (std::uint32_t p = s.Pixel(column * 160 + x, y); p != White && p != 0x1C1E1C) {
+                    for (int c = 0; c < 3; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
+                    ++n;
+                }
+        return std::array<long, 3>{sum[0] / n, sum[1] / n, sum[2] / n};
+    };
+    std::vector<std::array<long, 3>> colours = {average(cars, 0)};
+    for (int k = 0; k < 8; ++k) colours.push_back(average(rivals, k));
+    for (size_t a = 0; a < colours.size(); ++a)
+        for (size_t b = a + 1; b < colours.size(); ++b) {
+            long d = 0;
+            for (int c = 0; c < 3; ++c) d += std::abs(colours[a][c] - colours[b][c]);
+            EXPECT_GT(d, 60) << "columns " << a << " and " << b << " (0 the player)";
+        }
+}
+
 struct Heading {
     int Frame, Dx, Dy;  // which way the nose should point
 };
@@ -69,6 +97,8 @@ TEST_P(CarFrames, NoseAndOutlineFollowTheHeading) {
             if (p != White && int(p & 0xFF) > int(p >> 16) + 40) sx += x - 80, sy += y - 50, ++n;
             if (p == Shade) {
                 shadeX += x - 80, shadeY += y - 50, ++shaded;
+                // A short shade beside the car, not a streak cut off by the cell's edge.
+                EXPECT_TRUE(x < 158 && y < 98) << "shade at " << x << "," << y;
             } else if (cars.Pixel(160 + x, 100 * h.Frame + y) == White) {
                 left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
             }

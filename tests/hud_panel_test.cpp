@@ -66,6 +66,48 @@ TEST_F(Hud, BarsInTwipsAndTimesWithTwoDecimals) {
     EXPECT_EQ(BestTimeField->Caption, "123.46");
 }
 
+int Red(Colour c) { return c & 0xFF; }
+int Green(Colour c) { return (c >> 8) & 0xFF; }
+
+TEST_F(Hud, BodyBarGreenWhenWholeRedNearAWreckAndEveryBarAsLongAsTheOthersOverATrack) {
+    SetDamageBar(1680);
+    EXPECT_GT(Green(DamFill->BackColor), 150);
+    EXPECT_LT(Red(DamFill->BackColor), Green(DamFill->BackColor));
+    SetDamageBar(840);  // half: amber, red and green both strong
+    EXPECT_GT(Red(DamFill->BackColor), 200);
+    EXPECT_GT(Green(DamFill->BackColor), 120);
+    SetDamageBar(168);  // a tenth left
+    EXPECT_GT(Red(DamFill->BackColor), 3 * Green(DamFill->BackColor));
+
+    Cars[0].Gas = 50;
+    ShowGas();
+    EXPECT_EQ(GasBar->Width, SpeedBack->Width / 2);
+    // Behind every bar a track the full 112 pixels, which a damaged start never shrinks.
+    SetDamageBack(840);
+    int tracks = 0;
+    for (const Control* child : HudFrame->Children) {
+        if (!child->Name.ends_with("Track")) continue;
+        EXPECT_EQ(child->Width, 112) << child->Name;
+        ++tracks;
+    }
+    EXPECT_EQ(tracks, 3);
+}
+
+TEST_F(Hud, BestLapIsBlankUntilALapIsDrivenAndThenTheFastest) {
+    ShowStandingAtStart();
+    EXPECT_EQ(BestLapShown->Caption, "");
+    ShowLastLap(31.0f);  // too slow for the rules' best lap, still the best driven
+    EXPECT_EQ(BestLapShown->Caption, "31.00");
+    EXPECT_EQ(BestTimeField->Caption, "30.00");
+    EXPECT_FALSE(BestTimeField->Visible);
+    ShowLastLap(35.0f);
+    EXPECT_EQ(BestLapShown->Caption, "31.00");
+    ShowLastLap(29.5f);
+    EXPECT_EQ(BestLapShown->Caption, "29.50");
+    ShowStandingAtStart();  // the next race
+    EXPECT_EQ(BestLapShown->Caption, "");
+}
+
 TEST_F(Hud, EverythingFitsInsideThePanel) {
     ASSERT_TRUE(MiniView[1]);
     EXPECT_EQ(MiniView[1]->Picture.Width * MiniView[1]->Picture.Height, 153 * 123);

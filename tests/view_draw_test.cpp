@@ -36,6 +36,7 @@ protected:
         for (int b = 0; b < 4; ++b) AniPics.FillRect(0, rows[b], 150, 50, Banner[b]);
         ExplosionPics.Resize(1702, 100, Fire);
         ExplosionMask.Resize(1702, 100, White);
+        RivalPics = Surface{};
 
         ResetTileMap();
         for (int k = 0; k < MapSize; ++k) Pickups[k] = Pickup{0, 0, PickupTaken};
@@ -86,6 +87,25 @@ TEST_F(RaceView, CarMaskKeepsTheGroundAroundTheBodyAndLaterCarsLieOnTop) {
     Frame();
     EXPECT_EQ(At(125, 320), Red);
     EXPECT_EQ(At(130, 320), Blue);
+}
+
+TEST_F(RaceView, EachComputerCarWearsItsOwnColumnThroughTheSharedMask) {
+    constexpr std::uint32_t Green = 0x00C000, Purple = 0x8000C0;
+    RivalPics.Resize(640, 1000, White);
+    for (int f = 0; f < 20; ++f) {
+        RivalPics.FillRect(20, 50 * f + 15, 40, 20, Green);        // car 1
+        RivalPics.FillRect(2 * 80 + 20, 50 * f + 15, 40, 20, Purple);  // car 3
+    }
+    LastCarIndex = 3;
+    Cars[3] = Cars[1];
+    Cars[3].ScreenY = 100;
+    Cars[2] = Cars[1];
+    Cars[2].Status = StatusOut;
+    Frame();
+    EXPECT_EQ(At(320, 315), Green);
+    EXPECT_EQ(At(320, 115), Purple);
+    EXPECT_EQ(At(319, 115), Ground);  // the shared mask still cuts it out
+    EXPECT_EQ(At(120, 315), Red);     // the player keeps his own column
 }
 
 TEST_F(RaceView, PickupVanishesOnceTaken) {

@@ -90,6 +90,8 @@ TEST(GameArt, EveryMaskShowsSomethingAndFitsItsPicture) {
     for (int y = 0; y < 1000; y += 50) {
         EXPECT_EQ(Stains(Pics, 0, y, Pics, 80, y, 80, 50), 0) << "player car at " << y;
         EXPECT_EQ(Stains(Pics, 160, y, Pics, 80, y, 80, 50), 0) << "computer car at " << y;
+        for (int k = 0; k < RivalColumns; ++k)
+            EXPECT_EQ(Stains(RivalPics, 80 * k, y, Pics, 80, y, 80, 50), 0) << "rival " << k << " at " << y;
     }
     for (int row : {205, 255, 305, 505})
         EXPECT_EQ(Stains(AniPics, 0, row, AniPics, 150, row, 150, 50), 0);

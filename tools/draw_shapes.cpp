@@ -52,6 +52,22 @@ void Trapezoid(cairo_t* cr, double y0, double halfTop, double y1, double halfBot
 Livery PlayerLivery() { return {0xFFC21A, 0xE07800, 0xFFD84A, 0x161616, 0x3A2400, true}; }
 Livery RivalLivery() { return {0x3F74D8, 0x1E3C8C, 0xB9C3CF, 0xFFFFFF, 0x0E1A38, false}; }
 
+Livery RivalLivery(int rival) {
+    // Eight colours a player tells apart at a glance and none near the player's yellow;
+    // the bonnet stripes separate the darker ones further.
+    constexpr Livery Rivals[RivalLiveries] = {
+        {0x3F74D8, 0x1E3C8C, 0xB9C3CF, 0xFFFFFF, 0x0E1A38, false},  // steel blue
+        {0xD8302A, 0x8A1410, 0xE8D8D0, 0xFFFFFF, 0x3A0806, true},   // red, white stripe
+        {0x2FA84A, 0x16602A, 0xD0E8D0, 0x101010, 0x08280E, false},  // green
+        {0x8A4CC8, 0x4C2478, 0xD8C8E8, 0xFFFFFF, 0x200C38, true},   // purple, white stripe
+        {0xEDEDEA, 0xA8A8A4, 0xF8F8F8, 0xD02020, 0x303030, true},   // white, red stripe
+        {0x22B0B0, 0x0E6464, 0xC8ECEC, 0x101010, 0x062A2A, false},  // teal
+        {0xF06AA8, 0xA02E66, 0xF8D8E8, 0xFFFFFF, 0x3A0A20, false},  // pink
+        {0x3A3C40, 0x1C1D20, 0x8A8C90, 0xF0C020, 0x0A0A0C, true},   // graphite, gold stripe
+    };
+    return Rivals[((rival % RivalLiveries) + RivalLiveries) % RivalLiveries];
+}
+
 void RoundedRect(cairo_t* cr, double x, double y, double w, double h, double r) {
     cairo_new_sub_path(cr);
     cairo_arc(cr, x + w - r, y + r, r, -Pi / 2, 0);

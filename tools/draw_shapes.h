@@ -11,6 +11,9 @@ struct Livery {
 };
 Livery PlayerLivery();  // bright yellow with a black racing stripe
 Livery RivalLivery();   // steel blue with a grey roof
+// The computer cars' own colours, one per car on the grid (0 is car 1).
+constexpr int RivalLiveries = 8;
+Livery RivalLivery(int rival);
 
 // A car about 80 long and 40 wide (wheels included), centred on (cx, cy), its nose turned
 // heading radians clockwise from north. Every livery paints exactly the same outline.

@@ -1,4 +1,5 @@
 // The heads-up panel beside the course view, and the cash pickups.
+#include <algorithm>
 #include <cmath>
 
 #include "course/course.h"
@@ -15,6 +16,7 @@ Control* GasBar = nullptr;
 Control* LapTimeField = nullptr;
 Control* LastLapField = nullptr;
 Control* BestTimeField = nullptr;
+Control* BestLapShown = nullptr;
 
 namespace {
 
@@ -32,9 +34,12 @@ constexpr Colour EdgeColour = RGB(120, 100, 20);
 constexpr Colour CaptionColour = RGB(170, 176, 190);
 constexpr Colour ValueColour = RGB(255, 255, 255);
 constexpr Colour EmptyBarColour = RGB(58, 60, 70);
+constexpr Colour PlacedColour = RGB(110, 230, 110);
 
 // The Body the damage bar last showed: the bar moves only when the car is hit.
 f32 ShownBody = -1;
+// The player's fastest lap of this race, whatever its length; 0 before the first.
+f32 FastestLap = 0;
 
 Font HudFont(float size, bool bold) {
     Font font;
@@ -66,6 +71,10 @@ void AddBar(Form* form, const std::string& captionName, const std::string& capti
             Control*& back, Control*& fill) {
     AddLabel(form, HudFrame, captionName, caption, 20, top - 3, 70, 18, HudFont(10, true),
              CaptionColour);
+    // The track always shows the whole length, so a short bar reads as a loss.
+    Control* track = AddShape(form, HudFrame, backName + "Track", BarLeft, top, 0, BarHeight,
+                              EmptyBarColour);
+    track->SetWidthTwips(BarTwips);
     back = AddShape(form, HudFrame, backName, BarLeft, top, 0, BarHeight, EmptyBarColour);
     back->SetWidthTwips(BarTwips);
     fill = AddShape(form, HudFrame, fillName, BarLeft, top, 0, BarHeight, fillColour);
@@ -77,6 +86,24 @@ void SetTwips(Control* control, double twips) {
 
 void ShowCaption(Control* control, const std::string& text) {
     if (control) control->Caption = text;
+}
+
+Colour Blend(Colour from, Colour to, double t) {
+    t = std::clamp(t, 0.0, 1.0);
+    auto channel = [&](int shift) {
+        int a = (from >> shift) & 0xFF, b = (to >> shift) & 0xFF;
+        return static_cast<int>(std::lround(a + (b - a) * t));
+    };
+    return RGB(channel(0), channel(8), channel(16));
+}
+
+// Green while the body is whole, amber at half, red as it nears a wreck: a full bar must
+// never look like an alarm.
+Colour ConditionColour(double whole) {
+    constexpr Colour Healthy = RGB(70, 200, 80), Worn = RGB(240, 175, 40),
+                     Failing = RGB(220, 45, 35);
+    if (whole >= 0.5) return Blend(Worn, Healthy, (whole - 0.5) / 0.5);
+    return Blend(Failing, Worn, (whole - 0.15) / 0.35);
 }
 
 }  // namespace
@@ -101,34 +128,46 @@ void CreateHud(Form* raceWindow) {
              HudFont(13, true), RGB(255, 255, 0), Alignment::Centre);
     AddShape(form, HudFrame, "TitleRule", 20, 44, HudWidth - 40, 2, RuleColour);
 
+    // Lap and place first and largest: what a driver glances at between corners.
+    AddShape(form, HudFrame, "StandingInset", 12, 56, HudWidth - 24, 44, InsetColour);
+    LapField = AddLabel(form, HudFrame, "LapField", "", 12, 64, (HudWidth - 24) / 2, 28,
+                        HudFont(16, true), ValueColour, Alignment::Centre);
+    PlaceField = AddLabel(form, HudFrame, "PlaceField", "", HudWidth / 2, 64,
+                          (HudWidth - 24) / 2, 28, HudFont(16, true), ValueColour,
+                          Alignment::Centre);
+
     // A lighter inset frames the mini-map window.
     constexpr int MapLeft = (HudWidth - 153) / 2;
-    AddShape(form, HudFrame, "MiniFrame", MapLeft - 3, 60, 153 + 6, 123 + 6, InsetColour);
+    AddShape(form, HudFrame, "MiniFrame", MapLeft - 3, 110, 153 + 6, 123 + 6, InsetColour);
     MiniView[1] =
-        AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 63, 153, 123);
+        AddControl(form, HudFrame, ControlKind::PictureBox, "MiniView", MapLeft, 113, 153, 123);
     MiniView[1]->Index = 1;
     MiniView[1]->Picture.Resize(153, 123);
 
-    PlayerNameField2 = AddLabel(form, HudFrame, "PlayerNameField2", "", 0, 204, HudWidth, 22,
+    PlayerNameField2 = AddLabel(form, HudFrame, "PlayerNameField2", "", 0, 246, HudWidth, 22,
                                 HudFont(12, true), ValueColour, Alignment::Centre);
-    CashField2 = AddLabel(form, HudFrame, "CashField2", "$0", 0, 228, HudWidth, 24,
-                          HudFont(14, true), RGB(110, 230, 110), Alignment::Centre);
+    CashField2 = AddLabel(form, HudFrame, "CashField2", "$0", 0, 268, HudWidth, 24,
+                          HudFont(14, true), PlacedColour, Alignment::Centre);
 
-    AddShape(form, HudFrame, "GaugeInset", 12, 272, HudWidth - 24, 114, InsetColour);
-    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", RGB(220, 50, 40), 292, DamBack, DamFill);
-    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 324, SpeedBack,
+    AddShape(form, HudFrame, "GaugeInset", 12, 302, HudWidth - 24, 100, InsetColour);
+    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", ConditionColour(1), 318, DamBack,
+           DamFill);
+    AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 346, SpeedBack,
            SpeedBar);
     Control* gasBack = nullptr;
-    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 356, gasBack, GasBar);
-    // Gas is 100 when full; the bar is as many pixels wide.
-    GasBar->Width = 100;
-    gasBack->Width = 100;
+    AddBar(form, "LabelGas", "Fuel:", "GasBack", "GasBar", RGB(230, 190, 40), 374, gasBack, GasBar);
+    GasBar->SetWidthTwips(BarTwips);
     DamFill->SetWidthTwips(BarTwips);
 
-    AddShape(form, HudFrame, "TimesInset", 12, 402, HudWidth - 24, 100, InsetColour);
-    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", "00.00", 418);
-    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", "00.00", 444);
-    BestTimeField = AddRow(form, "Label13", "Best Lap:", "BestTimeField", "30.00", 470);
+    AddShape(form, HudFrame, "TimesInset", 12, 412, HudWidth - 24, 96, InsetColour);
+    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", "00.00", 426);
+    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", "00.00", 452);
+    // The best-lap field keeps its own rule (only laps under the starting 30 s count) and
+    // stays off the panel; the panel shows the fastest lap actually driven, blank until then.
+    BestTimeField = AddRow(form, "Label13", "Best Lap:", "BestTimeField", "30.00", 478);
+    BestTimeField->Visible = false;
+    BestLapShown = AddLabel(form, HudFrame, "BestLapShown", "", BarLeft, 478, 120, 18,
+                            HudFont(10, true), ValueColour);
 }
 
 void TestPickup(int car, int pickup) {
@@ -153,6 +192,7 @@ void ShowPlayerCash(const std::string& text) {
 }
 void SetDamageBar(double twips) {
     SetTwips(DamFill, twips);
+    if (DamFill) DamFill->BackColor = ConditionColour(twips / BarTwips);
 }
 void SetDamageBack(double twips) {
     SetTwips(DamBack, twips);
@@ -172,7 +212,7 @@ void UpdateDamageBar() {
         SetDamageBar(player.Body / player.BodyMax * 1680);
 }
 void ShowGas() {
-    if (GasBar) GasBar->Width = CInt(Cars[0].Gas);
+    SetTwips(GasBar, Cars[0].Gas / 100 * BarTwips);
 }
 void SetSpeedBar(double twips) {
     SetTwips(SpeedBar, twips);
@@ -182,7 +222,18 @@ void ShowLapTime(f32 seconds) {
 }
 void ShowLastLap(f32 seconds) {
     ShowCaption(LastLapField, Format(seconds, "00.00"));
+    if (FastestLap == 0 || seconds < FastestLap) {
+        FastestLap = seconds;
+        ShowCaption(BestLapShown, Format(seconds, "00.00"));
+    }
 }
 void ShowBestLap(f32 seconds) {
     ShowCaption(BestTimeField, Format(seconds, "00.00"));
+}
+
+void ShowStandingAtStart() {
+    FastestLap = 0;
+    ShowCaption(BestLapShown, "");
+    TraceCourseRoute();
+    ShowStanding();
 }

@@ -134,7 +134,7 @@ void SetDamageBack(double twips);
 void ShowDamageAtStart();
 // DamFill follows the player's Body once it has changed; a wreck keeps the last width.
 void UpdateDamageBar();
-void ShowGas();  // a full tank is 100 pixels
+void ShowGas();  // a full tank fills the bar
 void SetSpeedBar(double twips);
 void ShowLapTime(f32 seconds);
 void ShowLastLap(f32 seconds);
@@ -150,7 +150,25 @@ extern Control* SpeedBar;
 extern Control* GasBar;
 extern Control* LapTimeField;
 extern Control* LastLapField;
-extern Control* BestTimeField;
+extern Control* BestTimeField;  // kept to its rule but not shown
+
+// Where the player stands (standing.cpp), shown beyond the lap-time fields: the lap being
+// driven, the place in the race and the fastest lap driven so far (blank until one is).
+// All of it only reads the race.
+extern Control* LapField;      // "Lap 2/3"
+extern Control* PlaceField;    // "Pos 3/9"
+extern Control* BestLapShown;  // the fastest lap, whatever its length
+// Follows the course's road from the start tile (the route positions are measured on),
+// clears the fastest lap and shows the standing on the grid. Run as a race starts.
+void ShowStandingAtStart();
+void TraceCourseRoute();
+// Every frame, after the cars have moved.
+void ShowStanding();
+// How far car i is into the race in tiles of road: laps times the route's length plus
+// the distance past the lap line. Negative on the grid behind the line.
+f32 CourseProgress(int car);
+// 1 leading; the place the rules gave once the player is home; wrecked cars count last.
+i16 PlayerPlace();
 
 // ---------------------------------------------------------------------------------
 // Driver controls (controls.cpp)
@@ -172,3 +190,9 @@ extern Surface ExplosionPics;  // 1702 x 100
 extern Surface ExplosionMask;  // 1702 x 100
 extern Surface MapPic;         // 4400 x 210: tile t at (200 t, 0)
 void LoadRaceSheets();
+// Each computer car in colours of its own: car i's 20 headings in the 80-wide column
+// (i - 1) mod 8, drawn through the car sheet's shared mask. Empty when the picture is not
+// there, and the computer cars then share the car sheet's column.
+constexpr int RivalColumns = 8;
+extern Surface RivalPics;  // 640 x 1000
+void LoadRivalColours();

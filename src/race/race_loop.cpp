@@ -89,6 +89,7 @@ void PrepareScreen() {
         DrawSprites();
     }
     AdvanceEffects();
+    ShowStandingAtStart();
 
     // Before the start the map is framed at a twentieth of the course position.
     f32 originX = Cars[0].CourseX / 20;
@@ -194,6 +195,7 @@ void RunFrame() {
 
     SetSpeedBar(Cars[0].Speed * 5.0);
     UpdateDamageBar();
+    if (DrawingEnabled) ShowStanding();
     f32 sinceGreen = Timer() - LapStartTime;
     if (sinceGreen > 2.0f) PopBox->Visible = false;
     if (sinceGreen > 0) ShowLapTime(sinceGreen);

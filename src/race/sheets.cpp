@@ -9,6 +9,7 @@ Surface AniPics;
 Surface ExplosionPics;
 Surface ExplosionMask;
 Surface MapPic;
+Surface RivalPics;
 
 namespace {
 
@@ -96,4 +97,21 @@ void LoadRaceSheets() {
         int sourceH = row.SourceH ? row.SourceH : picture.Height;
         PaintPicture(*row.Sheet, picture, row.X, row.Y, row.W, row.H, 0, 0, sourceW, sourceH);
     }
+    LoadRivalColours();
+}
+
+void LoadRivalColours() {
+    // Optional: without the file every computer car wears the car sheet's one colour.
+    RivalPics = Surface{};
+    std::string path = GamePath("\\graphics\\rivals.bmp");
+    if (!FileExists(path)) return;
+    constexpr int FileW = 2 * RivalColumns * 80, FileH = 2000;
+    Surface picture = LoadPicture(path, MostTimesCell * FileW, MostTimesCell * FileH);
+    if (picture.Width != FileW || picture.Height != FileH)
+        throw FileError("The picture " + path + " cannot be used: it is " +
+                        std::to_string(picture.Width) + " x " + std::to_string(picture.Height) +
+                        " pixels, not " + std::to_string(FileW) + " x " + std::to_string(FileH) +
+                        " (one column of 20 headings per computer car).");
+    RivalPics.Resize(FileW / 2, FileH / 2, White);
+    PaintPicture(RivalPics, picture, 0, 0, FileW / 2, FileH / 2, 0, 0, FileW, FileH);
 }

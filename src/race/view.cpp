@@ -55,7 +55,17 @@ void ScrollAxis(const Axis& axis, f32 d, f32 farThreshold) {
     for (int k = 0; k < PickupCount; ++k) Pickups[k].*axis.PickupPos -= worldStep;
 }
 
-void DrawCar(Surface& view, const CarRecord& car) {
+constexpr int ComputerCarX = 160;
+
+void DrawCar(Surface& view, const CarRecord& car, int i) {
+    // A computer car takes its own colours, so the player can tell who he is racing; the
+    // shared mask fits every column, since every colour is painted on the same outline.
+    if (car.SheetX == ComputerCarX && i > 0 && !RivalPics.Empty()) {
+        int column = (i - 1) % RivalColumns * 80;
+        DrawMasked(view, car.ScreenX, car.ScreenY, car.SpriteWidth, car.SpriteHeight, RivalPics,
+                   column, car.Heading, Pics, car.SpriteWidth, car.Heading);
+        return;
+    }
     DrawMasked(view, car.ScreenX, car.ScreenY, car.SpriteWidth, car.SpriteHeight, Pics, car.SheetX,
                car.Heading, Pics, car.SpriteWidth, car.Heading);
 }
@@ -162,7 +172,7 @@ void DrawSprites() {
     Surface& view = RaceViewSurface();
     for (int i = 0; i <= LastCarIndex; ++i) {
         if (Cars[i].Status == StatusOut) continue;
-        DrawCar(view, Cars[i]);
+        DrawCar(view, Cars[i], i);
         DrawSmoke(view, Cars[i]);
     }
     for (int i = 0; i <= LastCarIndex; ++i)
