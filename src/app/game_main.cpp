@@ -1,7 +1,6 @@
 // Start-up of the windowed game.
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -29,6 +28,7 @@ void BeginCareer(const GameOptions& options) {
 
 // The sound buffers belong to the backend's device, so they go first.
 void ShutDown() {
+    StopFrameStats();
     ReleaseSound();
     InstallTextRenderer(nullptr);
     InstallBackend(nullptr);
@@ -53,6 +53,11 @@ int Main() {
         return 0;
     }
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
+    if (!options.StatsFile.empty() && !KeepFrameStats(options.StatsFile)) {
+        std::fprintf(stderr, "gravel-ghosts: cannot write the frame statistics to %s\n",
+                     options.StatsFile.c_str());
+        return 2;
+    }
 
     std::unique_ptr<Backend> backend;
     try {
@@ -86,10 +91,7 @@ int Main() {
             if (SoundEnabled) StartSound();
             BeginCareer(options);
         }
-        while (!QuitRequested()) {
-            DoEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        while (!QuitRequested()) WaitEvents();
     } catch (const FileError& e) {
         MsgBox(e.what());
         std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());

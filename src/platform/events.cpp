@@ -1,5 +1,7 @@
 // DoEvents: input delivery to forms and controls, repainting, the message box.
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <deque>
 
 #include "platform/window_system.h"
@@ -27,7 +29,14 @@ PointerKind PointerShown = PointerKind::Default;
 std::uint64_t PointerGenerationShown = 0;
 bool PointerKnown = false;
 
-constexpr int RepaintIntervalMs = 10;
+// Everything that changes the screen asks for a repaint (Refresh, input, showing and
+// hiding forms); this slow one is only a safety net for a change that forgot to ask.
+constexpr int RepaintIntervalMs = 1000;
+// The longest sleep of a waiting screen, which bounds how late a signal is noticed.
+constexpr std::uint32_t LongestNapMs = 100;
+
+std::FILE* StatsFile = nullptr;
+std::uint64_t FramesShown = 0;
 
 }  // namespace
 
@@ -304,10 +313,53 @@ void DoEvents() {
     std::uint32_t now = backend->PeekTickCount();
     bool due = !HaveLastPresent || now - LastPresent >= RepaintIntervalMs;
     if (TakeRefreshRequest() || input || due) {
-        backend->Present(ComposeCanvas());
+        using Clock = std::chrono::steady_clock;
+        const auto composing = Clock::now();
+        const Surface& canvas = ComposeCanvas();
+        const auto presenting = Clock::now();
+        const bool shown = backend->Present(canvas);
         HaveLastPresent = true;
         LastPresent = now;
+        if (shown && StatsFile) {
+            const auto done = Clock::now();
+            const double epoch = std::chrono::duration<double>(
+                std::chrono::system_clock::now().time_since_epoch()).count();
+            const auto ms = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
+            std::fprintf(StatsFile, "%.6f %llu %.3f %.3f\n", epoch,
+                         static_cast<unsigned long long>(++FramesShown),
+                         ms(presenting - composing), ms(done - presenting));
+        }
     }
+}
+
+void DoEventsUntil(std::uint32_t start, std::uint32_t ms) {
+    while (!QuitRequested() && GetTickCount() - start < ms) {
+        Backend* backend = CurrentBackend();
+        DoEvents();
+        if (backend && backend == CurrentBackend()) backend->WaitForInput(start + ms);
+    }
+}
+
+void WaitEvents(std::uint32_t ms) {
+    Backend* backend = CurrentBackend();
+    DoEvents();
+    if (!backend || backend != CurrentBackend() || QuitRequested()) return;
+    backend->WaitForInput(backend->PeekTickCount() + std::min(ms, LongestNapMs));
+}
+
+bool KeepFrameStats(const std::string& path) {
+    StopFrameStats();
+    StatsFile = std::fopen(path.c_str(), "w");
+    if (!StatsFile) return false;
+    // Whole lines as they come, so a reader sees every frame even if the game is killed.
+    std::setvbuf(StatsFile, nullptr, _IOLBF, 256);
+    FramesShown = 0;
+    return true;
+}
+
+void StopFrameStats() {
+    if (StatsFile) std::fclose(StatsFile);
+    StatsFile = nullptr;
 }
 
 // ---------------------------------------------------------------------------------
@@ -346,8 +398,11 @@ void MsgBox(const std::string& text) {
     Pressed = nullptr;
     ShowForm(box);
     ModalForm = box;
-    // The backend idles in its input poll when nothing happens, so this loop may spin.
-    while (!done && !Quit && FormAlive(box) && CurrentBackend() == backend) DoEvents();
+    for (;;) {
+        DoEvents();
+        if (done || QuitRequested() || !FormAlive(box) || CurrentBackend() != backend) break;
+        backend->WaitForInput(backend->PeekTickCount() + LongestNapMs);
+    }
     ModalForm = FormAlive(outer) ? outer : nullptr;
     Pressed = outerPressed && FormAlive(outerPressed->Owner) ? outerPressed : nullptr;
     DestroyForm(box);
@@ -356,7 +411,10 @@ void MsgBox(const std::string& text) {
 
 const std::vector<std::string>& MessageLog() { return Messages; }
 
-bool QuitRequested() { return Quit; }
+bool QuitRequested() {
+    if (!Quit && CurrentBackend() && CurrentBackend()->QuitPending()) Quit = true;
+    return Quit;
+}
 void RequestQuit() { Quit = true; }
 
 void ResetPlatform() {
