@@ -68,6 +68,9 @@ TEST(VirtualClock, ScriptedKeysArriveOnTheirTickOrInTheTurnThatPushedThem) {
 TEST(VirtualClock, RepaintsWhenAskedOrAfterInputAndOtherwiseOnlyEverySecond) {
     HeadlessBackend& backend = FreshHeadless();
     backend.ComposeFrames = true;
+    DoEvents();
+    EXPECT_EQ(backend.Presents, 0);  // no form shown yet: nothing to see
+    ShowForm(CreateForm("Menu"));
     auto paintsAfterTurn = [&](std::uint32_t ms) {
         backend.Advance(ms);
         DoEvents();

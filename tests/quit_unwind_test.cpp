@@ -78,6 +78,7 @@ TEST(QuitWaits, FrameWaitAndIdleWaitGiveUpOnceQuitIsAsked) {
 TEST(FrameStats, OneLinePerFrameShownWithTimeNumberAndDurations) {
     HeadlessBackend& backend = FreshHeadless();
     backend.ComposeFrames = true;
+    ShowForm(CreateForm("Menu"));
     const std::string path = TempFolder("frame_stats") + "/stats.txt";
     ASSERT_TRUE(KeepFrameStats(path));
     for (int frame = 0; frame < 3; ++frame) {

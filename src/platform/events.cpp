@@ -310,6 +310,10 @@ void DoEvents() {
     if (CurrentBackend() != backend) return;  // a handler swapped the backend (tests)
     UpdatePointer(*backend);
     if (!backend->ShowsFrames()) return;
+    // Until the first form is shown there is nothing to see: the first frame on screen
+    // is the first screen, not a black canvas before it.
+    if (std::none_of(ZOrder().begin(), ZOrder().end(), [](const Form* f) { return f->Visible; }))
+        return;
     std::uint32_t now = backend->PeekTickCount();
     bool due = !HaveLastPresent || now - LastPresent >= RepaintIntervalMs;
     if (TakeRefreshRequest() || input || due) {
