@@ -12,7 +12,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <ctime>
+#include <fstream>
 #include <string>
 
 #include "platform/sdl/windowed.h"
@@ -215,6 +218,102 @@ TEST_F(Windowed, IdlePollingNapsSoTheFrameWaitDoesNotSpin) {
     for (int i = 0; i < 200; ++i) Game->PollInput(events);
     EXPECT_GE(Game->TickCount() - start, 90u);
     EXPECT_NEAR(Game->Seconds(), Game->TickCount() / 1000.0f, 0.002f);
+}
+
+namespace {
+
+// Every pixel unlike its neighbours, so a block put in the wrong place or a scaled copy shows.
+Surface Busy() {
+    Surface canvas;
+    canvas.Resize(CanvasWidth, CanvasHeight);
+    for (int y = 0; y < CanvasHeight; ++y)
+        for (int x = 0; x < CanvasWidth; ++x)
+            canvas.SetPixel(x, y, static_cast<std::uint32_t>(x * 2654435761u ^ y * 40503u) & 0xFFFFFF);
+    return canvas;
+}
+
+bool Mapped(const char* library) {
+    std::ifstream maps("/proc/self/maps");
+    std::string line;
+    while (std::getline(maps, line))
+        if (line.find(library) != std::string::npos) return true;
+    return false;
+}
+
+double ThreadCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
+}
+
+}  // namespace
+
+TEST_F(Windowed, WithoutACardThePresenterIsTheWindowSurfaceAndNoOpenGlIsLoaded) {
+    if (std::getenv("SDL_RENDER_DRIVER")) GTEST_SKIP() << "SDL_RENDER_DRIVER chooses";
+    EXPECT_EQ(PresenterOf(Game.get()), "window surface");  // Xvfb renders nothing directly
+    Game->Present(Busy());
+    EXPECT_FALSE(Mapped("libGL")) << "the OpenGL library was loaded";
+}
+
+// The same two frames through each presenter: the whole first one, then a frame in which
+// only the course view and a heads-up field changed, so only those blocks go up.
+class EachPresenter : public Windowed, public testing::WithParamInterface<const char*> {};
+
+TEST_P(EachPresenter, ShowsTheCanvasPixelForPixelAfterAWholeAndAPartialFrame) {
+    Game.reset();
+    const std::string driver = GetParam();
+    if (driver.empty()) unsetenv("SDL_RENDER_DRIVER");
+    else setenv("SDL_RENDER_DRIVER", driver.c_str(), 1);
+    Game = MakeWindowedBackend();
+    unsetenv("SDL_RENDER_DRIVER");
+    Window = WindowOf(Game.get());
+    const std::string presenter = PresenterOf(Game.get());
+    if (!driver.empty() && presenter != driver) GTEST_SKIP() << "no " << driver << " renderer here";
+    Surface canvas = Busy();
+    EXPECT_TRUE(Game->Present(canvas));
+    EXPECT_EQ(ReadWindow(Window).Pixels, canvas.Pixels) << presenter;
+    canvas.FillRect(299, 109, 550, 550, 0x336633);
+    canvas.FillRect(120, 300, 60, 18, 0xFFFFFF);
+    EXPECT_TRUE(Game->Present(canvas));
+    EXPECT_EQ(ReadWindow(Window).Pixels, canvas.Pixels) << presenter;
+    EXPECT_FALSE(Game->Present(canvas));  // already on screen: nothing to do
+}
+
+INSTANTIATE_TEST_SUITE_P(Presenters, EachPresenter, testing::Values("", "software", "opengl"),
+                         [](const auto& info) {
+                             return std::string(*info.param ? info.param : "chosen");
+                         });
+
+TEST_F(Windowed, WaitingSleepsUntilTheTickOrWakesForInputOrAQuit) {
+    std::vector<InputEvent> events;
+    Game->PollInput(events);
+    // Nothing happens: the wait ends on its tick, having used next to no processor time.
+    std::uint32_t start = Game->TickCount();
+    double cpu = ThreadCpuMs();
+    Game->WaitForInput(start + 60);
+    EXPECT_GE(Game->TickCount(), start + 60);
+    EXPECT_LT(ThreadCpuMs() - cpu, 30.0);
+    // Input already waiting, a signal, or the close button: the wait returns at once.
+    const auto returnsAtOnce = [&] {
+        start = Game->TickCount();
+        Game->WaitForInput(start + 5000);
+        return Game->TickCount() - start < 1000;
+    };
+    SDL_Event key = Key(SDL_KEYDOWN, SDLK_UP);
+    SDL_PushEvent(&key);
+    EXPECT_TRUE(returnsAtOnce());
+    Game->PollInput(events);
+    SDL_Event close{};
+    close.type = SDL_QUIT;
+    SDL_PushEvent(&close);
+    EXPECT_TRUE(Game->QuitPending());  // seen without taking the event out of its turn
+    events.clear();
+    Game->PollInput(events);
+    EXPECT_TRUE(std::any_of(events.begin(), events.end(),
+                            [](const InputEvent& e) { return e.Kind == InputEvent::Type::Quit; }));
+    raise(SIGTERM);  // handled: the test goes on
+    EXPECT_TRUE(Game->QuitPending());
+    EXPECT_TRUE(returnsAtOnce());
 }
 
 TEST(WindowedOnASmallScreen, StartsShrunkWithTheCanvasAspect) {

@@ -66,6 +66,7 @@ struct GameOptions {
     bool HasName = false;
     std::string Name;
     std::string DataDir;
+    std::string StatsFile;  // windowed game: --stats, a line per frame shown
     // Headless simulation only
     int Course = 1;
     std::uint64_t Seed = 1;

@@ -1,7 +1,6 @@
 // Start-up of the windowed game.
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -19,6 +18,7 @@ char** Args = nullptr;
 
 // The sound buffers belong to the backend's device, so they go first.
 void ShutDown() {
+    StopFrameStats();
     ReleaseSound();
     InstallTextRenderer(nullptr);
     InstallBackend(nullptr);
@@ -50,6 +50,11 @@ int Main() {
         return 0;
     }
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
+    if (!options.StatsFile.empty() && !KeepFrameStats(options.StatsFile)) {
+        std::fprintf(stderr, "gravel-ghosts: cannot write the frame statistics to %s\n",
+                     options.StatsFile.c_str());
+        return 2;
+    }
 
     std::unique_ptr<Backend> backend;
     try {
@@ -72,10 +77,7 @@ int Main() {
     // saved careers are never touched by a half-loaded one.
     try {
         StartGame(options);
-        while (!QuitRequested()) {
-            DoEvents();
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
+        while (!QuitRequested()) WaitEvents();
     } catch (const FileError& e) {
         MsgBox(e.what());
         std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());

@@ -26,7 +26,7 @@ constexpr KeyName ScriptKeys[] = {
 }  // namespace
 
 std::string UsageText() {
-    return "Usage: gravel-ghosts [--mute] [--name NAME] [--data-dir DIR]\n"
+    return "Usage: gravel-ghosts [--mute] [--name NAME] [--data-dir DIR] [--stats FILE]\n"
            "       gravel-ghosts --headless [--course N] [--seed S] [--difficulty normal|easy]\n"
            "                     [--name NAME] [--input FILE] [--max-frames F] [--trace FILE]\n"
            "                     [--snapshot F:FILE]... [--data-dir DIR] [--autopilot] [--mute]\n"
@@ -35,6 +35,8 @@ std::string UsageText() {
            "  --mute            no sound\n"
            "  --name NAME       the driver's name (otherwise Gustav or Nadine)\n"
            "  --data-dir DIR    read graphics/, resources/, soundfx/ and saves/ from DIR\n"
+           "  --stats FILE      one line per frame shown: Unix time in seconds, frame number,\n"
+           "                    milliseconds composing and presenting it\n"
            "  --headless        run one race with no window and a virtual clock\n"
            "  --course N        the course to race, 1 to 14 (default 1)\n"
            "  --seed S          seed of the race's random numbers (default 1)\n"
@@ -88,6 +90,8 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             options.HasName = true;
         } else if (arg == "--data-dir") {
             if (!value(options.DataDir)) return false;
+        } else if (arg == "--stats" && !options.Headless) {
+            if (!value(options.StatsFile)) return false;
         } else if (!options.Headless) {
             error = "unknown option " + arg + " (the simulation's options need --headless)";
             return false;

@@ -41,8 +41,8 @@ struct Backend {
     virtual float Seconds() = 0;
     // Moves any pending input into the list, oldest first.
     virtual void PollInput(std::vector<InputEvent>& events) = 0;
-    // Shows the composed canvas with the pointer of the form under the mouse.
-    virtual void Present(const Surface& canvas) = 0;
+    // Shows the composed canvas; false when it was already on screen as it is.
+    virtual bool Present(const Surface& canvas) = 0;
     virtual void SetPointer(PointerKind kind, const Surface* image, const Surface* mask,
                             int hotX, int hotY) = 0;
     virtual bool OpenSoundDevice() = 0;
@@ -55,6 +55,13 @@ struct Backend {
     // Whether DoEvents should compose and present frames at all; a backend that nobody
     // looks at skips the work (snapshots call ComposeCanvas themselves).
     virtual bool ShowsFrames() { return true; }
+    // Sleeps until input is waiting, a quit is pending or the tick count reaches
+    // `untilTick`, so that waiting screens and the frame wait cost no processor time. A
+    // virtual clock only moves when read, so the headless backend returns at once.
+    virtual void WaitForInput(std::uint32_t untilTick) { (void)untilTick; }
+    // A quit asked for outside the game's turns (a signal, the window's close button),
+    // seen before any turn delivers it, so a long wait can give up at once.
+    virtual bool QuitPending() { return false; }
 };
 
 void InstallBackend(Backend* backend);  // not owned

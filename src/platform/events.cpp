@@ -1,5 +1,7 @@
 // DoEvents: input delivery to forms and controls, repainting, the message box.
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <deque>
 
 #include "platform/window_system.h"
@@ -28,7 +30,14 @@ PointerKind PointerShown = PointerKind::Default;
 std::uint64_t PointerGenerationShown = 0;
 bool PointerKnown = false;
 
-constexpr int RepaintIntervalMs = 10;
+// Everything that changes the screen asks for a repaint (Refresh, input, showing and
+// hiding forms); this slow one is only a safety net for a change that forgot to ask.
+constexpr int RepaintIntervalMs = 1000;
+// The longest sleep of a waiting screen, which bounds how late a signal is noticed.
+constexpr std::uint32_t LongestNapMs = 100;
+
+std::FILE* StatsFile = nullptr;
+std::uint64_t FramesShown = 0;
 
 }  // namespace
 
@@ -315,13 +324,60 @@ void DoEvents() {
     if (CurrentBackend() != backend) return;  // a handler swapped the backend (tests)
     UpdatePointer(*backend);
     if (!backend->ShowsFrames()) return;
+    // Until the first form is shown there is nothing to see: the first frame on screen
+    // is the first screen, not a black canvas before it.
+    if (std::none_of(ZOrder().begin(), ZOrder().end(), [](const Form* f) { return f->Visible; }))
+        return;
     std::uint32_t now = backend->PeekTickCount();
     bool due = !HaveLastPresent || now - LastPresent >= RepaintIntervalMs;
     if (TakeRefreshRequest() || input || due) {
-        backend->Present(ComposeCanvas());
+        using Clock = std::chrono::steady_clock;
+        const auto composing = Clock::now();
+        const Surface& canvas = ComposeCanvas();
+        const auto presenting = Clock::now();
+        const bool shown = backend->Present(canvas);
         HaveLastPresent = true;
         LastPresent = now;
+        if (shown && StatsFile) {
+            const auto done = Clock::now();
+            const double epoch = std::chrono::duration<double>(
+                std::chrono::system_clock::now().time_since_epoch()).count();
+            const auto ms = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
+            std::fprintf(StatsFile, "%.6f %llu %.3f %.3f\n", epoch,
+                         static_cast<unsigned long long>(++FramesShown),
+                         ms(presenting - composing), ms(done - presenting));
+        }
     }
+}
+
+void DoEventsUntil(std::uint32_t start, std::uint32_t ms) {
+    while (!QuitRequested() && GetTickCount() - start < ms) {
+        Backend* backend = CurrentBackend();
+        DoEvents();
+        if (backend && backend == CurrentBackend()) backend->WaitForInput(start + ms);
+    }
+}
+
+void WaitEvents(std::uint32_t ms) {
+    Backend* backend = CurrentBackend();
+    DoEvents();
+    if (!backend || backend != CurrentBackend() || QuitRequested()) return;
+    backend->WaitForInput(backend->PeekTickCount() + std::min(ms, LongestNapMs));
+}
+
+bool KeepFrameStats(const std::string& path) {
+    StopFrameStats();
+    StatsFile = std::fopen(path.c_str(), "w");
+    if (!StatsFile) return false;
+    // Whole lines as they come, so a reader sees every frame even if the game is killed.
+    std::setvbuf(StatsFile, nullptr, _IOLBF, 256);
+    FramesShown = 0;
+    return true;
+}
+
+void StopFrameStats() {
+    if (StatsFile) std::fclose(StatsFile);
+    StatsFile = nullptr;
 }
 
 // ---------------------------------------------------------------------------------
@@ -362,8 +418,11 @@ void MsgBox(const std::string& text) {
     ShowForm(box);
     ModalForm = box;
     ModalText = &text;
-    // The backend idles in its input poll when nothing happens, so this loop may spin.
-    while (!done && !Quit && FormAlive(box) && CurrentBackend() == backend) DoEvents();
+    for (;;) {
+        DoEvents();
+        if (done || QuitRequested() || !FormAlive(box) || CurrentBackend() != backend) break;
+        backend->WaitForInput(backend->PeekTickCount() + LongestNapMs);
+    }
     ModalForm = FormAlive(outer) ? outer : nullptr;
     ModalText = ModalForm ? outerText : nullptr;
     Pressed = outerPressed && FormAlive(outerPressed->Owner) ? outerPressed : nullptr;
@@ -383,7 +442,10 @@ bool FormTakesInput(const Form* form) {
 
 const std::string* MessageOnScreen() { return ModalForm ? ModalText : nullptr; }
 
-bool QuitRequested() { return Quit; }
+bool QuitRequested() {
+    if (!Quit && CurrentBackend() && CurrentBackend()->QuitPending()) Quit = true;
+    return Quit;
+}
 void RequestQuit() { Quit = true; }
 
 void ResetPlatform() {

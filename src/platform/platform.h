@@ -318,6 +318,19 @@ void DimItems(const HoverGroup& group);
 // Click = the button going down and up on the same control. A list box selects the row
 // under the pointer before its handlers run.
 void DoEvents();
+// Gives the window system turns until the tick counter has moved `ms` on from `start`,
+// sleeping between them instead of spinning, so input is still handled as it arrives.
+// Ends early once a quit is requested.
+void DoEventsUntil(std::uint32_t start, std::uint32_t ms);
+// One turn, then a sleep until input arrives, a quit is requested or `ms` have passed:
+// how a screen on which nothing moves waits for the player.
+void WaitEvents(std::uint32_t ms = 100);
+
+// From now on writes one line per frame that reached the screen into the file: the time
+// in seconds since the Unix epoch, the frame's number, and the milliseconds spent
+// composing and presenting it. False (and nothing kept) when the file cannot be made.
+bool KeepFrameStats(const std::string& path);
+void StopFrameStats();
 
 // A modal message box with an OK button. The headless backend records the text in
 // MessageLog() and returns at once.
@@ -339,7 +352,8 @@ Form* ActiveForm();
 bool FormTakesInput(const Form* form);
 const std::string* MessageOnScreen();
 
-// True once the player has closed the window (or the headless script has ended).
+// True once the player has closed the window, a signal asked the game to end, or the
+// headless script has ended.
 bool QuitRequested();
 void RequestQuit();
 

@@ -32,6 +32,12 @@ void FreeDestroyedForms();
 // Set by DestroyForm so the event layer can forget pointers into a dying form.
 void ForgetForm(const Form* form);
 
+// The canvas blocks that differ between what was last shown and the canvas now, as few
+// rectangles on a grid of ChangedBlockSide pixels (the whole canvas when the sizes
+// differ). Copying just these onto `shown` makes it equal to the canvas.
+constexpr int ChangedBlockSide = 32;
+std::vector<ClipRect> ChangedBlocks(const std::vector<std::uint32_t>& shown, const Surface& canvas);
+
 // True when Refresh asked for a repaint since the last present; clears the request.
 bool TakeRefreshRequest();
 void ClearTextCache();

@@ -56,10 +56,11 @@ void LightColours(Colour top, Colour middle, Colour bottom) {
     Refresh();
 }
 
-// The engines rev on the grid while a light is lit; keys wait until it is over.
+// The engines rev on the grid while a light is lit; keys wait until it is over, but a
+// player closing the game does not.
 void RevForOneLight() {
     std::uint32_t start = GetTickCount();
-    while (GetTickCount() - start < static_cast<std::uint32_t>(LightMs))
+    while (GetTickCount() - start < static_cast<std::uint32_t>(LightMs) && !QuitRequested())
         for (int i = 0; i <= LastCarIndex; ++i) GridRev(i);
 }
 
@@ -205,7 +206,7 @@ void RunFrame() {
 
     // Keys are handled only in these turns, after the finish test: an Escape here
     // always keeps its 10.
-    while (GetTickCount() - frameStart < static_cast<std::uint32_t>(FrameMs)) DoEvents();
+    DoEventsUntil(frameStart, FrameMs);
     DoEvents();
 
     if (AfterRaceFrame) AfterRaceFrame();
@@ -231,7 +232,8 @@ i16 RunRace() {
     PrepareScreen();
     CountDown();
     RaceFrame = 0;
-    while (RaceOutcome == OutcomeRunning) RunFrame();
+    // A game told to quit leaves the race with no outcome: nothing is paid or set up.
+    while (RaceOutcome == OutcomeRunning && !QuitRequested()) RunFrame();
     EndRace();
     return RaceOutcome;
 }

@@ -25,7 +25,10 @@ void HeadlessBackend::PollInput(std::vector<InputEvent>& events) {
     Pending.erase(Pending.begin(), due);
 }
 
-void HeadlessBackend::Present(const Surface&) { ++Presents; }
+bool HeadlessBackend::Present(const Surface&) {
+    ++Presents;
+    return true;
+}
 
 void HeadlessBackend::SetPointer(PointerKind kind, const Surface*, const Surface*, int, int) {
     LastPointer = kind;

@@ -37,7 +37,7 @@ public:
     std::uint32_t TickCount() override;
     float Seconds() override;
     void PollInput(std::vector<InputEvent>& events) override;
-    void Present(const Surface& canvas) override;
+    bool Present(const Surface& canvas) override;
     void SetPointer(PointerKind kind, const Surface* image, const Surface* mask, int hotX,
                     int hotY) override;
     bool OpenSoundDevice() override { return SoundDevice; }

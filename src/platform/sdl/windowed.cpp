@@ -1,15 +1,21 @@
 #include "platform/sdl/windowed.h"
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstring>
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/sdl/openal_sound.h"
+#include "platform/window_system.h"
 
 namespace {
 
@@ -40,9 +46,78 @@ std::uint64_t Hash(std::uint64_t h, const void* data, std::size_t bytes) {
     return h;
 }
 
+// SIGINT and SIGTERM only raise a flag that the game's waits look at; the game then
+// unwinds and saves nothing half-way. A second signal ends the process at once, for a
+// game that has stopped looking.
+volatile std::sig_atomic_t QuitSignal = 0;
+
+extern "C" void OnQuitSignal(int signal) {
+    if (QuitSignal) {
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+        return;
+    }
+    QuitSignal = 1;
+}
+
+// With no graphics card, OpenGL is Mesa's software rasteriser: every frame is scaled by
+// its threads and its compiler costs some 55 MiB. A real card shows as a render node the
+// player may open; an X server that offers no direct rendering (Xvfb, Xvnc, a remote
+// display) leaves OpenGL in software whatever card the machine has.
+bool XServerRendersDirectly() {
+    void* xlib = SDL_LoadObject("libX11.so.6");
+    if (!xlib) return false;
+    using Open = void* (*)(const char*);
+    using Query = int (*)(void*, const char*, int*, int*, int*);
+    using Close = int (*)(void*);
+    auto open = reinterpret_cast<Open>(SDL_LoadFunction(xlib, "XOpenDisplay"));
+    auto query = reinterpret_cast<Query>(SDL_LoadFunction(xlib, "XQueryExtension"));
+    auto close = reinterpret_cast<Close>(SDL_LoadFunction(xlib, "XCloseDisplay"));
+    bool direct = false;
+    if (void* display = open && query && close ? open(nullptr) : nullptr) {
+        int opcode = 0, event = 0, error = 0;
+        direct = query(display, "DRI3", &opcode, &event, &error) ||
+                 query(display, "DRI2", &opcode, &event, &error);
+        close(display);
+    }
+    SDL_UnloadObject(xlib);
+    return direct;
+}
+
+bool GraphicsCardAvailable() {
+    const char* software = SDL_getenv("LIBGL_ALWAYS_SOFTWARE");
+    if (software && *software && std::strcmp(software, "0") != 0) return false;
+    bool node = false;
+    for (int n = 128; n < 136 && !node; ++n)
+        node = access(("/dev/dri/renderD" + std::to_string(n)).c_str(), R_OK | W_OK) == 0;
+    if (!node) return false;
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return !driver || std::strcmp(driver, "x11") != 0 || XServerRendersDirectly();
+}
+
+// An OpenGL renderer that turned out to draw in software after all.
+bool DrawsInSoftware(SDL_Renderer* renderer) {
+    SDL_RendererInfo info;
+    if (SDL_GetRendererInfo(renderer, &info) != 0 || std::strncmp(info.name, "opengl", 6) != 0)
+        return false;
+    using GetString = const unsigned char* (*)(unsigned);
+    auto getString = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
+    const unsigned char* name = getString ? getString(0x1F01) : nullptr;  // GL_RENDERER
+    if (!name) return false;
+    const std::string text(reinterpret_cast<const char*>(name));
+    for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
+        if (text.find(soft) != std::string::npos) return true;
+    return false;
+}
+
 class WindowedBackend : public Backend {
 public:
     WindowedBackend() {
+        // Our own signal handlers, so a signal is seen even while no event is pumped.
+        SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+        // The window surface must stay a plain X image: SDL would otherwise back it with
+        // an OpenGL texture, which without a card is the expensive software rasteriser.
+        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
         if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0)
             throw std::runtime_error(std::string("No display available: ") + SDL_GetError());
         RefuseInvisibleDriver();
@@ -59,18 +134,15 @@ public:
         }
         Window = SDL_CreateWindow("Gravel Ghosts Racer", SDL_WINDOWPOS_CENTERED,
                                   SDL_WINDOWPOS_CENTERED, width, height, SDL_WINDOW_RESIZABLE);
-        if (Window) Renderer = SDL_CreateRenderer(Window, -1, 0);
-        if (!Renderer) {
+        if (Window) ChoosePresenter();
+        if (!Window || (!Renderer && !SDL_GetWindowSurface(Window))) {
             const std::string why = SDL_GetError();
             Release();
             throw std::runtime_error("No display available: " + why);
         }
-        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
-        MakeTexture(CanvasWidth, CanvasHeight);
-        SDL_RenderClear(Renderer);
-        SDL_RenderPresent(Renderer);
         SDL_StartTextInput();
-        Start = SDL_GetTicks64();
+        Start = Clock::now();
+        InstallSignalHandlers();
     }
 
     ~WindowedBackend() override { Release(); }
@@ -89,7 +161,8 @@ public:
     }
 
     std::uint32_t TickCount() override {
-        return static_cast<std::uint32_t>(SDL_GetTicks64() - Start);
+        return static_cast<std::uint32_t>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count());
     }
     float Seconds() override { return static_cast<float>(TickCount()) / 1000.0f; }
 
@@ -100,26 +173,73 @@ public:
             any = true;
             Translate(e, events);
         }
-        // The game's frame pacing spins on DoEvents; a 1 ms nap on the second idle call
-        // within one tick keeps it from burning a whole core without delaying a frame.
+        // A loop that spins on DoEvents without WaitForInput (the save's short wait) naps
+        // 1 ms on the second idle call within one tick rather than burning a whole core.
         const std::uint32_t now = TickCount();
         if (!any && now == LastIdlePoll) SDL_Delay(1);
         LastIdlePoll = any ? 0xFFFFFFFFu : now;
     }
 
-    void Present(const Surface& canvas) override {
-        if (canvas.Empty()) return;
-        if (canvas.Width != TextureWidth || canvas.Height != TextureHeight) {
-            MakeTexture(canvas.Width, canvas.Height);
-            ShownCanvas.clear();
+    bool Present(const Surface& canvas) override {
+        if (canvas.Empty()) return false;
+        if (canvas.Width != CanvasW || canvas.Height != CanvasH) {
+            CanvasW = canvas.Width;
+            CanvasH = canvas.Height;
+            if (Renderer) MakeTexture();
+            Shown.clear();
         }
-        // The platform repaints on a timer too; an unchanged canvas costs a compare, not
-        // an upload and a present (which is slow without a graphics card).
-        if (canvas.Pixels == ShownCanvas) return;
-        ShownCanvas = canvas.Pixels;
-        SDL_UpdateTexture(Texture, nullptr, canvas.Pixels.data(),
-                          canvas.Width * static_cast<int>(sizeof(std::uint32_t)));
-        Redraw();
+        const std::vector<ClipRect> changed = ChangedBlocks(Shown, canvas);
+        if (changed.empty()) return false;
+        if (Shown.size() != canvas.Pixels.size()) {
+            Shown = canvas.Pixels;
+            WrapShown();
+        } else {
+            for (const ClipRect& r : changed)
+                for (int y = r.Y0; y < r.Y1; ++y)
+                    std::copy_n(&canvas.Pixels[std::size_t(y) * CanvasW + r.X0], r.X1 - r.X0,
+                                &Shown[std::size_t(y) * CanvasW + r.X0]);
+        }
+        Show(changed);
+        return true;
+    }
+
+    void WaitForInput(std::uint32_t untilTick) override {
+        const auto deadline = Start + std::chrono::milliseconds(untilTick);
+        for (;;) {
+            if (QuitSignal) return;
+            const auto left = deadline - Clock::now();
+            if (left <= Clock::duration::zero()) return;
+            const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(left).count();
+            if (ms >= 2) {
+                // SDL wakes on input; the last millisecond is slept precisely below, so
+                // frames keep their 30 ms beat instead of drifting by a tick.
+                if (SDL_WaitEventTimeout(nullptr, static_cast<int>(ms - 1)) == 1) return;
+                continue;
+            }
+            SDL_PumpEvents();
+            if (SDL_HasEvents(SDL_FIRSTEVENT, SDL_LASTEVENT)) return;
+            std::this_thread::sleep_until(deadline);
+            return;
+        }
+    }
+
+    bool QuitPending() override {
+        if (QuitSignal) return true;
+        // The close button arrives as an event: look for it now and then without taking
+        // any other event out of its turn (keys during the start lights must wait).
+        const auto now = Clock::now();
+        if (now - LastQuitLook < std::chrono::milliseconds(20)) return false;
+        LastQuitLook = now;
+        SDL_PumpEvents();
+        return SDL_PeepEvents(nullptr, 0, SDL_PEEKEVENT, SDL_QUIT, SDL_QUIT) > 0;
+    }
+
+    // Which presenter was chosen, for tests and --stats readers: "window surface" or
+    // the SDL renderer's name.
+    std::string PresenterName() const {
+        if (!Renderer) return "window surface";
+        SDL_RendererInfo info;
+        return SDL_GetRendererInfo(Renderer, &info) == 0 ? info.name : "renderer";
     }
 
     void SetPointer(PointerKind kind, const Surface* image, const Surface* mask, int hotX,
@@ -156,37 +276,141 @@ public:
     SDL_Window* Window = nullptr;
 
 private:
+    using Clock = std::chrono::steady_clock;
+
+    void InstallSignalHandlers() {
+        QuitSignal = 0;
+        struct sigaction action {};
+        action.sa_handler = OnQuitSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(SIGINT, &action, &OldInterrupt);
+        sigaction(SIGTERM, &action, &OldTerminate);
+        HandlersInstalled = true;
+    }
+
     void Release() {
+        if (HandlersInstalled) {
+            sigaction(SIGINT, &OldInterrupt, nullptr);
+            sigaction(SIGTERM, &OldTerminate, nullptr);
+            HandlersInstalled = false;
+        }
         if (SDL_IsTextInputActive()) SDL_StopTextInput();
         for (auto& [key, cursor] : Cursors) SDL_FreeCursor(cursor);
         Cursors.clear();
         if (Arrow) SDL_FreeCursor(Arrow);
+        if (ShownSurface) SDL_FreeSurface(ShownSurface);
         if (Texture) SDL_DestroyTexture(Texture);
         if (Renderer) SDL_DestroyRenderer(Renderer);
         if (Window) SDL_DestroyWindow(Window);
         Arrow = nullptr;
+        ShownSurface = nullptr;
         Texture = nullptr;
         Renderer = nullptr;
         Window = nullptr;
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
     }
 
-    void MakeTexture(int width, int height) {
-        if (Texture) SDL_DestroyTexture(Texture);
-        Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
-                                    width, height);
-        TextureWidth = width;
-        TextureHeight = height;
-        // Letterboxed in black, aspect kept, mouse events arrive in canvas pixels.
-        SDL_RenderSetLogicalSize(Renderer, width, height);
+    // SDL_RENDER_DRIVER names a renderer and is obeyed; otherwise a card gets the
+    // accelerated renderer (it scales a fullscreen window for free) and a machine
+    // without one gets the window surface, copied into with no OpenGL at all.
+    void ChoosePresenter() {
+        const char* asked = SDL_getenv("SDL_RENDER_DRIVER");
+        const bool named = asked && *asked;
+        if (!named && !GraphicsCardAvailable()) return;
+        Renderer = SDL_CreateRenderer(Window, -1, named ? 0 : SDL_RENDERER_ACCELERATED);
+        if (Renderer && !named && DrawsInSoftware(Renderer)) {
+            SDL_DestroyRenderer(Renderer);
+            Renderer = nullptr;
+        }
+        if (!Renderer) return;
+        SDL_SetRenderDrawColor(Renderer, 0, 0, 0, 255);
+        MakeTexture();
     }
 
-    // The texture keeps the last canvas, so an uncovered or resized window can be
-    // repainted without asking the game.
+    void MakeTexture() {
+        if (Texture) SDL_DestroyTexture(Texture);
+        Texture = SDL_CreateTexture(Renderer, SDL_PIXELFORMAT_RGB888, SDL_TEXTUREACCESS_STREAMING,
+                                    CanvasW, CanvasH);
+        // Letterboxed in black, aspect kept, mouse events arrive in canvas pixels.
+        SDL_RenderSetLogicalSize(Renderer, CanvasW, CanvasH);
+    }
+
+    // The last canvas shown, as a surface SDL can blit from.
+    void WrapShown() {
+        if (ShownSurface) SDL_FreeSurface(ShownSurface);
+        ShownSurface = SDL_CreateRGBSurfaceWithFormatFrom(
+            Shown.data(), CanvasW, CanvasH, 32, CanvasW * int(sizeof(std::uint32_t)),
+            SDL_PIXELFORMAT_RGB888);
+    }
+
+    // Where the canvas sits in a window of the given size: scaled to fit, aspect kept,
+    // centred between black bars.
+    SDL_Rect Letterbox(int windowW, int windowH) const {
+        const double scale = std::min(double(windowW) / CanvasW, double(windowH) / CanvasH);
+        const int w = std::max(1, int(CanvasW * scale)), h = std::max(1, int(CanvasH * scale));
+        return {(windowW - w) / 2, (windowH - h) / 2, w, h};
+    }
+
+    // Puts the changed blocks of the shown canvas on screen.
+    void Show(const std::vector<ClipRect>& changed) {
+        if (Renderer) {
+            for (const ClipRect& r : changed) {
+                const SDL_Rect rect{r.X0, r.Y0, r.X1 - r.X0, r.Y1 - r.Y0};
+                SDL_UpdateTexture(Texture, &rect, &Shown[std::size_t(r.Y0) * CanvasW + r.X0],
+                                  CanvasW * int(sizeof(std::uint32_t)));
+            }
+            Redraw();
+            return;
+        }
+        SDL_Surface* screen = SDL_GetWindowSurface(Window);
+        if (!screen || !ShownSurface) return;
+        const SDL_Rect box = Letterbox(screen->w, screen->h);
+        if (box.w != CanvasW || box.h != CanvasH) {
+            Redraw();  // a scaled window is drawn whole
+            return;
+        }
+        std::vector<SDL_Rect> rects;
+        for (const ClipRect& r : changed) {
+            SDL_Rect from{r.X0, r.Y0, r.X1 - r.X0, r.Y1 - r.Y0};
+            SDL_Rect to{r.X0 + box.x, r.Y0 + box.y, from.w, from.h};
+            SDL_BlitSurface(ShownSurface, &from, screen, &to);
+            rects.push_back({r.X0 + box.x, r.Y0 + box.y, from.w, from.h});
+        }
+        SDL_UpdateWindowSurfaceRects(Window, rects.data(), int(rects.size()));
+    }
+
+    // The whole window again from the last canvas shown, without asking the game: after
+    // it was uncovered, resized or made fullscreen.
     void Redraw() {
-        SDL_RenderClear(Renderer);
-        SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
-        SDL_RenderPresent(Renderer);
+        if (Renderer) {
+            SDL_RenderClear(Renderer);
+            SDL_RenderCopy(Renderer, Texture, nullptr, nullptr);
+            SDL_RenderPresent(Renderer);
+            return;
+        }
+        SDL_Surface* screen = SDL_GetWindowSurface(Window);
+        if (!screen) return;
+        SDL_FillRect(screen, nullptr, SDL_MapRGB(screen->format, 0, 0, 0));
+        if (ShownSurface) {
+            SDL_Rect box = Letterbox(screen->w, screen->h);
+            if (box.w == CanvasW && box.h == CanvasH) SDL_BlitSurface(ShownSurface, nullptr, screen, &box);
+            else SDL_BlitScaled(ShownSurface, nullptr, screen, &box);
+        }
+        SDL_UpdateWindowSurface(Window);
+    }
+
+    // Window pixels to canvas pixels: the renderer does this itself, the window surface
+    // leaves it to us.
+    void ToCanvas(int& x, int& y) {
+        if (!Renderer) {
+            int w = 0, h = 0;
+            SDL_GetWindowSize(Window, &w, &h);
+            const SDL_Rect box = Letterbox(w, h);
+            x = int(std::floor((x - box.x) * double(CanvasW) / box.w));
+            y = int(std::floor((y - box.y) * double(CanvasH) / box.h));
+        }
+        x = std::clamp(x, 0, CanvasW - 1);
+        y = std::clamp(y, 0, CanvasH - 1);
     }
 
     void ToggleFullscreen() {
@@ -227,8 +451,6 @@ private:
         return cursor;
     }
 
-    static int Clamp(int v, int size) { return std::clamp(v, 0, size - 1); }
-
     void Translate(const SDL_Event& e, std::vector<InputEvent>& events) {
         InputEvent in;
         switch (e.type) {
@@ -238,8 +460,8 @@ private:
         case SDL_RENDER_TARGETS_RESET:
         case SDL_RENDER_DEVICE_RESET:
             // The graphics driver dropped the texture's pixels: upload the next canvas whole.
-            if (e.type == SDL_RENDER_DEVICE_RESET) MakeTexture(TextureWidth, TextureHeight);
-            ShownCanvas.clear();
+            if (e.type == SDL_RENDER_DEVICE_RESET && Renderer) MakeTexture();
+            Shown.clear();
             return;
         case SDL_WINDOWEVENT:
             if (e.window.event == SDL_WINDOWEVENT_EXPOSED ||
@@ -248,15 +470,15 @@ private:
             return;
         case SDL_MOUSEMOTION:
             in.Kind = InputEvent::Type::MouseMove;
-            in.X = Clamp(e.motion.x, TextureWidth);
-            in.Y = Clamp(e.motion.y, TextureHeight);
+            in.X = e.motion.x, in.Y = e.motion.y;
+            ToCanvas(in.X, in.Y);
             break;
         case SDL_MOUSEBUTTONDOWN:
         case SDL_MOUSEBUTTONUP:
             in.Kind = e.type == SDL_MOUSEBUTTONDOWN ? InputEvent::Type::MouseDown
                                                     : InputEvent::Type::MouseUp;
-            in.X = Clamp(e.button.x, TextureWidth);
-            in.Y = Clamp(e.button.y, TextureHeight);
+            in.X = e.button.x, in.Y = e.button.y;
+            ToCanvas(in.X, in.Y);
             if (e.button.button == SDL_BUTTON_LEFT) in.Button = 1;
             else if (e.button.button == SDL_BUTTON_RIGHT) in.Button = 2;
             else if (e.button.button == SDL_BUTTON_MIDDLE) in.Button = 4;
@@ -289,12 +511,16 @@ private:
         events.push_back(std::move(in));
     }
 
-    SDL_Renderer* Renderer = nullptr;
+    SDL_Renderer* Renderer = nullptr;  // none: the window surface presents
     SDL_Texture* Texture = nullptr;
-    int TextureWidth = 0, TextureHeight = 0;
-    std::vector<std::uint32_t> ShownCanvas;  // the canvas last put on screen
-    Uint64 Start = 0;
+    int CanvasW = CanvasWidth, CanvasH = CanvasHeight;
+    std::vector<std::uint32_t> Shown;  // the canvas as it is on screen
+    SDL_Surface* ShownSurface = nullptr;
+    Clock::time_point Start;
+    Clock::time_point LastQuitLook;
     std::uint32_t LastIdlePoll = 0xFFFFFFFFu;
+    struct sigaction OldInterrupt {}, OldTerminate {};
+    bool HandlersInstalled = false;
     SDL_Keycode SwallowEnterUp = 0;  // the Enter of an Alt+Enter, whose release the game never saw
     std::shared_ptr<OpenAlSound> Sound;
     std::map<std::uint64_t, SDL_Cursor*> Cursors;
@@ -319,6 +545,11 @@ int VirtualKeyFromSdl(std::int32_t sdlKey) {
 SDL_Window* WindowOf(Backend* backend) {
     auto* windowed = dynamic_cast<WindowedBackend*>(backend);
     return windowed ? windowed->Window : nullptr;
+}
+
+std::string PresenterOf(Backend* backend) {
+    auto* windowed = dynamic_cast<WindowedBackend*>(backend);
+    return windowed ? windowed->PresenterName() : "";
 }
 
 std::unique_ptr<Backend> MakeWindowedBackend() { return std::make_unique<WindowedBackend>(); }
