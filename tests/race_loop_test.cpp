@@ -156,7 +156,9 @@ TEST_F(Race, FinishedPlayerScrapingAWallKeepsSecondPlaceWhileAComputerCarFinishe
             car.TileCol = car.TileRow = 2;
             car.LapCount = car.LapCountHigh = static_cast<i16>(RaceLaps - 1);
         }
-        if (RaceFrame == 7) EXPECT_GT(Cars[1].CourseY, 375.0f) << "car 1 did not cross the line";
+        if (RaceFrame == 7) {
+            EXPECT_GT(Cars[1].CourseY, 375.0f) << "car 1 did not cross the line";
+        }
     };
     AtEnd = [&] { place = FinishCount, cashBefore = Cars[0].Cash; };
     EXPECT_EQ(RunRace(), OutcomePlaced);
