@@ -2,7 +2,9 @@
 // exit status out, with the whole game running on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
+#include <regex>
 
 #include "app/app.h"
 #include "race/race.h"
@@ -346,4 +348,84 @@ TEST(MenuSession, EnterWithAnEmptyNameStartsAnUnnamedCareer) {
     ASSERT_EQ(run.Dumps.size(), 1u);
     EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
     EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"\"");
+}
+
+// A career saved after a race comes back after a restart: Load Game lists the driver,
+// choosing him and Load Career put him on the panel of the same course with the same cash.
+TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
+    std::string folder = FolderWithCareerList(std::string(90, ' '));
+    SessionRun first = Play(ToThePanel +
+                                "click Label16\nrace autopilot\n"
+                                "click RaceWindow.Label19\ndump\n"
+                                "click RaceWindow.Label18\nclick Label3\n",
+                            {"--data-dir", folder, "--seed", "3"});
+    ASSERT_EQ(first.Status, 0) << first.Err;
+    ASSERT_EQ(first.Dumps.size(), 1u);
+    EXPECT_EQ(Value(Shown(first.Dumps[0], "RaceWindow.msg_FlashScreen"), "caption"),
+              "\"Saved...\"");
+    EXPECT_EQ(ReadFileText(folder + "/saves/saves.lst").substr(0, 15), " Ann           ");
+
+    SessionRun second = Play("click Label1\nclick Label18\nselect SaveGameList 0\n"
+                             "click Label29\ndump\n",
+                             {"--data-dir", folder, "--seed", "4"});
+    ASSERT_EQ(second.Status, 0) << second.Err;
+    ASSERT_EQ(second.Dumps.size(), 1u);
+    const std::string &saved = first.Dumps[0], &loaded = second.Dumps[0];
+    EXPECT_EQ(Value(loaded, "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(loaded, "driver"), "\"Ann            \"");
+    EXPECT_EQ(Value(loaded, "course"), Value(saved, "course"));
+    // Every field comes back, the floats as the whole numbers the file holds (Tyres 61.5
+    // becomes 62, halves to even).
+    std::regex number(R"(-?\d+\.\d+)");
+    std::string savedCars = Value(saved, "cars"), whole;
+    auto last = savedCars.cbegin();
+    for (std::sregex_iterator it(savedCars.begin(), savedCars.end(), number), end; it != end;
+         ++it) {
+        whole.append(last, (*it)[0].first);
+        whole += std::to_string(static_cast<long>(std::nearbyint(std::stod(it->str()))));
+        last = (*it)[0].second;
+    }
+    whole.append(last, savedCars.cend());
+    EXPECT_EQ(Value(loaded, "cars"), whole);
+}
+
+// A career with prize money in the bank goes shopping: the MoJet engine ($1750), the body
+// mended from 40 to 90 ($260 = 60 x 1 + 200), the titanium body ($4850) refused with the
+// pop-up, OK, Leave Shop; what was bought stands in the player's car.
+TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
+    std::string folder = FolderWithCareerList(" Ann" + std::string(86, ' '));
+    auto record = [](int topSpeed, int body, int cash) {
+        const int fields[17] = {1,    100, topSpeed, 3,   70, 70, 100, 100, 100,
+                                100, body, 0,        0,   0,  200, 0,  cash};
+        std::string text;
+        for (int f : fields) {
+            std::string digits = std::to_string(f);
+            text += std::string(5 - digits.size(), '0') + digits;
+        }
+        return text;
+    };
+    std::string career = record(250, 40, 5000);
+    for (int car = 1; car <= 8; ++car) career += record(250, 100, 100);
+    WriteFileText(folder + "/saves/Ann            .sav", career);
+
+    SessionRun run = Play("click Label1\nclick Label18\nselect SaveGameList 0\nclick Label29\n"
+                          "click RaceWindow.Label17\n"
+                          "click StoreForm.Item(2)\nclick StoreForm.CarItem(0)\n"
+                          "click StoreForm.Item(5)\ndump\n"
+                          "click PopBox.Label4\nclick StoreForm.LeaveLabel\ndump\n",
+                          {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    const std::string &refused = run.Dumps[0], &left = run.Dumps[1];
+    EXPECT_EQ(Value(refused, "enabled"), "[\"PopBox\",\"RaceWindow\"]");
+    EXPECT_EQ(Value(Shown(refused, "PopBox.Label3"), "caption"),
+              "\"You don't have enough cash for that.\"");
+    EXPECT_EQ(Value(Shown(refused, "StoreForm.CashField"), "caption"), "\"$2990\"");
+    EXPECT_EQ(Value(left, "forms"), "[\"RaceWindow\"]");
+    const std::string player = Value(left, "cars");
+    EXPECT_EQ(Value(player, "TopSpeed"), "270");
+    EXPECT_EQ(Value(player, "EngineMax"), "150");
+    EXPECT_EQ(Value(player, "EngineLevel"), "1");
+    EXPECT_EQ(Value(player, "Body"), "90");
+    EXPECT_EQ(Value(player, "Cash"), "2990");
 }
