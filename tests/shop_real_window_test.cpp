@@ -22,6 +22,7 @@
 #include "frontend/frontend.h"
 #include "shop/shop.h"
 #include "test_support.h"
+#include "x_screen.h"
 
 namespace {
 
@@ -44,39 +45,8 @@ void Stop(pid_t pid) {
     if (pid > 0) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
 }
 
-// A private X server. Xvfb picks a free display itself (-displayfd), so parallel runs
-// never collide.
-struct Xvfb {
-    pid_t Pid = -1;
-    bool Up = false;
-    Xvfb() {
-        if (std::system("command -v Xvfb >/dev/null 2>&1 && command -v xdotool >/dev/null 2>&1"))
-            return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        Pid = Spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
-                     "-nolisten", "tcp", "-noreset"});
-        close(fds[1]);
-        pollfd wait{fds[0], POLLIN, 0};
-        std::string number;
-        char c = 0;
-        while (poll(&wait, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) return;
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        Up = true;
-    }
-    ~Xvfb() { Stop(Pid); }
-};
-
 // One pixel of a window (0xRRGGBB), read on a connection of our own through Xlib, loaded
 // by hand: its headers would clash with the game's names.
-template <typename F>
-F Xlib(const char* name) {
-    static void* library = dlopen("libX11.so.6", RTLD_NOW);
-    return reinterpret_cast<F>(library ? dlsym(library, name) : nullptr);
-}
-
 std::uint32_t WindowPixel(unsigned long window, int x, int y) {
     static auto open = Xlib<void* (*)(const char*)>("XOpenDisplay");
     static auto getImage =
@@ -200,8 +170,9 @@ bool ReachPreRacePanel(const GameWindow& game, const Layout& at) {
 
 TEST(ShopInARealWindow, APartTooDearBringsUpThePopUpAndOKDismissesIt) {
     const Layout at = GameLayout();
-    Xvfb server;
-    if (!server.Up) GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    Xvfb server("1280x1024x24");
+    if (server.Display.empty() || std::system("command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     setenv("SDL_VIDEODRIVER", "x11", 1);
     const pid_t game =
