@@ -10,4 +10,4 @@ HeadlessBackend& FreshHeadless();
 // The built game's folder (graphics/, resources/, soundfx/, saves/ beside the program).
 std::string GameDir();
 // A new empty temporary folder for a test's files, private to this test process.
-std::string TempFolder(const std::string& name);
+std::string TempFolder(std::string name);
