@@ -1,6 +1,8 @@
 // The results board: who came home in what order and time, the player's best lap and his
 // prize, shown after a race that was run to its end. It only reads what the race left.
 #include <algorithm>
+#include <iterator>
+#include <vector>
 
 #include "course/course.h"
 #include "race/race.h"
