@@ -148,35 +148,26 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnTheResultsBoardThenThePanel) {
         ++engines;
     EXPECT_EQ(engines, 9u) << sounds;
 
-    // Nine rows, each car once, the cars home first and fastest first.
+    // Nine rows in place order, each car once, as the board on screen shows them (the
+    // order itself is the report's, tested with the simulation).
     const std::string& board = run.Dumps[1];
     EXPECT_EQ(Value(board, "forms"), "[\"ResultsBoard\",\"RaceWindow\"]");
     EXPECT_EQ(Value(board, "results"), Value(run.Dumps[2], "results"));
     std::string rows = Value(Value(board, "results"), "rows");
     std::regex row(R"re(\{"place":(\d),"car":(\d),"driver":"([^"]*)","time":"([^"]*)"\})re");
     std::vector<int> cars;
-    double lastTime = 0;
-    bool stillHome = true;
     for (std::sregex_iterator it(rows.begin(), rows.end(), row), end; it != end; ++it) {
-        EXPECT_EQ(std::stoi((*it)[1]), static_cast<int>(cars.size()) + 1);
+        std::string index = std::to_string(cars.size());
+        EXPECT_EQ((*it)[1], std::to_string(cars.size() + 1));
         cars.push_back(std::stoi((*it)[2]));
-        std::string time = (*it)[4];
-        bool home = time.find('.') != std::string::npos;
-        EXPECT_TRUE(home || time == "did not finish" || time == "out") << time;
-        EXPECT_FALSE(home && !stillHome) << "a car home below one that is not: " << rows;
-        if (home) EXPECT_GE(std::stod(time), lastTime), lastTime = std::stod(time);
-        stillHome = home;
         if (cars.back() == 0) EXPECT_EQ((*it)[3], "Ann");
-        // The report and the board on screen say the same.
-        std::string index = std::to_string(cars.size() - 1);
         EXPECT_EQ(Value(Shown(board, "ResultsBoard.Driver(" + index + ")"), "caption"),
                   "\"" + (*it)[3].str() + "\"");
         EXPECT_EQ(Value(Shown(board, "ResultsBoard.Time(" + index + ")"), "caption"),
-                  "\"" + time + "\"");
+                  "\"" + (*it)[4].str() + "\"");
     }
-    std::vector<int> sorted = cars;
-    std::sort(sorted.begin(), sorted.end());
-    EXPECT_EQ(sorted, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8})) << rows;
+    std::sort(cars.begin(), cars.end());
+    EXPECT_EQ(cars, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8})) << rows;
 
     const std::string& after = run.Dumps[3];
     EXPECT_EQ(Value(after, "results"), "(absent)");
