@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 #include <thread>
 
@@ -44,12 +45,11 @@ bool Eventually(Condition condition, int seconds = 20) {
 struct Game {
     pid_t Pid = -1;
     int Status = -1;
-    Game() {
+    explicit Game(const std::string& data = GameDir()) {
         Pid = fork();
         if (Pid == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
             const std::string program = GameDir() + "/gravel-ghosts";
-            const std::string data = GameDir();
             execl(program.c_str(), program.c_str(), "--mute", "--data-dir", data.c_str(),
                   static_cast<char*>(nullptr));
             _exit(127);
@@ -103,10 +103,11 @@ bool FindWindow(Placement& where) {
 struct Box {
     int Left = 0, Top = 0, Width = 0, Height = 0;
 };
-Box LaidOutAfter(const std::string& steps, const std::string& control) {
+Box LaidOutAfter(const std::string& steps, const std::string& control,
+                 const std::string& data = GameDir()) {
     std::string script = TempFolder("real-window-layout") + "/steps.txt";
     WriteFileText(script, steps);
-    std::string s = script, d = GameDir();
+    std::string s = script, d = data;
     char* argv[] = {const_cast<char*>("gravel-ghosts"), const_cast<char*>("--headless"),
                     const_cast<char*>("--session"), s.data(), const_cast<char*>("--data-dir"),
                     d.data()};
@@ -194,4 +195,108 @@ TEST(RealWindow, PlayersMouseStartsACareerQuitsToTheMenuAndExits) {
         return game.Ended();
     })) << "Exit did not end the game";
     EXPECT_EQ(game.Status, 0);
+}
+
+// A saved career on course 4, a single lap of a small ring (down the start column, back up
+// the next): the computer cars are home about ten seconds after green.
+std::string RingCareerFolder() {
+    namespace fs = std::filesystem;
+    std::string folder = TempFolder("ring-career");
+    for (const char* sub : {"graphics", "soundfx"})
+        fs::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
+    MakeFolder(folder + "/resources");
+    for (const auto& file : fs::directory_iterator(GameDir() + "/resources"))
+        fs::create_symlink(file.path(), folder + "/resources/" + file.path().filename().string());
+    fs::remove(folder + "/resources/Map4.ddt");
+    std::string tiles = std::string(88, ' ');
+    for (int row = 0; row < 51; ++row)
+        for (int column = 0; column < 51; ++column) {
+            int code = 0;
+            if ((column == 10 || column == 11) && row >= 10 && row <= 13) code = 5;  // |
+            if (column == 10 && row == 10) code = 18;                                 // start
+            if (row == 9 && (column == 10 || column == 11)) code = column == 10 ? 7 : 12;
+            if (row == 14 && (column == 10 || column == 11)) code = column == 10 ? 14 : 15;
+            char entry[8];
+            std::snprintf(entry, sizeof entry, "%3d ", code);
+            tiles += entry;
+        }
+    WriteFileText(folder + "/resources/Map4.ddt", tiles + "04Ring");
+    MakeFolder(folder + "/saves");
+    WriteFileText(folder + "/saves/saves.lst", " Ann" + std::string(86, ' ') + "\r\n");
+    std::string career;
+    for (int car = 0; car < 9; ++car)
+        for (int field : {4, 100, 250, 3, 70, 70, 100, 100, 100, 100, 100, 0, 0, 0, 200, 0, 100}) {
+            std::string digits = std::to_string(field);
+            career += std::string(5 - digits.size(), '0') + digits;
+        }
+    WriteFileText(folder + "/saves/Ann            .sav", career);
+    return folder;
+}
+
+// A race paused and resumed by P, then run to its end: the board stands where the
+// pre-race panel will; a spot in
+// the place of the panel's course preview is the board's grey (or the player's darker
+// row) until a key brings the panel and its preview.
+TEST(RealWindow, PIsAPauseAndTheResultsBoardAfterTheRaceGoesOnAKeyToThePanel) {
+    Xvfb server("1024x768x24");
+    if (server.Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    if (Shell("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    FreshHeadless();
+    const std::string data = RingCareerFolder();
+    const std::string toList = "click Label1\nclick Label18\n";
+    const std::string toPanel = toList + "select SaveGameList 0\nclick Label29\n";
+    Box careerMode = LaidOutAfter("dump\n", "FrontEnd.Label1", data);
+    Box loadGame = LaidOutAfter("click Label1\n", "FrontEnd.Label18", data);
+    Box list = LaidOutAfter(toList, "FrontEnd.SaveGameList", data);
+    Box loadCareer = LaidOutAfter(toList + "select SaveGameList 0\n", "FrontEnd.Label29", data);
+    Box panel = LaidOutAfter(toPanel, "RaceWindow.FlashBox", data);
+    Box start = LaidOutAfter(toPanel, "RaceWindow.Label16", data);
+    Box preview = LaidOutAfter(toPanel, "RaceWindow.BigMapBox", data);
+
+    Game game(data);
+    Placement at;
+    ASSERT_TRUE(Eventually([&] { return FindWindow(at); })) << "no game window appeared";
+    ASSERT_TRUE(Eventually([&] {
+        ClickOn(at, careerMode);
+        ClickOn(at, loadGame);
+        ClickOn(at, {list.Left, list.Top, list.Width, 16});
+        ClickOn(at, loadCareer);
+        return PanelShows(at, panel);
+    })) << "the saved career's panel is not on the screen";
+    ClickOn(at, start);
+
+    // P once the lights are out puts the PAUSED box (the HUD's dark panel) over the view;
+    // P again takes it away. The view sits at (329, 109), the box 135 x 90 into it.
+    const auto paused = [&] {
+        Surface screen = ReadScreen(at.ScreenX(329 + 135 + 10), at.ScreenY(109 + 90 + 100), 1, 1);
+        return !screen.Empty() && screen.Pixel(0, 0) == 0x16181E;
+    };
+    ASSERT_TRUE(Eventually([&] {
+        if (!paused()) std::system("xdotool key p");
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        return paused();
+    })) << "P did not pause the race";
+    EXPECT_TRUE(Eventually([&] {
+        if (paused()) std::system("xdotool key p");
+        std::this_thread::sleep_for(std::chrono::milliseconds(600));
+        return !paused();
+    })) << "P did not resume the race";
+
+    const auto spot = [&] {
+        Surface screen = ReadScreen(at.ScreenX(preview.Left + preview.Width * 3 / 4),
+                                    at.ScreenY(preview.Top + preview.Height / 2), 1, 1);
+        return screen.Empty() ? 0xFFFFFFFFu : screen.Pixel(0, 0);
+    };
+    const auto boardShows = [&] {
+        std::uint32_t pixel = spot();
+        return PanelShows(at, panel) && (pixel == 0x404040 || pixel == 0x242424);
+    };
+    ASSERT_TRUE(Eventually(boardShows, 90)) << "no results board after the race";
+    const auto shownAt = Clock::now();
+    EXPECT_TRUE(Eventually([&] {
+        std::system("xdotool key Return");
+        return !boardShows() && PanelShows(at, panel);
+    })) << "the panel did not follow the board";
+    // Well before the board would have gone by itself.
+    EXPECT_LT(Clock::now() - shownAt, std::chrono::seconds(6));
 }

@@ -2,6 +2,7 @@
 // exit status out, with the whole game running on the virtual clock.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <regex>
@@ -117,17 +118,24 @@ TEST(Session, HoverLightsAButtonWithOneRollPerEntry) {
 }
 
 // Start hides the pointer and runs the race inside the click; the script's wait lets it
-// run, and "race autopilot" drives it home and returns to the panel of what follows.
-TEST(Session, WaitsRunTheRaceAndRaceEndsItOnThePanel) {
+// run, and "race autopilot" drives it home to the results board. A key there at once is
+// taken for one held from the race; a key half a second later brings the panel of what
+// follows.
+TEST(Session, WaitsRunTheRaceAndRaceEndsItOnTheResultsBoardThenThePanel) {
     const std::string script = ToThePanel +
         "click Label16\n"
         "wait 1500\n"
         "dump\n"
         "race autopilot\n"
+        "dump\n"
+        "key Enter\n"
+        "dump\n"
+        "wait 500\n"
+        "key Enter\n"
         "dump\n";
     SessionRun run = Play(script, {"--seed", "5"});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 2u);
+    ASSERT_EQ(run.Dumps.size(), 4u);
     const std::string& racing = run.Dumps[0];
     EXPECT_EQ(Value(racing, "pointer"), "\"none\"");
     EXPECT_EQ(Shown(racing, "RaceWindow.FlashBox"), "(absent)");
@@ -140,7 +148,30 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnThePanel) {
         ++engines;
     EXPECT_EQ(engines, 9u) << sounds;
 
-    const std::string& after = run.Dumps[1];
+    // Nine rows in place order, each car once, as the board on screen shows them (the
+    // order itself is the report's, tested with the simulation).
+    const std::string& board = run.Dumps[1];
+    EXPECT_EQ(Value(board, "forms"), "[\"ResultsBoard\",\"RaceWindow\"]");
+    EXPECT_EQ(Value(board, "results"), Value(run.Dumps[2], "results"));
+    std::string rows = Value(Value(board, "results"), "rows");
+    std::regex row(R"re(\{"place":(\d),"car":(\d),"driver":"([^"]*)","time":"([^"]*)"\})re");
+    std::vector<int> cars;
+    for (std::sregex_iterator it(rows.begin(), rows.end(), row), end; it != end; ++it) {
+        std::string index = std::to_string(cars.size());
+        EXPECT_EQ((*it)[1], std::to_string(cars.size() + 1));
+        cars.push_back(std::stoi((*it)[2]));
+        if (cars.back() == 0) EXPECT_EQ((*it)[3], "Ann");
+        EXPECT_EQ(Value(Shown(board, "ResultsBoard.Driver(" + index + ")"), "caption"),
+                  "\"" + (*it)[3].str() + "\"");
+        EXPECT_EQ(Value(Shown(board, "ResultsBoard.Time(" + index + ")"), "caption"),
+                  "\"" + (*it)[4].str() + "\"");
+    }
+    std::sort(cars.begin(), cars.end());
+    EXPECT_EQ(cars, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8})) << rows;
+
+    const std::string& after = run.Dumps[3];
+    EXPECT_EQ(Value(after, "results"), "(absent)");
+    EXPECT_EQ(Value(after, "forms"), "[\"RaceWindow\"]");
     EXPECT_EQ(Value(after, "pointer"), "\"\"");
     EXPECT_EQ(Value(after, "outcome"), "0");  // the next set-up has cleared it
     EXPECT_EQ(Value(Shown(after, "RaceWindow.Label16"), "caption"), "\"Start\"");
@@ -149,6 +180,9 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnThePanel) {
     std::string course = Value(after, "course");
     int cash = std::stoi(Value(Value(after, "cars"), "Cash"));
     EXPECT_TRUE(course == "1" || (course == "2" && cash >= 400)) << course << " " << cash;
+    std::string prize = Value(Value(board, "results"), "prize");
+    EXPECT_TRUE(course == "2" ? prize == "1200" || prize == "750" || prize == "300" : prize == "0")
+        << prize;
     EXPECT_EQ(Play(script, {"--seed", "5"}).Dumps, run.Dumps) << "same seed, same session";
 }
 
@@ -355,7 +389,7 @@ TEST(MenuSession, EnterWithAnEmptyNameStartsAnUnnamedCareer) {
 TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
     std::string folder = FolderWithCareerList(std::string(90, ' '));
     SessionRun first = Play(ToThePanel +
-                                "click Label16\nrace autopilot\n"
+                                "click Label16\nrace autopilot\nwait 500\nkey Enter\n"
                                 "click RaceWindow.Label19\ndump\n"
                                 "click RaceWindow.Label18\nclick Label3\n",
                             {"--data-dir", folder, "--seed", "3"});

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <regex>
 
 #include "app/app.h"
 #include "race/race.h"
@@ -63,7 +64,8 @@ TEST_F(Simulation, FrameLimitReportsOutcomeZeroAndTheSnapshotSavesTheView) {
     EXPECT_TRUE(r.Out.starts_with("{\"course\":2,\"seed\":9,\"outcome\":0,\"frames\":15,"
                                   "\"FinishCount\":0,\"BestLapTime\":30,\"cars\":[{\"Status\":0,"))
         << r.Out;
-    EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '{'), 1 + 9);
+    // The report, nine cars, and the nine places of the order as the race stood.
+    EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '{'), 1 + 9 + 9);
     EXPECT_EQ(LoadPicture(shot).Width, 550);
 }
 
@@ -93,6 +95,49 @@ TEST_F(Simulation, EscapeFromTheScriptAbandonsTheRaceInItsFrame) {
     RunResult r = Simulate({"--data-dir", Folder, "--input", Folder + "/escape.txt"});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("\"outcome\":10,\"frames\":7,"), std::string::npos) << r.Out;
+}
+
+// A race run to its end on the one-lap course 4: the report's order puts the finishers
+// first, fastest first, then the cars still racing, then the wrecks; every car once.
+TEST_F(Simulation, ReportGivesTheFinishingOrderWithTimes) {
+    RunResult r = Simulate({"--data-dir", GameDir(), "--course", "4", "--seed", "3", "--autopilot"});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    std::size_t at = r.Out.find("\"order\":[");
+    ASSERT_NE(at, std::string::npos) << r.Out;
+    std::regex entry(R"re(\{"car":(\d),"time":"([^"]*)"\})re");
+    std::string order = r.Out.substr(at);
+    std::vector<int> cars;
+    std::vector<std::string> times;
+    for (std::sregex_iterator it(order.begin(), order.end(), entry), end; it != end; ++it) {
+        cars.push_back(std::stoi((*it)[1]));
+        times.push_back((*it)[2]);
+    }
+    ASSERT_EQ(cars.size(), 9u) << order;
+    std::vector<int> sorted = cars;
+    std::sort(sorted.begin(), sorted.end());
+    EXPECT_EQ(sorted, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+    // Three computer cars home end the race for the player, and more come home in the
+    // four seconds after.
+    std::size_t home = 0;
+    while (home < 9 && times[home].find('.') != std::string::npos) ++home;
+    EXPECT_GE(home, 3u) << order;
+    for (std::size_t i = 1; i < home; ++i) EXPECT_LE(std::stod(times[i - 1]), std::stod(times[i]));
+    for (std::size_t i = home; i < 9; ++i) {
+        EXPECT_TRUE(times[i] == "did not finish" || times[i] == "out") << times[i];
+        if (i > home) EXPECT_FALSE(times[i - 1] == "out" && times[i] == "did not finish");
+    }
+    // The report's cars, by index, say who is home (Status 3) and who is out (Status 2).
+    std::regex status(R"("Status":(\d))");
+    std::string report = r.Out.substr(0, at);
+    std::vector<int> statuses;
+    for (std::sregex_iterator it(report.begin(), report.end(), status), end; it != end; ++it)
+        statuses.push_back(std::stoi((*it)[1]));
+    ASSERT_EQ(statuses.size(), 9u);
+    for (std::size_t i = 0; i < 9; ++i) {
+        int car = cars[i];
+        EXPECT_EQ(statuses[car] == StatusFinished, i < home) << "car " << car;
+        EXPECT_EQ(statuses[car] == StatusOut, times[i] == "out") << "car " << car;
+    }
 }
 
 struct BadRun {

@@ -33,6 +33,7 @@ struct Simulation {
     i16 Finishers = 0;
     f32 BestLap = 0;
     std::vector<CarResult> Results;
+    RaceResults Order;
 };
 Simulation* Sim = nullptr;
 
@@ -82,6 +83,7 @@ void CaptureResults() {
     Sim->Frames = RaceFrame;
     Sim->Finishers = FinishCount;
     Sim->BestLap = BestLapTime;
+    Sim->Order = LastResults;
     for (int i = 0; i <= LastCarIndex; ++i) {
         const CarRecord& c = Cars[i];
         Sim->Results.push_back(
@@ -100,6 +102,13 @@ void PrintReport(const GameOptions& options) {
                     "\"Body\":%.9g,\"Engine\":%.9g,\"Tyres\":%.9g}",
                     i ? "," : "", r.Status, r.LapCount, r.LapCountHigh, static_cast<int>(r.Cash),
                     double(r.Body), double(r.Engine), double(r.Tyres));
+    }
+    // The finishing order as the results board shows it.
+    std::printf("],\"order\":[");
+    for (int i = 0; i < Sim->Order.Count; ++i) {
+        const ResultRow& row = Sim->Order.Rows[i];
+        std::printf("%s{\"car\":%d,\"time\":\"%s\"}", i ? "," : "", row.Car,
+                    ResultTime(row).c_str());
     }
     std::printf("]}\n");
     std::fflush(stdout);

@@ -62,7 +62,12 @@ void StartClick() {
     // No pointer over the course while racing.
     if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
         SetMousePointer(RaceWindow, PointerKind::Invisible);
-    switch (RunRace()) {
+    i16 outcome = RunRace();
+    // A race run to its end shows its results before the panel of what follows; an
+    // abandoned one has none to show.
+    if ((outcome == OutcomePlaced || outcome == OutcomeNotPlaced) && !QuitRequested())
+        ShowResultsBoard(DriverNames[PlayerNameEntry]);
+    switch (outcome) {
         case OutcomePlaced: SetUpNextRace(); break;
         case OutcomeNotPlaced: SetUpRepeatRace(); break;
         case OutcomeAbandoned: ReturnToFrontEnd(); break;

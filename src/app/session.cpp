@@ -348,9 +348,10 @@ struct Session {
                                            std::to_string(RaceFrameLimit) + " frames");
                     return false;
                 }
-                // The race's end hands over to the next set-up or the front end: the
-                // script goes on once that is done and the main loop has the turn again.
-                if (!top) return false;
+                // The race's end hands over to its results board, where the script goes
+                // on as a player would, or to the front end once the main loop has the
+                // turn again.
+                if (!top && !ResultsBoardShown()) return false;
                 AutopilotEnabled = false;
                 break;
         }
@@ -365,8 +366,8 @@ struct Session {
         if (!WaitOver(top)) return;
         // A handler that gives the window system a turn (the way back to the front end,
         // the save's pause) is still under way: the next line waits until it is done,
-        // unless it is a race or a message box waiting for the player.
-        if (!top && !RaceInProgress && !MessageOnScreen()) return;
+        // unless it is a race, a message box or the results waiting for the player.
+        if (!top && !RaceInProgress && !MessageOnScreen() && !ResultsBoardShown()) return;
         while (Next < Lines.size())
             if (Perform(Lines[Next++])) return;
         throw SessionOver{0};

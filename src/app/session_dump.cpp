@@ -181,6 +181,26 @@ std::string CarsJson() {
     return out + "]";
 }
 
+// The results board as a player reads it: the places in order, the best lap, the prize.
+std::string ResultsJson() {
+    std::string rows = "[";
+    for (int i = 0; i < LastResults.Count; ++i) {
+        const ResultRow& row = LastResults.Rows[i];
+        if (i) rows += ',';
+        rows += '{';
+        Field(rows, "place", std::to_string(i + 1), true);
+        Field(rows, "car", std::to_string(row.Car));
+        StringField(rows, "driver", DriverName(row.Car, DriverNames[PlayerNameEntry]));
+        StringField(rows, "time", ResultTime(row));
+        rows += '}';
+    }
+    std::string out = "{";
+    Field(out, "rows", rows + "]", true);
+    StringField(out, "best", LastResults.BestLap > 0 ? Format(LastResults.BestLap, "00.00") : "");
+    Field(out, "prize", std::to_string(LastResults.Prize));
+    return out + "}";
+}
+
 }  // namespace
 
 bool ParseControlName(const std::string& text, ControlName& name) {
@@ -248,6 +268,7 @@ std::string DumpScreen() {
     Field(out, "course", std::to_string(CurrentCourse));
     Field(out, "outcome", std::to_string(RaceOutcome));
     if (const std::string* message = MessageOnScreen()) StringField(out, "message", *message);
+    if (ResultsBoardShown()) Field(out, "results", ResultsJson());
     Field(out, "cars", CarsJson());
     return out + "}";
 }

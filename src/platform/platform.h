@@ -153,6 +153,7 @@ enum KeyCode : int {
     vbKeyDelete = 46,
     vbKeyA = 65,  // letters run 65..90
     vbKeyL = 76,
+    vbKeyP = 80,
     vbKeyT = 84,
     vbKeyF11 = 122,
 };

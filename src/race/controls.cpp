@@ -60,7 +60,8 @@ void RaceKeyDown(int keyCode) {
             player.Pedal = PedalCruise;
             player.CruiseSpeed = player.Speed;
             break;
-        case vbKeyEscape: RaceOutcome = OutcomeAbandoned; break;
+        case vbKeyEscape: RaceOutcome = OutcomeAbandoned; break;  // paused or not
+        case vbKeyP: TogglePause(); break;
         default: break;
     }
 }

@@ -17,6 +17,7 @@ Control* LapTimeField = nullptr;
 Control* LastLapField = nullptr;
 Control* BestTimeField = nullptr;
 Control* BestLapShown = nullptr;
+Control* PauseBox = nullptr;
 
 namespace {
 
@@ -170,6 +171,25 @@ void CreateHud(Form* raceWindow) {
                             HudFont(10, true), ValueColour);
 }
 
+// The pause notice in the panel's own colours, high over the course view: the player's
+// car near the middle stays in sight, so he sees where he left it before racing on.
+void CreatePauseBox(Form* form, Control* view) {
+    constexpr int Width = 280, Height = 120;
+    PauseBox = AddControl(form, view, ControlKind::Panel, "PauseBox", (view->Width - Width) / 2,
+                          90, Width, Height);
+    PauseBox->BackColor = PanelColour;
+    PauseBox->Visible = false;
+    AddShape(form, PauseBox, "PauseEdge", 0, 0, Width, 2, EdgeColour);
+    AddShape(form, PauseBox, "PauseEdge", 0, Height - 2, Width, 2, EdgeColour);
+    AddShape(form, PauseBox, "PauseEdge", 0, 0, 2, Height, EdgeColour);
+    AddShape(form, PauseBox, "PauseEdge", Width - 2, 0, 2, Height, EdgeColour);
+    AddLabel(form, PauseBox, "PausedLabel", "PAUSED", 0, 18, Width, 40, HudFont(24, true),
+             RGB(255, 255, 0), Alignment::Centre);
+    AddShape(form, PauseBox, "PauseRule", 40, 66, Width - 80, 2, RuleColour);
+    AddLabel(form, PauseBox, "PauseHint", "P to race on  -  Esc to leave", 0, 80, Width, 20,
+             HudFont(10, true), CaptionColour, Alignment::Centre);
+}
+
 void TestPickup(int car, int pickup) {
     CarRecord c = Cars[car];
     Pickup p = Pickups[pickup];
@@ -230,6 +250,8 @@ void ShowLastLap(f32 seconds) {
 void ShowBestLap(f32 seconds) {
     ShowCaption(BestTimeField, Format(seconds, "00.00"));
 }
+
+f32 FastestPlayerLap() { return FastestLap; }
 
 void ShowStandingAtStart() {
     FastestLap = 0;

@@ -86,6 +86,17 @@ i32 PrizeFor(i16 place);
 // Stops every car's engine, hit, crash and skid sound and the explosion sound 0.
 void StopRaceSounds();
 
+// P pauses a race once the lights are out and P again resumes it. While it is paused no
+// car moves, the race clock stands still and the race sounds are silent; Escape still
+// abandons the race. A P that reaches the race before its second frame (one pressed
+// during the lights arrives only then) is ignored.
+extern bool RacePaused;
+void TogglePause();
+// The clock every lap time, the lights box and the finish wait read: Timer() less the
+// time this race has spent paused, so a pause costs no driver a second.
+f32 RaceClock();
+extern Control* PauseBox;  // "PAUSED" over the course view (hud.cpp)
+
 // Called after every frame (the headless simulation's trace and snapshots).
 extern void (*AfterRaceFrame)();
 // Called once when the frame loop has ended, before the sounds stop and the outcome is
@@ -93,6 +104,45 @@ extern void (*AfterRaceFrame)();
 extern void (*RaceEnded)();
 // An outcome the end of the race ignores: the headless frame limit stops a race with it.
 constexpr i16 OutcomeStopped = -1;
+
+// ---------------------------------------------------------------------------------
+// Results board (results.cpp): the finishing order of a race that was run to its end,
+// shown before the pre-race panel of what follows.
+// ---------------------------------------------------------------------------------
+
+// Finishers in the order they crossed the line for the last time, with their race time
+// from green; then the cars still out on the course when the race ended, and last the
+// wrecks, each group by how far round the course it got.
+enum class Finish : i16 { Home, Running, Out };
+struct ResultRow {
+    int Car = 0;
+    Finish How = Finish::Running;
+    f32 Time = 0;  // seconds from green to the last crossing; only for Finish::Home
+};
+struct RaceResults {
+    ResultRow Rows[MaxCars];
+    int Count = 0;
+    f32 BestLap = 0;  // the player's fastest lap, 0 when he completed none
+    i32 Prize = 0;    // what the player was paid for his place
+};
+extern RaceResults LastResults;
+
+// The race loop's part: the clock at green, each finisher's time as it comes home (every
+// frame, after the lap line), and the order once the frame loop is over.
+void StartResults();
+void NoteFinishers();
+void TakeResults();
+// The time as the HUD writes times ("83.47"), or "out", or "did not finish".
+std::string ResultTime(const ResultRow& row);
+// The computer drivers' names; the player's comes from the career.
+std::string DriverName(int car, const std::string& playerName);
+
+// The board over the race window until a key, a click or 8 seconds pass. It waits in the
+// window system's turns, and a quit ends it at once.
+constexpr int ResultsShowMs = 8000;
+extern Form* ResultsBoard;  // its window while it is up, else nullptr
+void ShowResultsBoard(const std::string& playerName);
+bool ResultsBoardShown();
 
 // ---------------------------------------------------------------------------------
 // Race view (view.cpp)
@@ -126,6 +176,8 @@ void DrawMasked(Surface& target, double x, double y, int w, int h, const Surface
 
 // Builds the heads-up panel's controls on the race window (called by its load).
 void CreateHud(Form* raceWindow);
+// The "PAUSED" notice, hidden, centred over the course view.
+void CreatePauseBox(Form* raceWindow, Control* view);
 void TestPickup(int car, int pickup);
 void ShowPlayerCash(const std::string& text);  // CashField2
 void SetDamageBar(double twips);               // DamFill (and DamBack where asked)
@@ -169,6 +221,8 @@ void ShowStanding();
 f32 CourseProgress(int car);
 // 1 leading; the place the rules gave once the player is home; wrecked cars count last.
 i16 PlayerPlace();
+// The player's fastest lap of this race as the panel shows it, 0 before the first.
+f32 FastestPlayerLap();
 
 // ---------------------------------------------------------------------------------
 // Driver controls (controls.cpp)

@@ -1,6 +1,7 @@
 // The race loop: one call of RunRace plays one race from the start lights to the result.
 #include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "course/course.h"
 #include "race/race.h"
@@ -17,6 +18,7 @@ CarRecord MapBlips[MaxCars];
 void (*AfterRaceFrame)() = nullptr;
 void (*RaceEnded)() = nullptr;
 bool RaceInProgress = false;
+bool RacePaused = false;
 
 namespace {
 
@@ -127,7 +129,7 @@ void CountDown() {
     DoEvents();
     RevForOneLight();
     LightColours(Off, Off, RGB(0, 255, 0));
-    LapStartTime = Timer();
+    LapStartTime = RaceClock();
 }
 
 void CarPairs(int i, int last) {
@@ -172,6 +174,7 @@ void RunFrame() {
     DriveCars();
     CheckWalls();
     PerCarWork(LastCarIndex);
+    NoteFinishers();
     MoveCars();
     ScrollView();
 
@@ -197,10 +200,10 @@ void RunFrame() {
     SetSpeedBar(Cars[0].Speed * 5.0);
     UpdateDamageBar();
     if (DrawingEnabled) ShowStanding();
-    f32 sinceGreen = Timer() - LapStartTime;
+    f32 sinceGreen = RaceClock() - LapStartTime;
     if (sinceGreen > 2.0f) PopBox->Visible = false;
     if (sinceGreen > 0) ShowLapTime(sinceGreen);
-    if (FinishTime > 0 && Timer() - FinishTime > 4.0f)
+    if (FinishTime > 0 && RaceClock() - FinishTime > 4.0f)
         RaceOutcome = FinishCount > 3 ? OutcomeNotPlaced : OutcomePlaced;
     Refresh();
 
@@ -212,11 +215,76 @@ void RunFrame() {
     if (AfterRaceFrame) AfterRaceFrame();
 }
 
+// ---------------------------------------------------------------------------------
+// Pause: kept apart from the frame, which it never enters. The race only notices it
+// between frames, and a paused race differs from one never paused by nothing but the
+// wall-clock time it took.
+// ---------------------------------------------------------------------------------
+
+// Until the race's second frame a P is not the player's pause: one pressed during the
+// lights is delivered only after green.
+bool PauseReady = false;
+constexpr int FirstPausableFrame = 2;
+// Time spent paused this race, taken off every clock reading of the race.
+f32 PausedSeconds = 0;
+// A nap between looks at the keyboard while paused: a key wakes the wait at once.
+constexpr std::uint32_t PauseNapMs = 250;
+
+// The sounds a pause cut off and brings back: the engine loops, and the player's own
+// explosion, whose end is what ends a wrecked player's race.
+struct HeldSound {
+    SoundBuffer* Buffer;
+    std::int32_t Position;
+    std::int32_t Flags;
+};
+std::vector<HeldSound> HeldSounds;
+
+bool Sounding(SoundBuffer* buffer) { return (GetStatus(buffer) & DSBSTATUS_PLAYING) != 0; }
+
+void SilenceForPause() {
+    HeldSounds.clear();
+    auto hold = [](SoundBuffer* buffer, std::int32_t flags) {
+        if (Sounding(buffer)) HeldSounds.push_back({buffer, buffer->GetCurrentPosition(), flags});
+    };
+    for (int s = 0; s < SoundSlots; ++s) hold(EngineSounds[s].get(), DSBPLAY_LOOPING);
+    hold(ExplosionSounds[0].get(), 0);
+    StopRaceSounds();
+    for (int s = 1; s < SoundSlots; ++s) Stop(ExplosionSounds[s].get());
+}
+
+void ResumeSounds() {
+    for (const HeldSound& held : HeldSounds) {
+        SetCurrentPosition(held.Buffer, held.Position);
+        Play(held.Buffer, held.Flags);
+    }
+    HeldSounds.clear();
+}
+
+void SitOutPause() {
+    f32 pausedAt = Timer();
+    SilenceForPause();
+    PauseBox->Visible = true;
+    Refresh();
+    while (RacePaused && RaceOutcome == OutcomeRunning && !QuitRequested()) {
+        // A virtual clock moves only when read: time passes for a headless pause too.
+        (void)GetTickCount();
+        WaitEvents(PauseNapMs);
+    }
+    RacePaused = false;
+    PausedSeconds += Timer() - pausedAt;
+    PauseBox->Visible = false;
+    Refresh();
+    if (RaceOutcome == OutcomeRunning && !QuitRequested()) ResumeSounds();
+}
+
 void EndRace() {
+    TakeResults();
     if (RaceEnded) RaceEnded();
     StopRaceSounds();
     if (RaceOutcome != OutcomePlaced) return;
+    i32 before = Cars[0].Cash;
     EarnCash(0, PrizeFor(FinishCount));
+    LastResults.Prize = Cars[0].Cash - before;
     ++CurrentCourse;
     if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
 }
@@ -229,14 +297,29 @@ i16 RunRace() {
         InProgress() { RaceInProgress = true; }
         ~InProgress() { RaceInProgress = false; }
     } inProgress;
+    RacePaused = PauseReady = false;
+    PausedSeconds = 0;
     PrepareScreen();
     CountDown();
+    StartResults();
     RaceFrame = 0;
+    PauseReady = true;
     // A game told to quit leaves the race with no outcome: nothing is paid or set up.
-    while (RaceOutcome == OutcomeRunning && !QuitRequested()) RunFrame();
+    while (RaceOutcome == OutcomeRunning && !QuitRequested()) {
+        RunFrame();
+        if (RacePaused) SitOutPause();
+    }
+    PauseReady = RacePaused = false;
     EndRace();
     return RaceOutcome;
 }
+
+void TogglePause() {
+    if (!PauseReady || RaceFrame < FirstPausableFrame || RaceOutcome != OutcomeRunning) return;
+    RacePaused = !RacePaused;
+}
+
+f32 RaceClock() { return Timer() - PausedSeconds; }
 
 void CheckLapLine(int car) {
     // Once the player is home nobody's laps count any more.
@@ -251,13 +334,13 @@ void CheckLapLine(int car) {
         // crossing again does not count twice.
         if (c.LapCount > c.LapCountHigh && c.Status != StatusFinished) {
             if (car == 0) {
-                f32 lapTime = Timer() - LapStartTime;
+                f32 lapTime = RaceClock() - LapStartTime;
                 if (lapTime < BestLapTime) {
                     BestLapTime = lapTime;
                     ShowBestLap(lapTime);
                 }
                 ShowLastLap(lapTime);
-                LapStartTime = Timer();
+                LapStartTime = RaceClock();
             }
             c.LapCountHigh = c.LapCount;
             if (c.LapCount == RaceLaps && c.Status != StatusOut) {

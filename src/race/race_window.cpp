@@ -177,6 +177,7 @@ void LoadRaceWindow() {
     // come last so that they cover the view and the HUD before a race.
     BuildCourseView();
     CreateHud(RaceWindow);
+    CreatePauseBox(RaceWindow, PlayArea[0]);
     BuildPanel();
 
     FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);

@@ -194,5 +194,5 @@ void AdvanceEffects() {
     for (int i = 0; i <= LastCarIndex; ++i)
         if (Cars[i].FxState == FxExploding) AdvanceExplosion(i);
     // The first frame the player counts as finished starts the wait before the result.
-    if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = Timer();
+    if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = RaceClock();
 }

@@ -1,0 +1,277 @@
+// Pausing a race on the virtual clock: a pause takes time from nobody, moves nothing and
+// changes no rule; and the results board that follows a race run to its end.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <tuple>
+
+#include "app/app.h"
+#include "career/career.h"
+#include "course/course.h"
+#include "race/race.h"
+#include "race_test_folder.h"
+#include "sound/sound.h"
+
+namespace {
+
+std::function<void()> EachFrame, AtEnd;
+void CallEachFrame() { if (EachFrame) EachFrame(); }
+void CallAtEnd() { if (AtEnd) AtEnd(); }
+
+InputEvent Key(int code, bool down = true) {
+    InputEvent e;
+    e.Kind = down ? InputEvent::Type::KeyDown : InputEvent::Type::KeyUp;
+    e.Key = code;
+    return e;
+}
+
+// Every car's place and motion after a frame, and the lap-time fields.
+std::string FrameState() {
+    std::string out;
+    char line[200];
+    for (int i = 0; i <= LastCarIndex; ++i) {
+        const CarRecord& c = Cars[i];
+        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %d %d %d %.9g\n", i,
+                      double(c.CourseX), double(c.CourseY), double(c.Speed), c.Heading,
+                      c.LapCount, c.Status, double(c.Body));
+        out += line;
+    }
+    return out + LapTimeField->Caption + " " + LastLapField->Caption + "\n";
+}
+
+class Pause : public RaceScreenTest {
+protected:
+    void SetUp() override {
+        RaceScreenTest::SetUp();
+        EachFrame = AtEnd = nullptr;
+        AfterRaceFrame = CallEachFrame, RaceEnded = CallAtEnd;
+    }
+    void TearDown() override {
+        AfterRaceFrame = RaceEnded = nullptr;
+        Backend->BeforeTurn = nullptr;
+    }
+
+    // P now, and P again `ms` of virtual time later.
+    void PauseFor(std::uint32_t ms) {
+        RaceWindow->KeyDown(vbKeyP);
+        Backend->Schedule(Backend->PeekTickCount() + ms, Key(vbKeyP));
+    }
+
+    // The player over the line every 20 frames, alone: lap 0 on frame 20, lap 1 timed on
+    // frame 40, home on frame 60; the race ends 4 s later. Pauses of 10 s on frame 30
+    // (mid-lap) and on frame 80 (the finish wait) when asked.
+    struct LoneRace {
+        std::string LastLap;
+        f32 LapTime = 0, Best = 0;
+        int Frames = 0;
+        std::uint32_t Took = 0;
+    };
+    LoneRace RunLoneRace(bool pausing) {
+        LastCarIndex = 0;
+        LoneRace race;
+        std::uint32_t start = Backend->PeekTickCount();
+        EachFrame = [&] {
+            if (RaceFrame % 20 == 0 && RaceFrame <= 60) {
+                CarRecord& car = Cars[0];
+                car.CourseX = 243, car.CourseY = 374, car.Heading = 500;
+                car.Speed = car.CruiseSpeed = 50, car.VelX = 0, car.VelY = 4.5f;
+            }
+            if (RaceFrame == 41) race.LastLap = LastLapField->Caption;
+            if (pausing && (RaceFrame == 30 || RaceFrame == 80)) PauseFor(10000);
+        };
+        AtEnd = [&] {
+            race.Frames = RaceFrame;
+            race.Best = FastestPlayerLap();
+            race.Took = Backend->PeekTickCount() - start;
+        };
+        EXPECT_EQ(RunRace(), OutcomePlaced);
+        return race;
+    }
+};
+
+TEST_F(Pause, TenSecondPausesInALapAndTheFinishWaitChangeNoTimeAndNoFrameCount) {
+    LoneRace plain = RunLoneRace(false);
+    SetUpRepeatRace();
+    LoneRace paused = RunLoneRace(true);
+    EXPECT_EQ(paused.LastLap, plain.LastLap);
+    EXPECT_NEAR(paused.Best, plain.Best, 0.002f);
+    EXPECT_GT(plain.Best, 0.5f);
+    // The finish wait still ends 4 s of racing after the finish: on the same frame.
+    EXPECT_EQ(paused.Frames, plain.Frames);
+    EXPECT_GE(paused.Took, plain.Took + 20000);
+    EXPECT_LT(paused.Took, plain.Took + 20100);
+}
+
+// Nine cars with the computer driving the player's car too, on a real course: two pauses
+// leave every car's every frame exactly as a race without them.
+TEST_F(Pause, PausedRaceRunsFrameForFrameAsAnUnpausedOne) {
+    SetAppPath(GameDir());
+    AutopilotEnabled = true;
+    auto race = [&](bool pausing) {
+        // From a fresh career each time, so that only the pauses can tell the races apart.
+        Randomize(11);
+        NewCareer();
+        CurrentCourse = 3;
+        SetUpRepeatRace();
+        std::string trace;
+        int pausedTurns = 0;
+        std::string atPause;
+        Backend->BeforeTurn = [&] {
+            if (!RacePaused) return;
+            ++pausedTurns;
+            // Nothing moves while the race stands.
+            EXPECT_EQ(FrameState(), atPause);
+            EXPECT_TRUE(PauseBox->ShownOnScreen());
+        };
+        EachFrame = [&] {
+            trace += FrameState();
+            if (!pausing || (RaceFrame != 40 && RaceFrame != 90)) return;
+            atPause = FrameState();
+            PauseFor(RaceFrame == 40 ? 10000 : 2000);
+        };
+        EachFrame = [&, frames = std::move(EachFrame)] {
+            frames();
+            if (RaceFrame == 150) RaceOutcome = OutcomeStopped;
+        };
+        RunRace();
+        EXPECT_FALSE(PauseBox->Visible);
+        return std::pair(trace, pausedTurns);
+    };
+    auto [plain, none] = race(false);
+    auto [paused, turns] = race(true);
+    EXPECT_EQ(none, 0);
+    EXPECT_GT(turns, 1000);
+    auto differ = std::mismatch(plain.begin(), plain.end(), paused.begin(), paused.end());
+    EXPECT_TRUE(differ.first == plain.end() && differ.second == paused.end())
+        << "first difference at " << plain.substr(differ.first - plain.begin(), 200) << " / "
+        << paused.substr(differ.second - paused.begin(), 200);
+    AutopilotEnabled = false;
+}
+
+// P while the lights are on is ignored, even the one pressed during the last light that
+// reaches the race only in its first frame.
+TEST_F(Pause, PDuringTheCountdownDoesNothing) {
+    std::uint32_t now = Backend->PeekTickCount();
+    for (std::uint32_t at : {now + 500, now + 1500, now + 1990}) Backend->Schedule(at, Key(vbKeyP));
+    bool everPaused = false;
+    Backend->BeforeTurn = [&] { everPaused = everPaused || RacePaused; };
+    EachFrame = [] {
+        if (RaceFrame == 10) RaceOutcome = OutcomeStopped;
+    };
+    RunRace();
+    EXPECT_FALSE(everPaused);
+}
+
+// Escape keeps its meaning while paused: the race is abandoned there and then.
+TEST_F(Pause, EscapeWhilePausedAbandonsTheRaceAtOnce) {
+    int frames = 0;
+    EachFrame = [&] {
+        if (RaceFrame == 10) {
+            RaceWindow->KeyDown(vbKeyP);
+            Backend->Schedule(Backend->PeekTickCount() + 3000, Key(vbKeyEscape));
+        }
+    };
+    AtEnd = [&] { frames = RaceFrame; };
+    EXPECT_EQ(RunRace(), OutcomeAbandoned);
+    EXPECT_EQ(frames, 10);
+    EXPECT_FALSE(RacePaused);
+}
+
+// A buffer that knows whether it is sounding, as a real device's does.
+struct Sounding : SilentSoundBuffer {
+    bool On = false;
+    void Play(std::int32_t flags) override { SilentSoundBuffer::Play(flags), On = true; }
+    void Stop() override { SilentSoundBuffer::Stop(), On = false; }
+    std::int32_t GetStatus() override { return On ? DSBSTATUS_PLAYING : 0; }
+};
+
+// Everything falls silent while paused. The engines loop on afterwards, and the player's
+// explosion goes on from where it was: its end is what ends a wrecked player's race, so a
+// pause must not cut it short.
+TEST_F(Pause, SoundsFallSilentAndTheWreckedPlayersExplosionGoesOnAfterwards) {
+    Sounding* sounds[3];
+    for (auto* slot : {&EngineSounds[0], &SkidSounds[0], &ExplosionSounds[0]}) {
+        auto buffer = std::make_unique<Sounding>();
+        sounds[slot == &EngineSounds[0] ? 0 : slot == &SkidSounds[0] ? 1 : 2] = buffer.get();
+        *slot = std::move(buffer);
+    }
+    auto [engine, skid, explosion] = sounds;
+    bool silent = true;
+    Backend->BeforeTurn = [&] {
+        if (RacePaused) silent = silent && !engine->On && !skid->On && !explosion->On;
+    };
+    std::int32_t explosionAt = 0;
+    EachFrame = [&] {
+        if (RaceFrame == 5) {
+            engine->Play(DSBPLAY_LOOPING);
+            skid->Play(0);
+            Cars[0].Body = -1;
+            PlayerWreck();
+        }
+        if (RaceFrame == 10) {
+            explosion->Position = explosionAt = 4321;
+            PauseFor(1000);
+        }
+        if (RaceFrame == 11) {
+            EXPECT_TRUE(engine->On);
+            EXPECT_EQ(engine->LastPlayFlags, DSBPLAY_LOOPING);
+            EXPECT_FALSE(skid->On);
+            EXPECT_TRUE(explosion->On);
+            EXPECT_EQ(explosion->Position, explosionAt);
+            PlayerWreck();  // still burning: only a finished explosion ends the race
+        }
+        if (RaceFrame == 12) RaceOutcome = OutcomeStopped;
+    };
+    EXPECT_EQ(RunRace(), OutcomeStopped);
+    EXPECT_TRUE(silent);
+    ReleaseSound();
+}
+
+// ---------------------------------------------------------------------------------
+// The results board
+// ---------------------------------------------------------------------------------
+
+// Car 3 home on frame 5, the player second on frame 8, car 6 wrecked: the board lists
+// them so, the rest as not finished, and goes by itself after 8 s.
+TEST_F(Pause, BoardListsFinishersWrecksAndTheRestAndGoesAfterEightSeconds) {
+    EachFrame = [] {
+        if (RaceFrame == 5) Cars[3].Status = StatusFinished, FinishCount = 1;
+        if (RaceFrame == 8)
+            FinishCount = 2, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
+        if (RaceFrame == 9) Cars[6].Status = StatusOut;
+        if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = RaceClock();
+    };
+    std::uint32_t endedAt = 0;
+    AtEnd = [&] { endedAt = Backend->PeekTickCount(); };
+    std::vector<std::string> drivers, times;
+    Backend->BeforeTurn = [&] {
+        if (!ResultsBoardShown() || !drivers.empty()) return;
+        for (int i = 0; i < 9; ++i) {
+            drivers.push_back(FindControl(ResultsBoard, "Driver", i)->Caption);
+            times.push_back(FindControl(ResultsBoard, "Time", i)->Caption);
+        }
+    };
+    StartClick();
+    std::uint32_t boardTook = Backend->PeekTickCount() - endedAt;
+    EXPECT_GE(boardTook, 8000u);
+    EXPECT_LT(boardTook, 8100u);
+    EXPECT_TRUE(FlashBox->ShownOnScreen());
+    EXPECT_EQ(ResultsBoard, nullptr);
+
+    ASSERT_EQ(LastResults.Count, 9);
+    EXPECT_EQ(std::tuple(LastResults.Rows[0].Car, LastResults.Rows[1].Car, LastResults.Rows[8].Car),
+              std::tuple(3, 0, 6));
+    ASSERT_EQ(drivers.size(), 9u);
+    EXPECT_EQ(drivers[1], "Ann");
+    EXPECT_EQ(drivers[0], DriverName(3, "Ann"));
+    // Frame n begins 30 (n - 1) ms after green: car 3 is noted in frame 6, the player in 9.
+    EXPECT_EQ(times[0], "00.15");
+    EXPECT_EQ(times[1], "00.24");
+    for (int i = 2; i < 8; ++i) EXPECT_EQ(times[i], "did not finish") << i;
+    EXPECT_EQ(times[8], "out");
+    EXPECT_EQ(LastResults.Prize, 750);
+    EXPECT_EQ(FindControl(RaceWindow, "CourseField")->Caption, "Course2");
+}
+
+}  // namespace
