@@ -43,7 +43,8 @@ std::uint32_t ParseColour(const std::string& text, double& alpha, const std::str
 // "16-32" draws at 16 and 32 only, "48-" from 48 up, "-" at every size.
 void ParseSizes(const std::string& text, IconShape& shape, const std::string& where) {
     std::size_t dash = text.find('-');
-    if (dash == std::string::npos) throw std::runtime_error(where + ": sizes are FROM-TO, FROM- or -");
+    if (dash == std::string::npos)
+        throw std::runtime_error(where + ": sizes are FROM-TO, FROM- or -");
     try {
         shape.FromSize = dash == 0 ? 0 : std::stoi(text.substr(0, dash));
         shape.ToSize = dash + 1 == text.size() ? 1 << 20 : std::stoi(text.substr(dash + 1));
@@ -66,16 +67,19 @@ std::vector<IconShape> ReadIconSource(const std::string& path) {
         shape.Line = number;
         ParseSizes(sizes, shape, where);
         std::string colour;
-        if (!(words >> shape.Kind >> colour)) throw std::runtime_error(where + ": a shape and a colour are missing");
+        if (!(words >> shape.Kind >> colour))
+            throw std::runtime_error(where + ": a shape and a colour are missing");
         shape.Rgb = ParseColour(colour, shape.Alpha, where);
         for (double n; words >> n;) shape.Numbers.push_back(n);
         if (!words.eof()) throw std::runtime_error(where + ": only numbers may follow the colour");
         std::size_t count = shape.Numbers.size();
-        bool fits = (shape.Kind == "rect" && count == 5) || (shape.Kind == "circle" && count == 3) ||
+        bool fits = (shape.Kind == "rect" && count == 5) ||
+                    (shape.Kind == "circle" && count == 3) ||
                     (shape.Kind == "poly" && count >= 6 && count % 2 == 0);
         if (!fits)
-            throw std::runtime_error(where + ": rect takes x y w h radius, circle cx cy r, "
-                                             "poly three or more x y pairs");
+            throw std::runtime_error(where +
+                                     ": rect takes x y w h radius, circle cx cy r, "
+                                     "poly three or more x y pairs");
         shapes.push_back(shape);
     }
     return shapes;
