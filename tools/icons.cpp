@@ -19,7 +19,6 @@ namespace {
 constexpr double IconUnits = 256;  // the source's square, whatever size is drawn
 
 struct IconShape {
-    int Line = 0;
     int FromSize = 0, ToSize = 0;
     std::string Kind;  // rect, poly, circle
     std::uint32_t Rgb = 0;
@@ -64,7 +63,6 @@ std::vector<IconShape> ReadIconSource(const std::string& path) {
         if (!(words >> sizes) || sizes[0] == '#') continue;
         std::string where = path + " line " + std::to_string(number);
         IconShape shape;
-        shape.Line = number;
         ParseSizes(sizes, shape, where);
         std::string colour;
         if (!(words >> shape.Kind >> colour))

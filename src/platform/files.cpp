@@ -30,7 +30,7 @@ std::string ProgramFolder() {
 struct Folders {
     std::string Data;
     bool Installed = false;
-    std::string User;         // empty when installed: worked out on first use
+    std::string User;  // empty when installed: worked out on first use
 };
 
 Folders FindFolders() {
