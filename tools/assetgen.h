@@ -13,5 +13,10 @@ void GenerateTiles(const std::string& data, const std::string& out);    // resou
 void GenerateCourses(const std::string& data, const std::string& out);  // Map<n>.ddt, bigmap, minimap
 void GenerateSaves(const std::string& out);          // saves/saves.lst, never over existing careers
 
+// What an install adds: the desktop icon at each size, from data/icon.txt, as
+// icons/hicolor/NxN/apps/gravel-ghosts.png under out.
+constexpr int IconSizes[] = {16, 32, 48, 64, 128, 256};
+void GenerateIcons(const std::string& data, const std::string& out);
+
 // A PNG of every sprite written so far, as the race draws them (for looking at the art).
 void WriteContactSheet(const std::string& path);

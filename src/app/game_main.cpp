@@ -36,6 +36,13 @@ void StartGame(const GameOptions& options) {
     StartName = options.HasName ? options.Name : "";
     StartFrontEnd();
     Text1->Text = SafeDriverName(StartName);
+    // A player whose careers cannot be kept can still race: say so once, up front.
+    try {
+        PrepareSavesFolder();
+    } catch (const FileError& e) {
+        std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
+        MsgBox(std::string("Careers cannot be saved. ") + e.what());
+    }
 }
 
 int Main() {

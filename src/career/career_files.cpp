@@ -51,7 +51,6 @@ std::string Padded(const std::string& name) {
     return name.size() >= SlotLength ? name : name + std::string(SlotLength - name.size(), ' ');
 }
 
-std::string SavesFolder() { return GamePath("\\saves"); }
 std::string CareerListPath() { return SavesFolder() + "/saves.lst"; }
 // Spelt exactly as the name is: another driver whose name differs only in case must not
 // find, and overwrite, this one's file.

@@ -1,10 +1,12 @@
-// Files and folders beside the program.
+// Files and folders: the game's data, and the player's careers and screenshots.
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -22,9 +24,58 @@ std::string ProgramFolder() {
     return exe.parent_path().string();
 }
 
-std::string& DataFolder() {
-    static std::string folder = ProgramFolder();
-    return folder;
+// Where the game's data and the player's own files are. Run from the build, both are the
+// program's folder; installed, the data sits in the read-only share/ of the prefix, so the
+// careers and screenshots go to the player's data folder instead.
+struct Folders {
+    std::string Data;
+    bool Installed = false;
+    std::string User;  // empty when installed: worked out on first use
+};
+
+Folders FindFolders() {
+    std::string program = ProgramFolder();
+    std::error_code error;
+    fs::path share = (fs::path(program) / ".." / "share" / "gravel-ghosts").lexically_normal();
+    if (fs::is_directory(share / "resources", error)) return {share.string(), true, ""};
+    return {program, false, program};
+}
+
+Folders& Layout() {
+    static Folders folders = FindFolders();
+    return folders;
+}
+
+// An unset, empty or relative variable counts as not set, as the desktop's rules for these
+// variables ask.
+std::string AbsoluteFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    if (!value || value[0] != '/') return "";
+    return value;
+}
+
+std::string PlayerDataFolder() {
+    std::string base = AbsoluteFromEnvironment("XDG_DATA_HOME");
+    if (base.empty()) {
+        std::string home = AbsoluteFromEnvironment("HOME");
+        if (home.empty()) {
+            if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir &&
+                                                              entry->pw_dir[0] == '/')
+                home = entry->pw_dir;
+        }
+        if (home.empty())
+            throw FileError(
+                "There is no folder to keep careers and screenshots in: neither XDG_DATA_HOME "
+                "nor HOME names one.");
+        base = (fs::path(home) / ".local" / "share").string();
+    }
+    return (fs::path(base) / "gravel-ghosts").string();
+}
+
+const std::string& UserFolder() {
+    Folders& folders = Layout();
+    if (folders.User.empty()) folders.User = PlayerDataFolder();
+    return folders.User;
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -36,15 +87,10 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return true;
 }
 
-}  // namespace
-
-const std::string& AppPath() { return DataFolder(); }
-void SetAppPath(const std::string& folder) { DataFolder() = folder; }
-
-std::string GamePath(const std::string& literal) {
+std::string PathUnder(const std::string& root, const std::string& literal) {
     // The game's files were named on a file system that ignores case; ours does not, so
     // each name is looked up as spelt first and then among its folder's entries.
-    fs::path path = DataFolder();
+    fs::path path = root;
     std::string name;
     auto step = [&](const std::string& part) {
         if (part.empty() || part == ".") return;
@@ -73,6 +119,34 @@ std::string GamePath(const std::string& literal) {
     }
     step(name);
     return path.string();
+}
+
+}  // namespace
+
+const std::string& AppPath() { return Layout().Data; }
+
+void SetAppPath(const std::string& folder) { Layout() = {folder, false, folder}; }
+
+std::string GamePath(const std::string& literal) { return PathUnder(Layout().Data, literal); }
+
+std::string SavesFolder() { return PathUnder(UserFolder(), "\\saves"); }
+
+std::string ScreenshotsFolder() { return PathUnder(UserFolder(), "\\screenshots"); }
+
+void PrepareSavesFolder() {
+    if (!Layout().Installed) return;
+    std::string saves = SavesFolder();
+    MakeFolder(saves);
+    // The installed saves folder holds what a new player starts with (an empty career
+    // list); only what the player's folder lacks is copied, so no career is ever replaced.
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator(fs::path(AppPath()) / "saves", error)) {
+        if (!entry.is_regular_file(error)) continue;
+        std::string target = (fs::path(saves) / entry.path().filename()).string();
+        if (FileExists(target)) continue;
+        std::vector<unsigned char> bytes = ReadFileChecked(entry.path().string(), MaxTextFileBytes);
+        WriteFileAtomic(target, bytes.data(), bytes.size());
+    }
 }
 
 namespace {

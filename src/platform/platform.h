@@ -83,19 +83,34 @@ Surface LoadPicture(const std::string& path, int maxWidth = MaxPictureSide,
 void SavePicture(const Surface& surface, const std::string& path);
 
 // ---------------------------------------------------------------------------------
-// 2. Files and folders beside the program
+// 2. Files and folders: the game's data and the player's own files
 // ---------------------------------------------------------------------------------
 
-// The folder holding graphics/, resources/, soundfx/ and saves/: beside the program
-// unless --data-dir chose another.
+// The folder holding graphics/, resources/ and soundfx/. Run from the build it is the
+// program's folder; installed, share/gravel-ghosts of the prefix, found from the
+// program's real path as ../share/gravel-ghosts; or whatever --data-dir chose.
 const std::string& AppPath();
+// --data-dir: the data, the saves and the screenshots all in this one folder, as in the
+// build.
 void SetAppPath(const std::string& folder);
 
-// The program's folder followed by a literal such as "\graphics\car256.bmp": the
+// The data folder followed by a literal such as "\graphics\car256.bmp": the
 // backslashes become slashes and each folder or file name is matched without regard to
 // case when the exact spelling is not there ("\Soundfx\revup2.wav" finds soundfx/).
 // A ".." part, which would leave the game's folders, is refused with FileError.
 std::string GamePath(const std::string& literal);
+
+// Where the player's careers and screenshots go. Beside the data in the build and with
+// --data-dir; an installed game, whose data may be read-only and shared, keeps them in
+// $XDG_DATA_HOME/gravel-ghosts (by default ~/.local/share/gravel-ghosts). Neither
+// creates the folder. Throw FileError when there is no home to put them in.
+std::string SavesFolder();
+std::string ScreenshotsFolder();
+// Start-up of an installed game: creates the player's saves folder when it is missing and
+// copies into it what the installed saves/ holds (the empty career list) and it lacks; a
+// file already there is never replaced. Nothing to do in the build. Throws FileError
+// naming the folder or file and why.
+void PrepareSavesFolder();
 
 // Every file the game reads goes through ReadFileChecked: only a regular file is read (a
 // folder, a device or a pipe is refused rather than read for ever), anything longer than

@@ -6,9 +6,7 @@
 i16 ScreenshotCounter = 0;
 
 std::string ScreenshotPath(i16 counter) {
-    std::string folder = AppPath();
-    if (!folder.empty() && folder.back() != '/') folder += '/';
-    folder += "screenshots";
+    std::string folder = ScreenshotsFolder();
     MakeFolder(folder);
     return folder + "/01000" + std::to_string(counter) + ".bmp";
 }
