@@ -21,7 +21,7 @@ constexpr KeyMove KeyMoves[] = {
 };
 
 // One place the focus can be: an item, or one row of a list box item.
-struct Place {
+struct FocusStop {
     const FocusItem* Item;
     int Row;  // -1 unless the item is a list box
     ClipRect Rect;
@@ -41,8 +41,8 @@ ClipRect RectOf(const Control* c) {
 }
 
 // The items that can take the focus now, list box rows spelled out.
-std::vector<Place> Places(const FocusList& list) {
-    std::vector<Place> stops;
+std::vector<FocusStop> StopsOf(const FocusList& list) {
+    std::vector<FocusStop> stops;
     for (const FocusItem& item : list.Items) {
         if (!item.Item || !ControlTakesInput(item.Item)) continue;
         ClipRect rect = RectOf(item.Item);
@@ -60,7 +60,7 @@ std::vector<Place> Places(const FocusList& list) {
     return stops;
 }
 
-int Focused(const std::vector<Place>& stops) {
+int Focused(const std::vector<FocusStop>& stops) {
     for (std::size_t i = 0; i < stops.size(); ++i)
         if (IsLit(*stops[i].Item)) return static_cast<int>(i);
     for (std::size_t i = 0; i < stops.size(); ++i)
@@ -73,14 +73,14 @@ int Focused(const std::vector<Place>& stops) {
     return -1;
 }
 
-void Dim(const std::vector<Place>& stops, const FocusItem* except) {
-    for (const Place& stop : stops)
+void Dim(const std::vector<FocusStop>& stops, const FocusItem* except) {
+    for (const FocusStop& stop : stops)
         if (stop.Item != except && IsLit(*stop.Item)) Shows(*stop.Item)->ForeColor = stop.Item->Normal;
     Refresh();
 }
 
-void Light(const std::vector<Place>& stops, int from, int to) {
-    const Place& target = stops[to];
+void Light(const std::vector<FocusStop>& stops, int from, int to) {
+    const FocusStop& target = stops[to];
     Control* c = target.Item->Item;
     // The pointer would cross the panel between two items, and some panels put things
     // back as it does (a repair price is hidden, a skid stops).
@@ -104,7 +104,7 @@ void Light(const std::vector<Place>& stops, int from, int to) {
     Refresh();
 }
 
-void Choose(const Place& stop) {
+void Choose(const FocusStop& stop) {
     Control* c = stop.Item->Item;
     if (c->Kind == ControlKind::TextBox) return;
     if (c->Click) c->Click();
@@ -112,7 +112,7 @@ void Choose(const Place& stop) {
 }
 
 // The nearest stop that way, counting a step sideways twice; -1 when none lies that way.
-int Nearest(const std::vector<Place>& stops, int from, FocusMove move) {
+int Nearest(const std::vector<FocusStop>& stops, int from, FocusMove move) {
     const ClipRect& f = stops[from].Rect;
     const int fx = (f.X0 + f.X1) / 2, fy = (f.Y0 + f.Y1) / 2;
     int best = -1, bestScore = INT_MAX;
@@ -148,15 +148,15 @@ FocusMove FocusMoveOf(int keyCode) {
     return FocusMove::None;
 }
 
-int FocusedStop(const FocusList& list) { return Focused(Places(list)); }
+int FocusedStop(const FocusList& list) { return Focused(StopsOf(list)); }
 
 void MoveFocus(const FocusList& list, int stop) {
-    std::vector<Place> stops = Places(list);
+    std::vector<FocusStop> stops = StopsOf(list);
     if (stop >= 0 && stop < static_cast<int>(stops.size())) Light(stops, Focused(stops), stop);
 }
 
 void ShowFocus(const FocusList& list) {
-    std::vector<Place> stops = Places(list);
+    std::vector<FocusStop> stops = StopsOf(list);
     if (!stops.empty() && Focused(stops) < 0) Light(stops, -1, 0);
 }
 
@@ -170,7 +170,7 @@ FocusMove FocusKey(const FocusList& list, int keyCode) {
         back();
         return move;
     }
-    std::vector<Place> stops = Places(list);
+    std::vector<FocusStop> stops = StopsOf(list);
     if (stops.empty()) return FocusMove::None;
     const int n = static_cast<int>(stops.size());
     const int at = Focused(stops);
@@ -180,7 +180,7 @@ FocusMove FocusKey(const FocusList& list, int keyCode) {
             Light(stops, -1, 0);
             return FocusMove::Next;
         }
-        const Place chosen = stops[at < 0 ? 0 : at];
+        const FocusStop chosen = stops[at < 0 ? 0 : at];
         if (chosen.Row >= 0) {
             // A row is chosen as the arrows reached it; Enter moves on to what uses it.
             int next = at < 0 ? 0 : at;
