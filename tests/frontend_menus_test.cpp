@@ -246,8 +246,11 @@ TEST_F(FrontEndMenus, NewDriverReplacesTheOldNameAndEnterStartsWithItAsTyped) {
     EXPECT_EQ(NewCareers, 1);
     EXPECT_EQ(DriverNames[PlayerNameEntry], "Bo");
     EXPECT_FALSE(NewDriverBox->Visible);
-    Key(vbKeyReturn);  // nothing while the panel is closed
+    // With the panel closed Enter starts nothing: it chooses the item lit on Career Mode.
+    Key(vbKeyReturn);
     EXPECT_EQ(NewCareers, 1);
+    EXPECT_TRUE(NewDriverBox->Visible);
+    Press("Label24");
 
     // An empty name: Enter keeps it empty, Start Career draws one.
     Press("Label21");

@@ -287,3 +287,22 @@ TEST_F(Events, AttendedMessageBoxWaitsForOkWhileOtherFormsHearNothing) {
     EXPECT_EQ(Take(), (Strings{"Shop:key32"}));
     InstallHeadlessBackend();
 }
+
+// A held key's release goes to the window that heard it go down, so a race window that
+// counts held keys hears the south button come up even after the button opened the shop.
+TEST_F(Events, AKeyComesUpWhereItWentDownThoughItOpenedAnotherWindow) {
+    Form* race = Shown("Race");
+    Form* shop = CreateForm("Shop");
+    const auto ups = [this](Form* f) {
+        f->KeyUp = [this, n = f->Name](int k) { Heard.push_back(n + ":up" + std::to_string(k)); };
+    };
+    ups(race), ups(shop);
+    race->KeyDown = [shop](int) { ShowForm(shop); };
+    Send({Key(vbPadA), Ev(T::KeyUp, 0, 0, vbPadA)});
+    EXPECT_EQ(Take(), (Strings{"Race:up195"}));
+    // A key pressed in the shop and let go after it closed still comes up in the shop; a
+    // release with no press heard goes to the window on top.
+    shop->KeyDown = [shop](int) { HideForm(shop); };
+    Send({Key(vbKeyEscape), Ev(T::KeyUp, 0, 0, vbKeyEscape), Ev(T::KeyUp, 0, 0, vbKeyUp)});
+    EXPECT_EQ(Take(), (Strings{"Shop:up27", "Race:up38"}));
+}

@@ -463,3 +463,120 @@ TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
     EXPECT_EQ(Value(player, "Body"), "90");
     EXPECT_EQ(Value(player, "Cash"), "2990");
 }
+
+// Without a mouse: the keys light an item as the pointer would (colour, pointer, sound),
+// Enter chooses it, and a panel opened by a key shows where the keys are.
+TEST(KeysSession, FromTheTitleToTheStartLightsByKeysAlone) {
+    SessionRun run = Play(
+        "key Down\ndump\n"                   // nothing lit yet: the first item lights
+        "key Enter\ndump\n"                  // Career Mode, its first item lit
+        "key Enter\ntype Ann\nkey Enter\n"   // New Driver: the name, Enter
+        "dump\nkey Tab\nkey Enter\nwait 1500\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 4u);
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.Label1"), "fore"), "\"#00C000\"");
+    EXPECT_EQ(Value(run.Dumps[0], "sounds"), "[" + Sound("click02.wav") + "]");
+    EXPECT_NE(Shown(run.Dumps[1], "FrontEnd.CareerModeBox"), "(absent)");
+    EXPECT_EQ(Value(Shown(run.Dumps[1], "FrontEnd.Label21"), "fore"), "\"#00C000\"");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(run.Dumps[2], "driver"), "\"Ann\"");
+    EXPECT_EQ(Value(Shown(run.Dumps[2], "RaceWindow.Label16"), "fore"), "\"#008000\"");
+    EXPECT_EQ(Shown(run.Dumps[3], "RaceWindow.FlashBox"), "(absent)");
+    EXPECT_EQ(Value(Shown(run.Dumps[3], "RaceWindow.Light(2)"), "back"), "\"#00FF00\"");
+}
+
+// The same way with a pad: the d-pad moves, the south button chooses. A pad cannot type,
+// so on the name box it starts the career as Start Career does, under a drawn name.
+TEST(KeysSession, FromTheTitleToTheStartLightsByPad) {
+    SessionRun run = Play(
+        "key PadDpadDown\nkey PadA\nkey PadA\nkey PadA\ndump\n"
+        "key PadA\nkey PadA\nwait 1500\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
+    std::string driver = Value(run.Dumps[0], "driver");
+    EXPECT_TRUE(driver == "\"Gustav\"" || driver == "\"Nadine\"") << driver;
+    EXPECT_EQ(Shown(run.Dumps[1], "RaceWindow.FlashBox"), "(absent)");
+    EXPECT_EQ(Value(Shown(run.Dumps[1], "RaceWindow.Light(2)"), "back"), "\"#00FF00\"");
+}
+
+// Escape (or the pad's east button) is a panel's own way out; on the main menu it does
+// nothing. Tab and Shift+Tab go round the items; the pointer moves the focus too.
+TEST(KeysSession, EscapeClosesPanelsTabGoesRoundAndThePointerMovesTheFocus) {
+    SessionRun run = Play(
+        "key Tab\nkey Tab\nkey Enter\ndump\n"                  // Options, "Controls" lit
+        "key Down\nkey Enter\nkey PadB\ndump\n"                // Difficulty toggled; closed
+        "key Escape\ndump\n"                                    // the main menu stays
+        "keydown Shift\nkey Tab\nkeyup Shift\ndump\n"          // back from Options to Career Mode
+        "hover Label3\nkey Up\ndump\n");                        // from Exit, where the pointer is
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 5u);
+    const auto lit = [&](int dump, const char* item) {
+        return Value(Shown(run.Dumps[dump], std::string("FrontEnd.") + item), "fore") == "\"#00C000\"";
+    };
+    EXPECT_NE(Shown(run.Dumps[0], "FrontEnd.OptionBox"), "(absent)");
+    EXPECT_TRUE(lit(0, "Label7"));
+    EXPECT_EQ(Value(run.Dumps[1], "difficulty"), "0.2");
+    EXPECT_EQ(Shown(run.Dumps[1], "FrontEnd.OptionBox"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
+    EXPECT_TRUE(lit(2, "Label2"));
+    EXPECT_TRUE(lit(3, "Label1"));
+    EXPECT_FALSE(lit(3, "Label2"));
+    EXPECT_TRUE(lit(4, "Label2"));
+    EXPECT_FALSE(lit(4, "Label3"));
+    // Leaving Exit ends its skid, as the pointer crossing the panel does.
+    EXPECT_NE(Value(run.Dumps[4], "sounds").find("click02.wav"), std::string::npos);
+}
+
+// The shop by keys: a saved career loaded from the list, the MoJet engine bought, the
+// body mended, the titanium body refused; Enter dismisses the pop-up and Escape leaves.
+TEST(KeysSession, LoadAndShopByKeys) {
+    std::string folder = FolderWithCareerList(" Ann" + std::string(86, ' '));
+    auto record = [](int topSpeed, int body, int cash) {
+        const int fields[17] = {1,    100, topSpeed, 3,   70, 70, 100, 100, 100,
+                                100, body, 0,        0,   0,  200, 0,  cash};
+        std::string text;
+        for (int f : fields) {
+            std::string digits = std::to_string(f);
+            text += std::string(5 - digits.size(), '0') + digits;
+        }
+        return text;
+    };
+    std::string career = record(250, 40, 5000);
+    for (int car = 1; car <= 8; ++car) career += record(250, 100, 100);
+    WriteFileText(folder + "/saves/Ann            .sav", career);
+
+    SessionRun run = Play(
+        "key Down\nkey Enter\nkey Down\nkey Enter\ndump\n"  // Load Game: the first slot chosen
+        "key Enter\nkey Enter\n"                            // on to Load Career, and load
+        "key Right\nkey Right\nkey Enter\n"                 // Shop
+        "key Down\nkey Down\nkey Down\nkey Enter\n"         // the third part: the MoJet
+        "key Down\nkey Enter\n"                             // below it, the body's repair
+        "key Up\nkey Enter\ndump\n"                         // above, the titanium body
+        "key Enter\nkey Escape\ndump\n",
+        {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"Ann            \"");
+    const std::string &refused = run.Dumps[1], &left = run.Dumps[2];
+    EXPECT_EQ(Value(refused, "enabled"), "[\"PopBox\",\"RaceWindow\"]");
+    EXPECT_EQ(Value(Shown(refused, "StoreForm.CashField"), "caption"), "\"$2990\"");
+    EXPECT_EQ(Value(left, "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(left, "outcome"), "0");  // Escape left the shop, not the next race
+    const std::string player = Value(left, "cars");
+    EXPECT_EQ(Value(player, "EngineLevel"), "1");
+    EXPECT_EQ(Value(player, "Body"), "90");
+    EXPECT_EQ(Value(player, "BodyLevel"), "0");
+    EXPECT_EQ(Value(player, "Cash"), "2990");
+}
+
+TEST(KeysSession, TheSouthButtonClosesAMessageBox) {
+    std::string used = " Driver        ", fiveUsed;
+    for (int slot = 0; slot < 5; ++slot) fiveUsed += used;
+    std::string folder = FolderWithCareerList(fiveUsed + std::string(15, ' '));
+    SessionRun run = Play(ToThePanel + "click RaceWindow.Label19\nkey PadA\ndump\n",
+                          {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 1u);
+    EXPECT_EQ(Value(run.Dumps[0], "message"), "(absent)");
+}

@@ -36,29 +36,6 @@ constexpr CommandWord CommandWords[] = {
     {"dump", Command::Dump},   {"snapshot", Command::Snapshot},
 };
 
-struct KeyWord {
-    const char* Name;
-    int Code;
-};
-constexpr KeyWord KeyWords[] = {
-    {"Enter", vbKeyReturn}, {"Escape", vbKeyEscape}, {"Up", vbKeyUp},
-    {"Down", vbKeyDown},    {"Left", vbKeyLeft},     {"Right", vbKeyRight},
-    {"Space", vbKeySpace},  {"Backspace", vbKeyBack}, {"Delete", vbKeyDelete},
-    {"Home", vbKeyHome},    {"End", vbKeyEnd},
-};
-
-// A key by its script name: the table, or one letter or digit; 0 when unknown.
-int KeyNamed(const std::string& name) {
-    for (const KeyWord& key : KeyWords)
-        if (name == key.Name) return key.Code;
-    if (name.size() != 1) return 0;
-    char c = name[0];
-    if (c >= 'a' && c <= 'z') return vbKeyA + (c - 'a');
-    if (c >= 'A' && c <= 'Z') return vbKeyA + (c - 'A');
-    if (c >= '0' && c <= '9') return c;
-    return 0;
-}
-
 // The key a typed character comes with on a keyboard; 0 for characters typed some other
 // way (accented letters arrive as text alone).
 int KeyOfCharacter(const std::string& character) {
@@ -69,7 +46,7 @@ int KeyOfCharacter(const std::string& character) {
     if (c == '.') return 190;
     if (c == ',') return 188;
     if (c == '\'') return 222;
-    return KeyNamed(character);
+    return KeyCodeNamed(character);
 }
 
 std::vector<std::string> Characters(const std::string& text) {
@@ -146,11 +123,14 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
         case Command::KeyDown:
         case Command::KeyUp:
             if (!expect(1, "key KEY")) return false;
-            line.Value = KeyNamed(words[1]);
+            line.Value = KeyCodeNamed(words[1]);
             if (!line.Value) {
                 problem = "unknown key '" + words[1] +
                           "' (keys are Enter Escape Up Down Left Right Space Backspace Delete "
-                          "Home End, letters and digits)";
+                          "Home End Tab Shift, letters and digits, and the pad's PadA PadB "
+                          "PadX PadY PadLeftShoulder PadRightShoulder PadLeftTrigger "
+                          "PadRightTrigger PadDpadUp PadDpadDown PadDpadLeft PadDpadRight "
+                          "PadMenu PadView)";
                 return false;
             }
             return true;

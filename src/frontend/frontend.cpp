@@ -305,6 +305,69 @@ const PressRule PressRules[] = {
     {"Label28", Press::Click, LoadGameExitClick},
 };
 
+// ---------------------------------------------------------------------------------
+// Keys
+// ---------------------------------------------------------------------------------
+
+// Each panel's items in the order the keys visit them, and its own way out; the keys work
+// the topmost panel open, so the table runs from the panels drawn last.
+struct KeyPanel {
+    Control** Panel;
+    const char* Items[3];
+    void (*Back)();
+};
+const KeyPanel KeyPanels[] = {
+    {&ControlsBox, {"Label39"}, ControlsDoneClick},
+    {&OptionBox, {"Label7", "Label4", "Label13"}, OptionsDoneClick},
+    {&LoadGameBox, {"SaveGameList", "Label29", "Label28"}, LoadGameExitClick},
+    {&NewDriverBox, {"Text1", "Label27", "Label24"}, NewDriverExitClick},
+    {&CareerModeBox, {"Label21", "Label18", "Label20"}, CareerModeExitDown},
+    {&FrontEndBox, {"Label1", "Label2", "Label3"}, nullptr},
+};
+FocusList PanelKeys[std::size(KeyPanels)];
+
+// An item that lights another in its place ("Difficulty" lights the value beside it)
+// shows the keys' focus there.
+Control* LightsFor(const char* name) {
+    for (const HoverRule& rule : HoverRules)
+        if (rule.Over && rule.Lights && std::string(rule.Over) == name)
+            return FindControl(FrontEnd, rule.Lights);
+    return nullptr;
+}
+
+void BuildKeyPanels() {
+    for (std::size_t p = 0; p < std::size(KeyPanels); ++p) {
+        FocusList& list = PanelKeys[p];
+        list = FocusList{};
+        for (const char* name : KeyPanels[p].Items)
+            if (name) list.Items.push_back({FindControl(FrontEnd, name), MenuNormal, MenuLit, LightsFor(name)});
+        if (KeyPanels[p].Back) list.Back = KeyPanels[p].Back;
+    }
+}
+
+const FocusList& TopPanelKeys() {
+    for (std::size_t p = 0; p < std::size(KeyPanels); ++p)
+        if ((*KeyPanels[p].Panel)->Visible) return PanelKeys[p];
+    return PanelKeys[std::size(KeyPanels) - 1];
+}
+
+void FrontEndKeys(int keyCode) {
+    // Enter on the New Driver panel keeps its own meaning: start under the name as typed.
+    if (NewDriverBox->Visible && keyCode == vbKeyReturn) {
+        FrontEndKeyDown(keyCode);
+        return;
+    }
+    const FocusList& keys = TopPanelKeys();
+    // A pad cannot type: its south button on the name box starts the career as the
+    // "Start Career" item does, with a name drawn for an empty box.
+    if (NewDriverBox->Visible && keyCode == vbPadA && FocusedStop(keys) == 0) {
+        StartCareerClick();
+        return;
+    }
+    FocusMove move = FocusKey(keys, keyCode);
+    if (move == FocusMove::Choose || move == FocusMove::Back) ShowFocus(TopPanelKeys());
+}
+
 void BindHandlers() {
     for (const HoverRule& rule : HoverRules) {
         auto hover = [&rule](int, int, int) { Hover(rule); };
@@ -322,7 +385,8 @@ void BindHandlers() {
             };
         }
     }
-    FrontEnd->KeyDown = FrontEndKeyDown;
+    BuildKeyPanels();
+    FrontEnd->KeyDown = FrontEndKeys;
 }
 
 }  // namespace

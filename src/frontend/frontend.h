@@ -93,6 +93,8 @@ void SaveGameListClick();   // the chosen slot becomes the driver's name
 void LoadCareerClick();     // only a slot that holds a name loads
 void LoadGameExitClick();
 // Enter while New Driver is open starts the career under the name exactly as typed.
+// Every other key moves between the topmost panel's items, chooses one or goes back, as
+// platform.h's focus rule says; a panel opened by a key shows where the keys are.
 void FrontEndKeyDown(int keyCode);
 
 // A driver's name becomes the name of the career's file in saves/, so the name box takes

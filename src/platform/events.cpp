@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <deque>
+#include <map>
 
 #include "platform/window_system.h"
 
@@ -20,6 +21,11 @@ Form* ModalForm = nullptr;     // while a message box is up, only it gets input
 const std::string* ModalText = nullptr;  // and what it says
 int MouseX = -1, MouseY = -1;  // last known pointer position on the canvas
 int ButtonsDown = 0;           // 1 left, 2 right: what a mouse move reports as held
+
+// The form each held key went down in: its release goes there too, so a handler that
+// counts what is held never misses a release because the key opened another window.
+std::map<int, Form*> KeyHolders;
+bool ShiftDown = false;
 
 bool HaveLastPresent = false;
 std::uint32_t LastPresent = 0;
@@ -46,6 +52,7 @@ std::uint64_t PointerGeneration = 0;
 
 void ForgetForm(const Form* form) {
     if (Pressed && Pressed->Owner == form) Pressed = nullptr;
+    std::erase_if(KeyHolders, [form](const auto& held) { return held.second == form; });
     if (ModalForm == form) ModalForm = nullptr, ModalText = nullptr;
     if (PointerForm == form) {
         PointerForm = nullptr;
@@ -259,8 +266,10 @@ void Deliver(const InputEvent& e) {
             MouseUp(e.Button, e.X, e.Y);
             break;
         case InputEvent::Type::KeyDown: {
+            if (e.Key == vbKeyShift) ShiftDown = true;
             Form* form = KeyForm();
             if (!form) break;
+            KeyHolders[e.Key] = form;
             // The form hears every key first, as the front end needs Enter even while its
             // name box has the focus.
             if (Control* box = FocusedTextBox(form)) EditKey(box, e.Key);
@@ -268,7 +277,10 @@ void Deliver(const InputEvent& e) {
             break;
         }
         case InputEvent::Type::KeyUp: {
-            Form* form = KeyForm();
+            if (e.Key == vbKeyShift) ShiftDown = false;
+            auto held = KeyHolders.find(e.Key);
+            Form* form = held != KeyHolders.end() ? held->second : KeyForm();
+            if (held != KeyHolders.end()) KeyHolders.erase(held);
             if (form && form->KeyUp) form->KeyUp(e.Key);
             break;
         }
@@ -408,7 +420,8 @@ void MsgBox(const std::string& text) {
     bool done = false;
     ok->Click = [&done] { done = true; };
     box->KeyDown = [&done](int key) {
-        if (key == vbKeyReturn || key == vbKeyEscape) done = true;
+        FocusMove move = FocusMoveOf(key);
+        if (move == FocusMove::Choose || move == FocusMove::Back) done = true;
     };
 
     Form* outer = ModalForm;
@@ -442,6 +455,8 @@ bool FormTakesInput(const Form* form) {
 
 const std::string* MessageOnScreen() { return ModalForm ? ModalText : nullptr; }
 
+bool ShiftHeld() { return ShiftDown; }
+
 bool QuitRequested() {
     if (!Quit && CurrentBackend() && CurrentBackend()->QuitPending()) Quit = true;
     return Quit;
@@ -459,6 +474,8 @@ void ResetPlatform() {
     ModalText = nullptr;
     MouseX = MouseY = -1;
     ButtonsDown = 0;
+    KeyHolders.clear();
+    ShiftDown = false;
     HaveLastPresent = false;
     PointerForm = nullptr;
     PointerKnown = false;

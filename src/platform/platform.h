@@ -11,7 +11,8 @@
 //   1. Colours and surfaces, raster operations, pictures
 //   2. Files and folders beside the program
 //   3. Clocks
-//   4. Forms and controls; menu items that light up under the pointer
+//   4. Forms and controls; menu items that light up under the pointer; moving
+//      between items with keys and a pad
 //   5. Events: DoEvents, message box, pointers
 //   6. Sound buffers
 #pragma once
@@ -153,10 +154,14 @@ constexpr int CanvasWidth = 1024;
 constexpr int CanvasHeight = 768;
 constexpr int TwipsPerPixel = 15;
 
-// Windows virtual-key codes delivered to key handlers.
+// Windows virtual-key codes delivered to key handlers. A gamepad's buttons arrive as keys
+// too, under the codes Windows gives them; its left stick presses the d-pad's keys and
+// its triggers press theirs past half-way.
 enum KeyCode : int {
     vbKeyBack = 8,  // text boxes edit with Backspace, Delete, Home and End
+    vbKeyTab = 9,
     vbKeyReturn = 13,
+    vbKeyShift = 16,
     vbKeyEscape = 27,
     vbKeySpace = 32,
     vbKeyLeft = 37,
@@ -171,7 +176,24 @@ enum KeyCode : int {
     vbKeyP = 80,
     vbKeyT = 84,
     vbKeyF11 = 122,
+    vbPadA = 195,  // the south button
+    vbPadB = 196,  // east
+    vbPadX = 197,  // west
+    vbPadY = 198,  // north
+    vbPadRightShoulder = 199,
+    vbPadLeftShoulder = 200,
+    vbPadLeftTrigger = 201,
+    vbPadRightTrigger = 202,
+    vbPadDpadUp = 203,
+    vbPadDpadDown = 204,
+    vbPadDpadLeft = 205,
+    vbPadDpadRight = 206,
+    vbPadMenu = 207,  // Start
+    vbPadView = 208,  // Back
 };
+// The key a script names: "Enter", "Tab", "Shift", "PadA", "PadDpadLeft", a letter or a
+// digit and so on (key_names.cpp); 0 when there is none.
+int KeyCodeNamed(const std::string& name);
 
 enum class ControlKind { Label, Panel, PictureBox, Shape, ListBox, TextBox };
 enum class Alignment { Left, Centre };
@@ -318,6 +340,44 @@ struct HoverGroup {
 bool LightItem(const HoverGroup& group, int index);
 // Every item of the group back to its normal colour (the pointer has gone elsewhere).
 void DimItems(const HoverGroup& group);
+
+// ---------------------------------------------------------------------------------
+// 4b. Moving between items with keys and a pad
+// ---------------------------------------------------------------------------------
+
+// A screen lists its items in the order Tab visits them. The focus is the item that is
+// lit: a key lights another one exactly as the pointer would (through the item's own
+// hover handler: its colour, pointer and sound), so the pointer moving onto an item
+// moves the focus there too. The arrows and the pad's d-pad go to the nearest item that
+// way, Enter or the pad's south button chooses the item as a click would, Escape or the
+// east button goes back. A list box stands for each of its rows, the selected row having
+// the focus while no item is lit; a text box has it while nothing else does.
+struct FocusItem {
+    Control* Item = nullptr;   // only an item shown and enabled can take the focus
+    Colour Normal = 0;         // a label's colours, unlit and lit
+    Colour Lit = 0;
+    Control* Shows = nullptr;  // the label that lights for it; nullptr: the item itself
+};
+struct FocusList {
+    std::vector<FocusItem> Items;
+    std::function<void()> Back;  // what going back does; empty: nothing
+};
+// What a key asks of a screen's items.
+enum class FocusMove { None, Next, Previous, Up, Down, Left, Right, Choose, Back };
+// Tab (Shift+Tab: Previous), the arrows and the d-pad, Enter and the south button, Escape
+// and the east button; anything else is None.
+FocusMove FocusMoveOf(int keyCode);
+// Acts on one key for the screen and says what it did: None when the key meant nothing
+// to it. A key that finds nothing lit lights the first item, except that Enter on a
+// screen of one item chooses it at once. Choosing may close the screen: the list must
+// not be used afterwards until the screen that is now on top has been looked up again.
+FocusMove FocusKey(const FocusList& list, int keyCode);
+// The item (a list box row counts as one) that has the focus, or -1.
+int FocusedStop(const FocusList& list);
+// Moves the focus to the item, as the keys do.
+void MoveFocus(const FocusList& list, int stop);
+// A screen reached by a key shows where the keys are: the first item lights when nothing is.
+void ShowFocus(const FocusList& list);
 
 // ---------------------------------------------------------------------------------
 // 5. Events

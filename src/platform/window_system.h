@@ -31,6 +31,8 @@ void DestroyAllForms();
 void FreeDestroyedForms();
 // Set by DestroyForm so the event layer can forget pointers into a dying form.
 void ForgetForm(const Form* form);
+// Whether a Shift key is down, for Shift+Tab.
+bool ShiftHeld();
 
 // The canvas blocks that differ between what was last shown and the canvas now, as few
 // rectangles on a grid of ChangedBlockSide pixels (the whole canvas when the sizes

@@ -1,3 +1,4 @@
+#include <bitset>
 #include <cstdio>
 
 #include "course/course.h"
@@ -29,11 +30,46 @@ void TakeScreenshot() {
     ScreenshotCounter = static_cast<i16>(ScreenshotCounter + 1);
 }
 
+// A pad drives through the keyboard's race keys, each button standing for one of them, so
+// it cranks the wheel on a hold and turns gradually on fresh presses just as the arrows do.
+struct PadKey {
+    int Pad;
+    int Key;
+};
+constexpr PadKey PadRaceKeys[] = {
+    {vbPadDpadLeft, vbKeyLeft},     {vbPadDpadRight, vbKeyRight},
+    {vbPadA, vbKeyUp},              {vbPadRightTrigger, vbKeyUp},
+    {vbPadB, vbKeySpace},           {vbPadLeftTrigger, vbKeySpace},
+    {vbPadX, vbKeyDown},            {vbPadLeftShoulder, vbKeyDown},
+    {vbPadRightShoulder, vbKeyDown}, {vbPadMenu, vbKeyP},
+};
+
+int RaceKeyOf(int keyCode) {
+    for (const PadKey& pad : PadRaceKeys)
+        if (pad.Pad == keyCode) return pad.Key;
+    return keyCode;
+}
+
+// Keys down now. With two inputs for one race key (the Up arrow and the south button),
+// letting go of one must not end what the other still holds; repeats of a held key are
+// not further holds.
+constexpr int KeyCodes = 256;
+std::bitset<KeyCodes> Held;
+
+bool StillHeld(int raceKey) {
+    for (int code = 0; code < KeyCodes; ++code)
+        if (Held[code] && RaceKeyOf(code) == raceKey) return true;
+    return false;
+}
+
 }  // namespace
+
+void ReleaseRaceKeys() { Held.reset(); }
 
 void RaceKeyDown(int keyCode) {
     CarRecord& player = Cars[0];
-    switch (keyCode) {
+    if (keyCode >= 0 && keyCode < KeyCodes) Held.set(keyCode);
+    switch (RaceKeyOf(keyCode)) {
         case vbKeyT: TakeScreenshot(); break;
         case vbKeyUp: player.Pedal = player.FxState == FxExploding ? PedalOff : PedalThrottle; break;
         case vbKeySpace: player.Brake = True16; break;
@@ -66,7 +102,10 @@ void RaceKeyDown(int keyCode) {
 
 void RaceKeyUp(int keyCode) {
     CarRecord& player = Cars[0];
-    switch (keyCode) {
+    if (keyCode >= 0 && keyCode < KeyCodes) Held.reset(keyCode);
+    const int raceKey = RaceKeyOf(keyCode);
+    if (StillHeld(raceKey)) return;
+    switch (raceKey) {
         case vbKeyUp: player.Pedal = PedalOff; break;
         case vbKeyDown: player.Pedal = PedalCruise; break;  // cruise control stays on
         case vbKeyLeft:

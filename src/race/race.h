@@ -229,8 +229,14 @@ f32 FastestPlayerLap();
 // ---------------------------------------------------------------------------------
 
 extern i16 ScreenshotCounter;
+// A pad's buttons stand for the keyboard's race keys (the d-pad steers, the south button
+// or the right trigger accelerates, the east button or the left trigger brakes, the west
+// button or a shoulder sets cruise control, Start is P). A race key is let go only when
+// every key that holds it is up.
 void RaceKeyDown(int keyCode);
 void RaceKeyUp(int keyCode);
+// Forgets the keys held: a new race window has heard none go down.
+void ReleaseRaceKeys();
 // The folder screenshots go to: "screenshots" beside the program, created when missing.
 std::string ScreenshotPath(i16 counter);
 

@@ -47,6 +47,17 @@ const HoverRule HoverRules[] = {
     {nullptr, {&Label16, nullptr, nullptr}, false, False16},
 };
 
+// The buttons in the order Tab visits them, left to right.
+Control** const PanelButtons[] = {&Label16, &Label17, &Label19, &Label18};
+FocusList PanelKeys;
+
+// The pre-race panel's buttons answer the keys as well; the driver's keys still hear
+// every key, since the panel is part of the race window.
+void RaceWindowKeyDown(int keyCode) {
+    RaceKeyDown(keyCode);
+    if (FlashBox->Visible && !RaceInProgress) FocusKey(PanelKeys, keyCode);
+}
+
 void Hover(const HoverRule& rule) {
     if (rule.Button) {
         Control* button = *rule.Button;
@@ -186,7 +197,11 @@ void LoadRaceWindow() {
     LoadRaceSheets();
     ViewLeft = 75;
     ViewTop = 75;
-    RaceWindow->KeyDown = RaceKeyDown;
+    PanelKeys = FocusList{};
+    for (Control** button : PanelButtons)
+        PanelKeys.Items.push_back({*button, ButtonNormal, ButtonLit, nullptr});
+    ReleaseRaceKeys();
+    RaceWindow->KeyDown = RaceWindowKeyDown;
     RaceWindow->KeyUp = RaceKeyUp;
 }
 

@@ -45,6 +45,9 @@ constexpr const char* BuyHint = "Click a part to buy it.";
 
 // Every item of the shop lights up by the menus' rule; these are its groups.
 HoverGroup SaleItems, RepairItems, LeaveItem, OkItem;
+// The keys visit the parts for sale column by column, then the repairs and the way out;
+// going back leaves the shop, or dismisses the pop-up.
+FocusList ShopKeys, PopKeys;
 
 Font ArialFont(float size, bool bold) {
     return Font{"Arial", size, bold};
@@ -259,6 +262,13 @@ void BuildStore() {
     RepairItems =
         Group(ItemNormal, ItemLit, {Store.CarItem[0], Store.CarItem[1], Store.CarItem[2]});
     LeaveItem = Group(LeaveNormal, LeaveLit, {Store.LeaveLabel});
+
+    ShopKeys = FocusList{};
+    for (Control* item : Store.Item) ShopKeys.Items.push_back({item, ItemNormal, ItemLit, nullptr});
+    for (Control* item : Store.CarItem) ShopKeys.Items.push_back({item, ItemNormal, ItemLit, nullptr});
+    ShopKeys.Items.push_back({Store.LeaveLabel, LeaveNormal, LeaveLit, nullptr});
+    ShopKeys.Back = LeaveShopClick;
+    StoreForm->KeyDown = [](int keyCode) { FocusKey(ShopKeys, keyCode); };
 }
 
 void BuildPopBox() {
@@ -284,6 +294,8 @@ void BuildPopBox() {
     PopUp.Label4->MouseMove = [](int, int, int) { LightItem(OkItem, 0); };
     PopUp.Label3->MouseMove = [](int, int, int) { DimItems(OkItem); };
     PopUp.Label4->Click = OkClick;
+    PopKeys = FocusList{{{PopUp.Label4, OkNormal, OkLit, nullptr}}, OkClick};
+    PopBoxForm->KeyDown = [](int keyCode) { FocusKey(PopKeys, keyCode); };
 }
 
 // A new form may reuse an old one's memory after the window system was reset, so the

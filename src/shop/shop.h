@@ -61,7 +61,9 @@ constexpr const char* NotEnoughCashText = "You don't have enough cash for that."
 // Creates the shop and its pop-up (once per window system) and runs the shop's load.
 void LoadShop();
 
-// Handlers: a press on a sale line buys, a click on a fitted part repairs it.
+// Handlers: a press on a sale line buys, a click on a fitted part repairs it. The keys
+// and a pad walk the same items (platform.h's focus rule): going back leaves the shop, or
+// on the pop-up is its OK.
 void BuyPartClick(int item);
 void RepairClick(int part);
 void LeaveShopClick();

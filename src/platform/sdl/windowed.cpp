@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/sdl/gamepad.h"
 #include "platform/sdl/openal_sound.h"
 #include "platform/window_system.h"
 
@@ -141,6 +142,7 @@ public:
             throw std::runtime_error("No display available: " + why);
         }
         SDL_StartTextInput();
+        Pads = std::make_unique<Gamepads>();
         Start = Clock::now();
         InstallSignalHandlers();
     }
@@ -294,6 +296,7 @@ private:
             sigaction(SIGTERM, &OldTerminate, nullptr);
             HandlersInstalled = false;
         }
+        Pads.reset();
         if (SDL_IsTextInputActive()) SDL_StopTextInput();
         for (auto& [key, cursor] : Cursors) SDL_FreeCursor(cursor);
         Cursors.clear();
@@ -506,6 +509,7 @@ private:
             in.Text = e.text.text;
             break;
         default:
+            if (Pads) Pads->Translate(e, events);
             return;
         }
         events.push_back(std::move(in));
@@ -523,6 +527,7 @@ private:
     bool HandlersInstalled = false;
     SDL_Keycode SwallowEnterUp = 0;  // the Enter of an Alt+Enter, whose release the game never saw
     std::shared_ptr<OpenAlSound> Sound;
+    std::unique_ptr<Gamepads> Pads;
     std::map<std::uint64_t, SDL_Cursor*> Cursors;
     SDL_Cursor* Arrow = nullptr;
     SDL_Cursor* CurrentCursor = nullptr;

@@ -1,0 +1,146 @@
+// The real program on a private X server, played with the keyboard alone (xdotool): from
+// the title through Career Mode and New Driver to the pre-race panel, and Start, until
+// the start lights burn. Checked by the pixels the server shows.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/app.h"
+#include "career/career.h"
+#include "frontend/frontend.h"
+#include "race/race.h"
+#include "test_support.h"
+#include "x_screen.h"
+
+namespace {
+
+pid_t Spawn(const std::vector<std::string>& args) {
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 1), dup2(null, 2);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+std::string Output(const std::string& command) {
+    std::string text;
+    if (FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+        pclose(pipe);
+    }
+    return text;
+}
+
+bool Within(int seconds, const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+}
+
+using Point = std::pair<int, int>;
+
+// Where the game's things stand on its canvas, from the same windows built headless.
+struct Layout {
+    Point MainPanel, NameStrip, PanelInside;
+    Point Lamp[3];
+};
+
+Point Middle(const Control* c) {
+    return {c->CanvasLeft() + c->Width / 2, c->CanvasTop() + c->Height / 2};
+}
+
+Layout GameLayout() {
+    HeadlessBackend& backend = FreshHeadless();
+    Settings = GameSettings{};
+    Layout at;
+    LoadFrontEnd();
+    at.MainPanel = {FrontEndBox->CanvasLeft() + 5, FrontEndBox->CanvasTop() + 470};
+    OpenPanel(CareerModeBox, 207, 112);
+    OpenPanel(NewDriverBox, 207, 112);
+    // The strip's end, past the selected name.
+    at.NameStrip = {Text1->CanvasLeft() + Text1->Width - 3, Text1->CanvasTop() + Text1->Height - 2};
+    DestroyFrontEnd();
+    DriverNames[PlayerNameEntry] = "Ann";
+    LoadRaceScreen();
+    NewCareer();
+    at.PanelInside = {FlashBox->CanvasLeft() + 5, FlashBox->CanvasTop() + 5};
+    // The lamps stand where the race puts its view, which it places as the lights come on.
+    backend.BeforeTurn = [&] {
+        if (!PopBox->ShownOnScreen()) return;
+        for (int i = 0; i < 3; ++i) at.Lamp[i] = Middle(Light[i]);
+        RequestQuit();
+    };
+    RunRace();
+    backend.BeforeTurn = nullptr;
+    InstallBackend(nullptr);
+    return at;
+}
+
+std::uint32_t ScreenPixel(Point at) {
+    Surface shot = ReadScreen(at.first, at.second, 1, 1);
+    return shot.Empty() ? 0xFFFFFFFFu : shot.Pixel(0, 0);
+}
+
+TEST(KeyboardInARealWindow, TheKeysAloneReachTheStartLights) {
+    const Layout at = GameLayout();
+    Xvfb server("1024x768x24");
+    if (server.Display.empty() || std::system("command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const pid_t game =
+        Spawn({std::string(GG_GAME_DIR) + "/gravel-ghosts", "--mute", "--name", "Ann"});
+    struct Ender {
+        pid_t Pid;
+        ~Ender() { kill(Pid, SIGTERM), waitpid(Pid, nullptr, 0); }
+    } ender{game};
+
+    std::string window;
+    Within(20, [&window] {
+        window = Output("xdotool search --onlyvisible --name 'Gravel Ghosts Racer' 2>/dev/null | head -n 1");
+        return !window.empty();
+    });
+    window.erase(window.find_last_not_of("\n") + 1);
+    ASSERT_FALSE(window.empty()) << "the game's window never appeared";
+    // On a screen of the canvas's own size the window fills it, so screen pixels are canvas pixels.
+    // Typed as on a real keyboard, into the window that has the keyboard's focus.
+    const auto keys = [](const std::string& names) {
+        std::system(("xdotool key --delay 30 " + names + " >/dev/null 2>&1").c_str());
+    };
+    ASSERT_TRUE(Within(20, [&] { return ScreenPixel(at.MainPanel) == 0x404040; }))
+        << "the main menu never showed";
+    std::system(("xdotool windowfocus --sync " + window + " >/dev/null 2>&1").c_str());
+
+    keys("Down Return Return");  // Career Mode lights, opens, and New Driver is chosen
+    ASSERT_TRUE(Within(10, [&] { return ScreenPixel(at.NameStrip) == 0x000000; }))
+        << "the New Driver panel did not open";
+    keys("Return");  // the name from the command line
+    ASSERT_TRUE(Within(20, [&] { return ScreenPixel(at.PanelInside) == 0x404040; }))
+        << "no pre-race panel";
+    keys("Tab Return");  // Start lights, and is chosen
+    EXPECT_TRUE(Within(20, [&] {
+        return ScreenPixel(at.Lamp[0]) == 0xFF0000 || ScreenPixel(at.Lamp[1]) == 0xFFFF00 ||
+               ScreenPixel(at.Lamp[2]) == 0x00FF00;
+    })) << "the start lights never came on";
+}
+
+}  // namespace
