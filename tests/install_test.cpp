@@ -92,6 +92,7 @@ struct Installed {
 const std::string BlankList(90, ' ');
 const std::string SaveAfterARace =
     "click Label1\nclick Label21\ntype Ann\nkey Enter\nclick Label16\nrace autopilot\n"
+    "wait 500\nkey Enter\n"  // past the results board, to the pre-race panel
     "click RaceWindow.Label19\ndump\n";
 
 }  // namespace

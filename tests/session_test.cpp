@@ -160,7 +160,9 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnTheResultsBoardThenThePanel) {
         std::string index = std::to_string(cars.size());
         EXPECT_EQ((*it)[1], std::to_string(cars.size() + 1));
         cars.push_back(std::stoi((*it)[2]));
-        if (cars.back() == 0) EXPECT_EQ((*it)[3], "Ann");
+        if (cars.back() == 0) {
+            EXPECT_EQ((*it)[3], "Ann");
+        }
         EXPECT_EQ(Value(Shown(board, "ResultsBoard.Driver(" + index + ")"), "caption"),
                   "\"" + (*it)[3].str() + "\"");
         EXPECT_EQ(Value(Shown(board, "ResultsBoard.Time(" + index + ")"), "caption"),

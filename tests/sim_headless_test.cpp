@@ -124,7 +124,9 @@ TEST_F(Simulation, ReportGivesTheFinishingOrderWithTimes) {
     for (std::size_t i = 1; i < home; ++i) EXPECT_LE(std::stod(times[i - 1]), std::stod(times[i]));
     for (std::size_t i = home; i < 9; ++i) {
         EXPECT_TRUE(times[i] == "did not finish" || times[i] == "out") << times[i];
-        if (i > home) EXPECT_FALSE(times[i - 1] == "out" && times[i] == "did not finish");
+        if (i > home) {
+            EXPECT_FALSE(times[i - 1] == "out" && times[i] == "did not finish");
+        }
     }
     // The report's cars, by index, say who is home (Status 3) and who is out (Status 2).
     std::regex status(R"("Status":(\d))");
