@@ -8,6 +8,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <future>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -262,8 +263,14 @@ public:
         ShowCursor(true);
     }
 
+    void PrepareSoundDevice() override {
+        if (!Sound && !SoundOpening.valid())
+            SoundOpening = std::async(std::launch::async, OpenAlSound::OpenDefault);
+    }
+
     bool OpenSoundDevice() override {
-        if (!Sound) Sound = OpenAlSound::OpenDefault();
+        if (SoundOpening.valid()) Sound = SoundOpening.get();
+        else if (!Sound) Sound = OpenAlSound::OpenDefault();
         return Sound != nullptr;
     }
 
@@ -523,6 +530,7 @@ private:
     bool HandlersInstalled = false;
     SDL_Keycode SwallowEnterUp = 0;  // the Enter of an Alt+Enter, whose release the game never saw
     std::shared_ptr<OpenAlSound> Sound;
+    std::future<std::shared_ptr<OpenAlSound>> SoundOpening;  // waited for before Sound goes
     std::map<std::uint64_t, SDL_Cursor*> Cursors;
     SDL_Cursor* Arrow = nullptr;
     SDL_Cursor* CurrentCursor = nullptr;
