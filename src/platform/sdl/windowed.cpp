@@ -192,7 +192,8 @@ public:
         const std::vector<ClipRect> changed = ChangedBlocks(Shown, canvas);
         if (changed.empty()) return false;
         if (Shown.size() != canvas.Pixels.size()) {
-            Shown = canvas.Pixels;
+            ReserveLargePixels(Shown, canvas.Pixels.size());
+            Shown.assign(canvas.Pixels.begin(), canvas.Pixels.end());
             WrapShown();
         } else {
             for (const ClipRect& r : changed)
