@@ -18,7 +18,9 @@ void ReserveLargePixels(std::vector<std::uint32_t>& pixels, std::size_t count) {
     const auto data = reinterpret_cast<std::uintptr_t>(fresh.data());
     const std::uintptr_t first = (data + LargePage - 1) / LargePage * LargePage;
     const std::uintptr_t last = (data + count * sizeof(std::uint32_t)) / LargePage * LargePage;
+#ifdef MADV_HUGEPAGE  // a hint: a system without large pages simply ignores it
     if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
     pixels = std::move(fresh);
 }
 
