@@ -3,10 +3,16 @@
 # screen, go through the menu to a new career, click Start and hold the accelerator, then
 # ask it to quit with SIGTERM.
 # Prints per run and as min/median/max over the runs:
-#   mapped_s  launch to the window being mapped       first_s  launch to the first frame
+#   mapped_s  launch to the window being mapped (xdotool looks twice a second)
+#   first_s   launch to the first frame (the black-out the front end shows while it loads)
+#   menu_s    launch to the second frame, the menu itself
 #   idle_%    CPU of the game on the first screen     race_%   CPU while racing
 #   (each split into the main thread and all other threads: sound, drivers)
-#   idle_MiB, race_MiB  resident memory               fps, jitter_ms  from --stats
+#   idle_MiB, race_MiB  resident memory
+#   fps, jitter_ms  from --stats: frames a second racing and the standard deviation of the
+#             interval between frames finished on screen; pace_ms the same deviation for
+#             the moments the frames were handed to the X server, which leaves out how
+#             long the server took to show them
 #   exit_ms   SIGTERM (sent mid-race) to the process being gone
 # CPU is the game's own per-thread time (/proc/PID/task/*/stat) over a fixed wall time,
 # so other work on the machine does not count against it, though it can slow it down.
@@ -110,15 +116,19 @@ for run in $(seq 1 "$runs"); do
     xvfb_pid=""
 
     frames="nan nan nan"
-    first="nan"
+    first="nan nan"
     if [ -s "$stats" ]; then
-        first=$(awk -v l="$launch" 'NR == 1 { printf "%.3f", $1 - l }' "$stats")
+        first=$(awk -v l="$launch" 'NR == 1 { a = $1 - l } NR == 2 { b = $1 - l }
+            END { printf "%.3f %s", a, (NR >= 2 ? sprintf("%.3f", b) : "nan") }' "$stats")
         frames=$(awk -v a="$race_from" -v b="$race_to" '
-            $1 >= a && $1 <= b { t[n++] = $1 }
+            function sd(x, n,   i, d, s, q, m) {
+                for (i = 1; i < n; i++) { d = (x[i] - x[i-1]) * 1000; s += d; q += d * d }
+                m = s / (n - 1); return sqrt(q / (n - 1) - m * m)
+            }
+            $1 >= a && $1 <= b { k = n++; t[k] = $1; h[k] = $1 - $4 / 1000 }
             END {
-                if (n < 3) { print "nan nan"; exit }
-                for (i = 1; i < n; i++) { d = (t[i] - t[i-1]) * 1000; s += d; q += d * d }
-                m = s / (n - 1); printf "%.1f %.2f", 1000 / m, sqrt(q / (n - 1) - m * m)
+                if (n < 3) { print "nan nan nan"; exit }
+                printf "%.1f %.2f %.2f", 1000 * (n - 1) / ((t[n-1] - t[0]) * 1000), sd(t, n), sd(h, n)
             }' "$stats")
     fi
     line=$(awk -v l="$launch" -v m="$mapped" -v f="$first" -v t="$term" -v g="$gone" \
@@ -126,7 +136,8 @@ for run in $(seq 1 "$runs"); do
         BEGIN {
             split(idle, i, " "); split(race, r, " "); split(fr, p, " ")
             printf "%.3f %s %.1f %.1f %.1f %.1f %.1f %.1f %s %s %s %.0f\n", m - l, f,
-                i[1] + i[2], i[1], i[2], r[1] + r[2], r[1], r[2], ir, rr, p[1] " " p[2], (g - t) * 1000
+                i[1] + i[2], i[1], i[2], r[1] + r[2], r[1], r[2], ir, rr, p[1] " " p[2] " " p[3],
+                (g - t) * 1000
         }')
     echo "$line" >>"$results"
     echo "run $run: $line"
@@ -134,8 +145,8 @@ done
 
 echo
 echo "$runs runs under Xvfb 1280x1024x24, --mute; min / median / max"
-names=(mapped_s first_s idle_% idle_main_% idle_other_% race_% race_main_% race_other_%
-       idle_MiB race_MiB fps jitter_ms exit_ms)
+names=(mapped_s first_s menu_s idle_% idle_main_% idle_other_% race_% race_main_% race_other_%
+       idle_MiB race_MiB fps jitter_ms pace_ms exit_ms)
 for col in $(seq 1 ${#names[@]}); do
     printf '%-14s ' "${names[$((col - 1))]}"
     cut -d' ' -f"$col" "$results" | sort -g | awk '

@@ -1,6 +1,7 @@
 // What the composed canvas shows: forms, containers, pictures, text and pointers.
 #include <gtest/gtest.h>
 
+#include "platform/backend.h"
 #include "platform/platform.h"
 #include "test_support.h"
 
@@ -72,6 +73,42 @@ TEST(Canvas, ContainersClipTheirChildrenAndHideThemWithThemselves) {
     panel->Visible = false;
     EXPECT_EQ(FindInk(ComposeCanvas(), 0, 0, 300, 300, 0xFFFF00).Count, 0);
     EXPECT_FALSE(bar->ShownOnScreen());
+}
+
+// A panel over the whole form hides everything drawn before it, so nothing under it is
+// drawn at all: a loading screen's hidden labels open no fonts. One pixel short, they are.
+TEST(Canvas, PanelCoveringTheWholeFormLeavesWhatIsUnderItUndrawn) {
+    struct CountingText : TextRenderer {
+        int Drawn = 0;
+        void Measure(const Font&, const std::string&, int& w, int& h) override { w = h = 8; }
+        void Draw(Surface& target, int x, int y, int, int, const std::string&, const Font&,
+                  std::uint32_t pixel, Alignment, bool) override {
+            ++Drawn;
+            target.FillRect(x, y, 4, 4, pixel);
+        }
+    } text;
+    Form* f = ShownForm("F");
+    TextRenderer* before = CurrentTextRenderer();
+    InstallTextRenderer(&text);
+    f->BackColor = RGB(0, 0, 255);
+    Control* label = AddLabel(f, nullptr, "Label1", "Career Mode", 20, 20, 100, 20, Font{},
+                              RGB(255, 255, 255));
+    label->Transparent = true;
+    Control* cover = AddControl(f, nullptr, ControlKind::Panel, "BlackOut", -10, -10,
+                                CanvasWidth + 64, CanvasHeight + 64);
+    AddLabel(f, cover, "OnTop", "Loading", 200, 200, 100, 20, Font{}, RGB(0, 255, 0));
+
+    EXPECT_EQ(FindInk(ComposeCanvas(), 0, 0, CanvasWidth, CanvasHeight, 0).Count,
+              CanvasWidth * CanvasHeight - 16);  // black but for the label drawn on the cover
+    EXPECT_EQ(text.Drawn, 1);
+    cover->Width = CanvasWidth + 9;  // its last column now shows the form beneath
+    const Surface& uncovered = ComposeCanvas();
+    EXPECT_EQ(text.Drawn, 2);  // each caption is drawn once and kept
+    EXPECT_EQ(uncovered.Pixel(CanvasWidth - 1, 5), 0x0000FFu);
+    EXPECT_EQ(uncovered.Pixel(20, 20), 0);  // the caption lies under the panel all the same
+    cover->Visible = false;
+    EXPECT_EQ(ComposeCanvas().Pixel(20, 20), 0xFFFFFFu);
+    InstallTextRenderer(before);
 }
 
 TEST(Canvas, PictureBoxShowsItsPictureFromTheCornerClippedToItsSize) {

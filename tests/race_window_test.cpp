@@ -1,6 +1,9 @@
 // The pre-race panel: how it looks, the hover colours of its buttons and what they do.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "app/app.h"
 #include "career/career.h"
 #include "frontend/frontend.h"
@@ -41,6 +44,20 @@ TEST_F(RacePanel, SaveCareerSaysSavedUntilTheShopClearsIt) {
     EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
     ShopClick();
     EXPECT_EQ(msg_FlashScreen->Caption, "");
+
+    // Closing the game during the half second ends the wait at once, the career saved.
+    int turns = 0;
+    Backend->BeforeTurn = [&] {
+        if (++turns == 2) RequestQuit();
+    };
+    const std::string saved = AppPath() + "/saves/Ann" + std::string(12, ' ') + ".sav";
+    ASSERT_EQ(std::remove(saved.c_str()), 0);
+    before = GetTickCount();
+    SaveCareerClick();
+    EXPECT_LT(GetTickCount() - before, 50u);
+    EXPECT_EQ(turns, 2);
+    EXPECT_TRUE(FileExists(saved));
+    EXPECT_EQ(Label19->Caption, "Save Career");
 }
 
 TEST_F(RacePanel, PanelIsDrawnGreyOnBlackWithTheCoursePreview) {

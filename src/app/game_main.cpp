@@ -1,6 +1,7 @@
 // Start-up of the windowed game.
 #include <chrono>
 #include <cstdio>
+#include <future>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -63,6 +64,11 @@ int Main() {
         return 2;
     }
 
+    // The first screen waits for the window, the fonts and the sound device; each waits
+    // mostly on something else (the X server, font files, the sound server), so they are
+    // started side by side. Only the fonts' own thread touches the text library until
+    // they are collected.
+    auto fonts = std::async(std::launch::async, MakeTtfTextRenderer);
     std::unique_ptr<Backend> backend;
     try {
         backend = MakeWindowedBackend();
@@ -74,8 +80,9 @@ int Main() {
         std::fprintf(stderr, "gravel-ghosts: no window could be opened\n");
         return 1;
     }
+    if (!options.Mute) backend->PrepareSoundDevice();
     InstallBackend(backend.get());
-    std::unique_ptr<TextRenderer> text = MakeTtfTextRenderer();
+    std::unique_ptr<TextRenderer> text = fonts.get();
     if (text) InstallTextRenderer(text.get());
     Randomize(static_cast<std::uint64_t>(
         std::chrono::system_clock::now().time_since_epoch().count()));

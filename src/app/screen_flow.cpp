@@ -93,8 +93,9 @@ void SaveCareerClick() {
     }
     Label19->Caption = "Saved...";
     Refresh();
-    std::uint32_t start = GetTickCount();
-    while (GetTickCount() - start < 500) DoEvents();
+    // The caption stays half a second; the wait sleeps between turns and a player closing
+    // the game is not kept in it (the career is already on the disk).
+    DoEventsUntil(GetTickCount(), 500);
     Label19->Caption = "Save Career";
     msg_FlashScreen->Caption = "Saved...";
     SetMousePointer(RaceWindow, PointerKind::Default);

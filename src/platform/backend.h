@@ -46,6 +46,10 @@ struct Backend {
     virtual void SetPointer(PointerKind kind, const Surface* image, const Surface* mask,
                             int hotX, int hotY) = 0;
     virtual bool OpenSoundDevice() = 0;
+    // Starts opening the sound device in the background, for OpenSoundDevice to collect
+    // later: asking a sound server and probing cards takes long enough to hold up the
+    // first screen. A backend that opens its device at once need not.
+    virtual void PrepareSoundDevice() {}
     virtual std::unique_ptr<SoundBuffer> CreateSoundBuffer(const std::string& path) = 0;
     // Headless runs have nobody to press OK: message boxes are logged and return at once.
     virtual bool Interactive() = 0;

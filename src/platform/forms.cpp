@@ -376,6 +376,19 @@ void DrawControl(Surface& canvas, const Control& c, const ClipRect& clip) {
     }
 }
 
+// One past the index of the last control that paints every pixel of the area with its
+// own colour, or 0 when none does.
+std::size_t LastCover(const Form& form, const ClipRect& area) {
+    for (std::size_t i = form.Controls.size(); i > 0; --i) {
+        const Control& c = *form.Controls[i - 1];
+        if ((c.Kind != ControlKind::Panel && c.Kind != ControlKind::Shape) || !c.ShownOnScreen())
+            continue;
+        const ClipRect r = VisibleRect(&c).Intersect(area);
+        if (r.X0 == area.X0 && r.Y0 == area.Y0 && r.X1 == area.X1 && r.Y1 == area.Y1) return i;
+    }
+    return 0;
+}
+
 }  // namespace
 
 const Surface& ComposeCanvas() {
@@ -399,10 +412,14 @@ const Surface& ComposeCanvas() {
         if (!form->Visible) continue;
         ClipRect area = FormRect(form).Intersect(screen);
         if (area.Empty()) continue;
-        FillClipped(canvas, area, form->BackColor);
         // Creation order puts every control after its parent, so this draws containers
-        // before their contents and later siblings over earlier ones.
-        for (const auto& control : form->Controls) {
+        // before their contents and later siblings over earlier ones. What lies under the
+        // last panel covering the whole form cannot show (the front end's black-out while
+        // it loads), so drawing starts there and its labels need no fonts yet.
+        const std::size_t cover = LastCover(*form, area);
+        if (cover == 0) FillClipped(canvas, area, form->BackColor);
+        for (std::size_t c = cover == 0 ? 0 : cover - 1; c < form->Controls.size(); ++c) {
+            const auto& control = form->Controls[c];
             if (!control->ShownOnScreen()) continue;
             ClipRect clip = VisibleRect(control.get()).Intersect(screen);
             if (!clip.Empty()) DrawControl(canvas, *control, clip);

@@ -1,12 +1,35 @@
 // Pixel surfaces and the raster block transfer.
-#include <algorithm>
+#include <sys/mman.h>
 
-#include "platform/platform.h"
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/window_system.h"
+
+// Memory is handed out a page at a time as it is first written, and on some virtual
+// machines each page costs tens of microseconds: a fresh 1024 x 768 canvas took 15 ms.
+// Where an array of pixels spans whole large pages of 2 MiB, those come 512 pages at one
+// stroke. Only pages the array fills are asked for, so nothing more becomes resident.
+void ReserveLargePixels(std::vector<std::uint32_t>& pixels, std::size_t count) {
+    constexpr std::uintptr_t LargePage = std::uintptr_t(2) << 20;
+    if (count * sizeof(std::uint32_t) < LargePage || pixels.capacity() >= count) return;
+    std::vector<std::uint32_t> fresh;
+    fresh.reserve(count);
+    const auto data = reinterpret_cast<std::uintptr_t>(fresh.data());
+    const std::uintptr_t first = (data + LargePage - 1) / LargePage * LargePage;
+    const std::uintptr_t last = (data + count * sizeof(std::uint32_t)) / LargePage * LargePage;
+#ifdef MADV_HUGEPAGE  // a hint: a system without large pages simply ignores it
+    if (last > first) madvise(reinterpret_cast<void*>(first), last - first, MADV_HUGEPAGE);
+#endif
+    pixels = std::move(fresh);
+}
 
 void Surface::Resize(int width, int height, std::uint32_t fill) {
     Width = std::max(0, width);
     Height = std::max(0, height);
-    Pixels.assign(static_cast<std::size_t>(Width) * Height, fill);
+    const std::size_t count = static_cast<std::size_t>(Width) * Height;
+    ReserveLargePixels(Pixels, count);
+    Pixels.assign(count, fill);
 }
 
 void Surface::Fill(std::uint32_t pixel) { std::fill(Pixels.begin(), Pixels.end(), pixel); }

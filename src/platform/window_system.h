@@ -40,6 +40,10 @@ bool ShiftHeld();
 constexpr int ChangedBlockSide = 32;
 std::vector<ClipRect> ChangedBlocks(const std::vector<std::uint32_t>& shown, const Surface& canvas);
 
+// Makes room for `count` pixels, on large pages when there are enough of them to fill
+// one; the contents are not kept.
+void ReserveLargePixels(std::vector<std::uint32_t>& pixels, std::size_t count);
+
 // True when Refresh asked for a repaint since the last present; clears the request.
 bool TakeRefreshRequest();
 void ClearTextCache();

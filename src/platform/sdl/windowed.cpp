@@ -8,6 +8,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstring>
+#include <future>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -193,7 +194,8 @@ public:
         const std::vector<ClipRect> changed = ChangedBlocks(Shown, canvas);
         if (changed.empty()) return false;
         if (Shown.size() != canvas.Pixels.size()) {
-            Shown = canvas.Pixels;
+            ReserveLargePixels(Shown, canvas.Pixels.size());
+            Shown.assign(canvas.Pixels.begin(), canvas.Pixels.end());
             WrapShown();
         } else {
             for (const ClipRect& r : changed)
@@ -264,8 +266,14 @@ public:
         ShowCursor(true);
     }
 
+    void PrepareSoundDevice() override {
+        if (!Sound && !SoundOpening.valid())
+            SoundOpening = std::async(std::launch::async, OpenAlSound::OpenDefault);
+    }
+
     bool OpenSoundDevice() override {
-        if (!Sound) Sound = OpenAlSound::OpenDefault();
+        if (SoundOpening.valid()) Sound = SoundOpening.get();
+        else if (!Sound) Sound = OpenAlSound::OpenDefault();
         return Sound != nullptr;
     }
 
@@ -528,6 +536,7 @@ private:
     SDL_Keycode SwallowEnterUp = 0;  // the Enter of an Alt+Enter, whose release the game never saw
     std::shared_ptr<OpenAlSound> Sound;
     std::unique_ptr<Gamepads> Pads;
+    std::future<std::shared_ptr<OpenAlSound>> SoundOpening;  // waited for before Sound goes
     std::map<std::uint64_t, SDL_Cursor*> Cursors;
     SDL_Cursor* Arrow = nullptr;
     SDL_Cursor* CurrentCursor = nullptr;
