@@ -25,38 +25,6 @@
 
 namespace {
 
-pid_t Spawn(const std::vector<std::string>& args) {
-    pid_t pid = fork();
-    if (pid != 0) return pid;
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 1), dup2(null, 2);
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-}
-
-std::string Output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-        pclose(pipe);
-    }
-    return text;
-}
-
-bool Within(int seconds, const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
-
 using Point = std::pair<int, int>;
 
 // Where the game's things stand on its canvas, from the same windows built headless.
@@ -65,9 +33,6 @@ struct Layout {
     Point Lamp[3];
 };
 
-Point Middle(const Control* c) {
-    return {c->CanvasLeft() + c->Width / 2, c->CanvasTop() + c->Height / 2};
-}
 
 Layout GameLayout() {
     HeadlessBackend& backend = FreshHeadless();

@@ -18,29 +18,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Output of a shell command, or "" when it fails.
-std::string Shell(const std::string& command) {
-    std::string out;
-    if (std::FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe)) out += buffer;
-        if (pclose(pipe) != 0) return "";
-    }
-    return out;
-}
-
-// Polls until the condition holds or the time is up; the X server and the game answer in
-// their own time.
-template <typename Condition>
-bool Eventually(Condition condition, int seconds = 20) {
-    auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    while (!condition()) {
-        if (Clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
-}
-
 // The game as a player starts it, with its own data and no sound.
 struct Game {
     pid_t Pid = -1;
@@ -77,10 +54,10 @@ struct Placement {
 };
 
 bool FindWindow(Placement& where) {
-    std::string id = Shell("xdotool search --name '^Gravel Ghosts Racer$' 2>/dev/null");
+    std::string id = Output("xdotool search --name '^Gravel Ghosts Racer$' 2>/dev/null");
     if (id.empty()) return false;
     id = id.substr(0, id.find('\n'));
-    std::istringstream shell(Shell("xdotool getwindowgeometry --shell " + id));
+    std::istringstream shell(Output("xdotool getwindowgeometry --shell " + id));
     int x = -1, y = -1, w = 0, h = 0;
     for (std::string line; std::getline(shell, line);) {
         std::size_t eq = line.find('=');
@@ -159,7 +136,7 @@ bool ScreenMatches(const Placement& at, const Surface& expected, const Box& regi
 TEST(RealWindow, PlayersMouseStartsACareerQuitsToTheMenuAndExits) {
     Xvfb server("1024x768x24");
     if (server.Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-    if (Shell("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    if (Output("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
     FreshHeadless();
 
     const std::string toPanel = "click Label1\nclick Label21\ntype Ann\nkey Enter\n";
@@ -173,24 +150,24 @@ TEST(RealWindow, PlayersMouseStartsACareerQuitsToTheMenuAndExits) {
 
     Game game;
     Placement at;
-    ASSERT_TRUE(Eventually([&] { return FindWindow(at); })) << "no game window appeared";
+    ASSERT_TRUE(Within(20, [&] { return FindWindow(at); })) << "no game window appeared";
     ASSERT_EQ(at.Scale, 1.0) << "the screen is the canvas's size, so the window is too";
-    ASSERT_TRUE(Eventually([&] { return ScreenMatches(at, frontEnd, menu); }))
+    ASSERT_TRUE(Within(20, [&] { return ScreenMatches(at, frontEnd, menu); }))
         << "the main menu is not on the screen";
 
     ClickOn(at, careerMode);
     ClickOn(at, newDriver);
     ASSERT_EQ(std::system("xdotool type --delay 40 Ann && xdotool key Return"), 0);
-    EXPECT_TRUE(Eventually([&] { return PanelShows(at, panel); }))
+    EXPECT_TRUE(Within(20, [&] { return PanelShows(at, panel); }))
         << "the pre-race panel is not on the screen";
 
     ClickOn(at, quit);
-    EXPECT_TRUE(Eventually([&] { return ScreenMatches(at, frontEnd, menu); }))
+    EXPECT_TRUE(Within(20, [&] { return ScreenMatches(at, frontEnd, menu); }))
         << "the front end did not come back";
 
     // The rebuilt front end may still be loading its pictures when the pointer arrives;
     // a player presses again until the game ends.
-    ASSERT_TRUE(Eventually([&] {
+    ASSERT_TRUE(Within(20, [&] {
         ClickOn(at, exit);
         return game.Ended();
     })) << "Exit did not end the game";
@@ -240,7 +217,7 @@ std::string RingCareerFolder() {
 TEST(RealWindow, PIsAPauseAndTheResultsBoardAfterTheRaceGoesOnAKeyToThePanel) {
     Xvfb server("1024x768x24");
     if (server.Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-    if (Shell("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    if (Output("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
     FreshHeadless();
     const std::string data = RingCareerFolder();
     const std::string toList = "click Label1\nclick Label18\n";
@@ -255,8 +232,8 @@ TEST(RealWindow, PIsAPauseAndTheResultsBoardAfterTheRaceGoesOnAKeyToThePanel) {
 
     Game game(data);
     Placement at;
-    ASSERT_TRUE(Eventually([&] { return FindWindow(at); })) << "no game window appeared";
-    ASSERT_TRUE(Eventually([&] {
+    ASSERT_TRUE(Within(20, [&] { return FindWindow(at); })) << "no game window appeared";
+    ASSERT_TRUE(Within(20, [&] {
         ClickOn(at, careerMode);
         ClickOn(at, loadGame);
         ClickOn(at, {list.Left, list.Top, list.Width, 16});
@@ -271,12 +248,12 @@ TEST(RealWindow, PIsAPauseAndTheResultsBoardAfterTheRaceGoesOnAKeyToThePanel) {
         Surface screen = ReadScreen(at.ScreenX(329 + 135 + 10), at.ScreenY(109 + 90 + 100), 1, 1);
         return !screen.Empty() && screen.Pixel(0, 0) == 0x16181E;
     };
-    ASSERT_TRUE(Eventually([&] {
+    ASSERT_TRUE(Within(20, [&] {
         if (!paused()) std::system("xdotool key p");
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
         return paused();
     })) << "P did not pause the race";
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_TRUE(Within(20, [&] {
         if (paused()) std::system("xdotool key p");
         std::this_thread::sleep_for(std::chrono::milliseconds(600));
         return !paused();
@@ -291,9 +268,9 @@ TEST(RealWindow, PIsAPauseAndTheResultsBoardAfterTheRaceGoesOnAKeyToThePanel) {
         std::uint32_t pixel = spot();
         return PanelShows(at, panel) && (pixel == 0x404040 || pixel == 0x242424);
     };
-    ASSERT_TRUE(Eventually(boardShows, 90)) << "no results board after the race";
+    ASSERT_TRUE(Within(90, boardShows)) << "no results board after the race";
     const auto shownAt = Clock::now();
-    EXPECT_TRUE(Eventually([&] {
+    EXPECT_TRUE(Within(20, [&] {
         std::system("xdotool key Return");
         return !boardShows() && PanelShows(at, panel);
     })) << "the panel did not follow the board";

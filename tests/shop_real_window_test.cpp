@@ -26,25 +26,6 @@
 
 namespace {
 
-// A child process that dies with the test that started it.
-pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
-    pid_t pid = fork();
-    if (pid != 0) return pid;
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    const int null = open("/dev/null", O_WRONLY);
-    dup2(null, 2);
-    dup2(outFd >= 0 ? outFd : null, 1);
-    std::vector<char*> argv;
-    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    execvp(argv[0], argv.data());
-    _exit(127);
-}
-
-void Stop(pid_t pid) {
-    if (pid > 0) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
-}
-
 // One pixel of a window (0xRRGGBB), read on a connection of our own through Xlib, loaded
 // by hand: its headers would clash with the game's names.
 std::uint32_t WindowPixel(unsigned long window, int x, int y) {
@@ -68,26 +49,6 @@ std::uint32_t WindowPixel(unsigned long window, int x, int y) {
     return pixel;
 }
 
-std::string Output(const std::string& command) {
-    std::string text;
-    if (FILE* pipe = popen(command.c_str(), "r")) {
-        char buffer[256];
-        while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
-        pclose(pipe);
-    }
-    return text;
-}
-
-// Polls until the condition holds; the program answers in its own time.
-bool Within(int seconds, const std::function<bool()>& condition) {
-    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (std::chrono::steady_clock::now() < end) {
-        if (condition()) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return condition();
-}
-
 // Where the game's controls stand on its canvas: the same windows built on the headless
 // backend, with the same fonts, so the test needs no numbers of its own.
 struct Layout {
@@ -95,9 +56,6 @@ struct Layout {
     std::pair<int, int> ShopButton, PanelInside, SalePanelInside, DearPart, Message, Ok, Leave;
 };
 
-std::pair<int, int> Middle(const Control* c) {
-    return {c->CanvasLeft() + c->Width / 2, c->CanvasTop() + c->Height / 2};
-}
 
 Layout GameLayout() {
     FreshHeadless();

@@ -9,8 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <string>
+#include <thread>
+#include <utility>
+#include <vector>
 
 #include "platform/platform.h"
 
@@ -50,6 +56,53 @@ struct Xvfb {
         if (Pid > 0) kill(Pid, SIGTERM), waitpid(Pid, nullptr, 0);
     }
 };
+
+// A child process that dies with the test that started it; its output goes to outFd, or
+// nowhere.
+inline pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
+    pid_t pid = fork();
+    if (pid != 0) return pid;
+    prctl(PR_SET_PDEATHSIG, SIGTERM);
+    const int null = open("/dev/null", O_WRONLY);
+    dup2(null, 2);
+    dup2(outFd >= 0 ? outFd : null, 1);
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    execvp(argv[0], argv.data());
+    _exit(127);
+}
+
+inline void Stop(pid_t pid) {
+    if (pid > 0) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
+}
+
+// What a shell command prints, or "" when it fails.
+inline std::string Output(const std::string& command) {
+    std::string text;
+    if (std::FILE* pipe = popen(command.c_str(), "r")) {
+        char buffer[256];
+        while (std::fgets(buffer, sizeof buffer, pipe)) text += buffer;
+        if (pclose(pipe) != 0) return "";
+    }
+    return text;
+}
+
+// Polls until the condition holds or the time is up: the X server and the game answer in
+// their own time.
+inline bool Within(int seconds, const std::function<bool()>& condition) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+    while (std::chrono::steady_clock::now() < end) {
+        if (condition()) return true;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return condition();
+}
+
+// The middle of a control on the game's canvas, where a player would click it.
+inline std::pair<int, int> Middle(const Control* c) {
+    return {c->CanvasLeft() + c->Width / 2, c->CanvasTop() + c->Height / 2};
+}
 
 // Xlib looked up at run time: its headers would clash with the game's names, so its types
 // stay opaque.
