@@ -425,10 +425,9 @@ TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
     EXPECT_EQ(Value(loaded, "cars"), whole);
 }
 
-// A career with prize money in the bank goes shopping: the MoJet engine ($1750), the body
-// mended from 40 to 90 ($260 = 60 x 1 + 200), the titanium body ($4850) refused with the
-// pop-up, OK, Leave Shop; what was bought stands in the player's car.
-TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
+// Ann's saved career, listed in the first slot: $5000 in the bank and a body at 40 to mend;
+// the rivals at full health with $100 each.
+std::string FolderWithAnnsShoppingCareer() {
     std::string folder = FolderWithCareerList(" Ann" + std::string(86, ' '));
     auto record = [](int topSpeed, int body, int cash) {
         const int fields[17] = {1,    100, topSpeed, 3,   70, 70, 100, 100, 100,
@@ -443,6 +442,14 @@ TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
     std::string career = record(250, 40, 5000);
     for (int car = 1; car <= 8; ++car) career += record(250, 100, 100);
     WriteFileText(folder + "/saves/Ann            .sav", career);
+    return folder;
+}
+
+// A career with prize money in the bank goes shopping: the MoJet engine ($1750), the body
+// mended from 40 to 90 ($260 = 60 x 1 + 200), the titanium body ($4850) refused with the
+// pop-up, OK, Leave Shop; what was bought stands in the player's car.
+TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
+    std::string folder = FolderWithAnnsShoppingCareer();
 
     SessionRun run = Play("click Label1\nclick Label18\nselect SaveGameList 0\nclick Label29\n"
                           "click RaceWindow.Label17\n"
@@ -533,20 +540,7 @@ TEST(KeysSession, EscapeClosesPanelsTabGoesRoundAndThePointerMovesTheFocus) {
 // The shop by keys: a saved career loaded from the list, the MoJet engine bought, the
 // body mended, the titanium body refused; Enter dismisses the pop-up and Escape leaves.
 TEST(KeysSession, LoadAndShopByKeys) {
-    std::string folder = FolderWithCareerList(" Ann" + std::string(86, ' '));
-    auto record = [](int topSpeed, int body, int cash) {
-        const int fields[17] = {1,    100, topSpeed, 3,   70, 70, 100, 100, 100,
-                                100, body, 0,        0,   0,  200, 0,  cash};
-        std::string text;
-        for (int f : fields) {
-            std::string digits = std::to_string(f);
-            text += std::string(5 - digits.size(), '0') + digits;
-        }
-        return text;
-    };
-    std::string career = record(250, 40, 5000);
-    for (int car = 1; car <= 8; ++car) career += record(250, 100, 100);
-    WriteFileText(folder + "/saves/Ann            .sav", career);
+    std::string folder = FolderWithAnnsShoppingCareer();
 
     SessionRun run = Play(
         "key Down\nkey Enter\nkey Down\nkey Enter\ndump\n"  // Load Game: the first slot chosen
