@@ -171,12 +171,15 @@ void CreateHud(Form* raceWindow) {
                             HudFont(10, true), ValueColour);
 }
 
-// The pause notice in the panel's own colours, high over the course view: the player's
-// car near the middle stays in sight, so he sees where he left it before racing on.
+namespace {
+constexpr int PauseWidth = 280, PauseHeight = 120, PauseMargin = 90;
+}  // namespace
+
+// The pause notice in the panel's own colours over the course view.
 void CreatePauseBox(Form* form, Control* view) {
-    constexpr int Width = 280, Height = 120;
+    constexpr int Width = PauseWidth, Height = PauseHeight;
     PauseBox = AddControl(form, view, ControlKind::Panel, "PauseBox", (view->Width - Width) / 2,
-                          90, Width, Height);
+                          PauseMargin, Width, Height);
     PauseBox->BackColor = PanelColour;
     PauseBox->Visible = false;
     AddShape(form, PauseBox, "PauseEdge", 0, 0, Width, 2, EdgeColour);
@@ -188,6 +191,15 @@ void CreatePauseBox(Form* form, Control* view) {
     AddShape(form, PauseBox, "PauseRule", 40, 66, Width - 80, 2, RuleColour);
     AddLabel(form, PauseBox, "PauseHint", "P to race on  -  Esc to leave", 0, 80, Width, 20,
              HudFont(10, true), CaptionColour, Alignment::Centre);
+}
+
+// The view leads the car, so the player's car is well off the middle: the notice takes the
+// other half, and he sees where he left the car before racing on.
+void PlacePauseBox() {
+    const Control* view = PauseBox->Parent;
+    const f32 carMiddle = Cars[0].ScreenY + static_cast<f32>(Cars[0].SpriteHeight) / 2.0f;
+    const bool carHigh = carMiddle < static_cast<f32>(view->Height) / 2.0f;
+    PauseBox->Top = carHigh ? view->Height - PauseMargin - PauseHeight : PauseMargin;
 }
 
 void TestPickup(int car, int pickup) {

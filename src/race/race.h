@@ -176,8 +176,10 @@ void DrawMasked(Surface& target, double x, double y, int w, int h, const Surface
 
 // Builds the heads-up panel's controls on the race window (called by its load).
 void CreateHud(Form* raceWindow);
-// The "PAUSED" notice, hidden, centred over the course view.
+// The "PAUSED" notice, hidden, over the course view.
 void CreatePauseBox(Form* raceWindow, Control* view);
+// Moves the notice into the half of the view the player's car is not in.
+void PlacePauseBox();
 void TestPickup(int car, int pickup);
 void ShowPlayerCash(const std::string& text);  // CashField2
 void SetDamageBar(double twips);               // DamFill (and DamBack where asked)

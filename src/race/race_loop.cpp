@@ -263,6 +263,7 @@ void ResumeSounds() {
 void SitOutPause() {
     f32 pausedAt = Timer();
     SilenceForPause();
+    PlacePauseBox();
     PauseBox->Visible = true;
     Refresh();
     while (RacePaused && RaceOutcome == OutcomeRunning && !QuitRequested()) {
