@@ -11,9 +11,12 @@
 #include <filesystem>
 #include <string>
 
+// The file goes when the process ends normally (the replay tests run on every build).
 inline const std::string& ScratchFile(const char* suffix) {
-    static const std::string path =
-        "/dev/shm/gg_fuzz_" + std::to_string(::getpid()) + suffix;
+    static const std::string path = "/dev/shm/gg_fuzz_" + std::to_string(::getpid()) + suffix;
+    // Registered after the name is made, so it runs before the name is destroyed.
+    static const bool removedAtExit = std::atexit([] { std::remove(path.c_str()); }) == 0;
+    (void)removedAtExit;
     return path;
 }
 
