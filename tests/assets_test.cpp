@@ -1,6 +1,7 @@
 // The generated pictures, pointers, sounds and career list, read back as the game reads
 // them.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
 #include <cmath>
@@ -275,4 +276,35 @@ TEST(Generator, FreshCareerListIsNinetyBlanksAndACareerSurvivesRebuilds) {
     WriteFileText(list, career);
     ASSERT_EQ(RunGenerator(out), 0);
     EXPECT_EQ(ReadFileText(list), career);
+}
+
+// The generator on a data folder of its own; what it said on stderr lands in `said`.
+int RunGeneratorOn(const std::string& folder, std::string& said) {
+    std::string command = std::string("\"") + GG_BINARY_DIR + "/gg_assetgen\" --data \"" + folder +
+                          "/data\" --out \"" + folder + "/out\" > /dev/null 2> \"" + folder + "/said\"";
+    int status = std::system(command.c_str());
+    said = ReadFileText(folder + "/said");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+TEST(Generator, ReadsLayoutsWithEitherLineEndingAndNamesOneItCannotRead) {
+    std::string folder = TempFolder("assets-layouts");
+    fs::copy(std::string(GG_SOURCE_DIR) + "/data", folder + "/data", fs::copy_options::recursive);
+    std::string layout = folder + "/data/courses/course03.txt";
+    std::string text = ReadFileText(layout), crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    WriteFileText(layout, crlf);
+    std::string said;
+    ASSERT_EQ(RunGeneratorOn(folder, said), 0) << said;
+    EXPECT_EQ(Bytes(folder + "/out/resources/Map3.ddt"), Bytes(GameDir() + "/resources/Map3.ddt"));
+
+    fs::remove(layout);
+    fs::create_directory(layout);
+    EXPECT_EQ(RunGeneratorOn(folder, said), 1);
+    EXPECT_NE(said.find(layout + " cannot be read: it is a folder"), std::string::npos) << said;
+    // 70,000 bytes where 51 rows of 51 tiles take about 3,000.
+    fs::remove(layout);
+    WriteFileText(layout, std::string(70000, '.'));
+    EXPECT_EQ(RunGeneratorOn(folder, said), 1);
+    EXPECT_NE(said.find(layout + " cannot be read: it is 70000 bytes long"), std::string::npos) << said;
 }

@@ -204,6 +204,15 @@ INSTANTIATE_TEST_SUITE_P(
             std::string text = Slurp(CareerPath("Ann"));
             WriteFileText(CareerPath("Ann"), text.replace(45, 5, "00000"));
         }},
+        // The catalogue has eleven entries, 0 to 10; the shop would read past its end.
+        Damage{"PlayerTyreLevelEleven", [] {
+            std::string text = Slurp(CareerPath("Ann"));
+            WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
+        }},
+        Damage{"RivalEngineLevelBelowZero", [] {
+            std::string text = Slurp(CareerPath("Ann"));
+            WriteFileText(CareerPath("Ann"), text.replace(85 * 3 + 65, 5, "-0001"));
+        }},
         Damage{"PreviewPictureGone", [] { fs::remove(AppPath() + "/graphics/bigmap4.bmp"); }},
         Damage{"NameFromAnEditedList", [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
     [](const auto& info) { return std::string(info.param.Name); });

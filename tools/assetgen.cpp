@@ -6,6 +6,14 @@
 #include <cstring>
 #include <exception>
 #include <filesystem>
+#include <vector>
+
+#include "platform/platform.h"
+
+std::string ReadGeneratedFile(const std::string& path) {
+    std::vector<unsigned char> bytes = ReadFileChecked(path, MaxGeneratedFileBytes, "generated file");
+    return std::string(bytes.begin(), bytes.end());
+}
 
 int main(int argc, char** argv) {
     std::string data = "data", out = ".", contact, extras;

@@ -1,11 +1,12 @@
 #include "course_layout.h"
 
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 #include <stdexcept>
+#include <vector>
 
 #include "numeric/numeric.h"
+#include "platform/platform.h"
 #include "tile_shapes.h"
 
 namespace {
@@ -54,14 +55,17 @@ int TileCodeOf(char c) {
 }
 
 CourseLayout ReadLayout(const std::string& path) {
-    std::ifstream in(path);
-    if (!in) throw std::runtime_error(path + ": cannot be read");
+    // A layout is 51 rows of 51 characters and a few lines more, about 3 KB.
+    std::vector<unsigned char> bytes = ReadFileChecked(path, 64 * 1024, "course layout");
+    std::istringstream in(std::string(bytes.begin(), bytes.end()));
     CourseLayout layout;
     std::string line;
     int lineNo = 0, gridRow = -1;
     bool sawTiles = false;
     while (std::getline(in, line)) {
         ++lineNo;
+        // Saved by an editor on Windows, every line ends in a carriage return too.
+        if (!line.empty() && line.back() == '\r') line.pop_back();
         if (gridRow >= 0) {
             if (line == "end") {
                 gridRow = -1;

@@ -3,7 +3,6 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
 
 #include "assetgen.h"
@@ -15,14 +14,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ReadBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Rebuilds leave unchanged files alone, so their dates only move when their bytes do.
 void WriteIfChanged(const fs::path& path, const std::string& bytes) {
-    if (fs::exists(path) && ReadBytes(path) == bytes) return;
+    if (fs::exists(path) && ReadGeneratedFile(path.string()) == bytes) return;
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path.string());
@@ -32,7 +26,7 @@ void SaveIfChanged(const Surface& picture, const fs::path& path) {
     fs::path scratch = path;
     scratch += ".new";
     SavePicture(picture, scratch.string());
-    std::string bytes = ReadBytes(scratch);
+    std::string bytes = ReadGeneratedFile(scratch.string());
     fs::remove(scratch);
     WriteIfChanged(path, bytes);
 }

@@ -3,8 +3,9 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <stdexcept>
+
+#include "assetgen.h"
 
 namespace {
 
@@ -115,14 +116,9 @@ Surface Flatten(const Canvas& art, std::uint32_t background) {
 }
 
 void WriteFileIfChanged(const std::string& path, const std::vector<std::uint8_t>& bytes) {
-    {
-        std::ifstream in(path, std::ios::binary);
-        if (in) {
-            std::vector<std::uint8_t> old((std::istreambuf_iterator<char>(in)),
-                                          std::istreambuf_iterator<char>());
-            if (old == bytes) return;
-        }
-    }
+    if (std::filesystem::exists(path) &&
+        ReadGeneratedFile(path) == std::string(bytes.begin(), bytes.end()))
+        return;
     std::string temporary = path + ".new";
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
@@ -137,11 +133,8 @@ void WritePicture(const std::string& path, const Surface& picture) {
     Written().push_back({std::filesystem::path(path).filename().string(), picture});
     std::string temporary = path + ".bmp-new";
     SavePicture(picture, temporary);
-    std::vector<std::uint8_t> bytes;
-    {
-        std::ifstream in(temporary, std::ios::binary);
-        bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    std::string text = ReadGeneratedFile(temporary);
+    std::vector<std::uint8_t> bytes(text.begin(), text.end());
     std::filesystem::remove(temporary);
     WriteFileIfChanged(path, bytes);
 }

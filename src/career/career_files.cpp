@@ -215,6 +215,11 @@ bool LoadCareer() {
         // The player's condition is measured against BodyMax; no career this game
         // writes has none.
         if (Cars[0].BodyMax <= 0) return false;
+        // The shop looks each fitted part up in the catalogue: an edited level beyond
+        // it would read past the catalogue's end.
+        for (const CarRecord& car : Cars)
+            for (i16 level : {car.BodyLevel, car.TyresLevel, car.EngineLevel})
+                if (level < 0 || level >= static_cast<i16>(std::size(BodyParts))) return false;
         LoadCourse();
         PlaceGrid();
         BestLapTime = 30.0f;

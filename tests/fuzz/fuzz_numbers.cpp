@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/numeric.h"
+#include "numeric/numeric.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
