@@ -96,7 +96,7 @@ TEST(KeyboardInARealWindow, TheKeysAloneReachTheStartLights) {
     std::system(("xdotool windowfocus --sync " + window + " >/dev/null 2>&1").c_str());
 
     keys("Down Return Return");  // Career Mode lights, opens, and New Driver is chosen
-    ASSERT_TRUE(Within(10, [&] { return ScreenPixel(at.NameStrip) == 0x000000; }))
+    ASSERT_TRUE(Within(30, [&] { return ScreenPixel(at.NameStrip) == 0x000000; }))
         << "the New Driver panel did not open";
     keys("Return");  // the name from the command line
     ASSERT_TRUE(Within(20, [&] { return ScreenPixel(at.PanelInside) == 0x404040; }))

@@ -145,22 +145,22 @@ TEST(ShopInARealWindow, APartTooDearBringsUpThePopUpAndOKDismissesIt) {
     ASSERT_TRUE(ReachPreRacePanel(window, at));
 
     window.Click(at.ShopButton);
-    ASSERT_TRUE(Within(10, [&] { return window.Pixel(at.SalePanelInside) == Black; }))
+    ASSERT_TRUE(Within(30, [&] { return window.Pixel(at.SalePanelInside) == Black; }))
         << "the shop did not open";
     EXPECT_NE(window.Pixel(at.Message), MessageTeal);
 
     window.Click(at.DearPart);
-    ASSERT_TRUE(Within(10, [&] { return window.Pixel(at.Message) == MessageTeal; }))
+    ASSERT_TRUE(Within(30, [&] { return window.Pixel(at.Message) == MessageTeal; }))
         << "no pop-up for a part the new player cannot afford";
 
     window.Click(at.Ok);
-    EXPECT_TRUE(Within(10, [&] { return window.Pixel(at.Message) != MessageTeal; }))
+    EXPECT_TRUE(Within(30, [&] { return window.Pixel(at.Message) != MessageTeal; }))
         << "OK did not dismiss the pop-up";
     EXPECT_EQ(window.Pixel(at.SalePanelInside), Black);  // still in the shop
 
     // The shop listens again once the pop-up has gone: Leave Shop uncovers the panel.
     window.Click(at.Leave);
-    EXPECT_TRUE(Within(10, [&] { return window.Pixel(at.SalePanelInside) == PanelGrey; }))
+    EXPECT_TRUE(Within(30, [&] { return window.Pixel(at.SalePanelInside) == PanelGrey; }))
         << "Leave Shop did not uncover the pre-race panel";
 }
 
