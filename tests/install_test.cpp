@@ -23,12 +23,15 @@ struct Ran {
     std::string Out, Err;
 };
 
-// Runs a program with exactly the environment given (plus PATH), its output caught in
-// files of the folder.
+// Runs a program with exactly the environment given (plus PATH, and the sanitizers'
+// settings, whose leak suppressions a sanitized game needs), its output caught in files of
+// the folder.
 Ran RunProgram(std::vector<std::string> args, std::vector<std::string> env,
                const std::string& folder) {
     const char* path = std::getenv("PATH");
     env.push_back(std::string("PATH=") + (path ? path : "/usr/bin:/bin"));
+    for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS"})
+        if (const char* value = std::getenv(name)) env.push_back(std::string(name) + "=" + value);
     posix_spawn_file_actions_t files;
     posix_spawn_file_actions_init(&files);
     posix_spawn_file_actions_addopen(&files, 1, (folder + "/out").c_str(),
