@@ -83,6 +83,11 @@ struct GameOptions {
 // Reads argv into the options; on a bad argument returns false with a one-line reason.
 bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& error);
 std::string UsageText();
+// Prints "gravel-ghosts: <problem>" to stderr and gives the exit status of a refused run (2).
+int Fail(const std::string& problem);
+// Reads the options for one of the entry points; when the run ends here (--help, or a bad
+// argument, already reported) returns false with the exit status in status.
+bool OptionsOrExit(int argc, char** argv, GameOptions& options, int& status);
 
 // One line of a --input script: at frame Frame the key goes down or up.
 struct ScriptedKey {

@@ -48,15 +48,7 @@ void StartGame(const GameOptions& options) {
 
 int Main() {
     GameOptions options;
-    std::string error;
-    if (!ParseOptions(ArgCount, Args, options, error)) {
-        std::fprintf(stderr, "gravel-ghosts: %s\n", error.c_str());
-        return 2;
-    }
-    if (options.Help) {
-        std::fputs(UsageText().c_str(), stdout);
-        return 0;
-    }
+    if (int status = 0; !OptionsOrExit(ArgCount, Args, options, status)) return status;
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
     if (!options.StatsFile.empty() && !KeepFrameStats(options.StatsFile)) {
         std::fprintf(stderr, "gravel-ghosts: cannot write the frame statistics to %s\n",

@@ -114,11 +114,6 @@ void PrintReport(const GameOptions& options) {
     std::fflush(stdout);
 }
 
-int Fail(const std::string& problem) {
-    std::fprintf(stderr, "gravel-ghosts: %s\n", problem.c_str());
-    return 2;
-}
-
 struct SimulationHooks {
     ~SimulationHooks() {
         AfterRaceFrame = nullptr;
@@ -132,12 +127,7 @@ struct SimulationHooks {
 
 int RunHeadlessSimulation(int argc, char** argv) {
     GameOptions options;
-    std::string error;
-    if (!ParseOptions(argc, argv, options, error)) return Fail(error);
-    if (options.Help) {
-        std::fputs(UsageText().c_str(), stdout);
-        return 0;
-    }
+    if (int status = 0; !OptionsOrExit(argc, argv, options, status)) return status;
 
     Simulation sim;
     sim.MaxFrames = options.MaxFrames;
@@ -146,6 +136,7 @@ int RunHeadlessSimulation(int argc, char** argv) {
         if (!FileExists(options.InputFile))
             return Fail("cannot read the key script " + options.InputFile);
         try {
+            std::string error;
             if (!ParseKeyScript(ReadFileText(options.InputFile), sim.Keys, error))
                 return Fail(options.InputFile + ", " + error);
         } catch (const FileError& e) {

@@ -1,6 +1,7 @@
 // The command line of the game and of its headless simulation.
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <sstream>
 
 #include "app/app.h"
@@ -24,6 +25,25 @@ constexpr KeyName ScriptKeys[] = {
 };
 
 }  // namespace
+
+int Fail(const std::string& problem) {
+    std::fprintf(stderr, "gravel-ghosts: %s\n", problem.c_str());
+    return 2;
+}
+
+bool OptionsOrExit(int argc, char** argv, GameOptions& options, int& status) {
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        status = Fail(error);
+        return false;
+    }
+    if (options.Help) {
+        std::fputs(UsageText().c_str(), stdout);
+        status = 0;
+        return false;
+    }
+    return true;
+}
 
 std::string UsageText() {
     return "Usage: gravel-ghosts [--mute] [--name NAME] [--data-dir DIR] [--stats FILE]\n"

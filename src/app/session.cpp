@@ -354,26 +354,17 @@ struct Session {
     }
 };
 
-int Fail(const std::string& problem) {
-    std::fprintf(stderr, "gravel-ghosts: %s\n", problem.c_str());
-    return 2;
-}
-
 }  // namespace
 
 int RunSession(int argc, char** argv) {
     GameOptions options;
-    std::string error;
-    if (!ParseOptions(argc, argv, options, error)) return Fail(error);
-    if (options.Help) {
-        std::fputs(UsageText().c_str(), stdout);
-        return 0;
-    }
+    if (int status = 0; !OptionsOrExit(argc, argv, options, status)) return status;
     if (options.SessionFile.empty()) return Fail("--session needs a script file");
 
     Session session;
     session.File = options.SessionFile;
     if (!FileExists(session.File)) return Fail("cannot read the session script " + session.File);
+    std::string error;
     if (!ParseScript(ReadFileText(session.File), session.Lines, error))
         return Fail(session.File + " " + error);
 
