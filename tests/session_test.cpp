@@ -226,7 +226,7 @@ TEST(Session, ALineThatCannotBeCarriedOutStopsTheRunNamingIt) {
         {"wait soon\n", "line 1: 'soon' is not a number of milliseconds", 0},
         {"click Label16(\n", "line 1: 'Label16(' is not a control name", 0},
         {"select Label16\n", "line 1: expected 'select NAME N'", 0},
-        {"race fast\n", "line 1: expected 'race' or 'race autopilot'", 0},
+        {"race fast\n", "line 1: expected 'race', 'race autopilot' or 'race keys FILE'", 0},
         {"dump\nclick Nothing\n", "line 2: no window on screen has a control Nothing", 1},
         {"dump\nhover Label27\n", "line 2: Label27 is hidden", 1},
         {"click StoreForm.Item(3)\n", "line 1: the window StoreForm is not on screen", 0},

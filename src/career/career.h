@@ -68,6 +68,8 @@ bool SaveCareer();
 // Loads the career of DriverNames(10) and shows its pre-race panel. False, with nothing
 // shown and no message, when the name, the career file or its course cannot be read.
 bool LoadCareer();
+// The same from any career file, whoever's it is (the headless race's --career).
+bool LoadCareerFile(const std::string& path);
 // The six slots as the Load Game panel lists them, 15 characters each; a slot that a
 // missing or short list does not hold in full is blank.
 std::array<std::string, CareerSlots> ReadCareerSlots();

@@ -206,10 +206,14 @@ bool SaveCareer() {
 
 bool LoadCareer() {
     if (!DriverNameProblem(DriverNames[PlayerNameEntry]).empty()) return false;
+    return LoadCareerFile(CareerFilePath(Padded(DriverNames[PlayerNameEntry])));
+}
+
+bool LoadCareerFile(const std::string& path) {
     PrepareAsNewCareer();
     // From here any error ends the load quietly: the front end stays as it was.
     try {
-        std::string text = ReadFileText(CareerFilePath(Padded(DriverNames[PlayerNameEntry])));
+        std::string text = ReadFileText(path);
         if (text.size() < CareerFileLength) return false;
         ReadCareerText(text);
         // The player's condition is measured against BodyMax; no career this game

@@ -77,6 +77,11 @@ constexpr int LightMs = 1000;
 // finish has been paid and CurrentCourse moved on; the set-up of what follows is the
 // caller's.
 i16 RunRace();
+// RunRace's two halves for a caller that runs the frames itself (the fast-run search):
+// the screen and the start lights up to green, and the rules of one frame in their
+// order, without its picture, its wait or its keys.
+void BeginRace();
+void RunFrameRules();
 // True from the moment RunRace prepares the screen until it returns: what a script waits
 // on when it waits for a race to end.
 extern bool RaceInProgress;

@@ -166,17 +166,8 @@ void PerCarWork(int last) {
 }
 
 void RunFrame() {
-    ++RaceFrame;
     std::uint32_t frameStart = GetTickCount();
-
-    DriveOpponents();
-    if (AutopilotEnabled) DriveAutopilot();
-    DriveCars();
-    CheckWalls();
-    PerCarWork(LastCarIndex);
-    NoteFinishers();
-    MoveCars();
-    ScrollView();
+    RunFrameRules();
 
     if (DrawingEnabled) {
         DrawBackground();
@@ -292,18 +283,34 @@ void EndRace() {
 
 }  // namespace
 
-i16 RunRace() {
-    // Cleared however the race is left, a script's end unwinding through it included.
-    struct InProgress {
-        InProgress() { RaceInProgress = true; }
-        ~InProgress() { RaceInProgress = false; }
-    } inProgress;
+void RunFrameRules() {
+    ++RaceFrame;
+    DriveOpponents();
+    if (AutopilotEnabled) DriveAutopilot();
+    DriveCars();
+    CheckWalls();
+    PerCarWork(LastCarIndex);
+    NoteFinishers();
+    MoveCars();
+    ScrollView();
+}
+
+void BeginRace() {
     RacePaused = PauseReady = false;
     PausedSeconds = 0;
     PrepareScreen();
     CountDown();
     StartResults();
     RaceFrame = 0;
+}
+
+i16 RunRace() {
+    // Cleared however the race is left, a script's end unwinding through it included.
+    struct InProgress {
+        InProgress() { RaceInProgress = true; }
+        ~InProgress() { RaceInProgress = false; }
+    } inProgress;
+    BeginRace();
     PauseReady = true;
     // A game told to quit leaves the race with no outcome: nothing is paid or set up.
     while (RaceOutcome == OutcomeRunning && !QuitRequested()) {
