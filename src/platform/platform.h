@@ -145,6 +145,9 @@ std::uint32_t GetTickCount();
 // Seconds since the program started, single precision. A monotonic clock, so that a
 // race across midnight keeps correct lap times.
 float Timer();
+// Sleeps until the tick counter reaches `tick` without giving the window system a turn,
+// so keys pressed meanwhile wait for the next one. A virtual clock returns at once.
+void SleepUntil(std::uint32_t tick);
 
 // ---------------------------------------------------------------------------------
 // 4. Forms and controls

@@ -227,6 +227,10 @@ public:
         }
     }
 
+    void Sleep(std::uint32_t untilTick) override {
+        if (!QuitSignal) std::this_thread::sleep_until(Start + std::chrono::milliseconds(untilTick));
+    }
+
     bool QuitPending() override {
         if (QuitSignal) return true;
         // The close button arrives as an event: look for it now and then without taking
