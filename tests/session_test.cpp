@@ -545,16 +545,20 @@ TEST(KeysSession, LoadAndShopByKeys) {
     SessionRun run = Play(
         "key Down\nkey Enter\nkey Down\nkey Enter\ndump\n"  // Load Game: the first slot chosen
         "key Enter\nkey Enter\n"                            // on to Load Career, and load
-        "key Right\nkey Right\nkey Enter\n"                 // Shop
+        "key Right\nkey Right\nkey Enter\ndump\n"           // Shop, on Leave Shop
         "key Down\nkey Down\nkey Down\nkey Enter\n"         // the third part: the MoJet
         "key Down\nkey Enter\n"                             // below it, the body's repair
         "key Up\nkey Enter\ndump\n"                         // above, the titanium body
         "key Enter\nkey Escape\ndump\n",
         {"--data-dir", folder});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 3u);
+    ASSERT_EQ(run.Dumps.size(), 4u);
     EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"Ann            \"");
-    const std::string &refused = run.Dumps[1], &left = run.Dumps[2];
+    // Opened by a key, the shop lights its way out and no part, which another Enter would buy.
+    const std::string& opened = run.Dumps[1];
+    EXPECT_EQ(Value(Shown(opened, "StoreForm.LeaveLabel"), "fore"), "\"#80FFFF\"");
+    EXPECT_EQ(Value(Shown(opened, "StoreForm.Item(0)"), "fore"), "\"#C0C0C0\"");
+    const std::string &refused = run.Dumps[2], &left = run.Dumps[3];
     EXPECT_EQ(Value(refused, "enabled"), "[\"PopBox\",\"RaceWindow\"]");
     EXPECT_EQ(Value(Shown(refused, "StoreForm.CashField"), "caption"), "\"$2990\"");
     EXPECT_EQ(Value(left, "forms"), "[\"RaceWindow\"]");

@@ -26,6 +26,8 @@ int ButtonsDown = 0;           // 1 left, 2 right: what a mouse move reports as 
 // counts what is held never misses a release because the key opened another window.
 std::map<int, Form*> KeyHolders;
 bool ShiftDown = false;
+// The kind of input being delivered now; nested turns (a race inside a click) put it back.
+InputEvent::Type Delivering = InputEvent::Type::Quit;
 
 bool HaveLastPresent = false;
 std::uint32_t LastPresent = 0;
@@ -250,6 +252,11 @@ void MouseUp(int button, int x, int y) {
 }
 
 void Deliver(const InputEvent& e) {
+    struct Delivery {
+        InputEvent::Type Outer = Delivering;
+        explicit Delivery(InputEvent::Type kind) { Delivering = kind; }
+        ~Delivery() { Delivering = Outer; }
+    } delivery(e.Kind);
     switch (e.Kind) {
         case InputEvent::Type::MouseMove:
             MouseX = e.X, MouseY = e.Y;
@@ -457,6 +464,8 @@ const std::string* MessageOnScreen() { return ModalForm ? ModalText : nullptr; }
 
 bool ShiftHeld() { return ShiftDown; }
 
+bool HandlingKey() { return Delivering == InputEvent::Type::KeyDown; }
+
 bool QuitRequested() {
     if (!Quit && CurrentBackend() && CurrentBackend()->QuitPending()) Quit = true;
     return Quit;
@@ -476,6 +485,7 @@ void ResetPlatform() {
     ButtonsDown = 0;
     KeyHolders.clear();
     ShiftDown = false;
+    Delivering = InputEvent::Type::Quit;
     HaveLastPresent = false;
     PointerForm = nullptr;
     PointerKnown = false;

@@ -381,6 +381,9 @@ int FocusedStop(const FocusList& list);
 void MoveFocus(const FocusList& list, int stop);
 // A screen reached by a key shows where the keys are: the first item lights when nothing is.
 void ShowFocus(const FocusList& list);
+// True while a key press is being handled: a screen it opens lights an item for the keys,
+// one the mouse opens waits for the pointer.
+bool HandlingKey();
 
 // ---------------------------------------------------------------------------------
 // 5. Events
