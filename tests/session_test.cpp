@@ -188,6 +188,47 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnTheResultsBoardThenThePanel) {
     EXPECT_EQ(Play(script, {"--seed", "5"}).Dumps, run.Dumps) << "same seed, same session";
 }
 
+// The heads-up panel shows this race's figures only and names its bar for what it shows; T writes one picture a press, named by the time, with a note
+// beside the view for a few seconds; the board after a course skip names the course raced.
+TEST(Session, TheHudShowsThisRaceOnlyAndTShootsOncePerPress) {
+    const std::string folder = FolderWithCareerList(std::string(90, ' '));
+    SessionRun run = Play(ToThePanel +
+        "click Label16\nwait 300\n"
+        "keydown T\nkeydown T\nkeydown T\nkeyup T\n"  // held: the repeats take no picture
+        "key L\ndump\n"
+        "wait 4100\ndump\n"
+        "key T\nkey T\n"
+        "race autopilot\ndump\nwait 500\nkey Enter\n"
+        "click Label16\nwait 300\ndump\n",
+        {"--seed", "5", "--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 4u);
+    const std::string &shot = run.Dumps[0], &later = run.Dumps[1], &board = run.Dumps[2],
+                      &next = run.Dumps[3];
+    EXPECT_EQ(Value(Shown(shot, "RaceWindow.Label3"), "caption"), "\"Body:\"");
+    EXPECT_EQ(Value(Shown(shot, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+    const std::string note = Value(Shown(shot, "RaceWindow.ShotNote"), "caption");
+    const std::regex stamp(R"(\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d(-\d+)?\.bmp)");
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(note, named, stamp)) << note;
+    EXPECT_TRUE(FileExists(folder + "/screenshots/" + named.str()));
+    // Left of the course view, and gone four seconds on.
+    EXPECT_LT(std::stoi(Value(Shown(shot, "RaceWindow.ShotNote"), "left")) + 216,
+              std::stoi(Value(Shown(shot, "RaceWindow.PlayArea(0)"), "left")));
+    EXPECT_EQ(Shown(later, "RaceWindow.ShotNote"), "(absent)");
+    std::vector<std::string> shots;
+    for (const auto& file : std::filesystem::directory_iterator(folder + "/screenshots"))
+        shots.push_back(file.path().filename().string());
+    EXPECT_EQ(shots.size(), 3u);
+    for (const std::string& name : shots) EXPECT_TRUE(std::regex_match(name, stamp)) << name;
+
+    EXPECT_EQ(Value(Shown(board, "ResultsBoard.ResultsCourse"), "caption").rfind("\"Course 1 ", 0), 0u)
+        << Value(Shown(board, "ResultsBoard.ResultsCourse"), "caption");
+    // The next race's lights are out: the last race's lap is not shown as this one's.
+    EXPECT_NE(Value(Shown(board, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+    EXPECT_EQ(Value(Shown(next, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+}
+
 // The end of the script ends the program wherever it is, in the middle of a race too.
 TEST(Session, EndOfScriptInsideARaceLeavesItCleanly) {
     SessionRun run = Play(ToThePanel + "click Label16\nwait 4000\nkeydown Up\nwait 300\n");

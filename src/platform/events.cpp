@@ -29,6 +29,22 @@ bool ShiftDown = false;
 // The kind of input being delivered now; nested turns (a race inside a click) put it back.
 InputEvent::Type Delivering = InputEvent::Type::Quit;
 
+// Labels shown for a while, and the tick at which each goes away.
+struct Note {
+    Control* Label;
+    std::uint32_t Until;
+};
+std::vector<Note> Notes;
+
+void HideNotesDue(std::uint32_t now) {
+    std::erase_if(Notes, [now](const Note& note) {
+        if (static_cast<std::int32_t>(now - note.Until) < 0) return false;
+        note.Label->Visible = false;
+        Refresh();
+        return true;
+    });
+}
+
 bool HaveLastPresent = false;
 std::uint32_t LastPresent = 0;
 
@@ -55,6 +71,7 @@ std::uint64_t PointerGeneration = 0;
 void ForgetForm(const Form* form) {
     if (Pressed && Pressed->Owner == form) Pressed = nullptr;
     std::erase_if(KeyHolders, [form](const auto& held) { return held.second == form; });
+    std::erase_if(Notes, [form](const Note& note) { return note.Label->Owner == form; });
     if (ModalForm == form) ModalForm = nullptr, ModalText = nullptr;
     if (PointerForm == form) {
         PointerForm = nullptr;
@@ -341,6 +358,7 @@ void DoEvents() {
         input = true;
     }
     if (CurrentBackend() != backend) return;  // a handler swapped the backend (tests)
+    HideNotesDue(backend->PeekTickCount());
     UpdatePointer(*backend);
     if (!backend->ShowsFrames()) return;
     // Until the first form is shown there is nothing to see: the first frame on screen
@@ -375,6 +393,16 @@ void DoEventsUntil(std::uint32_t start, std::uint32_t ms) {
         DoEvents();
         if (backend && backend == CurrentBackend()) backend->WaitForInput(start + ms);
     }
+}
+
+void ShowNote(Control* label, const std::string& caption, std::uint32_t ms) {
+    if (!label) return;
+    label->Caption = caption;
+    label->Visible = true;
+    Refresh();
+    std::erase_if(Notes, [label](const Note& note) { return note.Label == label; });
+    Backend* backend = CurrentBackend();
+    Notes.push_back({label, (backend ? backend->PeekTickCount() : 0) + ms});
 }
 
 void WaitEvents(std::uint32_t ms) {
@@ -486,6 +514,7 @@ void ResetPlatform() {
     KeyHolders.clear();
     ShiftDown = false;
     Delivering = InputEvent::Type::Quit;
+    Notes.clear();
     HaveLastPresent = false;
     PointerForm = nullptr;
     PointerKnown = false;

@@ -107,6 +107,9 @@ std::string GamePath(const std::string& literal);
 // creates the folder. Throw FileError when there is no home to put them in.
 std::string SavesFolder();
 std::string ScreenshotsFolder();
+// The local date and time to the second, "2026-12-06_15-33-01": a file named by it is not
+// overwritten by a later run.
+std::string LocalTimeStamp();
 // Start-up of an installed game: creates the player's saves folder when it is missing and
 // copies into it what the installed saves/ holds (the empty career list) and it lacks; a
 // file already there is never replaced. Nothing to do in the build. Throws FileError
@@ -313,6 +316,10 @@ void SetFocus(Control* textBox);
 // Sizes a label to one line of its caption, as self-sizing desktop labels do, so that
 // what stands beside it can follow the caption's length.
 void AutoSize(Control* label);
+
+// Shows the label with this caption; the first turn of the window system `ms` later
+// hides it again. A new note on the same label starts its time afresh.
+void ShowNote(Control* label, const std::string& caption, std::uint32_t ms);
 
 // Marks the screen for repainting at the next turn; forms are composed in z-order.
 void Refresh();

@@ -191,6 +191,7 @@ void LoadRaceWindow() {
     CreateHud(RaceWindow);
     CreatePauseBox(RaceWindow, PlayArea[0]);
     BuildPanel();
+    CreateShotNote(RaceWindow);
 
     FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);
     FlashBox->Top = CInt(RaceWindow->Height / 2.0 - FlashBox->Height / 1.5);
