@@ -152,8 +152,8 @@ void CreateHud(Form* raceWindow) {
                           HudFont(14, true), PlacedColour, Alignment::Centre);
 
     AddShape(form, HudFrame, "GaugeInset", 12, 302, HudWidth - 24, 100, InsetColour);
-    // The bar shows what is left of the body, so it is named for that: a full green bar
-    // captioned as damage read as a wreck.
+    // The bar shows what is left of the body, so it is named for that: captioned "Dmg", a
+    // full bar read as a car full of damage.
     AddBar(form, "Label3", "Body:", "DamBack", "DamFill", ConditionColour(1), 318, DamBack,
            DamFill);
     AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 346, SpeedBack,
@@ -185,10 +185,16 @@ void CreateShotNote(Form* form) {
 
 void ShowShotNote(const std::string& text) {
     if (!ShotNote || !HudFrame) return;
-    // In the panel's last free rows, wherever the race has put the panel: never over the
-    // course view the picture was taken of.
-    ShotNote->Left = HudFrame->Left + 12;
-    ShotNote->Top = HudFrame->Top + HudHeight - 40;
+    if (FlashBox && FlashBox->ShownOnScreen()) {
+        // Under the pre-race panel, which hides the heads-up panel.
+        ShotNote->Left = FlashBox->CanvasLeft() + (FlashBox->Width - ShotNote->Width) / 2;
+        ShotNote->Top = FlashBox->CanvasTop() + FlashBox->Height + 8;
+    } else {
+        // In the heads-up panel's last free rows: never over the course view the picture
+        // was taken of.
+        ShotNote->Left = HudFrame->Left + 12;
+        ShotNote->Top = HudFrame->Top + HudHeight - 40;
+    }
     ShowNote(ShotNote, text, ShotNoteMs);
 }
 
@@ -294,6 +300,8 @@ void ShowStandingAtStart() {
     // Until this race times a lap, the last race's times must not stand in for it.
     ShowCaption(LapTimeField, NoLapTime);
     ShowCaption(LastLapField, NoLapTime);
+    // A note placed under the pre-race panel would sit over the course view.
+    if (ShotNote) ShotNote->Visible = false;
     TraceCourseRoute();
     ShowStanding();
 }
