@@ -57,21 +57,6 @@ TEST(Controls, EscapeAbandonsAndTheCourseSkipComesRoundFrom14To1) {
     CurrentCourse = saved;
 }
 
-TEST(Controls, TwoScreenshotsGetConsecutiveNumbers) {
-    FreshHeadless();
-    std::string folder = TempFolder("controls_screenshots");
-    SetAppPath(folder);
-    Control backBuffer;
-    backBuffer.Picture.Resize(8, 8, 0x00FF00);
-    Control* saved = PlayArea[1];
-    PlayArea[1] = &backBuffer;
-    ScreenshotCounter = 4;
-    RaceKeyDown(vbKeyT), RaceKeyDown(vbKeyT);
-    PlayArea[1] = saved;
-    EXPECT_TRUE(FileExists(folder + "/screenshots/010004.bmp"));
-    EXPECT_EQ(LoadPicture(folder + "/screenshots/010005.bmp").Pixel(3, 3), 0x00FF00u);
-}
-
 // A pad drives through the keyboard's race keys: the same press and release rules, with
 // every input counted, so one input letting go never ends what another still holds.
 class PadControls : public ::testing::Test {

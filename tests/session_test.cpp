@@ -188,6 +188,47 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnTheResultsBoardThenThePanel) {
     EXPECT_EQ(Play(script, {"--seed", "5"}).Dumps, run.Dumps) << "same seed, same session";
 }
 
+// The heads-up panel shows this race's figures only and names its bar for what it shows; T writes one picture a press, named by the time, with a note
+// beside the view for a few seconds; the board after a course skip names the course raced.
+TEST(Session, TheHudShowsThisRaceOnlyAndTShootsOncePerPress) {
+    const std::string folder = FolderWithCareerList(std::string(90, ' '));
+    SessionRun run = Play(ToThePanel +
+        "click Label16\nwait 300\n"
+        "keydown T\nkeydown T\nkeydown T\nkeyup T\n"  // held: the repeats take no picture
+        "key L\ndump\n"
+        "wait 4100\ndump\n"
+        "key T\nkey T\n"
+        "race autopilot\ndump\nwait 500\nkey Enter\n"
+        "click Label16\nwait 300\ndump\n",
+        {"--seed", "5", "--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 4u);
+    const std::string &shot = run.Dumps[0], &later = run.Dumps[1], &board = run.Dumps[2],
+                      &next = run.Dumps[3];
+    EXPECT_EQ(Value(Shown(shot, "RaceWindow.Label3"), "caption"), "\"Body:\"");
+    EXPECT_EQ(Value(Shown(shot, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+    const std::string note = Value(Shown(shot, "RaceWindow.ShotNote"), "caption");
+    const std::regex stamp(R"(\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d(-\d+)?\.bmp)");
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(note, named, stamp)) << note;
+    EXPECT_TRUE(FileExists(folder + "/screenshots/" + named.str()));
+    // Left of the course view, and gone four seconds on.
+    EXPECT_LT(std::stoi(Value(Shown(shot, "RaceWindow.ShotNote"), "left")) + 216,
+              std::stoi(Value(Shown(shot, "RaceWindow.PlayArea(0)"), "left")));
+    EXPECT_EQ(Shown(later, "RaceWindow.ShotNote"), "(absent)");
+    std::vector<std::string> shots;
+    for (const auto& file : std::filesystem::directory_iterator(folder + "/screenshots"))
+        shots.push_back(file.path().filename().string());
+    EXPECT_EQ(shots.size(), 3u);
+    for (const std::string& name : shots) EXPECT_TRUE(std::regex_match(name, stamp)) << name;
+
+    EXPECT_EQ(Value(Shown(board, "ResultsBoard.ResultsCourse"), "caption").rfind("\"Course 1 ", 0), 0u)
+        << Value(Shown(board, "ResultsBoard.ResultsCourse"), "caption");
+    // The next race's lights are out: the last race's lap is not shown as this one's.
+    EXPECT_NE(Value(Shown(board, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+    EXPECT_EQ(Value(Shown(next, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+}
+
 // The end of the script ends the program wherever it is, in the middle of a race too.
 TEST(Session, EndOfScriptInsideARaceLeavesItCleanly) {
     SessionRun run = Play(ToThePanel + "click Label16\nwait 4000\nkeydown Up\nwait 300\n");
@@ -545,16 +586,20 @@ TEST(KeysSession, LoadAndShopByKeys) {
     SessionRun run = Play(
         "key Down\nkey Enter\nkey Down\nkey Enter\ndump\n"  // Load Game: the first slot chosen
         "key Enter\nkey Enter\n"                            // on to Load Career, and load
-        "key Right\nkey Right\nkey Enter\n"                 // Shop
+        "key Right\nkey Right\nkey Enter\ndump\n"           // Shop, on Leave Shop
         "key Down\nkey Down\nkey Down\nkey Enter\n"         // the third part: the MoJet
         "key Down\nkey Enter\n"                             // below it, the body's repair
         "key Up\nkey Enter\ndump\n"                         // above, the titanium body
         "key Enter\nkey Escape\ndump\n",
         {"--data-dir", folder});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 3u);
+    ASSERT_EQ(run.Dumps.size(), 4u);
     EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"Ann            \"");
-    const std::string &refused = run.Dumps[1], &left = run.Dumps[2];
+    // Opened by a key, the shop lights its way out and no part, which another Enter would buy.
+    const std::string& opened = run.Dumps[1];
+    EXPECT_EQ(Value(Shown(opened, "StoreForm.LeaveLabel"), "fore"), "\"#80FFFF\"");
+    EXPECT_EQ(Value(Shown(opened, "StoreForm.Item(0)"), "fore"), "\"#C0C0C0\"");
+    const std::string &refused = run.Dumps[2], &left = run.Dumps[3];
     EXPECT_EQ(Value(refused, "enabled"), "[\"PopBox\",\"RaceWindow\"]");
     EXPECT_EQ(Value(Shown(refused, "StoreForm.CashField"), "caption"), "\"$2990\"");
     EXPECT_EQ(Value(left, "forms"), "[\"RaceWindow\"]");

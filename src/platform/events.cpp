@@ -26,6 +26,24 @@ int ButtonsDown = 0;           // 1 left, 2 right: what a mouse move reports as 
 // counts what is held never misses a release because the key opened another window.
 std::map<int, Form*> KeyHolders;
 bool ShiftDown = false;
+// The kind of input being delivered now; nested turns (a race inside a click) put it back.
+InputEvent::Type Delivering = InputEvent::Type::Quit;
+
+// Labels shown for a while, and the tick at which each goes away.
+struct Note {
+    Control* Label;
+    std::uint32_t Until;
+};
+std::vector<Note> Notes;
+
+void HideNotesDue(std::uint32_t now) {
+    std::erase_if(Notes, [now](const Note& note) {
+        if (static_cast<std::int32_t>(now - note.Until) < 0) return false;
+        note.Label->Visible = false;
+        Refresh();
+        return true;
+    });
+}
 
 bool HaveLastPresent = false;
 std::uint32_t LastPresent = 0;
@@ -53,6 +71,7 @@ std::uint64_t PointerGeneration = 0;
 void ForgetForm(const Form* form) {
     if (Pressed && Pressed->Owner == form) Pressed = nullptr;
     std::erase_if(KeyHolders, [form](const auto& held) { return held.second == form; });
+    std::erase_if(Notes, [form](const Note& note) { return note.Label->Owner == form; });
     if (ModalForm == form) ModalForm = nullptr, ModalText = nullptr;
     if (PointerForm == form) {
         PointerForm = nullptr;
@@ -250,6 +269,11 @@ void MouseUp(int button, int x, int y) {
 }
 
 void Deliver(const InputEvent& e) {
+    struct Delivery {
+        InputEvent::Type Outer = Delivering;
+        explicit Delivery(InputEvent::Type kind) { Delivering = kind; }
+        ~Delivery() { Delivering = Outer; }
+    } delivery(e.Kind);
     switch (e.Kind) {
         case InputEvent::Type::MouseMove:
             MouseX = e.X, MouseY = e.Y;
@@ -334,6 +358,7 @@ void DoEvents() {
         input = true;
     }
     if (CurrentBackend() != backend) return;  // a handler swapped the backend (tests)
+    HideNotesDue(backend->PeekTickCount());
     UpdatePointer(*backend);
     if (!backend->ShowsFrames()) return;
     // Until the first form is shown there is nothing to see: the first frame on screen
@@ -368,6 +393,16 @@ void DoEventsUntil(std::uint32_t start, std::uint32_t ms) {
         DoEvents();
         if (backend && backend == CurrentBackend()) backend->WaitForInput(start + ms);
     }
+}
+
+void ShowNote(Control* label, const std::string& caption, std::uint32_t ms) {
+    if (!label) return;
+    label->Caption = caption;
+    label->Visible = true;
+    Refresh();
+    std::erase_if(Notes, [label](const Note& note) { return note.Label == label; });
+    Backend* backend = CurrentBackend();
+    Notes.push_back({label, (backend ? backend->PeekTickCount() : 0) + ms});
 }
 
 void WaitEvents(std::uint32_t ms) {
@@ -457,6 +492,8 @@ const std::string* MessageOnScreen() { return ModalForm ? ModalText : nullptr; }
 
 bool ShiftHeld() { return ShiftDown; }
 
+bool HandlingKey() { return Delivering == InputEvent::Type::KeyDown; }
+
 bool QuitRequested() {
     if (!Quit && CurrentBackend() && CurrentBackend()->QuitPending()) Quit = true;
     return Quit;
@@ -476,6 +513,8 @@ void ResetPlatform() {
     ButtonsDown = 0;
     KeyHolders.clear();
     ShiftDown = false;
+    Delivering = InputEvent::Type::Quit;
+    Notes.clear();
     HaveLastPresent = false;
     PointerForm = nullptr;
     PointerKnown = false;

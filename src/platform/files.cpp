@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <system_error>
 
@@ -132,6 +133,15 @@ std::string GamePath(const std::string& literal) { return PathUnder(Layout().Dat
 std::string SavesFolder() { return PathUnder(UserFolder(), "\\saves"); }
 
 std::string ScreenshotsFolder() { return PathUnder(UserFolder(), "\\screenshots"); }
+
+std::string LocalTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+    return stamp;
+}
 
 void PrepareSavesFolder() {
     if (!Layout().Installed) return;

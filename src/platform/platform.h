@@ -107,6 +107,9 @@ std::string GamePath(const std::string& literal);
 // creates the folder. Throw FileError when there is no home to put them in.
 std::string SavesFolder();
 std::string ScreenshotsFolder();
+// The local date and time to the second, "2026-12-06_15-33-01": a file named by it is not
+// overwritten by a later run.
+std::string LocalTimeStamp();
 // Start-up of an installed game: creates the player's saves folder when it is missing and
 // copies into it what the installed saves/ holds (the empty career list) and it lacks; a
 // file already there is never replaced. Nothing to do in the build. Throws FileError
@@ -145,6 +148,9 @@ std::uint32_t GetTickCount();
 // Seconds since the program started, single precision. A monotonic clock, so that a
 // race across midnight keeps correct lap times.
 float Timer();
+// Sleeps until the tick counter reaches `tick` without giving the window system a turn,
+// so keys pressed meanwhile wait for the next one. A virtual clock returns at once.
+void SleepUntil(std::uint32_t tick);
 
 // ---------------------------------------------------------------------------------
 // 4. Forms and controls
@@ -311,6 +317,10 @@ void SetFocus(Control* textBox);
 // what stands beside it can follow the caption's length.
 void AutoSize(Control* label);
 
+// Shows the label with this caption; the first turn of the window system `ms` later
+// hides it again. A new note on the same label starts its time afresh.
+void ShowNote(Control* label, const std::string& caption, std::uint32_t ms);
+
 // Marks the screen for repainting at the next turn; forms are composed in z-order.
 void Refresh();
 // Composes every visible form into the canvas now (used by DoEvents and snapshots).
@@ -378,6 +388,9 @@ int FocusedStop(const FocusList& list);
 void MoveFocus(const FocusList& list, int stop);
 // A screen reached by a key shows where the keys are: the first item lights when nothing is.
 void ShowFocus(const FocusList& list);
+// True while a key press is being handled: a screen it opens lights an item for the keys,
+// one the mouse opens waits for the pointer.
+bool HandlingKey();
 
 // ---------------------------------------------------------------------------------
 // 5. Events

@@ -181,12 +181,20 @@ void DrawMasked(Surface& target, double x, double y, int w, int h, const Surface
 
 // Builds the heads-up panel's controls on the race window (called by its load).
 void CreateHud(Form* raceWindow);
+// The note that names a screenshot, at the foot of the panel: made last, so that it shows
+// over the pre-race panel's backdrop too, and gone a few seconds after it was written.
+constexpr std::uint32_t ShotNoteMs = 4000;
+extern Control* ShotNote;
+void CreateShotNote(Form* raceWindow);
+void ShowShotNote(const std::string& text);
 // The "PAUSED" notice, hidden, over the course view.
 void CreatePauseBox(Form* raceWindow, Control* view);
 // Moves the notice into the half of the view the player's car is not in.
 void PlacePauseBox();
 void TestPickup(int car, int pickup);
 void ShowPlayerCash(const std::string& text);  // CashField2
+// Cash as every screen writes it: whole dollars, "$1300".
+std::string CashCaption(i32 cash);
 void SetDamageBar(double twips);               // DamFill (and DamBack where asked)
 void SetDamageBack(double twips);
 // Both damage bars from the player's Body, as a race starts.
@@ -195,6 +203,8 @@ void ShowDamageAtStart();
 void UpdateDamageBar();
 void ShowGas();  // a full tank fills the bar
 void SetSpeedBar(double twips);
+// A lap field that this race has not timed yet.
+constexpr const char* NoLapTime = "--.--";
 void ShowLapTime(f32 seconds);
 void ShowLastLap(f32 seconds);
 void ShowBestLap(f32 seconds);
@@ -218,7 +228,7 @@ extern Control* LapField;      // "Lap 2/3"
 extern Control* PlaceField;    // "Pos 3/9"
 extern Control* BestLapShown;  // the fastest lap, whatever its length
 // Follows the course's road from the start tile (the route positions are measured on),
-// clears the fastest lap and shows the standing on the grid. Run as a race starts.
+// clears the lap times and shows the standing on the grid. Run as a race starts.
 void ShowStandingAtStart();
 void TraceCourseRoute();
 // Every frame, after the cars have moved.
@@ -244,8 +254,9 @@ void RaceKeyDown(int keyCode);
 void RaceKeyUp(int keyCode);
 // Forgets the keys held: a new race window has heard none go down.
 void ReleaseRaceKeys();
-// The folder screenshots go to: "screenshots" beside the program, created when missing.
-std::string ScreenshotPath(i16 counter);
+// A new file in the screenshots folder (created when missing), named by the local date
+// and time: "screenshots/2026-12-06_15-33-01.bmp", then "-2", "-3" within one second.
+std::string ScreenshotPath();
 
 // ---------------------------------------------------------------------------------
 // Race screen pictures (sheets.cpp)

@@ -59,11 +59,24 @@ void LightColours(Colour top, Colour middle, Colour bottom) {
 }
 
 // The engines rev on the grid while a light is lit; keys wait until it is over, but a
-// player closing the game does not.
+// player closing the game does not. The revs keep a pace in time and the loop sleeps
+// between them: revving as fast as the machine could held a whole core for two seconds.
+// Only the sound's own random stream is drawn, so the race is the same whatever the pace.
+constexpr int RevStepsPerMs = 10;         // the note rises and falls a few times a second
+constexpr std::uint32_t RevNapMs = 10;    // about one turn of the sound mixer
 void RevForOneLight() {
-    std::uint32_t start = GetTickCount();
-    while (GetTickCount() - start < static_cast<std::uint32_t>(LightMs) && !QuitRequested())
-        for (int i = 0; i <= LastCarIndex; ++i) GridRev(i);
+    const std::uint32_t start = GetTickCount();
+    std::uint32_t revved = start;
+    for (;;) {
+        // One reading a pass, as the virtual clock of a headless race counts them.
+        const std::uint32_t now = GetTickCount();
+        if (now - start >= static_cast<std::uint32_t>(LightMs) || QuitRequested()) return;
+        const int steps = static_cast<int>(now - revved) * RevStepsPerMs;
+        revved = now;
+        if (steps > 0)
+            for (int i = 0; i <= LastCarIndex; ++i) GridRev(i, steps);
+        SleepUntil(std::min(now + RevNapMs, start + LightMs));
+    }
 }
 
 void PrepareScreen() {

@@ -32,7 +32,8 @@ constexpr int PanelWidth = 641;
 constexpr int PanelHeight = 465;
 constexpr int ViewSize = 550;
 
-// Hovering lights one button and dims the others it names; the table says which.
+// Hovering lights one button and dims the others, so only one is ever lit; the table
+// says which.
 struct HoverRule {
     Control** Button;  // nullptr: the panel itself, which only dims
     Control** Dims[3];
@@ -40,7 +41,7 @@ struct HoverRule {
     i16 AltClick;
 };
 const HoverRule HoverRules[] = {
-    {&Label16, {&Label17, &Label18, nullptr}, true, False16},
+    {&Label16, {&Label17, &Label18, &Label19}, true, False16},
     {&Label17, {&Label16, &Label18, &Label19}, true, True16},
     {&Label18, {&Label16, &Label17, &Label19}, true, True16},
     {&Label19, {&Label16, &Label17, &Label18}, true, True16},
@@ -190,6 +191,7 @@ void LoadRaceWindow() {
     CreateHud(RaceWindow);
     CreatePauseBox(RaceWindow, PlayArea[0]);
     BuildPanel();
+    CreateShotNote(RaceWindow);
 
     FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);
     FlashBox->Top = CInt(RaceWindow->Height / 2.0 - FlashBox->Height / 1.5);
