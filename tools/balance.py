@@ -6,6 +6,8 @@
   tools/balance.py table                                  README's balance table, all courses
   tools/balance.py pickups N                              where on course N the rivals leave
                                                           a pickup lying (seeds 1-8)
+  tools/balance.py place-pickups N                        lays course N's eleven pickups round
+                                                          the course where the rivals leave them
   tools/balance.py career [OUT]                           plays a Normal career course by
                                                           course: a fast run searched for the
                                                           car as it stands, the shop between;
@@ -149,6 +151,62 @@ def pickups(course):
             print("  %2d %2d %s: %d  %s" % (c, r, ch, least, " ".join("%d,%d" % p for p in best[:8])))
 
 
+# Open sides of the road pieces a pickup may lie on (W, E, N, S) and the walls beside them.
+PIECES = {"-": ("WE", "NS"), "|": ("NS", "WE"), "F": ("ES", "NW"), "7": ("WS", "NE"),
+          "L": ("NE", "WS"), "J": ("NW", "SE")}
+STEP = {"W": (-1, 0), "E": (1, 0), "N": (0, -1), "S": (0, 1)}
+OPPOSITE = {"W": "E", "E": "W", "N": "S", "S": "N"}
+
+
+def road_loop(rows):
+    """The road's tiles in driving order from the start tile southwards."""
+    start = next((c, r) for r, row in enumerate(rows) for c, ch in enumerate(row) if ch in "Ss")
+    loop, (c, r), heading = [], start, "S"
+    while True:
+        loop.append((c, r))
+        c, r = c + STEP[heading][0], r + STEP[heading][1]
+        if (c, r) == start:
+            return loop
+        ch = rows[r][c]
+        if ch in PIECES and heading not in PIECES[ch][0]:
+            heading = PIECES[ch][0].replace(OPPOSITE[heading], "")
+
+
+def place_pickups(course):
+    """Eleven pickups spread round the course, each where fewest of the rivals' races on
+    seeds 1-8 pass within reach, away from the grid."""
+    path = os.path.join(ROOT, "data", "courses", "course%02d.txt" % course)
+    text = open(path).read()
+    rows = text.split("tiles\n")[1].split("\nend")[0].split("\n")
+    loop = road_loop(rows)
+    covered = rival_spots(course)
+    # The grid and the first tiles after it are the pack's: start a little further on.
+    usable = [t for t in loop[5:] if rows[t[1]][t[0]] in PIECES]
+    chosen = []
+    for k in range(11):
+        best = None
+        centre = int((k + 0.5) * len(usable) / 11)
+        for (c, r) in usable[max(0, centre - 1):centre + 2]:
+            walls = PIECES[rows[r][c]][1]
+            for x in range(40, 151, 10):
+                for y in range(40, 151, 10):
+                    if ("E" in walls and x > 144) or ("S" in walls and y > 144):
+                        continue
+                    spot = (c * 200 + x, r * 200 + y)
+                    n = sum(1 for s in covered if spot in s)
+                    # Fewest rivals first, then nearest the middle of the road.
+                    key = (n, abs(x - 95) + abs(y - 95))
+                    if best is None or key < best[0]:
+                        best = (key, c, r, x, y)
+        chosen.append(best)
+    lines = ["pickup %d %d %d %d" % (c, r, x, y) for _, c, r, x, y in chosen]
+    kept = [l for l in text.split("\n") if not l.startswith("pickup ")]
+    out = "\n".join(kept).rstrip("\n") + "\n" + "\n".join(lines) + "\n"
+    open(path, "w").write(out)
+    for (n, _), c, r, x, y in chosen:
+        print("pickup %d %d %d %d   rivals reached it on %d of 8 seeds" % (c, r, x, y, n))
+
+
 FASTRUN = os.path.join(ROOT, "build", "gg_fastrun")
 NEW_DRIVER = ["click Label1", "click Label21", "type Ria", "key Enter"]
 # The career as it stands goes to the file and comes back from it, so that the race after it
@@ -207,58 +265,70 @@ def shopping(player):
     return ["click RaceWindow.Label17"] + lines + ["click StoreForm.LeaveLabel"]
 
 
-def search(course, career, out, seeds="1,2,3,4,5", beam=200, random_state=None):
+def search(course, career, out, seeds="1,2,3,4,5", beam=200, random_state=None, collect=False):
     extra = ["--random-state", str(random_state), "--name", "Ria"] if random_state else []
-    subprocess.run([FASTRUN, "--course", str(course), "--career", career, "--seeds", seeds] + extra + [
-                    "--hands", "0", "--spare", "1", "--min-hold", "0", "--beam", str(beam),
-                    "--pickup-worth", "60", "--out", out], capture_output=True, check=True)
+    if collect:
+        extra.append("--collect")
+    subprocess.run([FASTRUN, "--course", str(course), "--career", career, "--seeds", seeds] +
+                   extra + ["--hands", "0", "--slack", "0", "--spare", "1", "--min-hold", "0", "--beam", str(beam),
+                            "--pickup-worth", "60", "--out", out], capture_output=True, check=True)
 
 
 def play_career(out):
+    """Each race: the shop, the career saved and loaded again (so that the race is the one
+    its saved career gives), then a run searched for that very race and for the saved
+    career on seeds 1-5; a race that cannot be placed is raced for its pickups instead."""
     os.makedirs(out, exist_ok=True)
     work = tempfile.mkdtemp()
-    lines = ["# A new Normal career, placed on all fourteen courses in order."] + NEW_DRIVER
-    races = 0
-    placed = 0
-    tries = 0
+    lines = ["# A new Normal career, placed on all fourteen courses in order: the shop before",
+             "# a race, the career saved and loaded again, the race from its proof's keys."] + NEW_DRIVER
+    races = placed = repeats = 0
     while placed < 14 and races < 30:
         dumps, data = play(lines + ["dump"], work, out)
         state = dumps[-1]
         course = state["course"]
-        shop = shopping(state["cars"][0])
-        prefix = lines + ["", "# Course %d: race %d" % (course, races + 1)] + shop + \
-            SAVE_AND_RELOAD + ["dump"]
+        prefix = lines + ["", "# Course %d, race %d" % (course, races + 1)] + \
+            shopping(state["cars"][0]) + SAVE_AND_RELOAD + ["dump"]
         dumps, data = play(prefix, work, out)
-        sav = os.path.join(out, "course%02d.sav" % course)
+        random_state = dumps[-1]["random"]
+        sav = os.path.join(work, "now.sav")
         subprocess.run(["cp", os.path.join(data, "saves", "Ria            .sav"), sav], check=True)
-        keys = os.path.join(out, "course%02d.keys" % course)
-        seeds = ",".join(str(s + tries) for s in range(1, 6))
-        search(course, sav, keys, seeds, random_state=dumps[-1]["random"])
-        race = ["click Label16", "race keys course%02d.keys" % course, "wait 500", "key Enter"]
-        dumps, data = play(prefix + race + ["dump"], work, out)
+        name = "course%02d" % course
+        accepted = None
+        for attempt in range(3):
+            keys = os.path.join(out, name + ".keys")
+            seeds = ",".join(str(s + 5 * attempt) for s in range(1, 6))
+            search(course, sav, keys, seeds, random_state=random_state)
+            race = ["click Label16", "race keys %s.keys" % name, "wait 500", "key Enter"]
+            dumps, data = play(prefix + race + ["dump"], work, out)
+            if dumps[-1]["course"] != course:
+                accepted = race
+                subprocess.run(["cp", sav, os.path.join(out, name + ".sav")], check=True)
+                placed += 1
+                break
+        if not accepted:
+            repeats += 1
+            kept = "%s-pickups%d" % (name, repeats)
+            search(course, sav, os.path.join(out, kept + ".keys"), random_state=random_state,
+                   collect=True)
+            accepted = ["click Label16", "race keys %s.keys" % kept, "wait 500", "key Enter"]
+            dumps, data = play(prefix + accepted + ["dump"], work, out)
         races += 1
         after = dumps[-1]
-        ok = after["course"] != course
         print("race %d, course %d: %s, cash %d -> %d, body %s" %
-              (races, course, "placed" if ok else "not placed", state["cars"][0]["Cash"],
-               after["cars"][0]["Cash"], after["cars"][0]["Body"]), flush=True)
-        if ok:
-            placed += 1
-            tries = 0
-        else:
-            # A race that did not place is still a race of the career: keep it, and keep
-            # its keys under their own name.
-            tries += 1
-            kept = "course%02d-try%d.keys" % (course, tries)
-            os.rename(keys, os.path.join(out, kept))
-            race[1] = "race keys " + kept
-        lines = prefix + race
+              (races, course, "placed" if after["course"] != course else "not placed",
+               state["cars"][0]["Cash"], after["cars"][0]["Cash"], after["cars"][0]["Body"]),
+              flush=True)
+        lines = prefix + accepted
         with open(os.path.join(out, "career-normal.session"), "w") as f:
             f.write("\n".join(lines + ["dump"]) + "\n")
     print("%d placings in %d races" % (placed, races))
 
 
 def main():
+    if len(sys.argv) == 3 and sys.argv[1] == "place-pickups":
+        place_pickups(int(sys.argv[2]))
+        return
     if len(sys.argv) >= 2 and sys.argv[1] == "career":
         play_career(sys.argv[2] if len(sys.argv) > 2 else RUNS)
         return

@@ -71,8 +71,8 @@ std::string UsageText() {
            "  --autopilot       the computer drives the player's car\n"
            "  --session FILE    play the whole game from start-up by the script in FILE, one\n"
            "                    command a line: hover NAME, click NAME, select NAME N,\n"
-           "                    type TEXT, key|keydown|keyup KEY, wait MS, race [autopilot],\n"
-           "                    dump, snapshot FILE (see README.md)\n";
+           "                    type TEXT, key|keydown|keyup KEY, wait MS,\n"
+           "                    race [autopilot | keys FILE], dump, snapshot FILE (see README.md)\n";
 }
 
 bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& error) {

@@ -215,9 +215,17 @@ i32 StartCash = 0;
 
 // A run's worth on one seed: how far round, less the body it lost, plus its pickups;
 // a run that is home is worth more the sooner it came, and nothing if it did not place.
+bool Collecting = false;
+
 double LaneScore(const Lane& lane) {
     const CarRecord& me = lane.Moment.Car[0];
     double pickups = (me.Cash - StartCash) / 100.0;
+    // A race run for its pickups: the more taken, the better, placed or not, and a wreck
+    // takes them all away.
+    if (Collecting)
+        return lane.Moment.Outcome == OutcomeAbandoned || me.FxState == FxExploding
+                   ? -1e9
+                   : pickups * 1000 + Progress(lane.RoadIndex, me) * 0.2 - (me.BodyMax - me.Body) * 4;
     if (lane.Place >= 10 || lane.Moment.Outcome == OutcomeAbandoned) return -1e9 + Progress(lane.RoadIndex, me);
     if (lane.FinishFrame > 0) return 1e8 - lane.FinishFrame * 100.0 + pickups * 10;
     return Progress(lane.RoadIndex, me) - (me.BodyMax - me.Body) * 4 + pickups * 0;
@@ -319,13 +327,13 @@ const char* KeyName(int code) {
 }
 
 // Same place on the road, same speed and heading: only the better of two is worth going on with.
-std::string Likeness(const Candidate& c) {
+std::string Likeness(const Candidate& c, int slack) {
     const CarRecord& me = c.Lanes[0].Moment.Car[0];
     char key[128];
     // The keys still on their way count too: two cars alike now part when they arrive.
     std::snprintf(key, sizeof key, "%d/%d/%d/%d/%d/%d/%d/%d", c.Lanes[0].RoadIndex,
                   static_cast<int>(me.TileX / 12), static_cast<int>(me.TileY / 12), me.Heading,
-                  static_cast<int>(me.Speed / 8), me.Skidding, c.Held.Steer, c.Held.Pedal);
+                  static_cast<int>(me.Speed / 8), me.Skidding, slack ? c.Held.Steer : 0, slack ? c.Held.Pedal : 0);
     return key;
 }
 
@@ -401,11 +409,11 @@ int Search(const GameOptions& base, const SearchSettings& s) {
         std::map<std::string, bool> seen;
         for (Candidate& c : next) {
             if (static_cast<int>(beam.size()) >= s.Beam) break;
-            if (!seen.emplace(Likeness(c), true).second) continue;
+            if (!seen.emplace(Likeness(c, s.Slack), true).second) continue;
             beam.push_back(std::move(c));
         }
         // Once a run is home on every seed, nothing still out can beat it.
-        if (!home.empty() && (beam.empty() || beam.front().Score < 1e7)) {
+        if (!Collecting && !home.empty() && (beam.empty() || beam.front().Score < 1e7)) {
             double best = -1e18;
             for (const Candidate& h : home) best = std::max(best, h.Score);
             if (best > 0) break;
@@ -435,7 +443,23 @@ int Search(const GameOptions& base, const SearchSettings& s) {
             << ", pickups " << (l.Moment.Car[0].Cash - StartCash) / 100 << ", body "
             << l.Moment.Car[0].Body << "\n";
     }
-    for (const KeyEvent& e : EventsOf(best.Node))
+    // Home, the player lets go and brakes: a car left running on after the line can still
+    // hit a wall hard enough to wreck before the race is called.
+    int homeFrame = s.MaxFrames;
+    for (const Lane& l : best.Lanes)
+        if (l.FinishFrame > 0) homeFrame = std::min(homeFrame, l.FinishFrame);
+    std::vector<KeyEvent> events = EventsOf(best.Node);
+    if (homeFrame < s.MaxFrames) {
+        Keys held;
+        for (int n = best.Node; n >= 0; n = History[n].Parent)
+            if (History[n].Frame <= homeFrame) {
+                held = History[n].Held;
+                break;
+            }
+        std::erase_if(events, [&](const KeyEvent& e) { return e.Frame > homeFrame; });
+        Change(held, Keys{Straight, Braking}, homeFrame + 1, events);
+    }
+    for (const KeyEvent& e : events)
         out << e.Frame << (e.Down ? " down " : " up ") << KeyName(e.Code) << "\n";
     std::string text = out.str();
     if (s.Out.empty()) {
@@ -478,6 +502,8 @@ int main(int argc, char** argv) {
                 s.MinHold = std::stoi(next());
             } else if (arg == "--random-state") {
                 s.RandomState = std::stoull(next());
+            } else if (arg == "--collect") {
+                Collecting = true;
             } else if (arg == "--alone") {
                 s.Alone = true;
             } else if (arg == "--spare") {
