@@ -90,8 +90,9 @@ TEST_F(Simulation, OutputsThatCannotBeWrittenGiveStatus2AndLeaveOldFilesWhole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder + "/out"), {}), 1);
 }
 
-TEST_F(Simulation, EscapeFromTheScriptAbandonsTheRaceInItsFrame) {
-    WriteFileText(Folder + "/escape.txt", "7 down Escape\n");
+// The first Escape asks, the second leaves.
+TEST_F(Simulation, EscapeTwiceFromTheScriptAbandonsTheRaceInItsFrame) {
+    WriteFileText(Folder + "/escape.txt", "7 down Escape\n7 up Escape\n7 down Escape\n");
     RunResult r = Simulate({"--data-dir", Folder, "--input", Folder + "/escape.txt"});
     ASSERT_EQ(r.Status, 0) << r.Err;
     EXPECT_NE(r.Out.find("\"outcome\":10,\"frames\":7,"), std::string::npos) << r.Out;
