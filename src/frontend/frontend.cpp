@@ -114,7 +114,7 @@ const LabelRow OptionLabels[] = {
 // The Controls help names every key and pad button, keyboard on the left and pad on the
 // right, so it is wider than the other sub-panels and opens further left.
 constexpr int ControlsWidth = 470;
-constexpr int ControlsHeight = 340;
+constexpr int ControlsHeight = 330;
 constexpr TextLook ColumnHeadLook{12.0f, true, HeadingColour, Alignment::Centre};
 const LabelRow ControlsLabels[] = {
     {"Label38", "Controls", 0, 16, ControlsWidth, 41, &HeadingLook},
@@ -125,27 +125,27 @@ const LabelRow ControlsLabels[] = {
     {"Label37", "Down Arrow", 151, 104, 95, 20, &HelpRowLook},
     {"Label31", "Brake....................", 26, 124, 125, 20, &HelpRowLook},
     {"Label40", "Space Bar", 151, 124, 95, 20, &HelpRowLook},
-    {"PauseKeyRow", "Pause.....................", 26, 144, 125, 20, &HelpRowLook},
+    {"PauseKeyRow", "Pause....................", 26, 144, 125, 20, &HelpRowLook},
     {"PauseKey", "P", 151, 144, 95, 20, &HelpRowLook},
-    {"LeaveKeyRow", "Leave Race..............", 26, 164, 125, 20, &HelpRowLook},
+    {"LeaveKeyRow", "Leave Race...........", 26, 164, 125, 20, &HelpRowLook},
     {"LeaveKey", "Esc, then Esc", 151, 164, 95, 20, &HelpRowLook},
-    {"ShotKeyRow", "Screenshot..............", 26, 184, 125, 20, &HelpRowLook},
+    {"ShotKeyRow", "Screenshot...........", 26, 184, 125, 20, &HelpRowLook},
     {"ShotKey", "T", 151, 184, 95, 20, &HelpRowLook},
-    {"SkipKeyRow", "Skip Course.............", 26, 204, 125, 20, &HelpRowLook},
+    {"SkipKeyRow", "Skip Course..........", 26, 204, 125, 20, &HelpRowLook},
     {"SkipKey", "L", 151, 204, 95, 20, &HelpRowLook},
-    {"FullKeyRow", "Full Screen..............", 26, 224, 125, 20, &HelpRowLook},
+    {"FullKeyRow", "Full Screen...........", 26, 224, 125, 20, &HelpRowLook},
     {"FullKey", "F11, Alt+Enter", 151, 224, 95, 20, &HelpRowLook},
     {"PadLabel", "Pad", 256, 60, 200, 20, &ColumnHeadLook},
-    {"PadSteerRow", "Steer...............", 256, 84, 90, 20, &HelpRowLook},
-    {"PadSteer", "D-pad, Left Stick", 346, 84, 116, 20, &HelpRowLook},
-    {"PadAccelRow", "Accelerate......", 256, 104, 90, 20, &HelpRowLook},
-    {"PadAccel", "A, Right Trigger", 346, 104, 116, 20, &HelpRowLook},
-    {"PadBrakeRow", "Brake...............", 256, 124, 90, 20, &HelpRowLook},
-    {"PadBrake", "B, Left Trigger", 346, 124, 116, 20, &HelpRowLook},
-    {"PadCruiseRow", "Cruise..............", 256, 144, 90, 20, &HelpRowLook},
-    {"PadCruise", "X, Shoulders", 346, 144, 116, 20, &HelpRowLook},
-    {"PadPauseRow", "Pause...............", 256, 164, 90, 20, &HelpRowLook},
-    {"PadPause", "Start", 346, 164, 116, 20, &HelpRowLook},
+    {"PadSteerRow", "Steer..............", 256, 84, 90, 20, &HelpRowLook},
+    {"PadSteer", "D-pad, Left Stick", 350, 84, 112, 20, &HelpRowLook},
+    {"PadAccelRow", "Accelerate....", 256, 104, 90, 20, &HelpRowLook},
+    {"PadAccel", "A, Right Trigger", 350, 104, 112, 20, &HelpRowLook},
+    {"PadBrakeRow", "Brake............", 256, 124, 90, 20, &HelpRowLook},
+    {"PadBrake", "B, Left Trigger", 350, 124, 112, 20, &HelpRowLook},
+    {"PadCruiseRow", "Cruise...........", 256, 144, 90, 20, &HelpRowLook},
+    {"PadCruise", "X, Shoulders", 350, 144, 112, 20, &HelpRowLook},
+    {"PadPauseRow", "Pause............", 256, 164, 90, 20, &HelpRowLook},
+    {"PadPause", "Start", 350, 164, 112, 20, &HelpRowLook},
     {"Label35",
      "Hint: Holding down left or right arrow does a hard wheel crank. Release and press "
      "again to turn gradually.",
