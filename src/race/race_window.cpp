@@ -114,13 +114,15 @@ void BuildDriverColumns() {
     ColumnLabel("PanelCarLabel", "Car condition", RightColumn, 150, 9.75f, Heading);
     const char* names[3] = {"PanelBodyField", "PanelEngineField", "PanelTyresField"};
     for (int part = 0; part < 3; ++part)
-        PanelPartField[part] = ColumnLabel(names[part], "", RightColumn, 172 + 24 * part, 12.0f, Value);
+        PanelPartField[part] =
+            ColumnLabel(names[part], "", RightColumn, 172 + 24 * part, 12.0f, Value);
 }
 
 // A part's condition against its maximum, in whole percent; Easy's tyres start above it.
 std::string Percent(f32 condition, f32 maximum) {
     if (maximum <= 0) return "0%";
-    return std::to_string(std::clamp(static_cast<int>(CInt(condition / maximum * 100)), 0, 100)) + "%";
+    int percent = CInt(condition / maximum * 100);
+    return std::to_string(std::clamp(percent, 0, 100)) + "%";
 }
 
 void BuildPanel() {
