@@ -46,10 +46,12 @@ TEST(Controls, PedalsBrakeAndCruiseControl) {
     EXPECT_EQ(car.Pedal, 1);
 }
 
-TEST(Controls, EscapeAbandonsAndTheCourseSkipComesRoundFrom14To1) {
+// Off the race (on the pre-race panel) Escape leaves the next race alone.
+TEST(Controls, EscapeOffTheRaceDoesNothingAndTheCourseSkipComesRoundFrom14To1) {
     ResetGrid(0);
     RaceKeyDown(vbKeyEscape);
-    EXPECT_EQ(RaceOutcome, OutcomeAbandoned);
+    EXPECT_EQ(RaceOutcome, OutcomeRunning);
+    EXPECT_FALSE(RacePaused);
     i16 saved = CurrentCourse;
     CurrentCourse = 14;
     RaceKeyDown(vbKeyL);

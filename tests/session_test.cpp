@@ -419,12 +419,68 @@ TEST(MenuSession, TypedNameAndEnterStartACareerThatQuitLeaves) {
     EXPECT_NE(Shown(run.Dumps[2], "FrontEnd.Label1"), "(absent)");
 }
 
-TEST(MenuSession, EnterWithAnEmptyNameStartsAnUnnamedCareer) {
-    SessionRun run = Play("click Label1\nclick Label21\nkey Delete\nkey Enter\ndump\n");
+// A new player's Load Game says there is nobody to load; Enter on an empty name box draws
+// a name as Start Career does, since a career under no name could never be saved.
+TEST(MenuSession, NoCareersSavedYetAndEnterWithAnEmptyNameDrawsOne) {
+    SessionRun run = Play("click Label1\nclick Label18\ndump\nclick Label28\n"
+                          "click Label21\nkey Delete\nkey Enter\ndump\n",
+                          {"--data-dir", FolderWithCareerList(std::string(90, ' '))});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 1u);
-    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
-    EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"\"");
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.NoCareersLabel"), "caption"),
+              "\"No careers saved yet\"");
+    EXPECT_EQ(Shown(run.Dumps[0], "FrontEnd.SaveGameList"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[1], "forms"), "[\"RaceWindow\"]");
+    std::string driver = Value(run.Dumps[1], "driver");
+    EXPECT_TRUE(driver == "\"Gustav\"" || driver == "\"Nadine\"") << driver;
+}
+
+// A new driver under a saved driver's name is asked first. Enter takes the lit answer,
+// going back to the name box with nothing replaced; only "Replace it" starts the career.
+TEST(MenuSession, ASavedNameAsksBeforeItsCareerCanBeReplaced) {
+    std::string folder = FolderWithCareerList(" Ria" + std::string(86, ' '));
+    SessionRun run = Play("click Label1\nclick Label21\ntype Ria\nkey Enter\ndump\n"
+                          "key Enter\ndump\nclick Label27\nclick Yes\ndump\n",
+                          {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    const std::string& asked = run.Dumps[0];
+    EXPECT_EQ(Value(asked, "message"),
+              "\"Ria already has a saved career. A new one under that name replaces it when "
+              "it is saved.\"");
+    EXPECT_EQ(Value(asked, "enabled"), "[\"MsgBox\"]");
+    EXPECT_EQ(Value(Shown(asked, "MsgBox.Yes"), "caption"), "\"Replace it\"");
+    EXPECT_EQ(Value(Shown(asked, "MsgBox.No"), "caption"), "\"Choose another name\"");
+    const std::string& back = run.Dumps[1];
+    EXPECT_EQ(Value(back, "forms"), "[\"FrontEnd\"]");
+    EXPECT_NE(Shown(back, "FrontEnd.NewDriverBox"), "(absent)");
+    EXPECT_EQ(Value(back, "focus"), "\"FrontEnd.Text1\"");
+    EXPECT_NE(Value(back, "driver"), "\"Ria\"");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(run.Dumps[2], "driver"), "\"Ria\"");
+}
+
+// Escape on the pre-race panel leaves the next race alone. In the race it asks first:
+// the pause box says how to go on; P races on; two Escapes leave, and a message box
+// says what becomes of the career before the title menu comes back.
+TEST(Session, EscapeLeavesTheNextRaceAloneAndInARaceAsksBeforeLeaving) {
+    SessionRun run = Play(ToThePanel +
+        "key Escape\nclick Label16\nwait 3500\nkey Escape\nwait 300\ndump\n"
+        "key P\nwait 300\ndump\n"
+        "key Escape\nkey Escape\nwait 100\ndump\nkey Enter\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 4u);
+    const std::string& asked = run.Dumps[0];
+    EXPECT_EQ(Value(asked, "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(asked, "outcome"), "0");
+    EXPECT_NE(Shown(asked, "RaceWindow.PauseBox"), "(absent)");
+    EXPECT_EQ(Value(Shown(asked, "RaceWindow.PauseHint"), "caption"),
+              "\"Esc again to leave \u00B7 P to race on\"");
+    EXPECT_EQ(Shown(run.Dumps[1], "RaceWindow.PauseBox"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[1], "outcome"), "0");
+    EXPECT_EQ(Value(run.Dumps[2], "message"),
+              "\"You left the race. Ann's career was never saved, so it ends here.\"");
+    EXPECT_EQ(Value(run.Dumps[3], "forms"), "[\"FrontEnd\"]");
 }
 
 // A career saved after a race comes back after a restart: Load Game lists the driver,
@@ -468,10 +524,10 @@ TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
 
 // Ann's saved career, listed in the first slot: $5000 in the bank and a body at 40 to mend;
 // the rivals at full health with $100 each.
-std::string FolderWithAnnsShoppingCareer() {
+std::string FolderWithAnnsShoppingCareer(int playerTyres = 70) {
     std::string folder = FolderWithCareerList(" Ann" + std::string(86, ' '));
-    auto record = [](int topSpeed, int body, int cash) {
-        const int fields[17] = {1,    100, topSpeed, 3,   70, 70, 100, 100, 100,
+    auto record = [](int topSpeed, int body, int cash, int tyres = 70) {
+        const int fields[17] = {1,    100, topSpeed, 3,   tyres, 70, 100, 100, 100,
                                 100, body, 0,        0,   0,  200, 0,  cash};
         std::string text;
         for (int f : fields) {
@@ -480,7 +536,7 @@ std::string FolderWithAnnsShoppingCareer() {
         }
         return text;
     };
-    std::string career = record(250, 40, 5000);
+    std::string career = record(250, 40, 5000, playerTyres);
     for (int car = 1; car <= 8; ++car) career += record(250, 100, 100);
     WriteFileText(folder + "/saves/Ann            .sav", career);
     return folder;
@@ -512,6 +568,34 @@ TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
     EXPECT_EQ(Value(player, "EngineLevel"), "1");
     EXPECT_EQ(Value(player, "Body"), "90");
     EXPECT_EQ(Value(player, "Cash"), "2990");
+    // The panel beneath shows what the shop changed.
+    EXPECT_EQ(Value(Shown(left, "RaceWindow.PanelCashField"), "caption"), "\"$2990\"");
+    EXPECT_EQ(Value(Shown(left, "RaceWindow.PanelBodyField"), "caption"), "\"Body 90%\"");
+}
+
+// A loaded career's panel names the driver, his cash and his car's condition. Its tyres
+// nearly bald, the car burns out in the race, and the message box sends the career back
+// to where it was saved.
+TEST(CareerSession, ABurntOutCarSendsTheCareerBackToItsLastSave) {
+    SessionRun run = Play("click Label1\nclick Label18\nselect SaveGameList 0\nclick Label29\n"
+                          "dump\nclick Label16\nrace autopilot\ndump\nkey Enter\ndump\n",
+                          {"--data-dir", FolderWithAnnsShoppingCareer(26)});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    const std::string& panel = run.Dumps[0];
+    const auto caption = [&](const char* field) {
+        return Value(Shown(panel, std::string("RaceWindow.") + field), "caption");
+    };
+    EXPECT_EQ(caption("PanelDriverField"), "\"Ann\"");
+    EXPECT_EQ(caption("PanelCashField"), "\"$5000\"");
+    EXPECT_EQ(caption("PanelBodyField"), "\"Body 40%\"");
+    EXPECT_EQ(caption("PanelEngineField"), "\"Engine 100%\"");
+    EXPECT_EQ(caption("PanelTyresField"), "\"Tyres 37%\"");  // 26 of 70
+    std::string course = caption("CourseNameField");
+    EXPECT_EQ(Value(run.Dumps[1], "message"),
+              "\"Your car burnt out. Ann's career goes back to its last save, on Course 1, " +
+                  course.substr(1, course.size() - 2) + ": Load Game takes it up from there.\"");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
 }
 
 // Without a mouse: the keys light an item as the pointer would (colour, pointer, sound),
@@ -609,6 +693,7 @@ TEST(KeysSession, LoadAndShopByKeys) {
     EXPECT_EQ(Value(player, "Body"), "90");
     EXPECT_EQ(Value(player, "BodyLevel"), "0");
     EXPECT_EQ(Value(player, "Cash"), "2990");
+    EXPECT_EQ(Value(Shown(left, "RaceWindow.PanelCashField"), "caption"), "\"$2990\"");
 }
 
 TEST(KeysSession, TheSouthButtonClosesAMessageBox) {

@@ -26,7 +26,8 @@ void BeginNewCareer();
 // screen, when it cannot be loaded.
 bool BeginSavedCareer();
 // Runs the race, then sets up what its outcome leads to: the next course, the same one
-// again, or the front end.
+// again, or, after a message box saying why and what becomes of the career (back to its
+// last save, or lost if never saved), the front end.
 void StartClick();
 void ShopClick();
 void SaveCareerClick();

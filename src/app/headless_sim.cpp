@@ -66,6 +66,10 @@ void DeliverKeys() {
         const KeyHandler& handler = key.Down ? RaceWindow->KeyDown : RaceWindow->KeyUp;
         if (handler) handler(key.KeyCode);
     }
+    // A pause (an Escape's question too) that no key left in the script can end would
+    // hold the race for ever: it stops there, as the frame limit stops it.
+    if (RacePaused && Sim->NextKey == Sim->Keys.size() && RaceOutcome == OutcomeRunning)
+        RaceOutcome = OutcomeStopped;
 }
 
 void AfterFrame() {

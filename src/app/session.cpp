@@ -335,10 +335,10 @@ struct Session {
                                            std::to_string(RaceFrameLimit) + " frames");
                     return false;
                 }
-                // The race's end hands over to its results board, where the script goes
-                // on as a player would, or to the front end once the main loop has the
-                // turn again.
-                if (!top && !ResultsBoardShown()) return false;
+                // The race's end hands over to its results board or the message box of a
+                // race left, where the script goes on as a player would, or to the front
+                // end once the main loop has the turn again.
+                if (!top && !ResultsBoardShown() && !MessageOnScreen()) return false;
                 AutopilotEnabled = false;
                 RaceKeys = nullptr;
                 break;

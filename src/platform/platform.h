@@ -424,6 +424,11 @@ void StopFrameStats();
 // A modal message box with an OK button. The headless backend records the text in
 // MessageLog() and returns at once.
 void MsgBox(const std::string& text);
+// A message box asking a question, with two buttons ("Yes" and "No" to a script) whose
+// captions say what each does; true for the first. The second is lit at first, so Enter
+// keeps things as they are, and Escape or the east button answer it too. The headless
+// backend records the text and answers the second at once.
+bool AskBox(const std::string& text, const std::string& yes, const std::string& no);
 const std::vector<std::string>& MessageLog();
 
 // Mouse pointers of a form: the default, the arrow, invisible, or a custom one loaded

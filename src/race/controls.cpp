@@ -107,7 +107,7 @@ void RaceKeyDown(int keyCode) {
             player.Pedal = PedalCruise;
             player.CruiseSpeed = player.Speed;
             break;
-        case vbKeyEscape: RaceOutcome = OutcomeAbandoned; break;  // paused or not
+        case vbKeyEscape: AskToLeave(); break;
         case vbKeyP: TogglePause(); break;
         default: break;
     }

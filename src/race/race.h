@@ -55,6 +55,9 @@ constexpr Colour ButtonLit = RGB(0, 192, 0);
 void LoadRaceWindow();
 // Shows the pre-race panel for the loaded course over the black backdrop.
 void ShowPreRacePanel();
+// The panel's columns beside the course picture: the driver's name and cash, and the
+// condition of his car's body, engine and tyres in percent of their maximum.
+void ShowDriverOnPanel(const std::string& name);
 
 // ---------------------------------------------------------------------------------
 // Race-wide state (race_loop.cpp; the outcome, pair flags and frame counter are on the
@@ -92,11 +95,17 @@ i32 PrizeFor(i16 place);
 void StopRaceSounds();
 
 // P pauses a race once the lights are out and P again resumes it. While it is paused no
-// car moves, the race clock stands still and the race sounds are silent; Escape still
+// car moves, the race clock stands still and the race sounds are silent; Escape then
 // abandons the race. A P that reaches the race before its second frame (one pressed
 // during the lights arrives only then) is ignored.
 extern bool RacePaused;
 void TogglePause();
+// Escape asks before a race is left: the first pauses it (during the lights, from its
+// first frame) with "Esc again to leave" in the pause box, and an Escape while paused, by
+// either key, abandons it. On the pre-race panel, or once the race is decided, Escape does
+// nothing. RaceLeftByPlayer tells such an end from a burnt-out car's.
+void AskToLeave();
+extern bool RaceLeftByPlayer;
 // The clock every lap time, the lights box and the finish wait read: Timer() less the
 // time this race has spent paused, so a pause costs no driver a second.
 f32 RaceClock();

@@ -19,6 +19,7 @@ void (*AfterRaceFrame)() = nullptr;
 void (*RaceEnded)() = nullptr;
 bool RaceInProgress = false;
 bool RacePaused = false;
+bool RaceLeftByPlayer = false;
 
 namespace {
 
@@ -233,6 +234,9 @@ constexpr int FirstPausableFrame = 2;
 f32 PausedSeconds = 0;
 // A nap between looks at the keyboard while paused: a key wakes the wait at once.
 constexpr std::uint32_t PauseNapMs = 250;
+// The pause is Escape's question rather than the player's P.
+bool LeaveAsked = false;
+constexpr const char* LeaveQuestion = "Esc again to leave \u00B7 P to race on";
 
 // The sounds a pause cut off and brings back: the engine loops, and the player's own
 // explosion, whose end is what ends a wrecked player's race.
@@ -268,6 +272,9 @@ void SitOutPause() {
     f32 pausedAt = Timer();
     SilenceForPause();
     PlacePauseBox();
+    Control* hint = FindControl(RaceWindow, "PauseHint");
+    const std::string pauseHint = hint ? hint->Caption : "";
+    if (hint && LeaveAsked) hint->Caption = LeaveQuestion;
     PauseBox->Visible = true;
     Refresh();
     while (RacePaused && RaceOutcome == OutcomeRunning && !QuitRequested()) {
@@ -275,8 +282,9 @@ void SitOutPause() {
         (void)GetTickCount();
         WaitEvents(PauseNapMs);
     }
-    RacePaused = false;
+    RacePaused = LeaveAsked = false;
     PausedSeconds += Timer() - pausedAt;
+    if (hint) hint->Caption = pauseHint;
     PauseBox->Visible = false;
     Refresh();
     if (RaceOutcome == OutcomeRunning && !QuitRequested()) ResumeSounds();
@@ -309,7 +317,7 @@ void RunFrameRules() {
 }
 
 void BeginRace() {
-    RacePaused = PauseReady = false;
+    RacePaused = PauseReady = LeaveAsked = RaceLeftByPlayer = false;
     PausedSeconds = 0;
     PrepareScreen();
     CountDown();
@@ -330,14 +338,31 @@ i16 RunRace() {
         RunFrame();
         if (RacePaused) SitOutPause();
     }
-    PauseReady = RacePaused = false;
+    PauseReady = RacePaused = LeaveAsked = false;
     EndRace();
     return RaceOutcome;
 }
 
 void TogglePause() {
+    // Escape's question may be up before the race could be paused by P: P answers it.
+    if (RacePaused && RaceOutcome == OutcomeRunning) {
+        RacePaused = false;
+        return;
+    }
     if (!PauseReady || RaceFrame < FirstPausableFrame || RaceOutcome != OutcomeRunning) return;
     RacePaused = !RacePaused;
+}
+
+void AskToLeave() {
+    // Nothing to leave on the pre-race panel, and nothing to ask once the race is decided.
+    if (!RaceInProgress || RaceOutcome != OutcomeRunning) return;
+    if (RacePaused) {
+        RaceOutcome = OutcomeAbandoned;
+        RaceLeftByPlayer = true;
+        return;
+    }
+    // Asked during the lights, the question comes up with the first frame.
+    RacePaused = LeaveAsked = true;
 }
 
 f32 RaceClock() { return Timer() - PausedSeconds; }
