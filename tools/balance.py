@@ -192,6 +192,9 @@ def place_pickups(course):
                 for y in range(40, 151, 10):
                     if ("E" in walls and x > 144) or ("S" in walls and y > 144):
                         continue
+                    # A bend's outer corner is rounded off: keep to its middle.
+                    if rows[r][c] in "F7LJ" and not (60 <= x <= 120 and 60 <= y <= 120):
+                        continue
                     spot = (c * 200 + x, r * 200 + y)
                     n = sum(1 for s in covered if spot in s)
                     # Fewest rivals first, then nearest the middle of the road.
