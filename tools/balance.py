@@ -328,7 +328,53 @@ def play_career(out):
     print("%d placings in %d races" % (placed, races))
 
 
+def table():
+    """README's balance table: per course, the rivals' times with the player left on the
+    grid (fastest and third, median of seeds 1-5), the career proof's time, its margin over
+    the third rival and its pickups, and the autopilot's placings with the starting car."""
+    idle = tempfile.NamedTemporaryFile("w", suffix=".keys", delete=False)
+    idle.write("1 down Space\n")
+    idle.close()
+    med = lambda v: sorted(v)[len(v) // 2] if v else None
+    fmt = lambda t: "%.2f" % t if t is not None else "-"
+    print("| course | laps | fastest rival | third rival | proof | margin | pickups | "
+          "proof placed | autopilot Easy | autopilot Normal |")
+    print("|---|---|---|---|---|---|---|---|---|---|")
+    for course in range(1, 15):
+        name = os.path.join(RUNS, "course%02d" % course)
+        sav = name + ".sav" if os.path.exists(name + ".sav") else None
+        first, third, mine, picks, placed = [], [], [], [], 0
+        for seed in range(1, 6):
+            _, rivals = times(race(course, seed, idle.name, sav))
+            if rivals:
+                first.append(rivals[0])
+            if len(rivals) > 2:
+                third.append(rivals[2])
+            if os.path.exists(name + ".keys"):
+                r = race(course, seed, name + ".keys", sav)
+                start = json.loads(subprocess.run(
+                    [GAME, "--headless", "--course", str(course), "--seed", str(seed), "--input",
+                     idle.name, "--max-frames", "1"] + (["--career", sav] if sav else []),
+                    capture_output=True, text=True).stdout)["cars"][0]["Cash"]
+                if place(r):
+                    placed += 1
+                    mine.append(times(r)[0])
+                    picks.append((r["cars"][0]["Cash"] - start) // 100)  # the report is before the prize
+        auto = [sum(1 for seed in range(1, 6) if place(race(course, seed, None, None, easy, True)))
+                for easy in (True, False)]
+        laps = {1: 2, 2: 2, 3: 2, 5: 2, 10: 3, 11: 3, 12: 4, 13: 4, 14: 4}.get(course, 1)
+        m = med(mine)
+        margin = med(third) - m if m is not None and third else None
+        print("| %d | %d | %s | %s | %s | %s | %s | %d of 5 | %d of 5 | %d of 5 |" %
+              (course, laps, fmt(med(first)), fmt(med(third)), fmt(m), fmt(margin),
+               med(picks) if picks else "-", placed, auto[0], auto[1]), flush=True)
+    os.unlink(idle.name)
+
+
 def main():
+    if len(sys.argv) == 2 and sys.argv[1] == "table":
+        table()
+        return
     if len(sys.argv) == 3 and sys.argv[1] == "place-pickups":
         place_pickups(int(sys.argv[2]))
         return

@@ -317,6 +317,9 @@ void RunFrameRules() {
 }
 
 void BeginRace() {
+    // Frame 0 from the first light on: whatever waits for a frame of this race (a script's
+    // keys) must not take the last race's count for this one's.
+    RaceFrame = 0;
     RacePaused = PauseReady = LeaveAsked = RaceLeftByPlayer = false;
     PausedSeconds = 0;
     PrepareScreen();

@@ -162,9 +162,10 @@ struct SearchSettings {
     int Hands = 1;             // players per seed who press keys off the script's frame
     int Slack = 3;             // by up to this many frames either way
     bool Alone = false;
-    // A race the run must place in whatever the seeds say: a session's next race, by where
-    // its random numbers stood (a session dump's "random"); 0 for none.
+    // A race the run must never wreck in and should place in: a session's next race, by
+    // where its random numbers stood (a session dump's "random"); 0 for none.
     std::uint64_t RandomState = 0;
+    std::string Replay;  // a key script to race instead of searching
     int MinHold = 8;           // frames a key stays as it was set
     std::string Out;
 };
@@ -216,6 +217,8 @@ i32 StartCash = 0;
 // A run's worth on one seed: how far round, less the body it lost, plus its pickups;
 // a run that is home is worth more the sooner it came, and nothing if it did not place.
 bool Collecting = false;
+// Pixels of road a point of body is worth: enough that a run does not buy speed with walls.
+double DamageWorth = 15;
 
 double LaneScore(const Lane& lane) {
     const CarRecord& me = lane.Moment.Car[0];
@@ -225,18 +228,28 @@ double LaneScore(const Lane& lane) {
     if (Collecting)
         return lane.Moment.Outcome == OutcomeAbandoned || me.FxState == FxExploding
                    ? -1e9
-                   : pickups * 1000 + Progress(lane.RoadIndex, me) * 0.2 - (me.BodyMax - me.Body) * 4;
+                   : pickups * 1000 + Progress(lane.RoadIndex, me) * 0.2 - (me.BodyMax - me.Body) * DamageWorth;
     if (lane.Place >= 10 || lane.Moment.Outcome == OutcomeAbandoned) return -1e9 + Progress(lane.RoadIndex, me);
     if (lane.FinishFrame > 0) return 1e8 - lane.FinishFrame * 100.0 + pickups * 10;
-    return Progress(lane.RoadIndex, me) - (me.BodyMax - me.Body) * 4 + pickups * 0;
+    return Progress(lane.RoadIndex, me) - (me.BodyMax - me.Body) * DamageWorth;
 }
 
 double Score(const Candidate& c, const SearchSettings& s) {
     std::vector<double> values;
     double sum = 0;
-    // The race that must place is the last lane: the run is no better than it.
-    double must = 1e18;
-    if (s.RandomState) must = LaneScore(c.Lanes.back());
+    // The given race is the last lane. It must never end in a wreck; a run that places in
+    // it is better than one that does not, but the seeds decide how good a run is.
+    double given = 0;
+    if (s.RandomState) {
+        const Lane& lane = c.Lanes.back();
+        const CarRecord& me = lane.Moment.Car[0];
+        if (lane.Moment.Outcome == OutcomeAbandoned || me.FxState == FxExploding)
+            given = -1e9;
+        else if (lane.Place >= 10)
+            given = -1e6;
+        else
+            given = -(me.BodyMax - me.Body) * DamageWorth;
+    }
     for (const Lane& lane : c.Lanes) {
         if (s.RandomState && &lane == &c.Lanes.back()) continue;
         const CarRecord& me = lane.Moment.Car[0];
@@ -248,10 +261,10 @@ double Score(const Candidate& c, const SearchSettings& s) {
     // A run must serve all but `Spare` of the seeds: it is as good as its worst seed once
     // those are set aside, with a little of the mean to tell equals apart.
     // With no lane to spare given, the mean: what a run makes of the average hand.
-    if (s.Spare < 0) return std::min(must, sum / values.size());
+    if (s.Spare < 0) return given + sum / values.size();
     std::sort(values.begin(), values.end());
     std::size_t counted = std::min(values.size() - 1, static_cast<std::size_t>(s.Spare));
-    return std::min(must, values[counted] + 0.25 * sum / values.size());
+    return given + values[counted] + 0.25 * sum / values.size();
 }
 
 std::uint64_t Mix(std::uint64_t z) {
@@ -293,6 +306,11 @@ void Advance(Lane& lane, int frames) {
         RunFrameRules();
         AdvanceEffects();
         lane.RoadIndex = FollowRoad(lane.RoadIndex, Cars[0]);
+        // A car bumped back over the lap line and on again counts a lap it never drove (the
+        // backward check lies short of the line): no run may be built on that.
+        int roadLaps = (lane.RoadIndex - 1) / static_cast<int>(Road.size());
+        if (Cars[0].LapCount > roadLaps && Cars[0].LapCount < 10) lane.Place = 10;
+        if (lane.Place >= 10) break;
         if (Cars[0].Status == StatusFinished) {
             lane.FinishFrame = RaceFrame;
             lane.Place = FinishCount;
@@ -370,6 +388,23 @@ int Search(const GameOptions& base, const SearchSettings& s) {
     // The first frame runs before any key can arrive.
     for (Lane& lane : root.Lanes) Advance(lane, 1);
 
+    // A replay checks the search against the game: every lane driven by a given script.
+    if (!s.Replay.empty()) {
+        std::vector<ScriptedKey> keys;
+        std::string error;
+        if (!ParseKeyScript(ReadFileText(s.Replay), keys, error)) throw std::runtime_error(error);
+        for (Lane& lane : root.Lanes) {
+            for (const ScriptedKey& k : keys) {
+                Advance(lane, std::max(0, k.Frame - lane.Moment.Frame));
+                if (lane.PendingCount < MaxPending)
+                    lane.Pending[lane.PendingCount++] = {k.Frame, k.Down, k.KeyCode};
+            }
+            Advance(lane, s.MaxFrames);
+            std::printf("home at frame %d, place %d, cash %d, body %g, laps %d of %d, road %d\n", lane.FinishFrame,
+                        lane.Place, int(lane.Moment.Car[0].Cash), double(lane.Moment.Car[0].Body), lane.Moment.Car[0].LapCount, RaceLaps, lane.RoadIndex);
+        }
+        return 0;
+    }
     std::vector<Candidate> beam{root};
     std::vector<Candidate> home;
     for (int frame = 1; frame < s.MaxFrames && !beam.empty(); frame += s.Every) {
@@ -445,11 +480,10 @@ int Search(const GameOptions& base, const SearchSettings& s) {
     }
     // Home, the player lets go and brakes: a car left running on after the line can still
     // hit a wall hard enough to wreck before the race is called.
-    int homeFrame = s.MaxFrames;
-    for (const Lane& l : best.Lanes)
-        if (l.FinishFrame > 0) homeFrame = std::min(homeFrame, l.FinishFrame);
+    int homeFrame = 0;  // the last lane's to come home
+    for (const Lane& l : best.Lanes) homeFrame = std::max(homeFrame, l.FinishFrame);
     std::vector<KeyEvent> events = EventsOf(best.Node);
-    if (homeFrame < s.MaxFrames) {
+    if (homeFrame > 0) {
         Keys held;
         for (int n = best.Node; n >= 0; n = History[n].Parent)
             if (History[n].Frame <= homeFrame) {
@@ -467,8 +501,11 @@ int Search(const GameOptions& base, const SearchSettings& s) {
     } else {
         WriteFileAtomic(s.Out, text.data(), text.size(), "key script");
     }
-    std::fputs(text.substr(0, text.find("\n", text.find("# seed " + std::to_string(s.Seeds.back())))).c_str(), stderr);
-    std::fputs("\n", stderr);
+    for (std::size_t at = 0; at < text.size() && text[at] == '#';) {
+        std::size_t end = text.find('\n', at) + 1;
+        std::fputs(text.substr(at, end - at).c_str(), stderr);
+        at = end;
+    }
     return 0;
 }
 
@@ -500,8 +537,12 @@ int main(int argc, char** argv) {
                 s.Slack = std::stoi(next());
             } else if (arg == "--min-hold") {
                 s.MinHold = std::stoi(next());
+            } else if (arg == "--replay") {
+                s.Replay = next();
             } else if (arg == "--random-state") {
                 s.RandomState = std::stoull(next());
+            } else if (arg == "--damage-worth") {
+                DamageWorth = std::stod(next());
             } else if (arg == "--collect") {
                 Collecting = true;
             } else if (arg == "--alone") {
