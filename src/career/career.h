@@ -68,6 +68,10 @@ bool SaveCareer();
 // Loads the career of DriverNames(10) and shows its pre-race panel. False, with nothing
 // shown and no message, when the name, the career file or its course cannot be read.
 bool LoadCareer();
+// Why the last LoadCareer refused a career it could read: values with which no race could
+// be finished (a car with no top speed, a rival with no target speed), in words for the
+// player. Empty after any other failure.
+extern std::string CareerLoadProblem;
 // The six slots as the Load Game panel lists them, 15 characters each; a slot that a
 // missing or short list does not hold in full is blank.
 std::array<std::string, CareerSlots> ReadCareerSlots();
