@@ -15,6 +15,7 @@
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <thread>
 
@@ -146,11 +147,18 @@ void PrepareSavesFolder() {
     MakeFolder(saves);
     // The installed saves folder holds what a new player starts with (an empty career
     // list); only what the player's folder lacks is copied, so no career is ever replaced.
+    // Another copy of the game may be saving a career meanwhile: what is missing is looked
+    // for again under the folder's lock, so that an empty list never replaces its new one.
+    std::optional<FolderLock> lock;
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(fs::path(AppPath()) / "saves", error)) {
         if (!entry.is_regular_file(error)) continue;
         std::string target = (fs::path(saves) / entry.path().filename()).string();
         if (FileExists(target)) continue;
+        if (!lock) {
+            lock.emplace(saves, 3000);
+            if (FileExists(target)) continue;
+        }
         std::vector<unsigned char> bytes = ReadFileChecked(entry.path().string(), MaxTextFileBytes);
         WriteFileAtomic(target, bytes.data(), bytes.size());
     }

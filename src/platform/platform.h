@@ -9,7 +9,8 @@
 //
 // Table of contents
 //   1. Colours and surfaces, raster operations, pictures
-//   2. Files and folders beside the program
+//   2. Files and folders beside the program; the saves folder's lock; messages that
+//      quote input, and standard output
 //   3. Clocks
 //   4. Forms and controls; menu items that light up under the pointer; moving
 //      between items with keys and a pad
