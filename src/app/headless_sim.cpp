@@ -133,11 +133,11 @@ int RunHeadlessSimulation(int argc, char** argv) {
     sim.Snapshots = options.Snapshots;
     if (!options.InputFile.empty()) {
         if (!FileExists(options.InputFile))
-            return Fail("cannot read the key script " + QuoteInput(options.InputFile));
+            return Fail("cannot read the key script " + PrintableText(options.InputFile));
         try {
             std::string error;
             if (!ParseKeyScript(ReadFileText(options.InputFile), sim.Keys, error))
-                return Fail(QuoteInput(options.InputFile) + ", " + error);
+                return Fail(PrintableText(options.InputFile) + ", " + error);
         } catch (const FileError& e) {
             return Fail(e.what());
         }

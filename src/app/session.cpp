@@ -210,7 +210,7 @@ struct Session {
     int StillTurns = 0;
 
     [[noreturn]] void Fail(int line, const std::string& problem) {
-        std::fprintf(stderr, "gravel-ghosts: %s line %d: %s\n", QuoteInput(File).c_str(), line,
+        std::fprintf(stderr, "gravel-ghosts: %s line %d: %s\n", PrintableText(File).c_str(), line,
                      problem.c_str());
         throw SessionOver{2};
     }
@@ -367,10 +367,11 @@ int RunSession(int argc, char** argv) {
 
     Session session;
     session.File = options.SessionFile;
-    if (!FileExists(session.File)) return Fail("cannot read the session script " + QuoteInput(session.File));
+    if (!FileExists(session.File))
+        return Fail("cannot read the session script " + PrintableText(session.File));
     std::string error;
     if (!ParseScript(ReadFileText(session.File), session.Lines, error))
-        return Fail(QuoteInput(session.File) + " " + error);
+        return Fail(PrintableText(session.File) + " " + error);
 
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
     if (std::string problem = DataFolderProblem(); !problem.empty()) {
