@@ -113,7 +113,7 @@ TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPadding) {
     for (const auto& [layout, text] : layouts) {
         WriteFileText(ListPath(), text);
         EXPECT_EQ(ReadCareerSlots(), (std::array<std::string, 6>{ann, bob, Blanks(15), Blanks(15),
-                                                                  Blanks(15), Blanks(15)}))
+                                                                 Blanks(15), Blanks(15)}))
             << layout;
         DriverNames[PlayerNameEntry] = "Cy";
         EXPECT_TRUE(SaveCareer()) << layout;
@@ -135,9 +135,11 @@ TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPadding) {
 // a dated name, the player is told, and the save goes into a new list.
 TEST_F(CareerFiles, AListThatCannotBeUnderstoodIsSetAsideWithADate) {
     const std::string puzzles[] = {
-        " A\n B\n C\n D\n E\n F\n G\n",            // a seventh driver
-        "Ann" + Blanks(12),                            // a slot without its blank
-        std::string("\x7f" "ELF\x02\x01\x01\0\0", 9),  // not text at all
+        " A\n B\n C\n D\n E\n F\n G\n",  // a seventh driver
+        "Ann" + Blanks(12),              // a slot without its blank
+        std::string("\x7f"
+                    "ELF\x02\x01\x01\0\0",
+                    9),  // not text at all
     };
     for (const std::string& puzzle : puzzles) {
         fs::remove_all(AppPath() + "/saves");
@@ -250,9 +252,13 @@ INSTANTIATE_TEST_SUITE_P(
     CareerFiles, DamagedCareer,
     ::testing::Values(
         Damage{"Missing", [] { fs::remove(CareerPath("Ann")); }},
-        Damage{"OneCharacterShort", [] { WriteFileText(CareerPath("Ann"), Slurp(CareerPath("Ann")).substr(1)); }},
+        Damage{"OneCharacterShort",
+               [] { WriteFileText(CareerPath("Ann"), Slurp(CareerPath("Ann")).substr(1)); }},
         Damage{"CourseFileGone", [] { fs::remove(AppPath() + "/resources/Map4.ddt"); }},
-        Damage{"CourseNumberGarbled", [] { for (int i = 0; i < 9; ++i) Replace(85 * i, "xxxxx"); }},
+        Damage{"CourseNumberGarbled",
+               [] {
+                   for (int i = 0; i < 9; ++i) Replace(85 * i, "xxxxx");
+               }},
         Damage{"PlayerWithoutBodyMax", [] { Replace(45, "00000"); },
                "Not raceable: your car's body maximum is 0."},
         // A car that cannot move, or that no computer driver drives, never finishes.
@@ -263,16 +269,19 @@ INSTANTIATE_TEST_SUITE_P(
         Damage{"RivalWithoutTyres", [] { Replace(85 * 8 + 25, "-0003"); },
                "Not raceable: car 8's tyre maximum is -3."},
         // The catalogue has eleven entries, 0 to 10; the shop would read past its end.
-        Damage{"PlayerTyreLevelEleven", [] {
-            std::string text = Slurp(CareerPath("Ann"));
-            WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
-        }},
-        Damage{"RivalEngineLevelBelowZero", [] {
-            std::string text = Slurp(CareerPath("Ann"));
-            WriteFileText(CareerPath("Ann"), text.replace(85 * 3 + 65, 5, "-0001"));
-        }},
+        Damage{"PlayerTyreLevelEleven",
+               [] {
+                   std::string text = Slurp(CareerPath("Ann"));
+                   WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
+               }},
+        Damage{"RivalEngineLevelBelowZero",
+               [] {
+                   std::string text = Slurp(CareerPath("Ann"));
+                   WriteFileText(CareerPath("Ann"), text.replace(85 * 3 + 65, 5, "-0001"));
+               }},
         Damage{"PreviewPictureGone", [] { fs::remove(AppPath() + "/graphics/bigmap4.bmp"); }},
-        Damage{"NameFromAnEditedList", [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
+        Damage{"NameFromAnEditedList",
+               [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(CareerFiles, FieldsAreReadLenientlyEachInItsOwnFiveCharacters) {
@@ -313,7 +322,8 @@ TEST_F(CareerFiles, AFailureBetweenWritingAndRenamingLeavesTheOldFilesWhole) {
             names.insert(entry.path().filename().string());
         return names;
     };
-    std::set<std::string> saved = {"saves.lst", "Ann            .sav", "Bob            .sav", ".lock"};
+    std::set<std::string> saved = {"saves.lst", "Ann            .sav", "Bob            .sav",
+                                   ".lock"};
     EXPECT_EQ(files(), saved);
     // A save killed before its rename leaves its copy: the next save clears such copies
     // away, and nothing else.
@@ -338,8 +348,10 @@ TEST_F(CareerFiles, AListOrFolderThatIsThereButCannotBeUsedIsNamedAndLeftAlone) 
     fs::remove_all(AppPath() + "/saves");
     fs::create_directory_symlink(AppPath() + "/gone", AppPath() + "/saves");
     EXPECT_FALSE(SaveCareer());
-    EXPECT_NE(MessageLog().back().find("it is a link to " + AppPath() + "/gone, which does not exist"),
-              std::string::npos) << MessageLog().back();
+    EXPECT_NE(
+        MessageLog().back().find("it is a link to " + AppPath() + "/gone, which does not exist"),
+        std::string::npos)
+        << MessageLog().back();
 }
 
 // Runs body in a child process and returns what it wrote to the pipe.
@@ -429,7 +441,8 @@ TEST_F(CareerFiles, TwoGamesSavingAtOnceKeepEachOthersDrivers) {
                 char start;
                 if (read(go[0], &start, 1) != 1) _exit(3);
                 for (int driver = 0; driver < 2; ++driver) {
-                    DriverNames[PlayerNameEntry] = std::string(1, static_cast<char>('A' + game)) + std::to_string(driver);
+                    DriverNames[PlayerNameEntry] =
+                        std::string(1, static_cast<char>('A' + game)) + std::to_string(driver);
                     if (!SaveCareer()) _exit(1);
                 }
                 _exit(0);
@@ -445,15 +458,17 @@ TEST_F(CareerFiles, TwoGamesSavingAtOnceKeepEachOthersDrivers) {
         }
         auto slots = ReadCareerSlots();
         for (const char* name : {"A0", "A1", "B0", "B1"})
-            EXPECT_NE(std::find(slots.begin(), slots.end(), " " + std::string(name) + Blanks(12)), slots.end())
+            EXPECT_NE(std::find(slots.begin(), slots.end(), " " + std::string(name) + Blanks(12)),
+                      slots.end())
                 << name << " is missing after round " << round;
     }
     // A game that keeps the folder locked past a few seconds is waited for no longer.
     FolderLock other(AppPath() + "/saves", 0);
     DriverNames[PlayerNameEntry] = "C0";
     EXPECT_FALSE(SaveCareer());
-    EXPECT_EQ(MessageLog().back(), "The career was not saved. The folder " + AppPath() +
-                                       "/saves is in use by another copy of the game; try again in a moment.");
+    EXPECT_EQ(MessageLog().back(),
+              "The career was not saved. The folder " + AppPath() +
+                  "/saves is in use by another copy of the game; try again in a moment.");
 }
 
 // ----- Names -----

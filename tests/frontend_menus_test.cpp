@@ -274,7 +274,8 @@ TEST_F(FrontEndMenus, LoadGameShowsTheSixSlotsAsWrittenAndLoadsOnlyAName) {
     Load(folder);
     Press("Label1");
     Press("Label18");
-    EXPECT_EQ(SaveGameList->List, (std::vector<std::string>{bob, free, zoe, " Al" + std::string(12, ' '), free, free}));
+    EXPECT_EQ(SaveGameList->List,
+              (std::vector<std::string>{bob, free, zoe, " Al" + std::string(12, ' '), free, free}));
     auto choose = [&](int row) {
         int rowHeight = SaveGameList->Height / CareerSlots;
         At(SaveGameList, 20, row * rowHeight + 2, {T::MouseDown, T::MouseUp});

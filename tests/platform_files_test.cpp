@@ -260,14 +260,18 @@ TEST(Messages, QuotedInputIsShortAndPrintable) {
         {"Ann", "Ann"},
         {"Jos\xc3\xa9", "Jos\xc3\xa9"},
         {"\x1b[2Jtab\there\x7f", "\\x1b[2Jtab\\x09here\\x7f"},
-        {"csi\xc2\x9b" "2J", "csi\\xc2\\x9b" "2J"},
+        {"csi\xc2\x9b"
+         "2J",
+         "csi\\xc2\\x9b"
+         "2J"},
         {"cut\xc3", "cut\\xc3"},
         {"\xff\xfe", "\\xff\\xfe"},
         {std::string(80, 'k'), std::string(80, 'k')},
         {std::string(900000, 'k'), std::string(80, 'k') + "..."},
         {std::string(79, 'k') + "\xc3\xa9\xc3\xa9", std::string(79, 'k') + "\xc3\xa9..."},
     };
-    for (const auto& [input, quoted] : cases) EXPECT_EQ(QuoteInput(input), quoted) << input.substr(0, 90);
+    for (const auto& [input, quoted] : cases)
+        EXPECT_EQ(QuoteInput(input), quoted) << input.substr(0, 90);
     EXPECT_EQ(PrintableText(std::string(100, 'p') + "\n"), std::string(100, 'p') + "\\x0a");
     EXPECT_EQ(PrintableText(std::string(130000, 'p')), std::string(4096, 'p') + "...");
 }

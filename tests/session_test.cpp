@@ -255,7 +255,8 @@ TEST(Session, OptionsOfTheOneRaceSimulationAreRefused) {
     run = Play("key \x1b[2J" + std::string(900000, 'K') + "\n");
     EXPECT_EQ(run.Status, 2);
     EXPECT_LT(run.Err.size(), 1000u);
-    EXPECT_NE(run.Err.find("line 1: unknown key '\\x1b[2JKKK"), std::string::npos) << run.Err.substr(0, 1000);
+    EXPECT_NE(run.Err.find("line 1: unknown key '\\x1b[2JKKK"), std::string::npos)
+        << run.Err.substr(0, 1000);
     EXPECT_EQ(run.Err.find('\x1b'), std::string::npos);
 }
 

@@ -96,7 +96,8 @@ TEST_F(Simulation, OutputsThatCannotBeWrittenGiveStatus2AndLeaveOldFilesWhole) {
 // dump and the usage end the run with status 2 and a line saying why.
 TEST_F(Simulation, StandardOutputThatFailsGivesStatus2) {
     WriteFileText(Folder + "/dump.txt", "dump\n");
-    const std::string game = "'" + GameDir() + "/gravel-ghosts' ", race = "--headless --max-frames 3 --data-dir '" + Folder + "' ";
+    const std::string game = "'" + GameDir() + "/gravel-ghosts' ",
+                      race = "--headless --max-frames 3 --data-dir '" + Folder + "' ";
     const std::pair<std::string, const char*> runs[] = {
         {race + ">/dev/full", "Standard output cannot be written: No space left on device."},
         {race + ">&-", "Standard output cannot be written: it is closed."},
@@ -189,13 +190,10 @@ TEST_P(BadArguments, GiveOneLineAndStatus2) {
 
 INSTANTIATE_TEST_SUITE_P(
     Simulation, BadArguments,
-    ::testing::Values(BadRun{{"--course", "15"}, "--course"},
-                      BadRun{{"--course", "x"}, "--course"},
+    ::testing::Values(BadRun{{"--course", "15"}, "--course"}, BadRun{{"--course", "x"}, "--course"},
                       BadRun{{"--difficulty", "hard"}, "--difficulty"},
-                      BadRun{{"--seed"}, "--seed"},
-                      BadRun{{"--max-frames", "0"}, "--max-frames"},
-                      BadRun{{"--snapshot", "12"}, "--snapshot"},
-                      BadRun{{"--wings"}, "--wings"},
+                      BadRun{{"--seed"}, "--seed"}, BadRun{{"--max-frames", "0"}, "--max-frames"},
+                      BadRun{{"--snapshot", "12"}, "--snapshot"}, BadRun{{"--wings"}, "--wings"},
                       BadRun{{"--input", "/no/such/keys.txt"}, "/no/such/keys.txt"},
                       BadRun{{"--data-dir", "DIR", "--input", "DIR/bad.txt"}, "line 2"},
                       BadRun{{"--data-dir", "DIR", "--course", "5"}, "Map5"},

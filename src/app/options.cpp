@@ -118,12 +118,14 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         } else if (arg == "--stats" && !options.Headless) {
             if (!value(options.StatsFile)) return false;
         } else if (!options.Headless) {
-            error = "unknown option " + QuoteInput(arg) + " (the simulation's options need --headless)";
+            error =
+                "unknown option " + QuoteInput(arg) + " (the simulation's options need --headless)";
             return false;
         } else if (arg == "--course") {
             if (!value(text)) return false;
             if (!WholeNumber(text, 1, 14, number)) {
-                error = "--course must be a course number from 1 to 14, not '" + QuoteInput(text) + "'";
+                error =
+                    "--course must be a course number from 1 to 14, not '" + QuoteInput(text) + "'";
                 return false;
             }
             options.Course = static_cast<int>(number);
@@ -148,7 +150,8 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         } else if (arg == "--max-frames") {
             if (!value(text)) return false;
             if (!WholeNumber(text, 1, 100000000, number)) {
-                error = "--max-frames must be a whole number of at least 1, not '" + QuoteInput(text) + "'";
+                error = "--max-frames must be a whole number of at least 1, not '" +
+                        QuoteInput(text) + "'";
                 return false;
             }
             options.MaxFrames = static_cast<int>(number);

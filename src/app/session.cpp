@@ -156,7 +156,8 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
             return true;
     }
     if (!ParseControlName(words[1], line.Target)) {
-        problem = "'" + QuoteInput(words[1]) + "' is not a control name such as Label16, Item(3) or "
+        problem = "'" + QuoteInput(words[1]) +
+                  "' is not a control name such as Label16, Item(3) or "
                   "FrontEnd.Label18";
         return false;
     }

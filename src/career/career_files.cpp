@@ -183,15 +183,18 @@ std::string ImpossibleCareer() {
         bool OpponentsOnly;  // the player's own target speed is only the autopilot's
     };
     static const Check Checks[] = {
-        {&CarRecord::TopSpeed, "top speed", false},   {&CarRecord::BodyMax, "body maximum", false},
-        {&CarRecord::TyresMax, "tyre maximum", false}, {&CarRecord::EngineMax, "engine maximum", false},
+        {&CarRecord::TopSpeed, "top speed", false},
+        {&CarRecord::BodyMax, "body maximum", false},
+        {&CarRecord::TyresMax, "tyre maximum", false},
+        {&CarRecord::EngineMax, "engine maximum", false},
         {&CarRecord::AiTarget, "target speed", true},
     };
     for (int i = 0; i < CareerCarCount; ++i)
         for (const Check& check : Checks)
             if (Cars[i].*check.Field <= 0 && !(check.OpponentsOnly && i == 0))
-                return std::string("Not raceable: ") + (i == 0 ? "your car's" : "car " + std::to_string(i) + "'s") +
-                       " " + check.Name + " is " + std::to_string(Cars[i].*check.Field) + ".";
+                return std::string("Not raceable: ") +
+                       (i == 0 ? "your car's" : "car " + std::to_string(i) + "'s") + " " +
+                       check.Name + " is " + std::to_string(Cars[i].*check.Field) + ".";
     return "";
 }
 

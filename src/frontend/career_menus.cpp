@@ -179,7 +179,8 @@ void LoadCareerClick() {
     const std::string& name = DriverNames[PlayerNameEntry];
     if (name.empty() || name[0] == ' ' || !StartSavedCareer) return;
     if (!StartSavedCareer())
-        LoadProblem(CareerLoadProblem.empty() ? "That career could not be read." : CareerLoadProblem);
+        LoadProblem(CareerLoadProblem.empty() ? "That career could not be read."
+                                              : CareerLoadProblem);
 }
 
 void LoadGameExitClick() {

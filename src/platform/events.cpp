@@ -400,7 +400,8 @@ bool KeepFrameStats(const std::string& path) {
 std::string StopFrameStats() {
     if (StatsFile) {
         bool failed = std::ferror(StatsFile) != 0;
-        if (std::fclose(StatsFile) != 0 && StatsProblem.empty()) StatsProblem = std::strerror(errno);
+        if (std::fclose(StatsFile) != 0 && StatsProblem.empty())
+            StatsProblem = std::strerror(errno);
         if (failed && StatsProblem.empty()) StatsProblem = "some lines were lost";
     }
     StatsFile = nullptr;

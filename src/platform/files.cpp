@@ -9,9 +9,9 @@
 #include <cctype>
 #include <cerrno>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <climits>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -195,7 +195,8 @@ bool WriteAll(int fd, const unsigned char* bytes, std::size_t size) {
 std::vector<unsigned char> ReadFileChecked(const std::string& path, std::size_t maxBytes,
                                            const std::string& what) {
     auto fail = [&](const std::string& problem) -> FileError {
-        return FileError("The " + what + " " + PrintableText(path) + " cannot be read: " + problem + ".");
+        return FileError("The " + what + " " + PrintableText(path) + " cannot be read: " + problem +
+                         ".");
     };
     // Opening without waiting, so that a pipe with no writer cannot hold the game.
     Descriptor file{::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)};
@@ -238,7 +239,8 @@ void WriteFileAtomic(const std::string& path, const void* bytes, std::size_t siz
     if (folder.empty()) folder = ".";
     std::string temporary = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
     auto fail = [&](const std::string& problem) -> FileError {
-        return FileError("The " + what + " " + PrintableText(path) + " cannot be written: " + problem + ".");
+        return FileError("The " + what + " " + PrintableText(path) +
+                         " cannot be written: " + problem + ".");
     };
     // Renaming over a device or a folder would replace it, not write into it.
     struct stat existing {};
@@ -313,7 +315,7 @@ void MakeFolder(const std::string& path) {
 
 std::string SetFileAside(const std::string& path) {
     std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, ".%Y-%m-%d-%H%M%S", &local);
@@ -321,8 +323,8 @@ std::string SetFileAside(const std::string& path) {
     // Two set aside within one second keep both.
     for (int n = 2; FileExists(aside); ++n) aside = path + stamp + "-" + std::to_string(n);
     if (::rename(path.c_str(), aside.c_str()) != 0)
-        throw FileError("The file " + PrintableText(path) + " cannot be set aside: " +
-                        SystemReason(errno) + ".");
+        throw FileError("The file " + PrintableText(path) +
+                        " cannot be set aside: " + SystemReason(errno) + ".");
     return aside;
 }
 
@@ -339,8 +341,8 @@ std::string DataFolderProblem() {
             return "The game's data folder " + PrintableText(data) + " has no " + (sub + 1) +
                    "/ folder.";
         if (fs::is_empty(folder, error))
-            return "The game's data folder " + PrintableText(data) + " has an empty " +
-                   (sub + 1) + "/ folder.";
+            return "The game's data folder " + PrintableText(data) + " has an empty " + (sub + 1) +
+                   "/ folder.";
     }
     return "";
 }
@@ -351,8 +353,8 @@ FolderLock::FolderLock(const std::string& folder, std::uint32_t waitMs) {
     // still locked, and its own error comes from the write that fails.
     Fd = ::open(path.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0644);
     if (Fd < 0)
-        throw FileError("The lock file " + PrintableText(path) + " cannot be made: " +
-                        SystemReason(errno) + ".");
+        throw FileError("The lock file " + PrintableText(path) +
+                        " cannot be made: " + SystemReason(errno) + ".");
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     while (::flock(Fd, LOCK_EX | LOCK_NB) != 0) {
         int why = errno;
@@ -361,8 +363,8 @@ FolderLock::FolderLock(const std::string& folder, std::uint32_t waitMs) {
             ::close(Fd);
             Fd = -1;
             if (why != EWOULDBLOCK)
-                throw FileError("The folder " + PrintableText(folder) + " cannot be locked: " +
-                                SystemReason(why) + ".");
+                throw FileError("The folder " + PrintableText(folder) +
+                                " cannot be locked: " + SystemReason(why) + ".");
             throw FileError("The folder " + PrintableText(folder) +
                             " is in use by another copy of the game; try again in a moment.");
         }
@@ -381,8 +383,7 @@ void RemoveAbandonedCopies(const std::string& folder,
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(folder, error)) {
         std::string name = entry.path().filename().string();
-        if (name.size() < Tail + 2 || name[0] != '.' || name[name.size() - Tail] != '.')
-            continue;
+        if (name.size() < Tail + 2 || name[0] != '.' || name[name.size() - Tail] != '.') continue;
         if (!std::all_of(name.end() - (Tail - 1), name.end(),
                          [](unsigned char c) { return std::isalnum(c); }))
             continue;
@@ -423,8 +424,10 @@ std::string Printable(std::string_view text, std::size_t maxCharacters) {
     std::size_t at = 0, count = 0;
     while (at < text.size() && count < maxCharacters) {
         auto [length, shown] = NextCharacter(text, at);
-        if (shown) out.append(text.substr(at, length));
-        else AppendEscaped(out, text.substr(at, length));
+        if (shown)
+            out.append(text.substr(at, length));
+        else
+            AppendEscaped(out, text.substr(at, length));
         at += length;
         ++count;
     }
@@ -436,9 +439,13 @@ bool StandardOutputClosed = false;
 
 }  // namespace
 
-std::string QuoteInput(std::string_view input) { return Printable(input, QuotedInputLength); }
+std::string QuoteInput(std::string_view input) {
+    return Printable(input, QuotedInputLength);
+}
 
-std::string PrintableText(std::string_view text) { return Printable(text, PATH_MAX); }
+std::string PrintableText(std::string_view text) {
+    return Printable(text, PATH_MAX);
+}
 
 void GuardStandardStreams() {
     for (int fd = 0; fd <= 2; ++fd) {
@@ -455,10 +462,8 @@ void GuardStandardStreams() {
 void FlushStandardOutput() {
     bool flushed = std::fflush(stdout) == 0;
     int why = errno;
-    if (StandardOutputClosed)
-        throw FileError("Standard output cannot be written: it is closed.");
-    if (!flushed)
-        throw FileError("Standard output cannot be written: " + SystemReason(why) + ".");
+    if (StandardOutputClosed) throw FileError("Standard output cannot be written: it is closed.");
+    if (!flushed) throw FileError("Standard output cannot be written: " + SystemReason(why) + ".");
     if (std::ferror(stdout))
         throw FileError("Standard output cannot be written: some of it was lost.");
 }
