@@ -7,6 +7,7 @@
 #   first_s   launch to the first frame (the black-out the front end shows while it loads)
 #   menu_s    launch to the second frame, the menu itself
 #   idle_%    CPU of the game on the first screen     race_%   CPU while racing
+#   lights_%  CPU during the start lights (the two seconds after Start, less their ends)
 #   (each split into the main thread and all other threads: sound, drivers)
 #   idle_MiB, race_MiB  resident memory
 #   fps, jitter_ms  from --stats: frames a second racing and the standard deviation of the
@@ -99,7 +100,9 @@ for run in $(seq 1 "$runs"); do
     xdotool mousemove --window "$wid" 287 514 click 1
     sleep 0.3
     xdotool keydown Up
-    sleep 3  # the two start lights, then the first seconds of racing
+    sleep 0.3  # the race screen prepared, the red light on
+    lights=$(cpu_over "$game_pid" 1.5)
+    sleep 1.2  # green, then the first seconds of racing
     race_from=$(now)
     race=$(cpu_over "$game_pid" "$race_s")
     race_to=$(now)
@@ -132,12 +135,13 @@ for run in $(seq 1 "$runs"); do
             }' "$stats")
     fi
     line=$(awk -v l="$launch" -v m="$mapped" -v f="$first" -v t="$term" -v g="$gone" \
-        -v idle="$idle" -v race="$race" -v ir="$idle_rss" -v rr="$race_rss" -v fr="$frames" '
+        -v idle="$idle" -v race="$race" -v ir="$idle_rss" -v rr="$race_rss" -v fr="$frames" \
+        -v lights="$lights" '
         BEGIN {
-            split(idle, i, " "); split(race, r, " "); split(fr, p, " ")
-            printf "%.3f %s %.1f %.1f %.1f %.1f %.1f %.1f %s %s %s %.0f\n", m - l, f,
+            split(idle, i, " "); split(race, r, " "); split(fr, p, " "); split(lights, s, " ")
+            printf "%.3f %s %.1f %.1f %.1f %.1f %.1f %.1f %s %s %s %.0f %.1f %.1f %.1f\n", m - l, f,
                 i[1] + i[2], i[1], i[2], r[1] + r[2], r[1], r[2], ir, rr, p[1] " " p[2] " " p[3],
-                (g - t) * 1000
+                (g - t) * 1000, s[1] + s[2], s[1], s[2]
         }')
     echo "$line" >>"$results"
     echo "run $run: $line"
@@ -146,7 +150,7 @@ done
 echo
 echo "$runs runs under Xvfb 1280x1024x24, --mute; min / median / max"
 names=(mapped_s first_s menu_s idle_% idle_main_% idle_other_% race_% race_main_% race_other_%
-       idle_MiB race_MiB fps jitter_ms pace_ms exit_ms)
+       idle_MiB race_MiB fps jitter_ms pace_ms exit_ms lights_% lights_main_% lights_other_%)
 for col in $(seq 1 ${#names[@]}); do
     printf '%-14s ' "${names[$((col - 1))]}"
     cut -d' ' -f"$col" "$results" | sort -g | awk '

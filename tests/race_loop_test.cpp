@@ -105,7 +105,8 @@ TEST_F(Race, ExactlyFourSecondsAfterTheFinishDoesNotEndTheRace) {
     EXPECT_EQ(Cars[0].Cash, 1300);
 }
 
-TEST_F(Race, EscapeInTheFrameTheWaitEndsStillAbandonsWithoutPrize) {
+// Once the finish wait has decided the race, Escape has nothing left to ask.
+TEST_F(Race, EscapeInTheFrameTheWaitEndsLeavesThePlacedFinish) {
     i16 outcome = 0;
     EachFrame = [&] {
         FinishOn(5, 1);
@@ -115,11 +116,9 @@ TEST_F(Race, EscapeInTheFrameTheWaitEndsStillAbandonsWithoutPrize) {
     };
     AtEnd = [&] { outcome = RaceOutcome; };
     StartClick();
-    EXPECT_EQ(outcome, OutcomeAbandoned);
-    EXPECT_EQ(Cars[0].Cash, 100);
-    EXPECT_EQ(CurrentCourse, 1);
-    EXPECT_FALSE(RaceWindow->Visible);
-    EXPECT_TRUE(FrontEnd->Visible);
+    EXPECT_EQ(outcome, OutcomePlaced);
+    EXPECT_EQ(Cars[0].Cash, 1300);
+    EXPECT_EQ(CurrentCourse, 2);
 }
 
 TEST_F(Race, PlacedFinishOnCourse14GoesOnToCourse1) {
@@ -193,7 +192,7 @@ TEST_F(Race, WreckAgainstAWallStaysOutFor300Frames) {
 TEST_F(Race, CareerStartedAfterEscapeMidExplosionHasNoCarExploding) {
     EachFrame = [] {
         if (RaceFrame == 20) Cars[0].Body = -1, PlayerWreck(), Cars[4].Body = 1;
-        if (RaceFrame == 40) RaceWindow->KeyDown(vbKeyEscape);
+        if (RaceFrame == 40) RaceWindow->KeyDown(vbKeyEscape), RaceWindow->KeyDown(vbKeyEscape);
     };
     AtEnd = [] { ASSERT_EQ(Cars[0].FxState, FxExploding); };
     EXPECT_EQ(RunRace(), OutcomeAbandoned);

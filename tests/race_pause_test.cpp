@@ -163,19 +163,52 @@ TEST_F(Pause, PDuringTheCountdownDoesNothing) {
     EXPECT_FALSE(everPaused);
 }
 
-// Escape keeps its meaning while paused: the race is abandoned there and then.
-TEST_F(Pause, EscapeWhilePausedAbandonsTheRaceAtOnce) {
-    int frames = 0;
-    EachFrame = [&] {
-        if (RaceFrame == 10) {
-            RaceWindow->KeyDown(vbKeyP);
-            Backend->Schedule(Backend->PeekTickCount() + 3000, Key(vbKeyEscape));
-        }
+// Escape asks before it leaves: it pauses the race with the question in the pause box, and
+// a second Escape leaves where P races on. An Escape during the lights asks from the first
+// frame; one while paused by P leaves at once, as it always did.
+TEST_F(Pause, EscapeAsksAndASecondEscapeLeaves) {
+    const std::string question = "Esc again to leave \u00B7 P to race on";
+    struct Case {
+        int FirstKey;   // at frame 10; or Escape at 1.5 s into the lights when 0
+        int SecondKey;  // 3 s later
+        i16 Outcome;
+        int Frames;
+    } cases[] = {
+        {vbKeyEscape, vbKeyEscape, OutcomeAbandoned, 10},
+        {vbKeyEscape, vbKeyP, OutcomeStopped, 20},
+        {0, vbKeyP, OutcomeStopped, 20},
+        {0, vbKeyEscape, OutcomeAbandoned, 1},
+        {vbKeyP, vbKeyEscape, OutcomeAbandoned, 10},
     };
-    AtEnd = [&] { frames = RaceFrame; };
-    EXPECT_EQ(RunRace(), OutcomeAbandoned);
-    EXPECT_EQ(frames, 10);
-    EXPECT_FALSE(RacePaused);
+    const std::string pHint = FindControl(RaceWindow, "PauseHint")->Caption;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.FirstKey * 100 + c.SecondKey);
+        SetUpRepeatRace();
+        std::string hint;
+        int frames = 0;
+        if (c.FirstKey == 0) {
+            Backend->Schedule(Backend->PeekTickCount() + 1500, Key(vbKeyEscape));
+            Backend->Schedule(Backend->PeekTickCount() + 4500, Key(c.SecondKey));
+        }
+        Backend->BeforeTurn = [&] {
+            if (RacePaused && PauseBox->ShownOnScreen()) hint = FindControl(RaceWindow, "PauseHint")->Caption;
+        };
+        EachFrame = [&] {
+            if (RaceFrame == 10 && c.FirstKey != 0) {
+                RaceWindow->KeyDown(c.FirstKey);
+                Backend->Schedule(Backend->PeekTickCount() + 3000, Key(c.SecondKey));
+            }
+            if (RaceFrame == 20) RaceOutcome = OutcomeStopped;
+        };
+        AtEnd = [&] { frames = RaceFrame; };
+        EXPECT_EQ(RunRace(), c.Outcome);
+        EXPECT_EQ(frames, c.Frames);
+        EXPECT_EQ(hint, c.FirstKey == vbKeyP ? pHint : question);
+        EXPECT_EQ(RaceLeftByPlayer, c.Outcome == OutcomeAbandoned);
+        EXPECT_FALSE(RacePaused);
+        EXPECT_EQ(FindControl(RaceWindow, "PauseHint")->Caption, pHint);
+        Backend->BeforeTurn = nullptr;
+    }
 }
 
 // A buffer that knows whether it is sounding, as a real device's does.

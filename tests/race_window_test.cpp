@@ -14,8 +14,8 @@ namespace {
 
 using RacePanel = RaceScreenTest;
 
-// Hovering a button lights it and dims the others, except that Start leaves Save Career
-// alone; the panel's own background dims only Start.
+// Hovering a button lights it and dims the other three, so one button at most is lit;
+// the panel's own background dims only Start.
 TEST_F(RacePanel, HoverLightsTheButtonAndDimsTheOthers) {
     Control* buttons[4] = {Label16, Label17, Label18, Label19};
     const auto untouched = RGB(1, 2, 3);
@@ -23,7 +23,7 @@ TEST_F(RacePanel, HoverLightsTheButtonAndDimsTheOthers) {
         for (Control* b : buttons) b->ForeColor = untouched;
         (over < 0 ? FlashBox : buttons[over])->MouseMove(0, 5, 5);
         for (int k = 0; k < 4; ++k) {
-            bool dimmed = over < 0 ? k == 0 : !(over == 0 && k == 3);
+            bool dimmed = over >= 0 || k == 0;
             EXPECT_EQ(buttons[k]->ForeColor, k == over ? ButtonLit : dimmed ? ButtonNormal : untouched)
                 << "over " << over << ", button " << k;
         }

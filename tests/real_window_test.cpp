@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <thread>
 
@@ -268,6 +269,28 @@ TEST(RealWindow, PIsAPauseAndTheResultsBoardAfterTheRaceGoesOnAKeyToThePanel) {
         return PanelShows(at, panel);
     })) << "the saved career's panel is not on the screen";
     ClickOn(at, start);
+
+    // The start lights sleep between the engines' revs: from the red light on, the game's
+    // main thread is running or waiting for a core (its schedstat) well under half the
+    // time. A loop spinning on the revs wants the core the whole two seconds, however busy
+    // the machine keeps it.
+    const auto redLight = [&] {
+        Surface lamp = ReadScreen(at.ScreenX(329 + 274), at.ScreenY(109 + 32), 1, 1);
+        return !lamp.Empty() && lamp.Pixel(0, 0) == 0xFF0000;
+    };
+    const auto wantedCore = [&] {  // nanoseconds on a core plus waiting for one
+        std::ifstream stat("/proc/" + std::to_string(game.Pid) + "/schedstat");
+        long long running = 0, waiting = 0;
+        stat >> running >> waiting;
+        return running + waiting;
+    };
+    ASSERT_TRUE(Within(20, redLight)) << "no red start light";
+    const auto lightsFrom = Clock::now();
+    const long long wantedBefore = wantedCore();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    const double share = double(wantedCore() - wantedBefore) /
+                         std::chrono::duration<double, std::nano>(Clock::now() - lightsFrom).count();
+    EXPECT_LT(share, 0.5) << "the start lights kept a core busy";
 
     // P once the lights are out puts the PAUSED box (the HUD's dark panel) over the view;
     // P again takes it away. The view sits at (329, 109), the box 135 into it and 90 from

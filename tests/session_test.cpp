@@ -188,6 +188,47 @@ TEST(Session, WaitsRunTheRaceAndRaceEndsItOnTheResultsBoardThenThePanel) {
     EXPECT_EQ(Play(script, {"--seed", "5"}).Dumps, run.Dumps) << "same seed, same session";
 }
 
+// The heads-up panel shows this race's figures only and names its bar for what it shows; T writes one picture a press, named by the time, with a note
+// beside the view for a few seconds; the board after a course skip names the course raced.
+TEST(Session, TheHudShowsThisRaceOnlyAndTShootsOncePerPress) {
+    const std::string folder = FolderWithCareerList(std::string(90, ' '));
+    SessionRun run = Play(ToThePanel +
+        "click Label16\nwait 300\n"
+        "keydown T\nkeydown T\nkeydown T\nkeyup T\n"  // held: the repeats take no picture
+        "key L\ndump\n"
+        "wait 4100\ndump\n"
+        "key T\nkey T\n"
+        "race autopilot\ndump\nwait 500\nkey Enter\n"
+        "click Label16\nwait 300\ndump\n",
+        {"--seed", "5", "--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 4u);
+    const std::string &shot = run.Dumps[0], &later = run.Dumps[1], &board = run.Dumps[2],
+                      &next = run.Dumps[3];
+    EXPECT_EQ(Value(Shown(shot, "RaceWindow.Label3"), "caption"), "\"Body:\"");
+    EXPECT_EQ(Value(Shown(shot, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+    const std::string note = Value(Shown(shot, "RaceWindow.ShotNote"), "caption");
+    const std::regex stamp(R"(\d{4}-\d\d-\d\d_\d\d-\d\d-\d\d(-\d+)?\.bmp)");
+    std::smatch named;
+    ASSERT_TRUE(std::regex_search(note, named, stamp)) << note;
+    EXPECT_TRUE(FileExists(folder + "/screenshots/" + named.str()));
+    // Left of the course view, and gone four seconds on.
+    EXPECT_LT(std::stoi(Value(Shown(shot, "RaceWindow.ShotNote"), "left")) + 216,
+              std::stoi(Value(Shown(shot, "RaceWindow.PlayArea(0)"), "left")));
+    EXPECT_EQ(Shown(later, "RaceWindow.ShotNote"), "(absent)");
+    std::vector<std::string> shots;
+    for (const auto& file : std::filesystem::directory_iterator(folder + "/screenshots"))
+        shots.push_back(file.path().filename().string());
+    EXPECT_EQ(shots.size(), 3u);
+    for (const std::string& name : shots) EXPECT_TRUE(std::regex_match(name, stamp)) << name;
+
+    EXPECT_EQ(Value(Shown(board, "ResultsBoard.ResultsCourse"), "caption").rfind("\"Course 1 ", 0), 0u)
+        << Value(Shown(board, "ResultsBoard.ResultsCourse"), "caption");
+    // The next race's lights are out: the last race's lap is not shown as this one's.
+    EXPECT_NE(Value(Shown(board, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+    EXPECT_EQ(Value(Shown(next, "RaceWindow.LastLapField"), "caption"), "\"--.--\"");
+}
+
 // The end of the script ends the program wherever it is, in the middle of a race too.
 TEST(Session, EndOfScriptInsideARaceLeavesItCleanly) {
     SessionRun run = Play(ToThePanel + "click Label16\nwait 4000\nkeydown Up\nwait 300\n");
@@ -226,7 +267,7 @@ TEST(Session, ALineThatCannotBeCarriedOutStopsTheRunNamingIt) {
         {"wait soon\n", "line 1: 'soon' is not a number of milliseconds", 0},
         {"click Label16(\n", "line 1: 'Label16(' is not a control name", 0},
         {"select Label16\n", "line 1: expected 'select NAME N'", 0},
-        {"race fast\n", "line 1: expected 'race' or 'race autopilot'", 0},
+        {"race fast\n", "line 1: expected 'race', 'race autopilot' or 'race keys FILE'", 0},
         {"dump\nclick Nothing\n", "line 2: no window on screen has a control Nothing", 1},
         {"dump\nhover Label27\n", "line 2: Label27 is hidden", 1},
         {"click StoreForm.Item(3)\n", "line 1: the window StoreForm is not on screen", 0},
@@ -390,12 +431,68 @@ TEST(MenuSession, TypedNameAndEnterStartACareerThatQuitLeaves) {
     EXPECT_NE(Shown(run.Dumps[2], "FrontEnd.Label1"), "(absent)");
 }
 
-TEST(MenuSession, EnterWithAnEmptyNameStartsAnUnnamedCareer) {
-    SessionRun run = Play("click Label1\nclick Label21\nkey Delete\nkey Enter\ndump\n");
+// A new player's Load Game says there is nobody to load; Enter on an empty name box draws
+// a name as Start Career does, since a career under no name could never be saved.
+TEST(MenuSession, NoCareersSavedYetAndEnterWithAnEmptyNameDrawsOne) {
+    SessionRun run = Play("click Label1\nclick Label18\ndump\nclick Label28\n"
+                          "click Label21\nkey Delete\nkey Enter\ndump\n",
+                          {"--data-dir", FolderWithCareerList(std::string(90, ' '))});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 1u);
-    EXPECT_EQ(Value(run.Dumps[0], "forms"), "[\"RaceWindow\"]");
-    EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"\"");
+    ASSERT_EQ(run.Dumps.size(), 2u);
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.NoCareersLabel"), "caption"),
+              "\"No careers saved yet\"");
+    EXPECT_EQ(Shown(run.Dumps[0], "FrontEnd.SaveGameList"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[1], "forms"), "[\"RaceWindow\"]");
+    std::string driver = Value(run.Dumps[1], "driver");
+    EXPECT_TRUE(driver == "\"Gustav\"" || driver == "\"Nadine\"") << driver;
+}
+
+// A new driver under a saved driver's name is asked first. Enter takes the lit answer,
+// going back to the name box with nothing replaced; only "Replace it" starts the career.
+TEST(MenuSession, ASavedNameAsksBeforeItsCareerCanBeReplaced) {
+    std::string folder = FolderWithCareerList(" Ria" + std::string(86, ' '));
+    SessionRun run = Play("click Label1\nclick Label21\ntype Ria\nkey Enter\ndump\n"
+                          "key Enter\ndump\nclick Label27\nclick Yes\ndump\n",
+                          {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    const std::string& asked = run.Dumps[0];
+    EXPECT_EQ(Value(asked, "message"),
+              "\"Ria already has a saved career. A new one under that name replaces it when "
+              "it is saved.\"");
+    EXPECT_EQ(Value(asked, "enabled"), "[\"MsgBox\"]");
+    EXPECT_EQ(Value(Shown(asked, "MsgBox.Yes"), "caption"), "\"Replace it\"");
+    EXPECT_EQ(Value(Shown(asked, "MsgBox.No"), "caption"), "\"Choose another name\"");
+    const std::string& back = run.Dumps[1];
+    EXPECT_EQ(Value(back, "forms"), "[\"FrontEnd\"]");
+    EXPECT_NE(Shown(back, "FrontEnd.NewDriverBox"), "(absent)");
+    EXPECT_EQ(Value(back, "focus"), "\"FrontEnd.Text1\"");
+    EXPECT_NE(Value(back, "driver"), "\"Ria\"");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(run.Dumps[2], "driver"), "\"Ria\"");
+}
+
+// Escape on the pre-race panel leaves the next race alone. In the race it asks first:
+// the pause box says how to go on; P races on; two Escapes leave, and a message box
+// says what becomes of the career before the title menu comes back.
+TEST(Session, EscapeLeavesTheNextRaceAloneAndInARaceAsksBeforeLeaving) {
+    SessionRun run = Play(ToThePanel +
+        "key Escape\nclick Label16\nwait 3500\nkey Escape\nwait 300\ndump\n"
+        "key P\nwait 300\ndump\n"
+        "key Escape\nkey Escape\nwait 100\ndump\nkey Enter\ndump\n");
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 4u);
+    const std::string& asked = run.Dumps[0];
+    EXPECT_EQ(Value(asked, "forms"), "[\"RaceWindow\"]");
+    EXPECT_EQ(Value(asked, "outcome"), "0");
+    EXPECT_NE(Shown(asked, "RaceWindow.PauseBox"), "(absent)");
+    EXPECT_EQ(Value(Shown(asked, "RaceWindow.PauseHint"), "caption"),
+              "\"Esc again to leave \u00B7 P to race on\"");
+    EXPECT_EQ(Shown(run.Dumps[1], "RaceWindow.PauseBox"), "(absent)");
+    EXPECT_EQ(Value(run.Dumps[1], "outcome"), "0");
+    EXPECT_EQ(Value(run.Dumps[2], "message"),
+              "\"You left the race. Ann's career was never saved, so it ends here.\"");
+    EXPECT_EQ(Value(run.Dumps[3], "forms"), "[\"FrontEnd\"]");
 }
 
 // A career saved after a race comes back after a restart: Load Game lists the driver,
@@ -439,10 +536,10 @@ TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
 
 // Ann's saved career, listed in the first slot: $5000 in the bank and a body at 40 to mend;
 // the rivals at full health with $100 each.
-std::string FolderWithAnnsShoppingCareer() {
+std::string FolderWithAnnsShoppingCareer(int playerTyres = 70) {
     std::string folder = FolderWithCareerList(" Ann" + std::string(86, ' '));
-    auto record = [](int topSpeed, int body, int cash) {
-        const int fields[17] = {1,    100, topSpeed, 3,   70, 70, 100, 100, 100,
+    auto record = [](int topSpeed, int body, int cash, int tyres = 70) {
+        const int fields[17] = {1,    100, topSpeed, 3,   tyres, 70, 100, 100, 100,
                                 100, body, 0,        0,   0,  200, 0,  cash};
         std::string text;
         for (int f : fields) {
@@ -451,7 +548,7 @@ std::string FolderWithAnnsShoppingCareer() {
         }
         return text;
     };
-    std::string career = record(250, 40, 5000);
+    std::string career = record(250, 40, 5000, playerTyres);
     for (int car = 1; car <= 8; ++car) career += record(250, 100, 100);
     WriteFileText(folder + "/saves/Ann            .sav", career);
     return folder;
@@ -483,6 +580,34 @@ TEST(ShopSession, BuysAnEngineMendsTheBodyIsRefusedAndLeaves) {
     EXPECT_EQ(Value(player, "EngineLevel"), "1");
     EXPECT_EQ(Value(player, "Body"), "90");
     EXPECT_EQ(Value(player, "Cash"), "2990");
+    // The panel beneath shows what the shop changed.
+    EXPECT_EQ(Value(Shown(left, "RaceWindow.PanelCashField"), "caption"), "\"$2990\"");
+    EXPECT_EQ(Value(Shown(left, "RaceWindow.PanelBodyField"), "caption"), "\"Body 90%\"");
+}
+
+// A loaded career's panel names the driver, his cash and his car's condition. Its tyres
+// nearly bald, the car burns out in the race, and the message box sends the career back
+// to where it was saved.
+TEST(CareerSession, ABurntOutCarSendsTheCareerBackToItsLastSave) {
+    SessionRun run = Play("click Label1\nclick Label18\nselect SaveGameList 0\nclick Label29\n"
+                          "dump\nclick Label16\nrace autopilot\ndump\nkey Enter\ndump\n",
+                          {"--data-dir", FolderWithAnnsShoppingCareer(26)});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 3u);
+    const std::string& panel = run.Dumps[0];
+    const auto caption = [&](const char* field) {
+        return Value(Shown(panel, std::string("RaceWindow.") + field), "caption");
+    };
+    EXPECT_EQ(caption("PanelDriverField"), "\"Ann\"");
+    EXPECT_EQ(caption("PanelCashField"), "\"$5000\"");
+    EXPECT_EQ(caption("PanelBodyField"), "\"Body 40%\"");
+    EXPECT_EQ(caption("PanelEngineField"), "\"Engine 100%\"");
+    EXPECT_EQ(caption("PanelTyresField"), "\"Tyres 37%\"");  // 26 of 70
+    std::string course = caption("CourseNameField");
+    EXPECT_EQ(Value(run.Dumps[1], "message"),
+              "\"Your car burnt out. Ann's career goes back to its last save, on Course 1, " +
+                  course.substr(1, course.size() - 2) + ": Load Game takes it up from there.\"");
+    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
 }
 
 // Without a mouse: the keys light an item as the pointer would (colour, pointer, sound),
@@ -557,16 +682,20 @@ TEST(KeysSession, LoadAndShopByKeys) {
     SessionRun run = Play(
         "key Down\nkey Enter\nkey Down\nkey Enter\ndump\n"  // Load Game: the first slot chosen
         "key Enter\nkey Enter\n"                            // on to Load Career, and load
-        "key Right\nkey Right\nkey Enter\n"                 // Shop
+        "key Right\nkey Right\nkey Enter\ndump\n"           // Shop, on Leave Shop
         "key Down\nkey Down\nkey Down\nkey Enter\n"         // the third part: the MoJet
         "key Down\nkey Enter\n"                             // below it, the body's repair
         "key Up\nkey Enter\ndump\n"                         // above, the titanium body
         "key Enter\nkey Escape\ndump\n",
         {"--data-dir", folder});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 3u);
+    ASSERT_EQ(run.Dumps.size(), 4u);
     EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"Ann            \"");
-    const std::string &refused = run.Dumps[1], &left = run.Dumps[2];
+    // Opened by a key, the shop lights its way out and no part, which another Enter would buy.
+    const std::string& opened = run.Dumps[1];
+    EXPECT_EQ(Value(Shown(opened, "StoreForm.LeaveLabel"), "fore"), "\"#80FFFF\"");
+    EXPECT_EQ(Value(Shown(opened, "StoreForm.Item(0)"), "fore"), "\"#C0C0C0\"");
+    const std::string &refused = run.Dumps[2], &left = run.Dumps[3];
     EXPECT_EQ(Value(refused, "enabled"), "[\"PopBox\",\"RaceWindow\"]");
     EXPECT_EQ(Value(Shown(refused, "StoreForm.CashField"), "caption"), "\"$2990\"");
     EXPECT_EQ(Value(left, "forms"), "[\"RaceWindow\"]");
@@ -576,6 +705,7 @@ TEST(KeysSession, LoadAndShopByKeys) {
     EXPECT_EQ(Value(player, "Body"), "90");
     EXPECT_EQ(Value(player, "BodyLevel"), "0");
     EXPECT_EQ(Value(player, "Cash"), "2990");
+    EXPECT_EQ(Value(Shown(left, "RaceWindow.PanelCashField"), "caption"), "\"$2990\"");
 }
 
 TEST(KeysSession, TheSouthButtonClosesAMessageBox) {

@@ -154,10 +154,12 @@ TEST_F(Shop, ItemsLightOncePerVisitAndThePriceOfARepairShowsBesideItsPart) {
     EXPECT_EQ(Rolls(), 1);
     EXPECT_EQ(Store.PartInfo->Caption, "top speed +20, acceleration +1, engine strength +50");
 
-    // A fitted part: lit alone among the three, its price beside its name; the sale line stays lit.
+    // A fitted part: lit alone, its price beside its name; the sale line goes out with
+    // what it said.
     MoveTo(Store.CarItem[1]);
     EXPECT_EQ(RepairColours(), (std::vector<Colour>{ItemNormal, ItemLit, ItemNormal}));
-    EXPECT_EQ(SaleColours(), lit);
+    EXPECT_EQ(SaleColours(), AllGrey);
+    EXPECT_EQ(Store.PartInfo->Caption, "Click a part to buy it.");
     ASSERT_EQ(Shown(1), Store.RepairCost[1]);
     EXPECT_EQ(Store.RepairCost[1]->Caption, "$220");
     EXPECT_EQ(Store.RepairCost[1]->Left, Store.CarItem[1]->Left + Store.CarItem[1]->Width);
@@ -176,6 +178,7 @@ TEST_F(Shop, ItemsLightOncePerVisitAndThePriceOfARepairShowsBesideItsPart) {
     MoveTo(Store.LeaveLabel);
     MoveTo(Store.LeaveLabel);
     EXPECT_EQ(Store.LeaveLabel->ForeColor, LeaveLit);
+    EXPECT_EQ(SaleColours(), AllGrey);
     EXPECT_EQ(Rolls(), 5);
 
     // The window's margin puts every colour back but keeps the price showing...
@@ -196,16 +199,30 @@ TEST_F(Shop, ItemsLightOncePerVisitAndThePriceOfARepairShowsBesideItsPart) {
     EXPECT_EQ(Store.LeaveLabel->ForeColor, LeaveNormal);
     EXPECT_EQ(Rolls(), rolls + 2);
 
-    // "Cash:" dims only the fitted parts; the shop's name dims everything and hides the price.
-    MoveTo(Store.Item[1]);
+    // "Cash:" dims the fitted parts; the shop's name dims everything and hides the price.
     MoveTo(Store.CarItem[1]);
     MoveTo(Store.Label1);
     EXPECT_EQ(RepairColours(), GreyRepairs);
-    EXPECT_EQ(Store.Item[1]->ForeColor, ItemLit);
     EXPECT_EQ(Shown(1), Store.RepairCost[1]);
+    MoveTo(Store.Item[1]);
     MoveTo(Store.Label2);
     EXPECT_EQ(SaleColours(), AllGrey);
     EXPECT_EQ(Shown(1), nullptr);
+
+    // From any item to any other, one item is lit: the last one the pointer reached.
+    std::vector<Control*> items(std::begin(Store.Item), std::end(Store.Item));
+    items.insert(items.end(), std::begin(Store.CarItem), std::end(Store.CarItem));
+    items.push_back(Store.LeaveLabel);
+    for (Control* from : items) {
+        for (Control* to : items) {
+            MoveTo(from);
+            MoveTo(to);
+            std::vector<Control*> litNow;
+            for (Control* item : items)
+                if (item->ForeColor == ItemLit || item->ForeColor == LeaveLit) litNow.push_back(item);
+            EXPECT_EQ(litNow, std::vector<Control*>{to}) << from->Name << " to " << to->Name;
+        }
+    }
 }
 
 TEST_F(Shop, ARefusedPurchaseShowsThePopUpAndOnlyOKBringsTheShopBack) {

@@ -113,11 +113,17 @@ TEST_F(Simulation, StandardOutputThatFailsGivesStatus2) {
     }
 }
 
-TEST_F(Simulation, EscapeFromTheScriptAbandonsTheRaceInItsFrame) {
-    WriteFileText(Folder + "/escape.txt", "7 down Escape\n");
-    RunResult r = Simulate({"--data-dir", Folder, "--input", Folder + "/escape.txt"});
-    ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_NE(r.Out.find("\"outcome\":10,\"frames\":7,"), std::string::npos) << r.Out;
+// The first Escape asks, the second leaves; a question the script never answers stops
+// the race where it was asked.
+TEST_F(Simulation, EscapeTwiceFromTheScriptAbandonsTheRaceInItsFrame) {
+    for (auto [keys, report] : {std::pair{"7 down Escape\n7 up Escape\n7 down Escape\n",
+                                          "\"outcome\":10,\"frames\":7,"},
+                                std::pair{"7 down Escape\n", "\"outcome\":0,\"frames\":7,"}}) {
+        WriteFileText(Folder + "/escape.txt", keys);
+        RunResult r = Simulate({"--data-dir", Folder, "--input", Folder + "/escape.txt"});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_NE(r.Out.find(report), std::string::npos) << keys << r.Out;
+    }
 }
 
 // A race run to its end on the one-lap course 4: the report's order puts the finishers

@@ -92,6 +92,16 @@ protected:
             kept.push_back(events.back());
         return kept;
     }
+    // Turns until the X server shows the window at this size (it answers in its own time).
+    bool Sized(int width, int height) {
+        return Within(10, [&] {
+            std::vector<InputEvent> ignored;
+            Game->PollInput(ignored);
+            int w = 0, h = 0;
+            SDL_GetWindowSize(Window, &w, &h);
+            return w == width && h == height;
+        });
+    }
     InputEvent DeliverOne(SDL_Event e) {
         auto events = Deliver(e);
         EXPECT_EQ(events.size(), 1u);
@@ -172,22 +182,55 @@ TEST_F(Windowed, KeysAndTextArriveButTheFullscreenTogglesStayWithTheWindow) {
     EXPECT_EQ(std::pair(typed.Kind, typed.Text), std::pair(T::Text, std::string("\xC3\xA9")));
     e.type = SDL_QUIT;
     EXPECT_EQ(DeliverOne(e).Kind, InputEvent::Type::Quit);
-    // F11 and Alt+Enter toggle fullscreen without reaching the game.
-    const auto fullscreen = [&] {
-        const Uint32 desktop = SDL_WINDOW_FULLSCREEN_DESKTOP;
-        return (SDL_GetWindowFlags(Window) & desktop) == desktop;
-    };
+    // F11 and Alt+Enter toggle fullscreen (the whole 1280 x 1024 screen) without reaching
+    // the game.
     EXPECT_TRUE(Deliver(Key(SDL_KEYDOWN, SDLK_F11)).empty());
-    EXPECT_TRUE(fullscreen());
+    EXPECT_TRUE(Sized(1280, 1024));
     EXPECT_TRUE(Deliver(Key(SDL_KEYDOWN, SDLK_F11, 0, 1)).empty());  // a held F11 does nothing more
     EXPECT_TRUE(Deliver(Key(SDL_KEYUP, SDLK_F11)).empty());
-    EXPECT_TRUE(fullscreen());
+    EXPECT_TRUE(Sized(1280, 1024));
     EXPECT_TRUE(Deliver(Key(SDL_KEYDOWN, SDLK_RETURN, KMOD_LALT)).empty());
-    EXPECT_FALSE(fullscreen());
+    EXPECT_TRUE(Sized(1024, 768));
     // Alt let go first: the Enter's release still belongs to the toggle.
     EXPECT_TRUE(Deliver(Key(SDL_KEYUP, SDLK_RETURN)).empty());
     EXPECT_EQ(DeliverOne(Key(SDL_KEYDOWN, SDLK_RETURN)).Key, vbKeyReturn);
     EXPECT_EQ(DeliverOne(Key(SDL_KEYUP, SDLK_RETURN)).Key, vbKeyReturn);
+}
+
+// This Xvfb runs no window manager, so nobody acts on a fullscreen request: the window
+// covers the screen itself. The screen shows the whole canvas at 1.25 times, 1280 x 960
+// from row 32 between black bars, and F11 brings the window back every time.
+TEST_F(Windowed, FullscreenWithoutAWindowManagerLetterboxesTheWholeCanvasAndTogglesBack) {
+    Game->Present(Pattern());
+    struct Spot {
+        int X, Y;
+        std::uint32_t Colour;
+    };
+    const Spot screenEdges[] = {
+        {640, 0, Black},  {640, 31, Black},  {0, 32, Green},     {1279, 156, Green},
+        {0, 158, Red},    {639, 991, Red},   {640, 158, Blue},   {1279, 991, Blue},
+        {640, 992, Black}, {0, 1023, Black},
+    };
+    const auto shows = [&](const auto& spots) {
+        return Within(10, [&] {
+            std::vector<InputEvent> ignored;
+            Game->PollInput(ignored);
+            for (const Spot& s : spots)
+                if (ReadScreen(s.X, s.Y, 1, 1).Pixels != std::vector<std::uint32_t>{s.Colour})
+                    return false;
+            return true;
+        });
+    };
+    for (int round = 0; round < 3; ++round) {
+        Deliver(Key(SDL_KEYDOWN, SDLK_F11)), Deliver(Key(SDL_KEYUP, SDLK_F11));
+        EXPECT_TRUE(shows(screenEdges)) << "fullscreen, round " << round;
+        Deliver(Key(SDL_KEYDOWN, SDLK_F11)), Deliver(Key(SDL_KEYUP, SDLK_F11));
+        ASSERT_TRUE(Sized(1024, 768)) << "back, round " << round;
+        int x = 0, y = 0;
+        SDL_GetWindowPosition(Window, &x, &y);
+        const Spot windowEdges[] = {{x, y, Green}, {x + 1023, y + 767, Blue}, {x, y + 767, Red}};
+        EXPECT_TRUE(shows(windowEdges)) << "back, round " << round;
+    }
 }
 
 TEST_F(Windowed, PointerHidesShowsAndReusesACustomPicture) {

@@ -26,7 +26,8 @@ void BeginNewCareer();
 // screen, when it cannot be loaded.
 bool BeginSavedCareer();
 // Runs the race, then sets up what its outcome leads to: the next course, the same one
-// again, or the front end.
+// again, or, after a message box saying why and what becomes of the career (back to its
+// last save, or lost if never saved), the front end.
 void StartClick();
 void ShopClick();
 void SaveCareerClick();
@@ -47,6 +48,10 @@ void StartGame(const GameOptions& options);
 void SetCommandLine(int argc, char** argv);
 // The headless simulation of one race; returns the exit status.
 int RunHeadlessSimulation(int argc, char** argv);
+// Its set-up, shared with the fast-run search: the race window on the headless backend,
+// the cars of a new career or of --career, the course, the seed and the difficulty, up to
+// the pre-race panel. Throws FileError, or std::runtime_error for a career it cannot load.
+void SetUpHeadlessRace(const GameOptions& options);
 // Set by --name: the New Driver box opens holding it (what the box accepts of it).
 extern std::string StartName;
 
@@ -69,6 +74,8 @@ struct GameOptions {
     std::string StatsFile;  // windowed game: --stats, a line per frame shown
     // Headless simulation only
     int Course = 1;
+    bool HasCourse = false;
+    std::string CareerFile;  // the cars as a career file holds them, else a new career
     std::uint64_t Seed = 1;
     bool Easy = false;
     std::string InputFile;

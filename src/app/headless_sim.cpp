@@ -2,6 +2,7 @@
 // every car after every frame, and a one-line report.
 #include <cstdio>
 #include <memory>
+#include <stdexcept>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -65,6 +66,10 @@ void DeliverKeys() {
         const KeyHandler& handler = key.Down ? RaceWindow->KeyDown : RaceWindow->KeyUp;
         if (handler) handler(key.KeyCode);
     }
+    // A pause (an Escape's question too) that no key left in the script can end would
+    // hold the race for ever: it stops there, as the frame limit stops it.
+    if (RacePaused && Sim->NextKey == Sim->Keys.size() && RaceOutcome == OutcomeRunning)
+        RaceOutcome = OutcomeStopped;
 }
 
 void AfterFrame() {
@@ -124,6 +129,29 @@ struct SimulationHooks {
 
 }  // namespace
 
+void SetUpHeadlessRace(const GameOptions& options) {
+    Randomize(options.Seed);
+    SoundEnabled = false;  // silent whatever --mute says
+    Settings.Difficulty = options.Easy ? DifficultyEasy : DifficultyNormal;
+    Settings.ColourDepth = 8;
+    Settings.ViewSizeMode = 2;
+    AutopilotEnabled = options.Autopilot;
+    LoadRaceScreen();
+    DriverNames[PlayerNameEntry] = options.HasName ? options.Name
+                      : Int(Rnd() * 2) == 1 ? "Gustav"
+                                            : "Nadine";
+    if (options.CareerFile.empty()) {
+        BeginNewCareer();
+    } else if (!FileExists(options.CareerFile) || !LoadCareerFile(options.CareerFile)) {
+        throw std::runtime_error("cannot load the career file " + options.CareerFile);
+    }
+    // As the L key and a repeated set-up would take the career there.
+    if (options.HasCourse || options.CareerFile.empty())
+        CurrentCourse = static_cast<i16>(options.Course);
+    SetUpRepeatRace();
+    RaceFrame = 0;
+}
+
 int RunHeadlessSimulation(int argc, char** argv) {
     GameOptions options;
     if (int status = 0; !OptionsOrExit(argc, argv, options, status)) return status;
@@ -149,13 +177,6 @@ int RunHeadlessSimulation(int argc, char** argv) {
     SimulationHooks hooks;
     Sim = &sim;
     sim.Tracing = !options.TraceFile.empty();
-
-    Randomize(options.Seed);
-    SoundEnabled = false;  // silent whatever --mute says
-    Settings.Difficulty = options.Easy ? DifficultyEasy : DifficultyNormal;
-    Settings.ColourDepth = 8;
-    Settings.ViewSizeMode = 2;
-    AutopilotEnabled = options.Autopilot;
     // Nobody sees a headless race's pictures unless a snapshot keeps one.
     DrawingEnabled = !options.Snapshots.empty();
     backend.BeforeTurn = DeliverKeys;
@@ -163,15 +184,7 @@ int RunHeadlessSimulation(int argc, char** argv) {
     RaceEnded = CaptureResults;
 
     try {
-        LoadRaceScreen();
-        DriverNames[PlayerNameEntry] = options.HasName ? options.Name
-                          : Int(Rnd() * 2) == 1 ? "Gustav"
-                                                : "Nadine";
-        BeginNewCareer();
-        // As the L key and a repeated set-up would take the career there.
-        CurrentCourse = static_cast<i16>(options.Course);
-        SetUpRepeatRace();
-        RaceFrame = 0;
+        SetUpHeadlessRace(options);
         StartClick();
         if (sim.Ended && sim.Tracing)
             WriteFileAtomic(options.TraceFile, sim.Trace.data(), sim.Trace.size(), "trace");

@@ -55,6 +55,7 @@ std::string UsageText() {
            "       gravel-ghosts --headless [--course N] [--seed S] [--difficulty normal|easy]\n"
            "                     [--name NAME] [--input FILE] [--max-frames F] [--trace FILE]\n"
            "                     [--snapshot F:FILE]... [--data-dir DIR] [--autopilot] [--mute]\n"
+           "                     [--career FILE]\n"
            "       gravel-ghosts --headless --session FILE [--seed S] [--data-dir DIR] [--mute]\n"
            "\n"
            "  --mute            no sound\n"
@@ -63,7 +64,8 @@ std::string UsageText() {
            "  --stats FILE      one line per frame shown: Unix time in seconds, frame number,\n"
            "                    milliseconds composing and presenting it\n"
            "  --headless        run one race with no window and a virtual clock\n"
-           "  --course N        the course to race, 1 to 14 (default 1)\n"
+           "  --course N        the course to race, 1 to 14 (default 1, or the career's)\n"
+           "  --career FILE     race the nine cars as this career file holds them\n"
            "  --seed S          seed of the race's random numbers (default 1)\n"
            "  --difficulty D    normal (default) or easy\n"
            "  --input FILE      key script, lines 'FRAME down|up KEY' with KEY one of\n"
@@ -74,8 +76,8 @@ std::string UsageText() {
            "  --autopilot       the computer drives the player's car\n"
            "  --session FILE    play the whole game from start-up by the script in FILE, one\n"
            "                    command a line: hover NAME, click NAME, select NAME N,\n"
-           "                    type TEXT, key|keydown|keyup KEY, wait MS, race [autopilot],\n"
-           "                    dump, snapshot FILE (see README.md)\n";
+           "                    type TEXT, key|keydown|keyup KEY, wait MS,\n"
+           "                    race [autopilot | keys FILE], dump, snapshot FILE (see README.md)\n";
 }
 
 bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& error) {
@@ -98,7 +100,8 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         if (arg == "--headless") continue;
         // Options that shape the one simulated race; a session plays the game instead.
         static const std::string RaceOnly[] = {"--course", "--difficulty", "--input", "--trace",
-                                                "--max-frames", "--snapshot", "--autopilot"};
+                                                "--max-frames", "--snapshot", "--autopilot",
+                                                "--career"};
         if (std::find(std::begin(RaceOnly), std::end(RaceOnly), arg) != std::end(RaceOnly))
             raceOption = arg;
         if (arg == "--help" || arg == "-h") {
@@ -129,6 +132,7 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
                 return false;
             }
             options.Course = static_cast<int>(number);
+            options.HasCourse = true;
         } else if (arg == "--seed") {
             if (!value(text)) return false;
             if (!WholeNumber(text, 0, INT64_MAX, number)) {
@@ -165,6 +169,8 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
                 return false;
             }
             options.Snapshots.push_back({static_cast<int>(number), text.substr(colon + 1)});
+        } else if (arg == "--career") {
+            if (!value(options.CareerFile)) return false;
         } else if (arg == "--autopilot") {
             options.Autopilot = true;
         } else if (arg == "--session") {

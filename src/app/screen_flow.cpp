@@ -1,8 +1,11 @@
 // The screen flow: what the pre-race panel's buttons and a race's outcome lead to. The
 // race, the career, the shop and the front end each look after their own screens; this
 // is where one hands over to the next.
+#include <algorithm>
+
 #include "app/app.h"
 #include "career/career.h"
+#include "course/course.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
 #include "shop/shop.h"
@@ -10,12 +13,68 @@
 
 namespace {
 
+// The driver's name without the blanks a loaded career's name is padded with.
+std::string ShownName() {
+    std::string name = DriverNames[PlayerNameEntry];
+    name.erase(name.find_last_not_of(' ') + 1);
+    return name;
+}
+
+void ShowDriver() { ShowDriverOnPanel(ShownName()); }
+
+// The panel beneath the shop shows the cash and condition the shop has just changed. The
+// shop says nothing as it closes, so its two ways out, Leave Shop and its keys, are
+// followed here, once per shop window.
+void FollowShopLeaving() {
+    Store.LeaveLabel->Click = [] {
+        LeaveShopClick();
+        ShowDriver();
+    };
+    StoreForm->KeyDown = [keys = StoreForm->KeyDown](int keyCode) {
+        if (keys) keys(keyCode);
+        if (!StoreForm->Visible) ShowDriver();
+    };
+}
+
+bool ShopWindowAlive() {
+    std::vector<Form*> forms = FormsInZOrder();
+    return StoreForm && std::find(forms.begin(), forms.end(), StoreForm) != forms.end() &&
+           StoreForm->Name == "StoreForm";
+}
+
 // The shop is laid out for the race window it opens from.
 void PlaceShopForRaceWindow() {
+    bool built = ShopWindowAlive();
     LoadShop();
+    if (!built) FollowShopLeaving();
     Store.Store_PlayerNameField->Caption = DriverNames[PlayerNameEntry];
     Store.StoreBox->Left = 75;
     Store.StoreBox->Top = 50;
+}
+
+// Where the career in play was last written to the disk, if it ever was: what a race that
+// ends the career's run leaves the player to come back to.
+struct SavePoint {
+    bool Saved = false;
+    i16 Course = 0;
+    std::string CourseName;
+};
+SavePoint LastSave;
+
+void NoteSave() { LastSave = {true, CurrentCourse, Course.CourseName}; }
+
+// A race that ends with the player on the front end says why, and what becomes of the
+// career: only what was saved survives it.
+void TellCareerLeft() {
+    std::string text = RaceLeftByPlayer ? "You left the race. " : "Your car burnt out. ";
+    if (LastSave.Saved)
+        text += ShownName() + "'s career goes back to its last save, on Course " +
+                std::to_string(LastSave.Course) + ", " + LastSave.CourseName +
+                ": Load Game takes it up from there.";
+    else
+        text += ShownName() + "'s career was never saved, so it ends here.";
+    SetMousePointer(RaceWindow, PointerKind::Default);
+    MsgBox(text);
 }
 
 }  // namespace
@@ -30,8 +89,10 @@ void LoadRaceScreen() {
 }
 
 void BeginNewCareer() {
+    LastSave = {};
     LoadRaceScreen();
     NewCareer();
+    ShowDriver();
     HideForm(FrontEnd);
 }
 
@@ -39,6 +100,8 @@ bool BeginSavedCareer() {
     LoadRaceScreen();
     // A career that could not be read leaves the player on the front end.
     if (!LoadCareer()) return false;
+    NoteSave();
+    ShowDriver();
     HideForm(FrontEnd);
     return true;
 }
@@ -68,9 +131,18 @@ void StartClick() {
     if ((outcome == OutcomePlaced || outcome == OutcomeNotPlaced) && !QuitRequested())
         ShowResultsBoard(DriverNames[PlayerNameEntry]);
     switch (outcome) {
-        case OutcomePlaced: SetUpNextRace(); break;
-        case OutcomeNotPlaced: SetUpRepeatRace(); break;
-        case OutcomeAbandoned: ReturnToFrontEnd(); break;
+        case OutcomePlaced:
+            SetUpNextRace();
+            ShowDriver();
+            break;
+        case OutcomeNotPlaced:
+            SetUpRepeatRace();
+            ShowDriver();
+            break;
+        case OutcomeAbandoned:
+            if (!QuitRequested()) TellCareerLeft();
+            ReturnToFrontEnd();
+            break;
         default: break;
     }
     SetMousePointer(RaceWindow, PointerKind::Default);
@@ -91,6 +163,7 @@ void SaveCareerClick() {
         SetMousePointer(RaceWindow, PointerKind::Default);
         return;
     }
+    NoteSave();
     Label19->Caption = "Saved...";
     Refresh();
     // The caption stays half a second; the wait sleeps between turns and a player closing

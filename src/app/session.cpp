@@ -23,6 +23,7 @@ struct ScriptLine {
     int Value = 0;           // select: the entry; wait: milliseconds; key: the key code
     bool Autopilot = false;  // race
     std::string Text;        // type: the characters; snapshot: the file
+    std::vector<ScriptedKey> Keys;  // race keys: the player's keys, from the green light
 };
 
 struct CommandWord {
@@ -143,8 +144,12 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
             return true;
         case Command::Race:
             line.Autopilot = arguments == 1 && words[1] == "autopilot";
+            if (arguments == 2 && words[1] == "keys") {
+                line.Text = words[2];  // read once the script's folder is known
+                return true;
+            }
             if (arguments > 1 || (arguments == 1 && !line.Autopilot)) {
-                problem = "expected 'race' or 'race autopilot'";
+                problem = "expected 'race', 'race autopilot' or 'race keys FILE'";
                 return false;
             }
             return true;
@@ -288,6 +293,8 @@ struct Session {
             case Command::Race:
                 if (!RaceInProgress) Fail(line.Number, "no race is in progress");
                 AutopilotEnabled = line.Autopilot;
+                RaceKeys = &line.Keys;
+                NextRaceKey = 0;
                 Waiting = Wait::Race;
                 WaitLine = line.Number;
                 return true;
@@ -333,18 +340,34 @@ struct Session {
                                            std::to_string(RaceFrameLimit) + " frames");
                     return false;
                 }
-                // The race's end hands over to its results board, where the script goes
-                // on as a player would, or to the front end once the main loop has the
-                // turn again.
-                if (!top && !ResultsBoardShown()) return false;
+                // The race's end hands over to its results board or the message box of a
+                // race left, where the script goes on as a player would, or to the front
+                // end once the main loop has the turn again.
+                if (!top && !ResultsBoardShown() && !MessageOnScreen()) return false;
                 AutopilotEnabled = false;
+                RaceKeys = nullptr;
                 break;
         }
         Waiting = Wait::Nothing;
         return true;
     }
 
+    // A race played from a key script gets its keys as the headless race gives them:
+    // those of frame F in the turns after frame F, none before the green light.
+    const std::vector<ScriptedKey>* RaceKeys = nullptr;
+    std::size_t NextRaceKey = 0;
+
+    void DeliverRaceKeys() {
+        if (!RaceKeys || !RaceInProgress || RaceFrame < 1) return;
+        while (NextRaceKey < RaceKeys->size() && (*RaceKeys)[NextRaceKey].Frame <= RaceFrame) {
+            ScriptedKey key = (*RaceKeys)[NextRaceKey++];
+            const KeyHandler& handler = key.Down ? RaceWindow->KeyDown : RaceWindow->KeyUp;
+            if (handler) handler(key.KeyCode);
+        }
+    }
+
     void Turn() {
+        DeliverRaceKeys();
         // A message box during start-up waits for the script like any other.
         if (!Started && !MessageOnScreen()) return;
         bool top = std::exchange(TopTurn, false);
@@ -373,6 +396,18 @@ int RunSession(int argc, char** argv) {
     std::string error;
     if (!ParseScript(ReadFileText(session.File), session.Lines, error))
         return Fail(PrintableText(session.File) + " " + error);
+    // Key scripts are named from the session script's own folder.
+    std::string folder = session.File.substr(0, session.File.find_last_of('/') + 1);
+    for (ScriptLine& line : session.Lines) {
+        if (line.What != Command::Race || line.Text.empty()) continue;
+        std::string path = line.Text[0] == '/' ? line.Text : folder + line.Text;
+        try {
+            if (!ParseKeyScript(ReadFileText(path), line.Keys, error))
+                return Fail(PrintableText(path) + ", " + error);
+        } catch (const FileError& e) {
+            return Fail(PrintableText(session.File) + " line " + std::to_string(line.Number) + ": " + e.what());
+        }
+    }
 
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
     if (std::string problem = DataFolderProblem(); !problem.empty()) {

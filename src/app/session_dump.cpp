@@ -267,6 +267,9 @@ std::string DumpScreen() {
     StringField(out, "driver", DriverNames[10]);
     Field(out, "course", std::to_string(CurrentCourse));
     Field(out, "outcome", std::to_string(RaceOutcome));
+    // Where the race's random numbers stand: with the career file, enough for the fast-run
+    // search to race the very race the next Start would run.
+    Field(out, "random", std::to_string(RaceRandomState()));
     if (const std::string* message = MessageOnScreen()) StringField(out, "message", *message);
     if (ResultsBoardShown()) Field(out, "results", ResultsJson());
     Field(out, "cars", CarsJson());

@@ -68,6 +68,8 @@ bool SaveCareer();
 // Loads the career of DriverNames(10) and shows its pre-race panel. False, with nothing
 // shown and no message, when the name, the career file or its course cannot be read.
 bool LoadCareer();
+// The same from any career file, whoever's it is (the headless race's --career).
+bool LoadCareerFile(const std::string& path);
 // Why the last LoadCareer refused a career it could read: values with which no race could
 // be finished (a car with no top speed, a rival with no target speed), in words for the
 // player. Empty after any other failure.

@@ -302,10 +302,14 @@ std::string CareerLoadProblem;
 bool LoadCareer() {
     CareerLoadProblem.clear();
     if (!DriverNameProblem(DriverNames[PlayerNameEntry]).empty()) return false;
+    return LoadCareerFile(CareerFilePath(Padded(DriverNames[PlayerNameEntry])));
+}
+
+bool LoadCareerFile(const std::string& path) {
     PrepareAsNewCareer();
     // From here any error ends the load quietly: the front end stays as it was.
     try {
-        std::string text = ReadFileText(CareerFilePath(Padded(DriverNames[PlayerNameEntry])));
+        std::string text = ReadFileText(path);
         if (text.size() < CareerFileLength) return false;
         ReadCareerText(text);
         CareerLoadProblem = ImpossibleCareer();

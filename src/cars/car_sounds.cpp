@@ -42,17 +42,20 @@ void CarSounds(int car) {
     }
 }
 
-void GridRev(int car) {
+void GridRev(int car, int steps) {
     if (car < 0 || car >= SoundSlots) return;
     SoundBuffer* engine = EngineSounds[car].get();
     if (!Playing(engine)) {
         SetVolume(engine, car == 0 ? 0 : CLng(-DistanceFromPlayer(car) - 1800));
         Play(engine, DSBPLAY_LOOPING);
     }
-    RevPosition[car] += RevStep[car];
+    for (int step = 0; step < steps; ++step) {
+        RevPosition[car] += RevStep[car];
+        // The sound-only stream picks the turning point, so however many revs the lights
+        // give the race's own random numbers never shift.
+        if (Int(CosmeticRnd() * 15000) + 15000 < RevPosition[car]) RevStep[car] = -5;
+        if (RevPosition[car] < 5000) RevStep[car] = 5;
+    }
+    // Moving a playing sound is the costly part; it is done once for all the steps.
     SetCurrentPosition(engine, RevPosition[car]);
-    // The sound-only stream picks the turning point, so the countdown's spin rate never
-    // shifts the race's own random numbers.
-    if (Int(CosmeticRnd() * 15000) + 15000 < RevPosition[car]) RevStep[car] = -5;
-    if (RevPosition[car] < 5000) RevStep[car] = 5;
 }

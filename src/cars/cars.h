@@ -165,4 +165,6 @@ f32 DistanceFromPlayer(int car);
 extern i32 RevPosition[SoundSlots];
 extern i16 RevStep[SoundSlots];
 void CarSounds(int car);
-void GridRev(int car);
+// The engine revving on the grid: `steps` moves of the play position up and down the
+// rising note, then the sound is set there once.
+void GridRev(int car, int steps = 1);

@@ -125,6 +125,7 @@ i16 LoadCourse() {
     if (!FileExists(path)) throw FileError("Course file " + PrintableText(path) + " is missing");
     ParseCourse(ReadFileText(path, MaxCourseBytes), path);
     CheckCourse(path);
+    Course.Number = CurrentCourse;
     if (CurrentCourse >= 1 && CurrentCourse <= CourseCount)
         RaceLaps = LapsPerCourse[CurrentCourse];
     return RaceLaps;

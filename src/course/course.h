@@ -48,6 +48,7 @@ struct CourseMap {
     i16 StartTileRow = 0;
     i16 RaceLaps = 0;
     std::string CourseName;
+    i16 Number = 0;  // the CurrentCourse it was loaded as; L moves CurrentCourse on at once
 };
 
 extern CourseMap Course;

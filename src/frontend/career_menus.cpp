@@ -1,5 +1,6 @@
 // The career menus: Career Mode, New Driver and Load Game, the rules for a driver's name,
 // and the career list as the Load Game panel shows it.
+#include <algorithm>
 #include <array>
 #include <locale>
 #include <optional>
@@ -64,8 +65,48 @@ std::string WithoutFirstLetter(const std::string& entry) {
     return entry.substr(LetterLength(entry, 0));
 }
 
+// The name as typed; an empty box draws Gustav or Nadine.
+std::string NameOrDrawn(const std::string& typed) {
+    if (!typed.empty()) return typed;
+    return Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
+}
+
 void BeginCareer(void (*start)()) {
     if (start) start();
+}
+
+// Whether the career list already holds a career that this name's first save would
+// write over: the list keeps a blank and the name padded to its slot.
+bool AlreadySaved(const std::string& name) {
+    std::string slot = " " + name.substr(0, SlotLength - 1);
+    slot.resize(SlotLength, ' ');
+    std::array<std::string, CareerSlots> slots = ReadCareerSlots();
+    return std::find(slots.begin(), slots.end(), slot) != slots.end();
+}
+
+// A new career under a saved driver's name would replace his career at its first save,
+// so the player says so first; otherwise he is back at the name box to type another.
+bool MayStartUnder(const std::string& name) {
+    if (!AlreadySaved(name)) return true;
+    std::string shown = name;
+    shown.erase(shown.find_last_not_of(' ') + 1);
+    if (AskBox(shown + " already has a saved career. A new one under that name replaces it "
+               "when it is saved.", "Replace it", "Choose another name"))
+        return true;
+    SetFocus(Text1);
+    Text1->SelStart = 0;
+    Text1->SelLength = static_cast<int>(Text1->Text.size());
+    Refresh();
+    return false;
+}
+
+// Start Career and Enter: the new career under the name in the box, or a drawn one.
+void StartUnderTypedName() {
+    std::string name = NameOrDrawn(Text1->Text);
+    if (!MayStartUnder(name)) return;
+    DriverNames[PlayerNameEntry] = name;
+    ClosePanel(NewDriverBox);
+    BeginCareer(StartNewCareer);
 }
 
 // One line under the chosen name, for a career that would not load.
@@ -123,6 +164,12 @@ void LoadGameClick() {
     SaveGameList->List = {"Otto", "Mabel", "Kenji", "Hal"};
     std::array<std::string, CareerSlots> slots = ReadCareerSlots();
     SaveGameList->List.assign(slots.begin(), slots.end());
+    // A new player's list is six blank rows: he is told there is nothing to load instead.
+    bool none = std::all_of(slots.begin(), slots.end(), [](const std::string& slot) {
+        return slot.find_first_not_of(' ') == std::string::npos;
+    });
+    SaveGameList->Visible = !none;
+    FindControl(FrontEnd, "NoCareersLabel")->Visible = none;
     LoadProblem("");
     DriverNames[PlayerNameEntry] = PlayerNameField->Caption;
     LoadGameBox->Visible = true;
@@ -139,10 +186,7 @@ void CareerModeExitDown() {
 
 void StartCareerClick() {
     PlayClick(0);
-    ClosePanel(NewDriverBox);
-    DriverNames[PlayerNameEntry] = Text1->Text;
-    if (DriverNames[PlayerNameEntry].empty()) DriverNames[PlayerNameEntry] = Int(Rnd() * 2) == 1 ? "Gustav" : "Nadine";
-    BeginCareer(StartNewCareer);
+    StartUnderTypedName();
 }
 
 void NewDriverExitClick() {
@@ -153,10 +197,9 @@ void NewDriverExitClick() {
 void FrontEndKeyDown(int keyCode) {
     if (keyCode != vbKeyReturn || !NewDriverBox->Visible) return;
     PlayClick(0);
-    // Enter takes the name exactly as typed, an empty one included.
-    DriverNames[PlayerNameEntry] = Text1->Text;
-    ClosePanel(NewDriverBox);
-    BeginCareer(StartNewCareer);
+    // A career under an empty name could never be saved, so Enter draws one as Start
+    // Career does.
+    StartUnderTypedName();
 }
 
 // ---------------------------------------------------------------------------------

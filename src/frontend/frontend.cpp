@@ -58,6 +58,7 @@ constexpr TextLook HintLook{9.75f, true, HeadingColour, Alignment::Centre};
 constexpr TextLook NameTagLook{12.0f, false, HeadingColour, Alignment::Left};
 constexpr TextLook ListTagLook{12.0f, false, Olive, Alignment::Left};
 constexpr TextLook ChosenNameLook{12.0f, false, Yellow, Alignment::Left};
+constexpr TextLook EmptyListLook{12.0f, false, HeadingColour, Alignment::Centre};
 constexpr TextLook ProblemLook{8.25f, false, Olive, Alignment::Centre};
 constexpr TextLook CreditLook{8.25f, false, CreditGrey, Alignment::Left};
 constexpr TextLook VersionLook{8.25f, false, HeadingColour, Alignment::Centre};
@@ -110,19 +111,46 @@ const LabelRow OptionLabels[] = {
     {"Label13", "Done", 96, 264, 81, 33, &ItemLook},
 };
 
+// The Controls help names every key and pad button, keyboard on the left and pad on the
+// right, so it is wider than the other sub-panels and opens further left.
+constexpr int ControlsWidth = 470;
+constexpr int ControlsHeight = 330;
+constexpr TextLook ColumnHeadLook{12.0f, true, HeadingColour, Alignment::Centre};
 const LabelRow ControlsLabels[] = {
-    {"Label38", "Controls", 0, 32, 249, 41, &HeadingLook},
-    {"Label33", "Left/Right/Accel...", 26, 80, 125, 20, &HelpRowLook},
-    {"Label36", "Arrows", 151, 80, 95, 20, &HelpRowLook},
+    {"Label38", "Controls", 0, 16, ControlsWidth, 41, &HeadingLook},
+    {"KeyboardLabel", "Keyboard", 26, 60, 220, 20, &ColumnHeadLook},
+    {"Label33", "Left/Right/Accel...", 26, 84, 125, 20, &HelpRowLook},
+    {"Label36", "Arrows", 151, 84, 95, 20, &HelpRowLook},
     {"Label30", "Cruise Control......", 26, 104, 125, 20, &HelpRowLook},
     {"Label37", "Down Arrow", 151, 104, 95, 20, &HelpRowLook},
-    {"Label31", "Brake....................", 26, 128, 125, 20, &HelpRowLook},
-    {"Label40", "Space Bar", 151, 128, 95, 20, &HelpRowLook},
+    {"Label31", "Brake....................", 26, 124, 125, 20, &HelpRowLook},
+    {"Label40", "Space Bar", 151, 124, 95, 20, &HelpRowLook},
+    {"PauseKeyRow", "Pause....................", 26, 144, 125, 20, &HelpRowLook},
+    {"PauseKey", "P", 151, 144, 95, 20, &HelpRowLook},
+    {"LeaveKeyRow", "Leave Race...........", 26, 164, 125, 20, &HelpRowLook},
+    {"LeaveKey", "Esc, then Esc", 151, 164, 95, 20, &HelpRowLook},
+    {"ShotKeyRow", "Screenshot...........", 26, 184, 125, 20, &HelpRowLook},
+    {"ShotKey", "T", 151, 184, 95, 20, &HelpRowLook},
+    {"SkipKeyRow", "Skip Course..........", 26, 204, 125, 20, &HelpRowLook},
+    {"SkipKey", "L", 151, 204, 95, 20, &HelpRowLook},
+    {"FullKeyRow", "Full Screen...........", 26, 224, 125, 20, &HelpRowLook},
+    {"FullKey", "F11, Alt+Enter", 151, 224, 95, 20, &HelpRowLook},
+    {"PadLabel", "Pad", 256, 60, 200, 20, &ColumnHeadLook},
+    {"PadSteerRow", "Steer..............", 256, 84, 90, 20, &HelpRowLook},
+    {"PadSteer", "D-pad, Left Stick", 350, 84, 112, 20, &HelpRowLook},
+    {"PadAccelRow", "Accelerate....", 256, 104, 90, 20, &HelpRowLook},
+    {"PadAccel", "A, Right Trigger", 350, 104, 112, 20, &HelpRowLook},
+    {"PadBrakeRow", "Brake............", 256, 124, 90, 20, &HelpRowLook},
+    {"PadBrake", "B, Left Trigger", 350, 124, 112, 20, &HelpRowLook},
+    {"PadCruiseRow", "Cruise...........", 256, 144, 90, 20, &HelpRowLook},
+    {"PadCruise", "X, Shoulders", 350, 144, 112, 20, &HelpRowLook},
+    {"PadPauseRow", "Pause............", 256, 164, 90, 20, &HelpRowLook},
+    {"PadPause", "Start", 350, 164, 112, 20, &HelpRowLook},
     {"Label35",
      "Hint: Holding down left or right arrow does a hard wheel crank. Release and press "
      "again to turn gradually.",
-     21, 168, 223, 76, &HintLook},
-    {"Label39", "Done", 96, 264, 81, 33, &ItemLook},
+     256, 192, 200, 64, &HintLook},
+    {"Label39", "Done", (ControlsWidth - 81) / 2, 284, 81, 33, &ItemLook},
 };
 
 Control* Label(Control* parent, const LabelRow& row) {
@@ -195,12 +223,17 @@ void BuildWindow() {
                        PaletteColour(RGB(0, 0, 0)));
     SaveGameList->ForeColor = RGB(255, 255, 255);
     SaveGameList->TextFont = Font{"Times New Roman", 12.0f, false};
+    // Where the list would be, while it has nobody to list.
+    Label(Picture2, {"NoCareersLabel", "No careers saved yet", 0, 52, 193, 24, &EmptyListLook})
+        ->Visible = false;
 
     OptionBox = SubPanel("OptionBox");
     Labels(OptionBox, OptionLabels);
     DifLabel = FindControl(FrontEnd, "DifLabel");
 
     ControlsBox = SubPanel("ControlsBox");
+    ControlsBox->Width = ControlsWidth;
+    ControlsBox->Height = ControlsHeight;
     Labels(ControlsBox, ControlsLabels);
     FindControl(FrontEnd, "Label35")->WordWrap = true;
 
@@ -469,7 +502,7 @@ void ExitDown() {
 
 void ControlsDown() {
     PlayClick(-500);
-    OpenPanel(ControlsBox, 205, 120);
+    OpenPanel(ControlsBox, (MainWidth - ControlsWidth) / 2, 110);
 }
 
 // The caption decides, so the label and the setting can never disagree for long.

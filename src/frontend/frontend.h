@@ -86,13 +86,17 @@ void ControlsDoneClick();
 
 void NewDriverDown();       // Career Mode: opens New Driver with the old name selected
 void LoadGameClick();       // Career Mode: opens Load Game with the list freshly read
+                            // (or "No careers saved yet" in its place)
 void CareerModeExitDown();
-void StartCareerClick();    // an empty name draws Gustav or Nadine
+// Start Career, and Enter on New Driver: an empty name draws Gustav or Nadine, and a name
+// the career list already holds asks first whether the new career may replace that one;
+// "no" leaves the player on the name box.
+void StartCareerClick();
 void NewDriverExitClick();
 void SaveGameListClick();   // the chosen slot becomes the driver's name
 void LoadCareerClick();     // only a slot that holds a name loads
 void LoadGameExitClick();
-// Enter while New Driver is open starts the career under the name exactly as typed.
+// Enter while New Driver is open starts the career as Start Career does.
 // Every other key moves between the topmost panel's items, chooses one or goes back, as
 // platform.h's focus rule says; a panel opened by a key shows where the keys are.
 void FrontEndKeyDown(int keyCode);

@@ -107,3 +107,5 @@ void Randomize(std::uint64_t seed) {
 
 f32 Rnd() { return RaceStream.Next(); }
 f32 CosmeticRnd() { return SoundStream.Next(); }
+std::uint64_t RaceRandomState() { return RaceStream.state; }
+void SetRaceRandomState(std::uint64_t state) { RaceStream.state = state; }

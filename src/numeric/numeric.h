@@ -49,3 +49,6 @@ std::string Format(double value, std::string_view pattern);
 void Randomize(std::uint64_t seed);
 f32 Rnd();
 f32 CosmeticRnd();
+// Where the race stream stands, so that a search can go back to a moment of a race.
+std::uint64_t RaceRandomState();
+void SetRaceRandomState(std::uint64_t state);

@@ -63,6 +63,9 @@ struct Backend {
     // `untilTick`, so that waiting screens and the frame wait cost no processor time. A
     // virtual clock only moves when read, so the headless backend returns at once.
     virtual void WaitForInput(std::uint32_t untilTick) { (void)untilTick; }
+    // Sleeps until the tick count reaches `untilTick`, input or not. A virtual clock only
+    // moves when read, so the headless backend returns at once.
+    virtual void Sleep(std::uint32_t untilTick) { (void)untilTick; }
     // A quit asked for outside the game's turns (a signal, the window's close button),
     // seen before any turn delivers it, so a long wait can give up at once.
     virtual bool QuitPending() { return false; }

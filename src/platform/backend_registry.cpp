@@ -18,6 +18,9 @@ TextRenderer* CurrentTextRenderer() { return InstalledText; }
 
 std::uint32_t GetTickCount() { return Installed ? Installed->TickCount() : 0; }
 float Timer() { return Installed ? Installed->Seconds() : 0.0f; }
+void SleepUntil(std::uint32_t tick) {
+    if (Installed) Installed->Sleep(tick);
+}
 
 bool DirectSoundCreate() { return Installed && Installed->OpenSoundDevice(); }
 

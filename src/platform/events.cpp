@@ -29,6 +29,24 @@ int ButtonsDown = 0;           // 1 left, 2 right: what a mouse move reports as 
 // counts what is held never misses a release because the key opened another window.
 std::map<int, Form*> KeyHolders;
 bool ShiftDown = false;
+// The kind of input being delivered now; nested turns (a race inside a click) put it back.
+InputEvent::Type Delivering = InputEvent::Type::Quit;
+
+// Labels shown for a while, and the tick at which each goes away.
+struct Note {
+    Control* Label;
+    std::uint32_t Until;
+};
+std::vector<Note> Notes;
+
+void HideNotesDue(std::uint32_t now) {
+    std::erase_if(Notes, [now](const Note& note) {
+        if (static_cast<std::int32_t>(now - note.Until) < 0) return false;
+        note.Label->Visible = false;
+        Refresh();
+        return true;
+    });
+}
 
 bool HaveLastPresent = false;
 std::uint32_t LastPresent = 0;
@@ -57,6 +75,7 @@ std::uint64_t PointerGeneration = 0;
 void ForgetForm(const Form* form) {
     if (Pressed && Pressed->Owner == form) Pressed = nullptr;
     std::erase_if(KeyHolders, [form](const auto& held) { return held.second == form; });
+    std::erase_if(Notes, [form](const Note& note) { return note.Label->Owner == form; });
     if (ModalForm == form) ModalForm = nullptr, ModalText = nullptr;
     if (PointerForm == form) {
         PointerForm = nullptr;
@@ -254,6 +273,11 @@ void MouseUp(int button, int x, int y) {
 }
 
 void Deliver(const InputEvent& e) {
+    struct Delivery {
+        InputEvent::Type Outer = Delivering;
+        explicit Delivery(InputEvent::Type kind) { Delivering = kind; }
+        ~Delivery() { Delivering = Outer; }
+    } delivery(e.Kind);
     switch (e.Kind) {
         case InputEvent::Type::MouseMove:
             MouseX = e.X, MouseY = e.Y;
@@ -338,6 +362,7 @@ void DoEvents() {
         input = true;
     }
     if (CurrentBackend() != backend) return;  // a handler swapped the backend (tests)
+    HideNotesDue(backend->PeekTickCount());
     UpdatePointer(*backend);
     if (!backend->ShowsFrames()) return;
     // Until the first form is shown there is nothing to see: the first frame on screen
@@ -379,6 +404,16 @@ void DoEventsUntil(std::uint32_t start, std::uint32_t ms) {
     }
 }
 
+void ShowNote(Control* label, const std::string& caption, std::uint32_t ms) {
+    if (!label) return;
+    label->Caption = caption;
+    label->Visible = true;
+    Refresh();
+    std::erase_if(Notes, [label](const Note& note) { return note.Label == label; });
+    Backend* backend = CurrentBackend();
+    Notes.push_back({label, (backend ? backend->PeekTickCount() : 0) + ms});
+}
+
 void WaitEvents(std::uint32_t ms) {
     Backend* backend = CurrentBackend();
     DoEvents();
@@ -412,34 +447,39 @@ std::string StopFrameStats() {
 // The message box
 // ---------------------------------------------------------------------------------
 
-void MsgBox(const std::string& text) {
-    Messages.push_back(text);
-    Backend* backend = CurrentBackend();
-    if (!backend || !backend->Interactive()) return;
+namespace {
 
+constexpr int BoxWidth = 360, BoxHeight = 150;
+constexpr Colour BoxText = RGB(0, 0, 0);
+constexpr Colour BoxLit = RGB(0, 0, 192);
+
+// The box's window: a grey frame holding the text, buttons to be added below it.
+Form* MessageForm(const std::string& text, Control*& frame) {
     const Font font{"Arial", 9.75f, false};
-    const int width = 360, height = 150;
-    Form* box = CreateForm("MsgBox", width, height);
-    box->Left = (CanvasWidth - width) / 2;
-    box->Top = (CanvasHeight - height) / 2;
+    Form* box = CreateForm("MsgBox", BoxWidth, BoxHeight);
+    box->Left = (CanvasWidth - BoxWidth) / 2;
+    box->Top = (CanvasHeight - BoxHeight) / 2;
     box->BackColor = RGB(192, 192, 192);
-    Control* frame = AddControl(box, nullptr, ControlKind::Panel, "Frame", 1, 1, width - 2,
-                                height - 2);
+    frame = AddControl(box, nullptr, ControlKind::Panel, "Frame", 1, 1, BoxWidth - 2,
+                       BoxHeight - 2);
     frame->BackColor = RGB(224, 224, 224);
-    Control* message = AddLabel(box, frame, "Message", text, 16, 16, width - 34, height - 72,
-                                font, RGB(0, 0, 0), Alignment::Centre);
+    Control* message = AddLabel(box, frame, "Message", text, 16, 16, BoxWidth - 34,
+                                BoxHeight - 72, font, BoxText, Alignment::Centre);
     message->WordWrap = true;
-    Control* ok = AddLabel(box, frame, "OK", "OK", width / 2 - 45, height - 48, 88, 28, font,
-                           RGB(0, 0, 0), Alignment::Centre);
-    ok->Transparent = false;
-    ok->BackColor = RGB(192, 192, 192);
-    bool done = false;
-    ok->Click = [&done] { done = true; };
-    box->KeyDown = [&done](int key) {
-        FocusMove move = FocusMoveOf(key);
-        if (move == FocusMove::Choose || move == FocusMove::Back) done = true;
-    };
+    return box;
+}
 
+Control* BoxButton(Form* box, Control* frame, const char* name, const std::string& caption,
+                   int left, int width) {
+    Control* button = AddLabel(box, frame, name, caption, left, BoxHeight - 48, width, 28,
+                               Font{"Arial", 9.75f, false}, BoxText, Alignment::Centre);
+    button->Transparent = false;
+    button->BackColor = RGB(192, 192, 192);
+    return button;
+}
+
+// Keeps the box on screen, the only window taking input, until `done` or the game ends.
+void RunModal(Form* box, const std::string& text, const bool& done, Backend* backend) {
     Form* outer = ModalForm;
     const std::string* outerText = ModalText;
     Control* outerPressed = Pressed;
@@ -459,6 +499,56 @@ void MsgBox(const std::string& text) {
     Refresh();
 }
 
+}  // namespace
+
+void MsgBox(const std::string& text) {
+    Messages.push_back(text);
+    Backend* backend = CurrentBackend();
+    if (!backend || !backend->Interactive()) return;
+
+    Control* frame = nullptr;
+    Form* box = MessageForm(text, frame);
+    Control* ok = BoxButton(box, frame, "OK", "OK", BoxWidth / 2 - 45, 88);
+    bool done = false;
+    ok->Click = [&done] { done = true; };
+    box->KeyDown = [&done](int key) {
+        FocusMove move = FocusMoveOf(key);
+        if (move == FocusMove::Choose || move == FocusMove::Back) done = true;
+    };
+    RunModal(box, text, done, backend);
+}
+
+bool AskBox(const std::string& text, const std::string& yes, const std::string& no) {
+    Messages.push_back(text);
+    Backend* backend = CurrentBackend();
+    if (!backend || !backend->Interactive()) return false;
+
+    Control* frame = nullptr;
+    Form* box = MessageForm(text, frame);
+    constexpr int Width = 150, Gap = 16;
+    Control* buttons[2] = {
+        BoxButton(box, frame, "Yes", yes, BoxWidth / 2 - Gap / 2 - Width, Width),
+        BoxButton(box, frame, "No", no, BoxWidth / 2 + Gap / 2, Width),
+    };
+    bool done = false, answer = false;
+    FocusList keys;
+    for (int b = 0; b < 2; ++b) {
+        Control* button = buttons[b];
+        keys.Items.push_back({button, BoxText, BoxLit, nullptr});
+        button->Click = [&done, &answer, b] { done = true, answer = b == 0; };
+        button->MouseMove = [button, other = buttons[1 - b]](int, int, int) {
+            other->ForeColor = BoxText;
+            if (button->ForeColor != BoxLit) button->ForeColor = BoxLit, Refresh();
+        };
+    }
+    keys.Back = [&done] { done = true; };
+    box->KeyDown = [&keys](int key) { FocusKey(keys, key); };
+    // The answer that changes nothing is the one Enter takes until another is lit.
+    buttons[1]->ForeColor = BoxLit;
+    RunModal(box, text, done, backend);
+    return answer;
+}
+
 const std::vector<std::string>& MessageLog() { return Messages; }
 
 Form* FormUnderPointer() { return MouseX >= 0 ? FormAt(MouseX, MouseY) : nullptr; }
@@ -472,6 +562,8 @@ bool FormTakesInput(const Form* form) {
 const std::string* MessageOnScreen() { return ModalForm ? ModalText : nullptr; }
 
 bool ShiftHeld() { return ShiftDown; }
+
+bool HandlingKey() { return Delivering == InputEvent::Type::KeyDown; }
 
 bool QuitRequested() {
     if (!Quit && CurrentBackend() && CurrentBackend()->QuitPending()) Quit = true;
@@ -492,6 +584,8 @@ void ResetPlatform() {
     ButtonsDown = 0;
     KeyHolders.clear();
     ShiftDown = false;
+    Delivering = InputEvent::Type::Quit;
+    Notes.clear();
     HaveLastPresent = false;
     PointerForm = nullptr;
     PointerKnown = false;

@@ -141,6 +141,15 @@ std::string SavesFolder() { return PathUnder(UserFolder(), "\\saves"); }
 
 std::string ScreenshotsFolder() { return PathUnder(UserFolder(), "\\screenshots"); }
 
+std::string LocalTimeStamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char stamp[32];
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
+    return stamp;
+}
+
 void PrepareSavesFolder() {
     if (!Layout().Installed) return;
     std::string saves = SavesFolder();

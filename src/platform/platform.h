@@ -109,6 +109,9 @@ std::string GamePath(const std::string& literal);
 // creates the folder. Throw FileError when there is no home to put them in.
 std::string SavesFolder();
 std::string ScreenshotsFolder();
+// The local date and time to the second, "2026-12-06_15-33-01": a file named by it is not
+// overwritten by a later run.
+std::string LocalTimeStamp();
 // Start-up of an installed game: creates the player's saves folder when it is missing and
 // copies into it what the installed saves/ holds (the empty career list) and it lacks; a
 // file already there is never replaced. Nothing to do in the build. Throws FileError
@@ -203,6 +206,9 @@ std::uint32_t GetTickCount();
 // Seconds since the program started, single precision. A monotonic clock, so that a
 // race across midnight keeps correct lap times.
 float Timer();
+// Sleeps until the tick counter reaches `tick` without giving the window system a turn,
+// so keys pressed meanwhile wait for the next one. A virtual clock returns at once.
+void SleepUntil(std::uint32_t tick);
 
 // ---------------------------------------------------------------------------------
 // 4. Forms and controls
@@ -369,6 +375,10 @@ void SetFocus(Control* textBox);
 // what stands beside it can follow the caption's length.
 void AutoSize(Control* label);
 
+// Shows the label with this caption; the first turn of the window system `ms` later
+// hides it again. A new note on the same label starts its time afresh.
+void ShowNote(Control* label, const std::string& caption, std::uint32_t ms);
+
 // Marks the screen for repainting at the next turn; forms are composed in z-order.
 void Refresh();
 // Composes every visible form into the canvas now (used by DoEvents and snapshots).
@@ -436,6 +446,9 @@ int FocusedStop(const FocusList& list);
 void MoveFocus(const FocusList& list, int stop);
 // A screen reached by a key shows where the keys are: the first item lights when nothing is.
 void ShowFocus(const FocusList& list);
+// True while a key press is being handled: a screen it opens lights an item for the keys,
+// one the mouse opens waits for the pointer.
+bool HandlingKey();
 
 // ---------------------------------------------------------------------------------
 // 5. Events
@@ -471,6 +484,11 @@ std::string StopFrameStats();
 // A modal message box with an OK button. The headless backend records the text in
 // MessageLog() and returns at once.
 void MsgBox(const std::string& text);
+// A message box asking a question, with two buttons ("Yes" and "No" to a script) whose
+// captions say what each does; true for the first. The second is lit at first, so Enter
+// keeps things as they are, and Escape or the east button answer it too. The headless
+// backend records the text and answers the second at once.
+bool AskBox(const std::string& text, const std::string& yes, const std::string& no);
 const std::vector<std::string>& MessageLog();
 
 // Mouse pointers of a form: the default, the arrow, invisible, or a custom one loaded

@@ -6,10 +6,16 @@
 
 i16 ScreenshotCounter = 0;
 
-std::string ScreenshotPath(i16 counter) {
+std::string ScreenshotPath() {
     std::string folder = ScreenshotsFolder();
     MakeFolder(folder);
-    return folder + "/01000" + std::to_string(counter) + ".bmp";
+    // Named by the time, so a later run never writes over an earlier one's; two in one
+    // second are told apart by a number.
+    const std::string stamp = LocalTimeStamp();
+    std::string path = folder + "/" + stamp + ".bmp";
+    for (int n = 2; FileExists(path); ++n)
+        path = folder + "/" + stamp + "-" + std::to_string(n) + ".bmp";
+    return path;
 }
 
 namespace {
@@ -19,11 +25,13 @@ void TakeScreenshot() {
     DoEvents();
     if (PlayArea[1]) {
         try {
-            SavePicture(PlayArea[1]->Picture, ScreenshotPath(ScreenshotCounter));
+            const std::string path = ScreenshotPath();
+            SavePicture(PlayArea[1]->Picture, path);
+            ShowShotNote("Screenshot saved: " + path.substr(path.find_last_of('/') + 1));
         } catch (const FileError& e) {
             // A screenshot that cannot be written is not worth stopping the race for, but
             // the player should know it is not there.
-            if (msg_FlashScreen) msg_FlashScreen->Caption = "Screenshot not saved";
+            ShowShotNote("Screenshot not saved");
             std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
         }
     }
@@ -68,9 +76,14 @@ void ReleaseRaceKeys() { Held.reset(); }
 
 void RaceKeyDown(int keyCode) {
     CarRecord& player = Cars[0];
-    if (keyCode >= 0 && keyCode < KeyCodes) Held.set(keyCode);
+    const bool inRange = keyCode >= 0 && keyCode < KeyCodes;
+    const bool repeat = inRange && Held[keyCode];
+    if (inRange) Held.set(keyCode);
     switch (RaceKeyOf(keyCode)) {
-        case vbKeyT: TakeScreenshot(); break;
+        // One picture a press: a held T repeating wrote a picture every few milliseconds.
+        case vbKeyT:
+            if (!repeat) TakeScreenshot();
+            break;
         case vbKeyUp: player.Pedal = player.FxState == FxExploding ? PedalOff : PedalThrottle; break;
         case vbKeySpace: player.Brake = True16; break;
         case vbKeyL:
@@ -94,7 +107,7 @@ void RaceKeyDown(int keyCode) {
             player.Pedal = PedalCruise;
             player.CruiseSpeed = player.Speed;
             break;
-        case vbKeyEscape: RaceOutcome = OutcomeAbandoned; break;  // paused or not
+        case vbKeyEscape: AskToLeave(); break;
         case vbKeyP: TogglePause(); break;
         default: break;
     }

@@ -18,6 +18,7 @@ Control* LastLapField = nullptr;
 Control* BestTimeField = nullptr;
 Control* BestLapShown = nullptr;
 Control* PauseBox = nullptr;
+Control* ShotNote = nullptr;
 
 namespace {
 
@@ -151,7 +152,9 @@ void CreateHud(Form* raceWindow) {
                           HudFont(14, true), PlacedColour, Alignment::Centre);
 
     AddShape(form, HudFrame, "GaugeInset", 12, 302, HudWidth - 24, 100, InsetColour);
-    AddBar(form, "Label3", "Dmg:", "DamBack", "DamFill", ConditionColour(1), 318, DamBack,
+    // The bar shows what is left of the body, so it is named for that: captioned "Dmg", a
+    // full bar read as a car full of damage.
+    AddBar(form, "Label3", "Body:", "DamBack", "DamFill", ConditionColour(1), 318, DamBack,
            DamFill);
     AddBar(form, "Label20", "Speed:", "SpeedBack", "SpeedBar", RGB(60, 170, 255), 346, SpeedBack,
            SpeedBar);
@@ -161,14 +164,38 @@ void CreateHud(Form* raceWindow) {
     DamFill->SetWidthTwips(BarTwips);
 
     AddShape(form, HudFrame, "TimesInset", 12, 412, HudWidth - 24, 96, InsetColour);
-    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", "00.00", 426);
-    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", "00.00", 452);
+    LapTimeField = AddRow(form, "Label11", "Lap Time:", "LapTimeField", NoLapTime, 426);
+    LastLapField = AddRow(form, "Label12", "Last Lap:", "LastLapField", NoLapTime, 452);
     // The best-lap field keeps its own rule (only laps under the starting 30 s count) and
     // stays off the panel; the panel shows the fastest lap actually driven, blank until then.
     BestTimeField = AddRow(form, "Label13", "Best Lap:", "BestTimeField", "30.00", 478);
     BestTimeField->Visible = false;
     BestLapShown = AddLabel(form, HudFrame, "BestLapShown", "", BarLeft, 478, 120, 18,
                             HudFont(10, true), ValueColour);
+}
+
+void CreateShotNote(Form* form) {
+    ShotNote = AddLabel(form, nullptr, "ShotNote", "", 0, 0, HudWidth - 24, 34, HudFont(9, true),
+                        RGB(255, 255, 0), Alignment::Centre);
+    ShotNote->Transparent = false;
+    ShotNote->BackColor = InsetColour;
+    ShotNote->WordWrap = true;
+    ShotNote->Visible = false;
+}
+
+void ShowShotNote(const std::string& text) {
+    if (!ShotNote || !HudFrame) return;
+    if (FlashBox && FlashBox->ShownOnScreen()) {
+        // Under the pre-race panel, which hides the heads-up panel.
+        ShotNote->Left = FlashBox->CanvasLeft() + (FlashBox->Width - ShotNote->Width) / 2;
+        ShotNote->Top = FlashBox->CanvasTop() + FlashBox->Height + 8;
+    } else {
+        // In the heads-up panel's last free rows: never over the course view the picture
+        // was taken of.
+        ShotNote->Left = HudFrame->Left + 12;
+        ShotNote->Top = HudFrame->Top + HudHeight - 40;
+    }
+    ShowNote(ShotNote, text, ShotNoteMs);
 }
 
 namespace {
@@ -214,10 +241,12 @@ void TestPickup(int car, int pickup) {
     Pickups[pickup].State = PickupTaken;
     EarnCash(car, 100);
     if (car == 0) {
-        ShowPlayerCash("$" + Format(Cars[0].Cash, "0.00"));
+        ShowPlayerCash(CashCaption(Cars[0].Cash));
         Refresh();
     }
 }
+
+std::string CashCaption(i32 cash) { return "$" + std::to_string(cash); }
 
 void ShowPlayerCash(const std::string& text) {
     ShowCaption(CashField2, text);
@@ -268,6 +297,11 @@ f32 FastestPlayerLap() { return FastestLap; }
 void ShowStandingAtStart() {
     FastestLap = 0;
     ShowCaption(BestLapShown, "");
+    // Until this race times a lap, the last race's times must not stand in for it.
+    ShowCaption(LapTimeField, NoLapTime);
+    ShowCaption(LastLapField, NoLapTime);
+    // A note placed under the pre-race panel would sit over the course view.
+    if (ShotNote) ShotNote->Visible = false;
     TraceCourseRoute();
     ShowStanding();
 }

@@ -55,6 +55,9 @@ constexpr Colour ButtonLit = RGB(0, 192, 0);
 void LoadRaceWindow();
 // Shows the pre-race panel for the loaded course over the black backdrop.
 void ShowPreRacePanel();
+// The panel's columns beside the course picture: the driver's name and cash, and the
+// condition of his car's body, engine and tyres in percent of their maximum.
+void ShowDriverOnPanel(const std::string& name);
 
 // ---------------------------------------------------------------------------------
 // Race-wide state (race_loop.cpp; the outcome, pair flags and frame counter are on the
@@ -77,6 +80,11 @@ constexpr int LightMs = 1000;
 // finish has been paid and CurrentCourse moved on; the set-up of what follows is the
 // caller's.
 i16 RunRace();
+// RunRace's two halves for a caller that runs the frames itself (the fast-run search):
+// the screen and the start lights up to green, and the rules of one frame in their
+// order, without its picture, its wait or its keys.
+void BeginRace();
+void RunFrameRules();
 // True from the moment RunRace prepares the screen until it returns: what a script waits
 // on when it waits for a race to end.
 extern bool RaceInProgress;
@@ -87,11 +95,17 @@ i32 PrizeFor(i16 place);
 void StopRaceSounds();
 
 // P pauses a race once the lights are out and P again resumes it. While it is paused no
-// car moves, the race clock stands still and the race sounds are silent; Escape still
+// car moves, the race clock stands still and the race sounds are silent; Escape then
 // abandons the race. A P that reaches the race before its second frame (one pressed
 // during the lights arrives only then) is ignored.
 extern bool RacePaused;
 void TogglePause();
+// Escape asks before a race is left: the first pauses it (during the lights, from its
+// first frame) with "Esc again to leave" in the pause box, and an Escape while paused, by
+// either key, abandons it. On the pre-race panel, or once the race is decided, Escape does
+// nothing. RaceLeftByPlayer tells such an end from a burnt-out car's.
+void AskToLeave();
+extern bool RaceLeftByPlayer;
 // The clock every lap time, the lights box and the finish wait read: Timer() less the
 // time this race has spent paused, so a pause costs no driver a second.
 f32 RaceClock();
@@ -176,12 +190,20 @@ void DrawMasked(Surface& target, double x, double y, int w, int h, const Surface
 
 // Builds the heads-up panel's controls on the race window (called by its load).
 void CreateHud(Form* raceWindow);
+// The note that names a screenshot, at the foot of the panel: made last, so that it shows
+// over the pre-race panel's backdrop too, and gone a few seconds after it was written.
+constexpr std::uint32_t ShotNoteMs = 4000;
+extern Control* ShotNote;
+void CreateShotNote(Form* raceWindow);
+void ShowShotNote(const std::string& text);
 // The "PAUSED" notice, hidden, over the course view.
 void CreatePauseBox(Form* raceWindow, Control* view);
 // Moves the notice into the half of the view the player's car is not in.
 void PlacePauseBox();
 void TestPickup(int car, int pickup);
 void ShowPlayerCash(const std::string& text);  // CashField2
+// Cash as every screen writes it: whole dollars, "$1300".
+std::string CashCaption(i32 cash);
 void SetDamageBar(double twips);               // DamFill (and DamBack where asked)
 void SetDamageBack(double twips);
 // Both damage bars from the player's Body, as a race starts.
@@ -190,6 +212,8 @@ void ShowDamageAtStart();
 void UpdateDamageBar();
 void ShowGas();  // a full tank fills the bar
 void SetSpeedBar(double twips);
+// A lap field that this race has not timed yet.
+constexpr const char* NoLapTime = "--.--";
 void ShowLapTime(f32 seconds);
 void ShowLastLap(f32 seconds);
 void ShowBestLap(f32 seconds);
@@ -213,7 +237,7 @@ extern Control* LapField;      // "Lap 2/3"
 extern Control* PlaceField;    // "Pos 3/9"
 extern Control* BestLapShown;  // the fastest lap, whatever its length
 // Follows the course's road from the start tile (the route positions are measured on),
-// clears the fastest lap and shows the standing on the grid. Run as a race starts.
+// clears the lap times and shows the standing on the grid. Run as a race starts.
 void ShowStandingAtStart();
 void TraceCourseRoute();
 // Every frame, after the cars have moved.
@@ -239,8 +263,9 @@ void RaceKeyDown(int keyCode);
 void RaceKeyUp(int keyCode);
 // Forgets the keys held: a new race window has heard none go down.
 void ReleaseRaceKeys();
-// The folder screenshots go to: "screenshots" beside the program, created when missing.
-std::string ScreenshotPath(i16 counter);
+// A new file in the screenshots folder (created when missing), named by the local date
+// and time: "screenshots/2026-12-06_15-33-01.bmp", then "-2", "-3" within one second.
+std::string ScreenshotPath();
 
 // ---------------------------------------------------------------------------------
 // Race screen pictures (sheets.cpp)

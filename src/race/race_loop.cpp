@@ -19,6 +19,7 @@ void (*AfterRaceFrame)() = nullptr;
 void (*RaceEnded)() = nullptr;
 bool RaceInProgress = false;
 bool RacePaused = false;
+bool RaceLeftByPlayer = false;
 
 namespace {
 
@@ -59,11 +60,24 @@ void LightColours(Colour top, Colour middle, Colour bottom) {
 }
 
 // The engines rev on the grid while a light is lit; keys wait until it is over, but a
-// player closing the game does not.
+// player closing the game does not. The revs keep a pace in time and the loop sleeps
+// between them: revving as fast as the machine could held a whole core for two seconds.
+// Only the sound's own random stream is drawn, so the race is the same whatever the pace.
+constexpr int RevStepsPerMs = 10;         // the note rises and falls a few times a second
+constexpr std::uint32_t RevNapMs = 10;    // about one turn of the sound mixer
 void RevForOneLight() {
-    std::uint32_t start = GetTickCount();
-    while (GetTickCount() - start < static_cast<std::uint32_t>(LightMs) && !QuitRequested())
-        for (int i = 0; i <= LastCarIndex; ++i) GridRev(i);
+    const std::uint32_t start = GetTickCount();
+    std::uint32_t revved = start;
+    for (;;) {
+        // One reading a pass, as the virtual clock of a headless race counts them.
+        const std::uint32_t now = GetTickCount();
+        if (now - start >= static_cast<std::uint32_t>(LightMs) || QuitRequested()) return;
+        const int steps = static_cast<int>(now - revved) * RevStepsPerMs;
+        revved = now;
+        if (steps > 0)
+            for (int i = 0; i <= LastCarIndex; ++i) GridRev(i, steps);
+        SleepUntil(std::min(now + RevNapMs, start + LightMs));
+    }
 }
 
 void PrepareScreen() {
@@ -166,17 +180,8 @@ void PerCarWork(int last) {
 }
 
 void RunFrame() {
-    ++RaceFrame;
     std::uint32_t frameStart = GetTickCount();
-
-    DriveOpponents();
-    if (AutopilotEnabled) DriveAutopilot();
-    DriveCars();
-    CheckWalls();
-    PerCarWork(LastCarIndex);
-    NoteFinishers();
-    MoveCars();
-    ScrollView();
+    RunFrameRules();
 
     if (DrawingEnabled) {
         DrawBackground();
@@ -229,6 +234,9 @@ constexpr int FirstPausableFrame = 2;
 f32 PausedSeconds = 0;
 // A nap between looks at the keyboard while paused: a key wakes the wait at once.
 constexpr std::uint32_t PauseNapMs = 250;
+// The pause is Escape's question rather than the player's P.
+bool LeaveAsked = false;
+constexpr const char* LeaveQuestion = "Esc again to leave \u00B7 P to race on";
 
 // The sounds a pause cut off and brings back: the engine loops, and the player's own
 // explosion, whose end is what ends a wrecked player's race.
@@ -264,6 +272,9 @@ void SitOutPause() {
     f32 pausedAt = Timer();
     SilenceForPause();
     PlacePauseBox();
+    Control* hint = FindControl(RaceWindow, "PauseHint");
+    const std::string pauseHint = hint ? hint->Caption : "";
+    if (hint && LeaveAsked) hint->Caption = LeaveQuestion;
     PauseBox->Visible = true;
     Refresh();
     while (RacePaused && RaceOutcome == OutcomeRunning && !QuitRequested()) {
@@ -271,8 +282,9 @@ void SitOutPause() {
         (void)GetTickCount();
         WaitEvents(PauseNapMs);
     }
-    RacePaused = false;
+    RacePaused = LeaveAsked = false;
     PausedSeconds += Timer() - pausedAt;
+    if (hint) hint->Caption = pauseHint;
     PauseBox->Visible = false;
     Refresh();
     if (RaceOutcome == OutcomeRunning && !QuitRequested()) ResumeSounds();
@@ -292,32 +304,65 @@ void EndRace() {
 
 }  // namespace
 
+void RunFrameRules() {
+    ++RaceFrame;
+    DriveOpponents();
+    if (AutopilotEnabled) DriveAutopilot();
+    DriveCars();
+    CheckWalls();
+    PerCarWork(LastCarIndex);
+    NoteFinishers();
+    MoveCars();
+    ScrollView();
+}
+
+void BeginRace() {
+    RacePaused = PauseReady = LeaveAsked = RaceLeftByPlayer = false;
+    PausedSeconds = 0;
+    PrepareScreen();
+    CountDown();
+    StartResults();
+    RaceFrame = 0;
+}
+
 i16 RunRace() {
     // Cleared however the race is left, a script's end unwinding through it included.
     struct InProgress {
         InProgress() { RaceInProgress = true; }
         ~InProgress() { RaceInProgress = false; }
     } inProgress;
-    RacePaused = PauseReady = false;
-    PausedSeconds = 0;
-    PrepareScreen();
-    CountDown();
-    StartResults();
-    RaceFrame = 0;
+    BeginRace();
     PauseReady = true;
     // A game told to quit leaves the race with no outcome: nothing is paid or set up.
     while (RaceOutcome == OutcomeRunning && !QuitRequested()) {
         RunFrame();
         if (RacePaused) SitOutPause();
     }
-    PauseReady = RacePaused = false;
+    PauseReady = RacePaused = LeaveAsked = false;
     EndRace();
     return RaceOutcome;
 }
 
 void TogglePause() {
+    // Escape's question may be up before the race could be paused by P: P answers it.
+    if (RacePaused && RaceOutcome == OutcomeRunning) {
+        RacePaused = false;
+        return;
+    }
     if (!PauseReady || RaceFrame < FirstPausableFrame || RaceOutcome != OutcomeRunning) return;
     RacePaused = !RacePaused;
+}
+
+void AskToLeave() {
+    // Nothing to leave on the pre-race panel, and nothing to ask once the race is decided.
+    if (!RaceInProgress || RaceOutcome != OutcomeRunning) return;
+    if (RacePaused) {
+        RaceOutcome = OutcomeAbandoned;
+        RaceLeftByPlayer = true;
+        return;
+    }
+    // Asked during the lights, the question comes up with the first frame.
+    RacePaused = LeaveAsked = true;
 }
 
 f32 RaceClock() { return Timer() - PausedSeconds; }

@@ -32,7 +32,8 @@ constexpr int PanelWidth = 641;
 constexpr int PanelHeight = 465;
 constexpr int ViewSize = 550;
 
-// Hovering lights one button and dims the others it names; the table says which.
+// Hovering lights one button and dims the others, so only one is ever lit; the table
+// says which.
 struct HoverRule {
     Control** Button;  // nullptr: the panel itself, which only dims
     Control** Dims[3];
@@ -40,7 +41,7 @@ struct HoverRule {
     i16 AltClick;
 };
 const HoverRule HoverRules[] = {
-    {&Label16, {&Label17, &Label18, nullptr}, true, False16},
+    {&Label16, {&Label17, &Label18, &Label19}, true, False16},
     {&Label17, {&Label16, &Label18, &Label19}, true, True16},
     {&Label18, {&Label16, &Label17, &Label19}, true, True16},
     {&Label19, {&Label16, &Label17, &Label18}, true, True16},
@@ -87,6 +88,44 @@ Control* PictureBox(Control* parent, const std::string& name, int index, int lef
     return box;
 }
 
+// Who is racing and in what state, in the two columns beside the course picture: the
+// driver and his cash on the left, his car's condition on the right.
+constexpr int ColumnWidth = 140;
+constexpr int LeftColumn = 10;
+constexpr int RightColumn = PanelWidth - 10 - ColumnWidth;
+Control* PanelDriverField = nullptr;
+Control* PanelCashField = nullptr;
+Control* PanelPartField[3] = {};
+constexpr const char* PartNames[3] = {"Body", "Engine", "Tyres"};
+
+Control* ColumnLabel(const char* name, const std::string& caption, int left, int top,
+                     float size, Colour colour) {
+    Font font;
+    font.Size = size;
+    return AddLabel(RaceWindow, FlashBox, name, caption, left, top, ColumnWidth, 24, font,
+                    colour, Alignment::Centre);
+}
+
+void BuildDriverColumns() {
+    constexpr Colour Value = RGB(255, 255, 255);
+    ColumnLabel("PanelDriverLabel", "Driver", LeftColumn, 150, 9.75f, Heading);
+    PanelDriverField = ColumnLabel("PanelDriverField", "", LeftColumn, 172, 12.0f, Value);
+    ColumnLabel("PanelCashLabel", "Cash", LeftColumn, 214, 9.75f, Heading);
+    PanelCashField = ColumnLabel("PanelCashField", "", LeftColumn, 236, 12.0f, Value);
+    ColumnLabel("PanelCarLabel", "Car condition", RightColumn, 150, 9.75f, Heading);
+    const char* names[3] = {"PanelBodyField", "PanelEngineField", "PanelTyresField"};
+    for (int part = 0; part < 3; ++part)
+        PanelPartField[part] =
+            ColumnLabel(names[part], "", RightColumn, 172 + 24 * part, 12.0f, Value);
+}
+
+// A part's condition against its maximum, in whole percent; Easy's tyres start above it.
+std::string Percent(f32 condition, f32 maximum) {
+    if (maximum <= 0) return "0%";
+    int percent = CInt(condition / maximum * 100);
+    return std::to_string(std::clamp(percent, 0, 100)) + "%";
+}
+
 void BuildPanel() {
     BlackOutBox = AddControl(RaceWindow, nullptr, ControlKind::Panel, "BlackOutBox", 0, 0,
                              CanvasWidth, CanvasHeight);
@@ -120,6 +159,8 @@ void BuildPanel() {
     status.Size = 11.25f;
     msg_FlashScreen = AddLabel(RaceWindow, FlashBox, "msg_FlashScreen", "Saved...", 0, 420,
                                PanelWidth, 24, status, Heading, Alignment::Centre);
+
+    BuildDriverColumns();
 
     for (const HoverRule& rule : HoverRules) {
         Control* target = rule.Button ? *rule.Button : FlashBox;
@@ -190,6 +231,7 @@ void LoadRaceWindow() {
     CreateHud(RaceWindow);
     CreatePauseBox(RaceWindow, PlayArea[0]);
     BuildPanel();
+    CreateShotNote(RaceWindow);
 
     FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);
     FlashBox->Top = CInt(RaceWindow->Height / 2.0 - FlashBox->Height / 1.5);
@@ -203,6 +245,19 @@ void LoadRaceWindow() {
     ReleaseRaceKeys();
     RaceWindow->KeyDown = RaceWindowKeyDown;
     RaceWindow->KeyUp = RaceKeyUp;
+}
+
+void ShowDriverOnPanel(const std::string& name) {
+    const CarRecord& car = Cars[0];
+    PanelDriverField->Caption = name;
+    PanelCashField->Caption = "$" + std::to_string(car.Cash);
+    const f32 conditions[3][2] = {{car.Body, static_cast<f32>(car.BodyMax)},
+                                  {car.Engine, static_cast<f32>(car.EngineMax)},
+                                  {car.Tyres, static_cast<f32>(car.TyresMax)}};
+    for (int part = 0; part < 3; ++part)
+        PanelPartField[part]->Caption = std::string(PartNames[part]) + " " +
+                                        Percent(conditions[part][0], conditions[part][1]);
+    Refresh();
 }
 
 void ShowPreRacePanel() {

@@ -102,7 +102,7 @@ void BuildBoard(const std::string& playerName) {
     Text(panel, "ResultsTitle", -1, "RESULTS", 0, 14, PanelWidth, 38, BoardFont(21.75f, true),
          Heading, Alignment::Centre);
     Text(panel, "ResultsCourse", -1,
-         "Course " + std::to_string(CurrentCourse) + "  -  " + Course.CourseName, 0, 54, PanelWidth,
+         "Course " + std::to_string(Course.Number) + "  -  " + Course.CourseName, 0, 54, PanelWidth,
          26, BoardFont(14.25f), White, Alignment::Centre);
     const Font head = BoardFont(9.75f, true), row = BoardFont(12.0f),
                playerRow = BoardFont(12.0f, true);

@@ -96,15 +96,27 @@ void ShowPartInfo(int item) {
 // Hovering
 // ---------------------------------------------------------------------------------
 
+// One item of the shop is lit at a time, whichever group it is in.
 void HoverSaleItem(int item) {
     if (!LightItem(SaleItems, item)) return;
     DimItems(RepairItems);
+    DimItems(LeaveItem);
     ShowPartInfo(item);
+}
+
+void HoverLeave() {
+    if (!LightItem(LeaveItem, 0)) return;
+    DimItems(SaleItems);
+    DimItems(RepairItems);
+    Store.PartInfo->Caption = BuyHint;
 }
 
 // The repair price shows beside the part under the pointer only.
 void HoverRepairItem(int part) {
     if (!LightItem(RepairItems, part)) return;
+    DimItems(SaleItems);
+    DimItems(LeaveItem);
+    Store.PartInfo->Caption = BuyHint;
     for (int i = 0; i < 3; ++i) {
         Control* cost = Store.RepairCost[i];
         cost->Left = Store.CarItem[i]->Left + Store.CarItem[i]->Width;
@@ -235,7 +247,7 @@ void BuildFoot() {
                             ArialFont(9.75f, true), Yellow);
     Store.LeaveLabel = Label(Store.StoreBox, "LeaveLabel", -1, "Leave Shop", 509, 407, 124, 26,
                              ArialFont(15.75f, true), LeaveNormal);
-    Store.LeaveLabel->MouseMove = [](int, int, int) { LightItem(LeaveItem, 0); };
+    Store.LeaveLabel->MouseMove = Moves(HoverLeave);
     Store.LeaveLabel->Click = LeaveShopClick;
 }
 

@@ -46,7 +46,12 @@ void ShowShopStatistics() {
         Store.BarBack[part]->Left = name->Left + name->Width + 5;
     }
     // A window that is already up keeps its place, so the pop-up stays in front of it.
-    if (!StoreForm->Visible) ShowForm(StoreForm);
+    if (!StoreForm->Visible) {
+        ShowForm(StoreForm);
+        // Opened by a key, the keys start on the way out: on a part, the Enter after the
+        // one that opened the shop would buy it unasked.
+        if (HandlingKey()) Store.LeaveLabel->MouseMove(0, 0, 0);
+    }
     Refresh();
 }
 

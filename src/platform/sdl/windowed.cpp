@@ -1,6 +1,7 @@
 #include "platform/sdl/windowed.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -110,6 +111,44 @@ bool DrawsInSoftware(SDL_Renderer* renderer) {
     for (const char* soft : {"llvmpipe", "softpipe", "swrast", "Software Rasterizer"})
         if (text.find(soft) != std::string::npos) return true;
     return false;
+}
+
+// Whether a window manager that follows the desktop conventions runs on the X display: it
+// marks the root window with _NET_SUPPORTING_WM_CHECK. SDL asks such a manager to make a
+// window fullscreen, and with none nobody does: the window keeps its size while SDL
+// believes it fills the screen. Xlib is reached at run time, as its headers would clash
+// with the game's names; SDL has it loaded already.
+bool WindowManagerRuns() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "x11") != 0) return true;
+    void* xlib = dlopen("libX11.so.6", RTLD_NOW | RTLD_NOLOAD);
+    if (!xlib) return true;
+    auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(xlib, "XOpenDisplay"));
+    auto root = reinterpret_cast<unsigned long (*)(void*)>(dlsym(xlib, "XDefaultRootWindow"));
+    auto atom = reinterpret_cast<unsigned long (*)(void*, const char*, int)>(dlsym(xlib, "XInternAtom"));
+    auto property = reinterpret_cast<int (*)(void*, unsigned long, unsigned long, long, long, int,
+                                             unsigned long, unsigned long*, int*, unsigned long*,
+                                             unsigned long*, unsigned char**)>(
+        dlsym(xlib, "XGetWindowProperty"));
+    auto release = reinterpret_cast<int (*)(void*)>(dlsym(xlib, "XFree"));
+    auto close = reinterpret_cast<int (*)(void*)>(dlsym(xlib, "XCloseDisplay"));
+    bool runs = true;
+    void* display = open && root && atom && property && release && close ? open(nullptr) : nullptr;
+    if (display) {
+        const unsigned long check = atom(display, "_NET_SUPPORTING_WM_CHECK", 1);
+        unsigned long type = 0, items = 0, after = 0;
+        int format = 0;
+        unsigned char* value = nullptr;
+        constexpr int Success = 0;
+        runs = check != 0 &&
+               property(display, root(display), check, 0, 1, 0, 0, &type, &format, &items, &after,
+                        &value) == Success &&
+               type != 0 && items > 0;
+        if (value) release(value);
+        close(display);
+    }
+    dlclose(xlib);
+    return runs;
 }
 
 class WindowedBackend : public Backend {
@@ -225,6 +264,10 @@ public:
             std::this_thread::sleep_until(deadline);
             return;
         }
+    }
+
+    void Sleep(std::uint32_t untilTick) override {
+        if (!QuitSignal) std::this_thread::sleep_until(Start + std::chrono::milliseconds(untilTick));
     }
 
     bool QuitPending() override {
@@ -424,9 +467,27 @@ private:
         y = std::clamp(y, 0, CanvasH - 1);
     }
 
+    // With a window manager SDL's fullscreen is the real thing; without one the window
+    // covers the display itself, with no border, and goes back where it was.
     void ToggleFullscreen() {
-        const bool full = SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN_DESKTOP;
-        SDL_SetWindowFullscreen(Window, full ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+        if (Covering) {
+            SDL_SetWindowBordered(Window, SDL_TRUE);
+            SDL_SetWindowSize(Window, Uncovered.w, Uncovered.h);
+            SDL_SetWindowPosition(Window, Uncovered.x, Uncovered.y);
+            Covering = false;
+        } else if (SDL_GetWindowFlags(Window) & SDL_WINDOW_FULLSCREEN) {
+            SDL_SetWindowFullscreen(Window, 0);
+        } else if (SDL_Rect display; !WindowManagerRuns() &&
+                   SDL_GetDisplayBounds(std::max(0, SDL_GetWindowDisplayIndex(Window)), &display) == 0) {
+            SDL_GetWindowPosition(Window, &Uncovered.x, &Uncovered.y);
+            SDL_GetWindowSize(Window, &Uncovered.w, &Uncovered.h);
+            SDL_SetWindowBordered(Window, SDL_FALSE);
+            SDL_SetWindowPosition(Window, display.x, display.y);
+            SDL_SetWindowSize(Window, display.w, display.h);
+            Covering = true;
+        } else {
+            SDL_SetWindowFullscreen(Window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+        }
         Redraw();
     }
 
@@ -533,6 +594,8 @@ private:
     std::uint32_t LastIdlePoll = 0xFFFFFFFFu;
     struct sigaction OldInterrupt {}, OldTerminate {};
     bool HandlersInstalled = false;
+    bool Covering = false;  // fullscreen without a window manager: where the window was
+    SDL_Rect Uncovered{};
     SDL_Keycode SwallowEnterUp = 0;  // the Enter of an Alt+Enter, whose release the game never saw
     std::shared_ptr<OpenAlSound> Sound;
     std::unique_ptr<Gamepads> Pads;
