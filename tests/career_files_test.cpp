@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <regex>
 #include <set>
 
 #include "app/app.h"
@@ -96,15 +97,62 @@ TEST_F(CareerFiles, AFullListRefusesANewDriverButNotAListedOne) {
     EXPECT_EQ(Slurp(CareerPath("C")).size(), 765u);
 }
 
-TEST_F(CareerFiles, LoadGameListsWhatTheListHoldsAndBlanksTheRest) {
-    fs::remove(ListPath());
-    EXPECT_EQ(ReadCareerSlots(), (std::array<std::string, 6>{Blanks(15), Blanks(15), Blanks(15),
-                                                              Blanks(15), Blanks(15), Blanks(15)}));
-    // 20 characters: slot 1 whole, slot 2 cut short, which would name the wrong file.
-    WriteFileText(ListPath(), ListOf({"Ann"}) + " Bobby");
-    auto slots = ReadCareerSlots();
-    EXPECT_EQ(slots[0], " Ann" + Blanks(11));
-    EXPECT_EQ(slots[1], Blanks(15));
+// However its lines end and however much of its padding survived, a slot is still its
+// driver: Load Game lists Ann and Bob, and a new driver takes the third slot, the list
+// written back as 90 characters and a line break.
+TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPadding) {
+    const std::string ann = " Ann" + Blanks(11), bob = " Bob" + Blanks(11);
+    const std::pair<const char*, std::string> layouts[] = {
+        {"as the game writes it", ListOf({"Ann", "Bob", "", "", "", ""}) + "\r\n"},
+        {"blanks trimmed", ann + " Bob\n"},
+        {"cut short", ann + " Bo" + "b"},
+        {"a slot a line, CRLF", ann + "\r\n" + bob + "\r\n" + Blanks(15) + "\r\n"},
+        {"a slot a line, trimmed", " Ann\n Bob\n\n\n"},
+        {"a slot a line, CR", " Ann\r Bob\r"},
+    };
+    for (const auto& [layout, text] : layouts) {
+        WriteFileText(ListPath(), text);
+        EXPECT_EQ(ReadCareerSlots(), (std::array<std::string, 6>{ann, bob, Blanks(15), Blanks(15),
+                                                                 Blanks(15), Blanks(15)}))
+            << layout;
+        DriverNames[PlayerNameEntry] = "Cy";
+        EXPECT_TRUE(SaveCareer()) << layout;
+        EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "Bob", "Cy", "", "", ""}) + "\r\n") << layout;
+    }
+    // Five drivers a line each fill the list as five slots do.
+    WriteFileText(ListPath(), " A\r\n B\r\n C\r\n D\r\n E\r\n");
+    DriverNames[PlayerNameEntry] = "Ann";
+    EXPECT_FALSE(SaveCareer());
+    EXPECT_EQ(MessageLog().back(), "No slots available");
+    // A missing folder or list is an empty one.
+    fs::remove_all(AppPath() + "/saves");
+    EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));
+    ASSERT_TRUE(SaveCareer());
+    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
+}
+
+// A list no game of ours could have written is never written over: it is kept whole under
+// a dated name, the player is told, and the save goes into a new list.
+TEST_F(CareerFiles, AListThatCannotBeUnderstoodIsSetAsideWithADate) {
+    const std::string puzzles[] = {
+        " A\n B\n C\n D\n E\n F\n G\n",  // a seventh driver
+        "Ann" + Blanks(12),              // a slot without its blank
+        std::string("\x7f"
+                    "ELF\x02\x01\x01\0\0",
+                    9),  // not text at all
+    };
+    for (const std::string& puzzle : puzzles) {
+        fs::remove_all(AppPath() + "/saves");
+        MakeFolder(AppPath() + "/saves");
+        WriteFileText(ListPath(), puzzle);
+        ASSERT_TRUE(SaveCareer());
+        EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
+        std::regex told(R"(The career list could not be understood, so it was kept as )"
+                        R"((saves\.lst\.20\d\d-\d\d-\d\d-\d{6}) and a new list was started\.)");
+        std::smatch kept;
+        ASSERT_TRUE(std::regex_match(MessageLog().back(), kept, told)) << MessageLog().back();
+        EXPECT_EQ(Slurp(AppPath() + "/saves/" + kept[1].str()), puzzle);
+    }
 }
 
 TEST_F(CareerFiles, TheSaveCareerButtonSaysSavedOnlyWhenItSaved) {
@@ -179,42 +227,61 @@ TEST_F(CareerFiles, ACareerAtTheCashCapSavesAndLoadsWithoutShifting) {
 
 // ----- Damaged files -----
 
-// Each case damages the saved career; the load must fail with the front end left alone.
+// Each case damages the saved career; the load must fail with the front end left alone,
+// saying why when the file was read but no race could be finished with it.
 struct Damage {
     const char* Name;
     void (*Apply)();
+    const char* Says = "";
 };
+void Replace(int at, const char* field) {
+    std::string text = Slurp(CareerPath("Ann"));
+    WriteFileText(CareerPath("Ann"), text.replace(at, 5, field));
+}
 class DamagedCareer : public CareerFiles, public ::testing::WithParamInterface<Damage> {};
-TEST_P(DamagedCareer, LoadFailsQuietlyAndShowsNoRaceWindow) {
+TEST_P(DamagedCareer, LoadFailsAndShowsNoRaceWindow) {
     CurrentCourse = 4;
     ASSERT_TRUE(SaveCareer());
     HideForm(RaceWindow);
     GetParam().Apply();
     EXPECT_FALSE(LoadCareer());
     EXPECT_FALSE(RaceWindow->Visible);
+    EXPECT_EQ(CareerLoadProblem, GetParam().Says);
 }
 INSTANTIATE_TEST_SUITE_P(
     CareerFiles, DamagedCareer,
     ::testing::Values(
         Damage{"Missing", [] { fs::remove(CareerPath("Ann")); }},
-        Damage{"OneCharacterShort", [] { WriteFileText(CareerPath("Ann"), Slurp(CareerPath("Ann")).substr(1)); }},
+        Damage{"OneCharacterShort",
+               [] { WriteFileText(CareerPath("Ann"), Slurp(CareerPath("Ann")).substr(1)); }},
         Damage{"CourseFileGone", [] { fs::remove(AppPath() + "/resources/Map4.ddt"); }},
-        Damage{"CourseNumberGarbled", [] { WriteFileText(CareerPath("Ann"), std::string(765, 'x')); }},
-        Damage{"PlayerWithoutBodyMax", [] {
-            std::string text = Slurp(CareerPath("Ann"));
-            WriteFileText(CareerPath("Ann"), text.replace(45, 5, "00000"));
-        }},
+        Damage{"CourseNumberGarbled",
+               [] {
+                   for (int i = 0; i < 9; ++i) Replace(85 * i, "xxxxx");
+               }},
+        Damage{"PlayerWithoutBodyMax", [] { Replace(45, "00000"); },
+               "Not raceable: your car's body maximum is 0."},
+        // A car that cannot move, or that no computer driver drives, never finishes.
+        Damage{"PlayerWithoutTopSpeed", [] { Replace(10, "00000"); },
+               "Not raceable: your car's top speed is 0."},
+        Damage{"RivalWithoutTargetSpeed", [] { Replace(85 * 2 + 70, "00000"); },
+               "Not raceable: car 2's target speed is 0."},
+        Damage{"RivalWithoutTyres", [] { Replace(85 * 8 + 25, "-0003"); },
+               "Not raceable: car 8's tyre maximum is -3."},
         // The catalogue has eleven entries, 0 to 10; the shop would read past its end.
-        Damage{"PlayerTyreLevelEleven", [] {
-            std::string text = Slurp(CareerPath("Ann"));
-            WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
-        }},
-        Damage{"RivalEngineLevelBelowZero", [] {
-            std::string text = Slurp(CareerPath("Ann"));
-            WriteFileText(CareerPath("Ann"), text.replace(85 * 3 + 65, 5, "-0001"));
-        }},
+        Damage{"PlayerTyreLevelEleven",
+               [] {
+                   std::string text = Slurp(CareerPath("Ann"));
+                   WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
+               }},
+        Damage{"RivalEngineLevelBelowZero",
+               [] {
+                   std::string text = Slurp(CareerPath("Ann"));
+                   WriteFileText(CareerPath("Ann"), text.replace(85 * 3 + 65, 5, "-0001"));
+               }},
         Damage{"PreviewPictureGone", [] { fs::remove(AppPath() + "/graphics/bigmap4.bmp"); }},
-        Damage{"NameFromAnEditedList", [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
+        Damage{"NameFromAnEditedList",
+               [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
     [](const auto& info) { return std::string(info.param.Name); });
 
 TEST_F(CareerFiles, FieldsAreReadLenientlyEachInItsOwnFiveCharacters) {
@@ -249,23 +316,27 @@ TEST_F(CareerFiles, AFailureBetweenWritingAndRenamingLeavesTheOldFilesWhole) {
     EXPECT_FALSE(SaveCareer());
     EXPECT_EQ(Slurp(ListPath()), list);
     // No half-written copies are left behind either.
-    std::set<std::string> files;
-    for (const auto& entry : fs::directory_iterator(AppPath() + "/saves"))
-        files.insert(entry.path().filename().string());
-    EXPECT_EQ(files, (std::set<std::string>{"saves.lst", "Ann            .sav", "Bob            .sav"}));
+    auto files = [] {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(AppPath() + "/saves"))
+            names.insert(entry.path().filename().string());
+        return names;
+    };
+    std::set<std::string> saved = {"saves.lst", "Ann            .sav", "Bob            .sav",
+                                   ".lock"};
+    EXPECT_EQ(files(), saved);
+    // A save killed before its rename leaves its copy: the next save clears such copies
+    // away, and nothing else.
+    for (const char* name : {".saves.lst.Ab12Cd", ".Ann            .sav.x9Y8z7", ".Zed.sav.000000",
+                             ".notes.txt.Ab12Cd", ".saves.lst.Ab12C", "Ann.sav.Ab12Cd"})
+        WriteFileText(AppPath() + "/saves/" + name, "half");
+    BeforeAtomicRename = nullptr;
+    ASSERT_TRUE(SaveCareer());
+    saved.insert({".notes.txt.Ab12Cd", ".saves.lst.Ab12C", "Ann.sav.Ab12Cd"});
+    EXPECT_EQ(files(), saved);
 }
 
-TEST_F(CareerFiles, SavingRecreatesAMissingFolderOrListAndMendsAShortOne) {
-    fs::remove_all(AppPath() + "/saves");
-    ASSERT_TRUE(SaveCareer());
-    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
-    WriteFileText(ListPath(), ListOf({"Zed"}));
-    DriverNames[PlayerNameEntry] = "Bob";
-    ASSERT_TRUE(SaveCareer());
-    EXPECT_EQ(Slurp(ListPath()), ListOf({"Zed", "Bob", "", "", "", ""}) + "\r\n");
-}
-
-TEST_F(CareerFiles, AListThatIsThereButCannotBeReadIsNeverSavedOver) {
+TEST_F(CareerFiles, AListOrFolderThatIsThereButCannotBeUsedIsNamedAndLeftAlone) {
     fs::remove(ListPath());
     fs::create_directory(ListPath());  // as unreadable as a list can be, even for root
     EXPECT_FALSE(SaveCareer());
@@ -273,6 +344,14 @@ TEST_F(CareerFiles, AListThatIsThereButCannotBeReadIsNeverSavedOver) {
     EXPECT_TRUE(fs::is_directory(ListPath()));
     EXPECT_FALSE(fs::exists(CareerPath("Ann")));
     EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));  // Load Game shows blank slots
+    // saves/ as a link to a folder that has gone: named as such, not "File exists".
+    fs::remove_all(AppPath() + "/saves");
+    fs::create_directory_symlink(AppPath() + "/gone", AppPath() + "/saves");
+    EXPECT_FALSE(SaveCareer());
+    EXPECT_NE(
+        MessageLog().back().find("it is a link to " + AppPath() + "/gone, which does not exist"),
+        std::string::npos)
+        << MessageLog().back();
 }
 
 // Runs body in a child process and returns what it wrote to the pipe.
@@ -345,6 +424,51 @@ TEST_F(CareerFiles, KillingASaveAtAnyMomentLeavesTheOldOrTheNewCareerWhole) {
         EXPECT_TRUE(career == versions[0] || career == versions[1]) << "after " << saves << " saves";
         EXPECT_EQ(Slurp(ListPath()), list);
     }
+}
+
+// Two games saving new drivers at the same moment, again and again: the lock on the folder
+// keeps each from writing the list over the other's driver.
+TEST_F(CareerFiles, TwoGamesSavingAtOnceKeepEachOthersDrivers) {
+    for (int round = 0; round < 6; ++round) {
+        WriteFileText(ListPath(), Blanks(90));
+        int go[2];
+        ASSERT_EQ(pipe(go), 0);
+        pid_t games[2];
+        for (int game = 0; game < 2; ++game) {
+            games[game] = fork();
+            if (games[game] == 0) {
+                close(go[1]);
+                char start;
+                if (read(go[0], &start, 1) != 1) _exit(3);
+                for (int driver = 0; driver < 2; ++driver) {
+                    DriverNames[PlayerNameEntry] =
+                        std::string(1, static_cast<char>('A' + game)) + std::to_string(driver);
+                    if (!SaveCareer()) _exit(1);
+                }
+                _exit(0);
+            }
+        }
+        close(go[0]);
+        ASSERT_EQ(write(go[1], "go", 2), 2);
+        close(go[1]);
+        for (pid_t game : games) {
+            int status = 0;
+            waitpid(game, &status, 0);
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "round " << round;
+        }
+        auto slots = ReadCareerSlots();
+        for (const char* name : {"A0", "A1", "B0", "B1"})
+            EXPECT_NE(std::find(slots.begin(), slots.end(), " " + std::string(name) + Blanks(12)),
+                      slots.end())
+                << name << " is missing after round " << round;
+    }
+    // A game that keeps the folder locked past a few seconds is waited for no longer.
+    FolderLock other(AppPath() + "/saves", 0);
+    DriverNames[PlayerNameEntry] = "C0";
+    EXPECT_FALSE(SaveCareer());
+    EXPECT_EQ(MessageLog().back(),
+              "The career was not saved. The folder " + AppPath() +
+                  "/saves is in use by another copy of the game; try again in a moment.");
 }
 
 // ----- Names -----

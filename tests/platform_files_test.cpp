@@ -252,3 +252,26 @@ TEST(Files, GamePathRefusesNamesThatLeaveTheirFolder) {
         EXPECT_NE(Refusal([&] { GamePath(name); }).find("leads outside"), std::string::npos) << name;
     EXPECT_EQ(GamePath("\\saves\\.\\a..b.sav"), AppPath() + "/saves/a..b.sav");
 }
+
+// A message quotes at most 80 characters of what it was given, and no byte of it that a
+// terminal would act on: controls (C1 ones too) and what is not text come as \xNN.
+TEST(Messages, QuotedInputIsShortAndPrintable) {
+    const std::pair<std::string, std::string> cases[] = {
+        {"Ann", "Ann"},
+        {"Jos\xc3\xa9", "Jos\xc3\xa9"},
+        {"\x1b[2Jtab\there\x7f", "\\x1b[2Jtab\\x09here\\x7f"},
+        {"csi\xc2\x9b"
+         "2J",
+         "csi\\xc2\\x9b"
+         "2J"},
+        {"cut\xc3", "cut\\xc3"},
+        {"\xff\xfe", "\\xff\\xfe"},
+        {std::string(80, 'k'), std::string(80, 'k')},
+        {std::string(900000, 'k'), std::string(80, 'k') + "..."},
+        {std::string(79, 'k') + "\xc3\xa9\xc3\xa9", std::string(79, 'k') + "\xc3\xa9..."},
+    };
+    for (const auto& [input, quoted] : cases)
+        EXPECT_EQ(QuoteInput(input), quoted) << input.substr(0, 90);
+    EXPECT_EQ(PrintableText(std::string(100, 'p') + "\n"), std::string(100, 'p') + "\\x0a");
+    EXPECT_EQ(PrintableText(std::string(130000, 'p')), std::string(4096, 'p') + "...");
+}

@@ -23,13 +23,13 @@ using Clock = std::chrono::steady_clock;
 struct Game {
     pid_t Pid = -1;
     int Status = -1;
-    explicit Game(const std::string& data = GameDir()) {
+    explicit Game(const std::string& data = GameDir(), const char* statsFile = nullptr) {
         Pid = fork();
         if (Pid == 0) {
             prctl(PR_SET_PDEATHSIG, SIGKILL);
             const std::string program = GameDir() + "/gravel-ghosts";
             execl(program.c_str(), program.c_str(), "--mute", "--data-dir", data.c_str(),
-                  static_cast<char*>(nullptr));
+                  statsFile ? "--stats" : nullptr, statsFile, static_cast<char*>(nullptr));
             _exit(127);
         }
     }
@@ -173,6 +173,33 @@ TEST(RealWindow, PlayersMouseStartsACareerQuitsToTheMenuAndExits) {
         return game.Ended();
     })) << "Exit did not end the game";
     EXPECT_EQ(game.Status, 0);
+}
+
+// A game without its data says so in a message box before anything else and ends with
+// status 1 once the player has read it; one whose frame statistics cannot be written
+// ends with status 1 rather than measure nothing.
+TEST(RealWindow, NoDataOrUnwritableFrameStatisticsEndTheGameWithStatus1) {
+    Xvfb server("1024x768x24");
+    if (server.Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
+    if (Output("command -v xdotool").empty()) GTEST_SKIP() << "xdotool is not installed";
+    {
+        Game game(TempFolder("no-data"));
+        Placement at;
+        ASSERT_TRUE(Within(20, [&] { return FindWindow(at); })) << "no message appeared";
+        ASSERT_EQ(std::system(("xdotool mousemove --sync " + std::to_string(at.ScreenX(512)) + " " +
+                               std::to_string(at.ScreenY(700)))
+                                  .c_str()),
+                  0);
+        ASSERT_TRUE(Within(30, [&] {
+            int pressed = std::system("xdotool key Return 2>/dev/null");
+            (void)pressed;  // the window may already be gone
+            return game.Ended();
+        })) << "Enter did not close the message and end the game";
+        EXPECT_EQ(game.Status, 1);
+    }
+    Game game(GameDir(), "/dev/full");
+    ASSERT_TRUE(Within(30, [&] { return game.Ended(); })) << "the game went on without its figures";
+    EXPECT_EQ(game.Status, 1);
 }
 
 // A saved career on course 4, a single lap of a small ring (down the start column, back up

@@ -287,6 +287,18 @@ TEST(Session, OptionsOfTheOneRaceSimulationAreRefused) {
     SessionRun run = Play("dump\n", {"--course", "3"});
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Err.find("--course"), std::string::npos) << run.Err;
+    // Without its data the session stops at start-up, before any line is acted out.
+    run = Play("dump\n", {"--data-dir", TempFolder("empty-data")});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("has no graphics/ folder"), std::string::npos) << run.Err;
+    EXPECT_TRUE(run.Dumps.empty());
+    // A 900 KB key name comes back as 80 characters, its escape sequence made harmless.
+    run = Play("key \x1b[2J" + std::string(900000, 'K') + "\n");
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_LT(run.Err.size(), 1000u);
+    EXPECT_NE(run.Err.find("line 1: unknown key '\\x1b[2JKKK"), std::string::npos)
+        << run.Err.substr(0, 1000);
+    EXPECT_EQ(run.Err.find('\x1b'), std::string::npos);
 }
 
 TEST(Session, ControlNamesTakeAWindowAndAnArrayIndex) {

@@ -1,7 +1,9 @@
 // The headless simulation as a user runs it: arguments in, trace and report out.
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <regex>
 
 #include "app/app.h"
@@ -90,6 +92,27 @@ TEST_F(Simulation, OutputsThatCannotBeWrittenGiveStatus2AndLeaveOldFilesWhole) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder + "/out"), {}), 1);
 }
 
+// Standard output that fails is never taken for success: the race's report, a session's
+// dump and the usage end the run with status 2 and a line saying why.
+TEST_F(Simulation, StandardOutputThatFailsGivesStatus2) {
+    WriteFileText(Folder + "/dump.txt", "dump\n");
+    const std::string game = "'" + GameDir() + "/gravel-ghosts' ",
+                      race = "--headless --max-frames 3 --data-dir '" + Folder + "' ";
+    const std::pair<std::string, const char*> runs[] = {
+        {race + ">/dev/full", "Standard output cannot be written: No space left on device."},
+        {race + ">&-", "Standard output cannot be written: it is closed."},
+        {"--headless --session '" + Folder + "/dump.txt' --data-dir '" + GameDir() + "' >/dev/full",
+         "dump.txt line 1: Standard output cannot be written: No space left on device."},
+        {"--help >/dev/full", "Standard output cannot be written: No space left on device."},
+    };
+    for (const auto& [run, says] : runs) {
+        int status = std::system((game + run + " 2>'" + Folder + "/err'").c_str());
+        std::string err = ReadFileText(Folder + "/err");
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 2) << run << ": " << err;
+        EXPECT_NE(err.find(says), std::string::npos) << run << ": " << err;
+    }
+}
+
 // The first Escape asks, the second leaves; a question the script never answers stops
 // the race where it was asked.
 TEST_F(Simulation, EscapeTwiceFromTheScriptAbandonsTheRaceInItsFrame) {
@@ -160,26 +183,31 @@ TEST_P(BadArguments, GiveOneLineAndStatus2) {
     for (std::string& a : args)
         if (a.rfind("DIR", 0) == 0) a = Folder + a.substr(3);
     if (std::string(GetParam().Named) == "Map5") std::filesystem::remove(Folder + "/resources/Map5.ddt");
+    if (std::string(GetParam().Named) == "has no graphics/ folder") MakeFolder(Folder + "/empty");
     if (std::string(GetParam().Named) == "line 2")
         WriteFileText(Folder + "/bad.txt", "1 down Up\n2 down Shift\n");
     RunResult r = Simulate(args);
     EXPECT_EQ(r.Status, 2);
     EXPECT_EQ(std::count(r.Err.begin(), r.Err.end(), '\n'), 1) << r.Err;
+    EXPECT_LT(r.Err.size(), 400u) << r.Err.substr(0, 400);
     EXPECT_NE(r.Err.find(GetParam().Named), std::string::npos) << r.Err;
     EXPECT_EQ(r.Out, "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Simulation, BadArguments,
-    ::testing::Values(BadRun{{"--course", "15"}, "--course"},
-                      BadRun{{"--course", "x"}, "--course"},
+    ::testing::Values(BadRun{{"--course", "15"}, "--course"}, BadRun{{"--course", "x"}, "--course"},
                       BadRun{{"--difficulty", "hard"}, "--difficulty"},
-                      BadRun{{"--seed"}, "--seed"},
-                      BadRun{{"--max-frames", "0"}, "--max-frames"},
-                      BadRun{{"--snapshot", "12"}, "--snapshot"},
-                      BadRun{{"--wings"}, "--wings"},
+                      BadRun{{"--seed"}, "--seed"}, BadRun{{"--max-frames", "0"}, "--max-frames"},
+                      BadRun{{"--snapshot", "12"}, "--snapshot"}, BadRun{{"--wings"}, "--wings"},
                       BadRun{{"--input", "/no/such/keys.txt"}, "/no/such/keys.txt"},
                       BadRun{{"--data-dir", "DIR", "--input", "DIR/bad.txt"}, "line 2"},
-                      BadRun{{"--data-dir", "DIR", "--course", "5"}, "Map5"}));
+                      BadRun{{"--data-dir", "DIR", "--course", "5"}, "Map5"},
+                      // The data folder is looked at before anything else.
+                      BadRun{{"--data-dir", "DIR/none"}, "none is missing"},
+                      BadRun{{"--data-dir", "DIR/empty"}, "has no graphics/ folder"},
+                      // A bad word is quoted short, and nothing in it reaches the terminal.
+                      BadRun{{"--seed", "\x1b]0;title\a" + std::string(900000, '9')},
+                             "not '\\x1b]0;title\\x0799999"}));
 
 }  // namespace

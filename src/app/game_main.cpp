@@ -17,12 +17,17 @@ namespace {
 int ArgCount = 0;
 char** Args = nullptr;
 
-// The sound buffers belong to the backend's device, so they go first.
-void ShutDown() {
-    StopFrameStats();
+// The sound buffers belong to the backend's device, so they go first. Returns the exit
+// status: a run whose frame statistics did not all reach their file did not do its job.
+int ShutDown(int status) {
+    std::string lost = StopFrameStats();
     ReleaseSound();
     InstallTextRenderer(nullptr);
     InstallBackend(nullptr);
+    if (lost.empty()) return status;
+    std::fprintf(stderr, "gravel-ghosts: the frame statistics could not all be written: %s\n",
+                 lost.c_str());
+    return 1;
 }
 
 }  // namespace
@@ -50,9 +55,12 @@ int Main() {
     GameOptions options;
     if (int status = 0; !OptionsOrExit(ArgCount, Args, options, status)) return status;
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
-    if (!options.StatsFile.empty() && !KeepFrameStats(options.StatsFile)) {
+    // Without its data the game could show no more than this message, so it says so first.
+    std::string dataProblem = DataFolderProblem();
+    if (!dataProblem.empty()) std::fprintf(stderr, "gravel-ghosts: %s\n", dataProblem.c_str());
+    if (dataProblem.empty() && !options.StatsFile.empty() && !KeepFrameStats(options.StatsFile)) {
         std::fprintf(stderr, "gravel-ghosts: cannot write the frame statistics to %s\n",
-                     options.StatsFile.c_str());
+                     PrintableText(options.StatsFile).c_str());
         return 2;
     }
 
@@ -76,6 +84,10 @@ int Main() {
     InstallBackend(backend.get());
     std::unique_ptr<TextRenderer> text = fonts.get();
     if (text) InstallTextRenderer(text.get());
+    if (!dataProblem.empty()) {
+        MsgBox(dataProblem);
+        return ShutDown(1);
+    }
     Randomize(static_cast<std::uint64_t>(
         std::chrono::system_clock::now().time_since_epoch().count()));
 
@@ -87,14 +99,11 @@ int Main() {
     } catch (const FileError& e) {
         MsgBox(e.what());
         std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
-        ShutDown();
-        return 1;
+        return ShutDown(1);
     } catch (const std::exception& e) {
         // Anything else (memory, the library) still ends with words rather than an abort.
         std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
-        ShutDown();
-        return 1;
+        return ShutDown(1);
     }
-    ShutDown();
-    return 0;
+    return ShutDown(0);
 }

@@ -116,7 +116,6 @@ void PrintReport(const GameOptions& options) {
                     ResultTime(row).c_str());
     }
     std::printf("]}\n");
-    std::fflush(stdout);
 }
 
 struct SimulationHooks {
@@ -162,18 +161,19 @@ int RunHeadlessSimulation(int argc, char** argv) {
     sim.Snapshots = options.Snapshots;
     if (!options.InputFile.empty()) {
         if (!FileExists(options.InputFile))
-            return Fail("cannot read the key script " + options.InputFile);
+            return Fail("cannot read the key script " + PrintableText(options.InputFile));
         try {
             std::string error;
             if (!ParseKeyScript(ReadFileText(options.InputFile), sim.Keys, error))
-                return Fail(options.InputFile + ", " + error);
+                return Fail(PrintableText(options.InputFile) + ", " + error);
         } catch (const FileError& e) {
             return Fail(e.what());
         }
     }
 
-    HeadlessBackend& backend = InstallHeadlessBackend();
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
+    if (std::string problem = DataFolderProblem(); !problem.empty()) return Fail(problem);
+    HeadlessBackend& backend = InstallHeadlessBackend();
     SimulationHooks hooks;
     Sim = &sim;
     sim.Tracing = !options.TraceFile.empty();
@@ -194,5 +194,10 @@ int RunHeadlessSimulation(int argc, char** argv) {
     }
     if (!sim.Ended) return Fail("the race did not run");
     PrintReport(options);
+    try {
+        FlushStandardOutput();
+    } catch (const FileError& e) {
+        return Fail(e.what());
+    }
     return 0;
 }

@@ -9,6 +9,7 @@
 int main(int argc, char** argv) {
     // Whatever escapes the game's own handling still ends with a line saying what, rather
     // than an abort.
+    GuardStandardStreams();
     try {
         bool headless = false, session = false;
         for (int i = 1; i < argc; ++i) {

@@ -39,7 +39,12 @@ bool OptionsOrExit(int argc, char** argv, GameOptions& options, int& status) {
     }
     if (options.Help) {
         std::fputs(UsageText().c_str(), stdout);
-        status = 0;
+        try {
+            FlushStandardOutput();
+            status = 0;
+        } catch (const FileError& e) {
+            status = Fail(e.what());
+        }
         return false;
     }
     return true;
@@ -107,7 +112,7 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             if (!value(options.Name)) return false;
             // The name becomes a file name when the career is saved.
             if (std::string problem = DriverNameProblem(options.Name); !problem.empty()) {
-                error = "--name '" + options.Name + "': " + problem;
+                error = "--name '" + QuoteInput(options.Name) + "': " + problem;
                 return false;
             }
             options.HasName = true;
@@ -116,12 +121,14 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         } else if (arg == "--stats" && !options.Headless) {
             if (!value(options.StatsFile)) return false;
         } else if (!options.Headless) {
-            error = "unknown option " + arg + " (the simulation's options need --headless)";
+            error =
+                "unknown option " + QuoteInput(arg) + " (the simulation's options need --headless)";
             return false;
         } else if (arg == "--course") {
             if (!value(text)) return false;
             if (!WholeNumber(text, 1, 14, number)) {
-                error = "--course must be a course number from 1 to 14, not '" + text + "'";
+                error =
+                    "--course must be a course number from 1 to 14, not '" + QuoteInput(text) + "'";
                 return false;
             }
             options.Course = static_cast<int>(number);
@@ -129,14 +136,14 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         } else if (arg == "--seed") {
             if (!value(text)) return false;
             if (!WholeNumber(text, 0, INT64_MAX, number)) {
-                error = "--seed must be a whole number, not '" + text + "'";
+                error = "--seed must be a whole number, not '" + QuoteInput(text) + "'";
                 return false;
             }
             options.Seed = static_cast<std::uint64_t>(number);
         } else if (arg == "--difficulty") {
             if (!value(text)) return false;
             if (text != "normal" && text != "easy") {
-                error = "--difficulty must be normal or easy, not '" + text + "'";
+                error = "--difficulty must be normal or easy, not '" + QuoteInput(text) + "'";
                 return false;
             }
             options.Easy = text == "easy";
@@ -147,7 +154,8 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         } else if (arg == "--max-frames") {
             if (!value(text)) return false;
             if (!WholeNumber(text, 1, 100000000, number)) {
-                error = "--max-frames must be a whole number of at least 1, not '" + text + "'";
+                error = "--max-frames must be a whole number of at least 1, not '" +
+                        QuoteInput(text) + "'";
                 return false;
             }
             options.MaxFrames = static_cast<int>(number);
@@ -157,7 +165,7 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             if (colon == std::string::npos || colon + 1 >= text.size() ||
                 !WholeNumber(text.substr(0, colon), 1, 100000000, number)) {
                 error = "--snapshot must be FRAME:FILE with a frame of at least 1, not '" +
-                        text + "'";
+                        QuoteInput(text) + "'";
                 return false;
             }
             options.Snapshots.push_back({static_cast<int>(number), text.substr(colon + 1)});
@@ -168,7 +176,7 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         } else if (arg == "--session") {
             if (!value(options.SessionFile)) return false;
         } else {
-            error = "unknown option " + arg;
+            error = "unknown option " + QuoteInput(arg);
             return false;
         }
     }
@@ -194,22 +202,22 @@ bool ParseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std
         long long number = 0;
         auto where = "line " + std::to_string(lineNumber) + ": ";
         if (!WholeNumber(frame, 0, 100000000, number)) {
-            error = where + "'" + frame + "' is not a frame number";
+            error = where + "'" + QuoteInput(frame) + "' is not a frame number";
             return false;
         }
         if (action != "down" && action != "up") {
-            error = where + "expected down or up, not '" + action + "'";
+            error = where + "expected down or up, not '" + QuoteInput(action) + "'";
             return false;
         }
         auto found = std::find_if(std::begin(ScriptKeys), std::end(ScriptKeys),
                                   [&](const KeyName& k) { return key == k.Name; });
         if (found == std::end(ScriptKeys)) {
-            error = where + "unknown key '" + key +
+            error = where + "unknown key '" + QuoteInput(key) +
                     "' (keys are Up Down Left Right Space Escape T L)";
             return false;
         }
         if (words >> extra) {
-            error = where + "unexpected '" + extra + "' after the key";
+            error = where + "unexpected '" + QuoteInput(extra) + "' after the key";
             return false;
         }
         keys.push_back({static_cast<int>(number), action == "down", found->Code});

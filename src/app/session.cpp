@@ -87,7 +87,7 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
     for (const CommandWord& c : CommandWords)
         if (words[0] == c.Word) command = &c;
     if (!command) {
-        problem = "unknown command '" + words[0] + "'";
+        problem = "unknown command '" + QuoteInput(words[0]) + "'";
         return false;
     }
     line.What = command->What;
@@ -106,7 +106,7 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
         case Command::Select:
             if (!expect(2, "select NAME N")) return false;
             if (!WholeNumber(words[2], 10000, line.Value)) {
-                problem = "'" + words[2] + "' is not an entry number";
+                problem = "'" + QuoteInput(words[2]) + "' is not an entry number";
                 return false;
             }
             break;
@@ -126,7 +126,7 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
             if (!expect(1, "key KEY")) return false;
             line.Value = KeyCodeNamed(words[1]);
             if (!line.Value) {
-                problem = "unknown key '" + words[1] +
+                problem = "unknown key '" + QuoteInput(words[1]) +
                           "' (keys are Enter Escape Up Down Left Right Space Backspace Delete "
                           "Home End Tab Shift, letters and digits, and the pad's PadA PadB "
                           "PadX PadY PadLeftShoulder PadRightShoulder PadLeftTrigger "
@@ -138,7 +138,7 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
         case Command::Wait:
             if (!expect(1, "wait MS")) return false;
             if (!WholeNumber(words[1], 100000000, line.Value)) {
-                problem = "'" + words[1] + "' is not a number of milliseconds";
+                problem = "'" + QuoteInput(words[1]) + "' is not a number of milliseconds";
                 return false;
             }
             return true;
@@ -161,7 +161,8 @@ bool ParseLine(const std::string& text, ScriptLine& line, std::string& problem) 
             return true;
     }
     if (!ParseControlName(words[1], line.Target)) {
-        problem = "'" + words[1] + "' is not a control name such as Label16, Item(3) or "
+        problem = "'" + QuoteInput(words[1]) +
+                  "' is not a control name such as Label16, Item(3) or "
                   "FrontEnd.Label18";
         return false;
     }
@@ -215,7 +216,7 @@ struct Session {
     int StillTurns = 0;
 
     [[noreturn]] void Fail(int line, const std::string& problem) {
-        std::fprintf(stderr, "gravel-ghosts: %s line %d: %s\n", File.c_str(), line,
+        std::fprintf(stderr, "gravel-ghosts: %s line %d: %s\n", PrintableText(File).c_str(), line,
                      problem.c_str());
         throw SessionOver{2};
     }
@@ -299,7 +300,11 @@ struct Session {
                 return true;
             case Command::Dump:
                 std::printf("%s\n", DumpScreen().c_str());
-                std::fflush(stdout);
+                try {
+                    FlushStandardOutput();
+                } catch (const FileError& e) {
+                    Fail(line.Number, e.what());
+                }
                 return false;
             case Command::Snapshot:
                 try {
@@ -386,10 +391,11 @@ int RunSession(int argc, char** argv) {
 
     Session session;
     session.File = options.SessionFile;
-    if (!FileExists(session.File)) return Fail("cannot read the session script " + session.File);
+    if (!FileExists(session.File))
+        return Fail("cannot read the session script " + PrintableText(session.File));
     std::string error;
     if (!ParseScript(ReadFileText(session.File), session.Lines, error))
-        return Fail(session.File + " " + error);
+        return Fail(PrintableText(session.File) + " " + error);
     // Key scripts are named from the session script's own folder.
     std::string folder = session.File.substr(0, session.File.find_last_of('/') + 1);
     for (ScriptLine& line : session.Lines) {
@@ -397,14 +403,18 @@ int RunSession(int argc, char** argv) {
         std::string path = line.Text[0] == '/' ? line.Text : folder + line.Text;
         try {
             if (!ParseKeyScript(ReadFileText(path), line.Keys, error))
-                return Fail(path + ", " + error);
+                return Fail(PrintableText(path) + ", " + error);
         } catch (const FileError& e) {
-            return Fail(session.File + " line " + std::to_string(line.Number) + ": " + e.what());
+            return Fail(PrintableText(session.File) + " line " + std::to_string(line.Number) + ": " + e.what());
         }
     }
 
-    HeadlessBackend& backend = InstallHeadlessBackend();
     if (!options.DataDir.empty()) SetAppPath(options.DataDir);
+    if (std::string problem = DataFolderProblem(); !problem.empty()) {
+        Fail(problem);
+        return 1;
+    }
+    HeadlessBackend& backend = InstallHeadlessBackend();
     backend.AnswersMessageBoxes = true;
     backend.BeforeTurn = [&session] { session.Turn(); };
     session.Backend = &backend;

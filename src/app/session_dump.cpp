@@ -240,11 +240,11 @@ Control* FindShownControl(const ControlName& name, std::string& problem) {
         hidden = hidden || control;
     }
     if (!name.Window.empty() && !windowSeen)
-        problem = "the window " + name.Window + " is not on screen";
+        problem = "the window " + QuoteInput(name.Window) + " is not on screen";
     else if (hidden)
-        problem = shownName + " is hidden";
+        problem = QuoteInput(shownName) + " is hidden";
     else
-        problem = "no window on screen has a control " + shownName;
+        problem = "no window on screen has a control " + QuoteInput(shownName);
     return nullptr;
 }
 

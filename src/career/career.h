@@ -70,6 +70,10 @@ bool SaveCareer();
 bool LoadCareer();
 // The same from any career file, whoever's it is (the headless race's --career).
 bool LoadCareerFile(const std::string& path);
+// Why the last LoadCareer refused a career it could read: values with which no race could
+// be finished (a car with no top speed, a rival with no target speed), in words for the
+// player. Empty after any other failure.
+extern std::string CareerLoadProblem;
 // The six slots as the Load Game panel lists them, 15 characters each; a slot that a
 // missing or short list does not hold in full is blank.
 std::array<std::string, CareerSlots> ReadCareerSlots();

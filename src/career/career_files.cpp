@@ -1,5 +1,6 @@
 // Career files: the career list of six slots and one file per driver, written so that a
-// crash, a full disk or a read-only folder never costs the player a saved career.
+// crash, a full disk, a read-only folder or another copy of the game saving at the same
+// moment never costs the player a saved career.
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -65,13 +66,44 @@ std::string ReadCareerList() {
     return ReadFileText(CareerListPath());
 }
 
-std::array<std::string, CareerSlots> SlotsOf(const std::string& list) {
-    std::array<std::string, CareerSlots> slots;
-    for (int i = 0; i < CareerSlots; ++i) {
-        std::size_t at = static_cast<std::size_t>(i) * SlotLength;
-        slots[i] = list.size() >= at + SlotLength ? list.substr(at, SlotLength) : BlankSlot;
+// The list as the slots it holds. The game writes 90 characters and a line break, but an
+// editor trims the blanks at the end of a line, a copy may be cut short, and a player may
+// put one slot on each line: a slot shorter than 15 characters is still its driver, and
+// a line that holds no name is one blank slot.
+struct CareerList {
+    std::array<std::string, CareerSlots> Slots;
+    // False for what no list of ours could be: control characters, a used slot that does
+    // not begin with its blank, or a driver beyond the sixth slot. Such a list is set
+    // aside rather than written over, since the drivers it names cannot all be kept.
+    bool Understood = true;
+};
+
+CareerList ParseCareerList(const std::string& text) {
+    CareerList list;
+    list.Slots.fill(BlankSlot);
+    int slot = 0;
+    auto add = [&](std::string piece) {
+        piece.resize(SlotLength, ' ');
+        bool used = piece != BlankSlot;
+        if (used && (piece[0] != ' ' || slot >= CareerSlots)) list.Understood = false;
+        if (slot < CareerSlots) list.Slots[slot] = piece;
+        ++slot;
+    };
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find_first_of("\r\n", at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = TrimmedRight(text.substr(at, end - at));
+        if (std::any_of(line.begin(), line.end(),
+                        [](unsigned char c) { return c < 32 || c == 127; }))
+            list.Understood = false;
+        if (line.empty()) add("");
+        for (std::size_t piece = 0; piece < line.size(); piece += SlotLength)
+            add(line.substr(piece, SlotLength));
+        // CRLF is one line end, not an empty line between two.
+        at = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
     }
-    return slots;
+    return list;
 }
 
 std::string CareerFileText() {
@@ -141,6 +173,31 @@ bool DeviceName(const std::string& name) {
            base[3] >= '0' && base[3] <= '9';
 }
 
+// Values no career of this game holds, with which the race could not be run to its end:
+// a car that cannot move or that no computer driver would drive, or a part whose
+// condition is measured against a maximum of nothing. Empty when there is none.
+std::string ImpossibleCareer() {
+    struct Check {
+        i16 CarRecord::*Field;
+        const char* Name;
+        bool OpponentsOnly;  // the player's own target speed is only the autopilot's
+    };
+    static const Check Checks[] = {
+        {&CarRecord::TopSpeed, "top speed", false},
+        {&CarRecord::BodyMax, "body maximum", false},
+        {&CarRecord::TyresMax, "tyre maximum", false},
+        {&CarRecord::EngineMax, "engine maximum", false},
+        {&CarRecord::AiTarget, "target speed", true},
+    };
+    for (int i = 0; i < CareerCarCount; ++i)
+        for (const Check& check : Checks)
+            if (Cars[i].*check.Field <= 0 && !(check.OpponentsOnly && i == 0))
+                return std::string("Not raceable: ") +
+                       (i == 0 ? "your car's" : "car " + std::to_string(i) + "'s") + " " +
+                       check.Name + " is " + std::to_string(Cars[i].*check.Field) + ".";
+    return "";
+}
+
 }  // namespace
 
 std::string DriverNameProblem(const std::string& name) {
@@ -163,11 +220,60 @@ std::string DriverNameProblem(const std::string& name) {
 
 std::array<std::string, CareerSlots> ReadCareerSlots() {
     try {
-        return SlotsOf(ReadCareerList());
+        return ParseCareerList(ReadCareerList()).Slots;
     } catch (const FileError&) {
-        return SlotsOf("");
+        return ParseCareerList("").Slots;
     }
 }
+
+namespace {
+
+// Another copy of the game saving at this moment is given this long to finish.
+constexpr std::uint32_t SavesLockWaitMs = 3000;
+
+// The files of the saves folder whose temporary copies a save may clear away: the list
+// and the careers.
+bool CareerFileName(const std::string& name) {
+    return name == "saves.lst" || (name.size() > 4 && name.ends_with(".sav"));
+}
+
+// The part of a save that must not interleave with another game's: from reading the list
+// to writing it back. False when no slot is free; `told` gets what the player must be
+// told besides (a list set aside), even when the save then fails.
+bool SaveUnderLock(const std::string& name, std::string& told) {
+    std::string folder = SavesFolder();
+    MakeFolder(folder);
+    FolderLock lock(folder, SavesLockWaitMs);
+    // No other save can be under way now: any copy left is from one that was killed.
+    RemoveAbandonedCopies(folder, CareerFileName);
+    CareerList list = ParseCareerList(ReadCareerList());
+    if (!list.Understood) {
+        std::string keptAs = SetFileAside(CareerListPath());
+        told = "The career list could not be understood, so it was kept as " +
+               QuoteInput(keptAs.substr(keptAs.find_last_of('/') + 1)) +
+               " and a new list was started.";
+        list = ParseCareerList("");
+    }
+    std::array<std::string, CareerSlots>& slots = list.Slots;
+    std::string ownSlot = " " + name.substr(0, SlotLength - 1);
+    bool listed = std::find(slots.begin(), slots.end(), ownSlot) != slots.end();
+    // Slot 6 is shown but never given to a driver.
+    auto blank = std::find(slots.begin(), slots.begin() + CareerSlots - 1, BlankSlot);
+    if (!listed && blank == slots.begin() + CareerSlots - 1) return false;
+    // The career goes first, so a listed driver always has a file to load.
+    std::string career = CareerFileText();
+    WriteFileAtomic(CareerFilePath(name), career.data(), career.size(), "career file");
+    if (!listed) {
+        *blank = ownSlot;
+        std::string text;
+        for (const std::string& slot : slots) text += slot;
+        text += "\r\n";
+        WriteFileAtomic(CareerListPath(), text.data(), text.size(), "career list");
+    }
+    return true;
+}
+
+}  // namespace
 
 bool SaveCareer() {
     std::string problem = DriverNameProblem(DriverNames[PlayerNameEntry]);
@@ -175,36 +281,26 @@ bool SaveCareer() {
         MsgBox("The career was not saved. " + problem);
         return false;
     }
-    std::string name = Padded(DriverNames[PlayerNameEntry]);
+    // Everything is told once the lock is let go: a message box waits for the player,
+    // another game saving meanwhile need not.
+    std::string told;
+    bool saved = false;
+    std::string failure;
     try {
-        std::array<std::string, CareerSlots> slots = SlotsOf(ReadCareerList());
-        std::string ownSlot = " " + name.substr(0, SlotLength - 1);
-        bool listed = std::find(slots.begin(), slots.end(), ownSlot) != slots.end();
-        // Slot 6 is shown but never given to a driver.
-        auto blank = std::find(slots.begin(), slots.begin() + CareerSlots - 1, BlankSlot);
-        if (!listed && blank == slots.begin() + CareerSlots - 1) {
-            MsgBox("No slots available");
-            return false;
-        }
-        MakeFolder(SavesFolder());
-        // The career goes first, so a listed driver always has a file to load.
-        std::string career = CareerFileText();
-        WriteFileAtomic(CareerFilePath(name), career.data(), career.size(), "career file");
-        if (!listed) {
-            *blank = ownSlot;
-            std::string list;
-            for (const std::string& slot : slots) list += slot;
-            list += "\r\n";
-            WriteFileAtomic(CareerListPath(), list.data(), list.size(), "career list");
-        }
+        saved = SaveUnderLock(Padded(DriverNames[PlayerNameEntry]), told);
+        if (!saved) failure = "No slots available";
     } catch (const FileError& error) {
-        MsgBox(std::string("The career was not saved. ") + error.what());
-        return false;
+        failure = std::string("The career was not saved. ") + error.what();
     }
-    return true;
+    if (!told.empty()) MsgBox(told);
+    if (!failure.empty()) MsgBox(failure);
+    return saved;
 }
 
+std::string CareerLoadProblem;
+
 bool LoadCareer() {
+    CareerLoadProblem.clear();
     if (!DriverNameProblem(DriverNames[PlayerNameEntry]).empty()) return false;
     return LoadCareerFile(CareerFilePath(Padded(DriverNames[PlayerNameEntry])));
 }
@@ -216,9 +312,8 @@ bool LoadCareerFile(const std::string& path) {
         std::string text = ReadFileText(path);
         if (text.size() < CareerFileLength) return false;
         ReadCareerText(text);
-        // The player's condition is measured against BodyMax; no career this game
-        // writes has none.
-        if (Cars[0].BodyMax <= 0) return false;
+        CareerLoadProblem = ImpossibleCareer();
+        if (!CareerLoadProblem.empty()) return false;
         // The shop looks each fitted part up in the catalogue: an edited level beyond
         // it would read past the catalogue's end.
         for (const CarRecord& car : Cars)

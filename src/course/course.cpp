@@ -43,7 +43,7 @@ std::string WithPlainLineEnds(const std::string& text) {
 void CheckCourse(const std::string& fileName) {
     int startTiles = 0;
     auto refuse = [&](const std::string& problem) {
-        throw FileError("Course file " + fileName + " cannot be raced: " + problem);
+        throw FileError("Course file " + PrintableText(fileName) + " cannot be raced: " + problem);
     };
     for (int column = 0; column < MapSize; ++column)
         for (int row = 0; row < MapSize; ++row) {
@@ -77,9 +77,9 @@ void ResetTileMap() {
 void ParseCourse(const std::string& original, const std::string& fileName) {
     const std::string text = WithPlainLineEnds(original);
     if (text.size() < PickupBlock)
-        throw FileError("Course file " + fileName + " is too short: its pickups block needs " +
-                        std::to_string(PickupBlock) + " characters, it has " +
-                        std::to_string(text.size()));
+        throw FileError("Course file " + PrintableText(fileName) +
+                        " is too short: its pickups block needs " + std::to_string(PickupBlock) +
+                        " characters, it has " + std::to_string(text.size()));
     for (int i = 0; i < PickupCount; ++i) {
         std::size_t p = 8 * static_cast<std::size_t>(i);
         Course.Pickups[i].X = static_cast<f32>(2 * Val(Field(text, p, 4)));
@@ -88,8 +88,9 @@ void ParseCourse(const std::string& original, const std::string& fileName) {
     }
 
     if (text.size() < PickupBlock + TileBlock)
-        throw FileError("Course file " + fileName + " is too short: its tiles block needs " +
-                        std::to_string(TileBlock) + " characters after the pickups, it has " +
+        throw FileError("Course file " + PrintableText(fileName) +
+                        " is too short: its tiles block needs " + std::to_string(TileBlock) +
+                        " characters after the pickups, it has " +
                         std::to_string(text.size() - PickupBlock));
     std::size_t q = PickupBlock;
     for (int row = 0; row < MapSize; ++row) {
@@ -108,9 +109,9 @@ void ParseCourse(const std::string& original, const std::string& fileName) {
     std::size_t nameLength = static_cast<std::size_t>(length);
     std::size_t nameStart = q + 2;
     if (text.size() < nameStart + nameLength)
-        throw FileError("Course file " + fileName + " is too short: its name should have " +
-                        std::to_string(nameLength) + " characters, it has " +
-                        std::to_string(text.size() - nameStart));
+        throw FileError("Course file " + PrintableText(fileName) +
+                        " is too short: its name should have " + std::to_string(nameLength) +
+                        " characters, it has " + std::to_string(text.size() - nameStart));
     Course.CourseName = text.substr(nameStart, nameLength);
 }
 
@@ -121,8 +122,7 @@ std::string LapsCaption(i16 laps) {
 
 i16 LoadCourse() {
     std::string path = GamePath("\\resources\\Map" + std::to_string(CurrentCourse) + ".ddt");
-    if (!FileExists(path))
-        throw FileError("Course file " + path + " is missing");
+    if (!FileExists(path)) throw FileError("Course file " + PrintableText(path) + " is missing");
     ParseCourse(ReadFileText(path, MaxCourseBytes), path);
     CheckCourse(path);
     Course.Number = CurrentCourse;

@@ -221,7 +221,9 @@ void LoadCareerClick() {
     PlayClick(0);
     const std::string& name = DriverNames[PlayerNameEntry];
     if (name.empty() || name[0] == ' ' || !StartSavedCareer) return;
-    if (!StartSavedCareer()) LoadProblem("That career could not be read.");
+    if (!StartSavedCareer())
+        LoadProblem(CareerLoadProblem.empty() ? "That career could not be read."
+                                              : CareerLoadProblem);
 }
 
 void LoadGameExitClick() {

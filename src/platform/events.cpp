@@ -1,9 +1,12 @@
 // DoEvents: input delivery to forms and controls, repainting, the message box.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <deque>
 #include <map>
+#include <utility>
 
 #include "platform/window_system.h"
 
@@ -61,6 +64,7 @@ constexpr int RepaintIntervalMs = 1000;
 constexpr std::uint32_t LongestNapMs = 100;
 
 std::FILE* StatsFile = nullptr;
+std::string StatsProblem;  // why a line did not reach the file
 std::uint64_t FramesShown = 0;
 
 }  // namespace
@@ -380,9 +384,14 @@ void DoEvents() {
             const double epoch = std::chrono::duration<double>(
                 std::chrono::system_clock::now().time_since_epoch()).count();
             const auto ms = [](auto d) { return std::chrono::duration<double, std::milli>(d).count(); };
-            std::fprintf(StatsFile, "%.6f %llu %.3f %.3f\n", epoch,
-                         static_cast<unsigned long long>(++FramesShown),
-                         ms(presenting - composing), ms(done - presenting));
+            int written = std::fprintf(StatsFile, "%.6f %llu %.3f %.3f\n", epoch,
+                                       static_cast<unsigned long long>(++FramesShown),
+                                       ms(presenting - composing), ms(done - presenting));
+            // Figures with holes in them would mislead whoever measures: the run ends.
+            if ((written < 0 || std::ferror(StatsFile)) && StatsProblem.empty()) {
+                StatsProblem = std::strerror(errno);
+                RequestQuit();
+            }
         }
     }
 }
@@ -419,12 +428,19 @@ bool KeepFrameStats(const std::string& path) {
     // Whole lines as they come, so a reader sees every frame even if the game is killed.
     std::setvbuf(StatsFile, nullptr, _IOLBF, 256);
     FramesShown = 0;
+    StatsProblem.clear();
     return true;
 }
 
-void StopFrameStats() {
-    if (StatsFile) std::fclose(StatsFile);
+std::string StopFrameStats() {
+    if (StatsFile) {
+        bool failed = std::ferror(StatsFile) != 0;
+        if (std::fclose(StatsFile) != 0 && StatsProblem.empty())
+            StatsProblem = std::strerror(errno);
+        if (failed && StatsProblem.empty()) StatsProblem = "some lines were lost";
+    }
     StatsFile = nullptr;
+    return std::exchange(StatsProblem, std::string());
 }
 
 // ---------------------------------------------------------------------------------

@@ -27,7 +27,7 @@ std::uint32_t Channel(std::uint32_t value, std::uint32_t mask) {
 }
 
 [[noreturn]] void Fail(const std::string& path, const std::string& problem) {
-    throw FileError("The picture " + path + " cannot be used: " + problem + ".");
+    throw FileError("The picture " + PrintableText(path) + " cannot be used: " + problem + ".");
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 //
 // Table of contents
 //   1. Colours and surfaces, raster operations, pictures
-//   2. Files and folders beside the program
+//   2. Files and folders beside the program; the saves folder's lock; messages that
+//      quote input, and standard output
 //   3. Clocks
 //   4. Forms and controls; menu items that light up under the pointer; moving
 //      between items with keys and a pad
@@ -22,6 +23,7 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // ---------------------------------------------------------------------------------
@@ -137,7 +139,63 @@ constexpr std::size_t MaxTextFileBytes = 1 << 20;
 std::string ReadFileText(const std::string& path, std::size_t maxBytes = MaxTextFileBytes);
 void WriteFileText(const std::string& path, const std::string& text);
 bool FileExists(const std::string& path);
-void MakeFolder(const std::string& path);  // creates it (and parents) when missing
+// Creates the folder (and parents) when missing. A link in its place that leads nowhere
+// is named as such: the system would only say that the name exists.
+void MakeFolder(const std::string& path);
+// Keeps a file that must not be written over under a new name beside it: the old name
+// followed by the date and time, as "saves.lst.2026-03-01-142501". Returns the new path.
+// Throws FileError.
+std::string SetFileAside(const std::string& path);
+
+// Start-up: empty when the data folder holds the game's pictures and courses, otherwise
+// the problem in words (the folder or one of graphics/ and resources/ missing or empty).
+std::string DataFolderProblem();
+
+// Two copies of the game saving at once would each write the career list from what they
+// read before the other wrote, and one driver would drop off it. A save holds this
+// exclusive lock on the folder (on a lock file in it) from reading to writing. The
+// system lets go of it when the process ends, however it ends. Waits up to waitMs for
+// another holder, then throws FileError saying the folder is in use.
+class FolderLock {
+public:
+    FolderLock(const std::string& folder, std::uint32_t waitMs);
+    ~FolderLock();
+    FolderLock(const FolderLock&) = delete;
+    FolderLock& operator=(const FolderLock&) = delete;
+
+private:
+    int Fd = -1;
+};
+// The name of a folder's lock file, beside what it guards.
+constexpr const char* FolderLockName = ".lock";
+
+// A save killed between making its temporary copy and renaming it leaves the copy behind.
+// Removes from the folder the temporary copies WriteFileAtomic makes for the files
+// `ours` accepts (by name), and nothing else. Only safe while holding the folder's lock.
+void RemoveAbandonedCopies(const std::string& folder,
+                           const std::function<bool(const std::string& name)>& ours);
+
+// ---------------------------------------------------------------------------------
+// 2a. Messages and standard output
+// ---------------------------------------------------------------------------------
+
+// A piece of input (a key name, a script word, a driver's name) as a message may quote
+// it: at most 80 of its characters, then "..." when there were more, and control
+// characters (and bytes that are not text) written as \xNN, so that no terminal acts on
+// them.
+constexpr std::size_t QuotedInputLength = 80;
+std::string QuoteInput(std::string_view input);
+// A file name as a message quotes it: control characters written as \xNN, and cut after
+// 4096 characters, the longest path the system takes (a longer one names no file), so that
+// the message still names the file a player must look for.
+std::string PrintableText(std::string_view text);
+
+// Start-up: a standard stream the caller left closed gets /dev/null, so that no file the
+// game opens takes its number; output meant for a closed standard output still fails.
+void GuardStandardStreams();
+// Flushes standard output. Throws FileError when anything written to it since start-up
+// has not all arrived (a full disk, a closed pipe, a closed stream).
+void FlushStandardOutput();
 
 // ---------------------------------------------------------------------------------
 // 3. Clocks
@@ -419,7 +477,9 @@ void WaitEvents(std::uint32_t ms = 100);
 // in seconds since the Unix epoch, the frame's number, and the milliseconds spent
 // composing and presenting it. False (and nothing kept) when the file cannot be made.
 bool KeepFrameStats(const std::string& path);
-void StopFrameStats();
+// Closes the file; empty when every line reached it, otherwise why not. A line that
+// cannot be written also asks the game to end.
+std::string StopFrameStats();
 
 // A modal message box with an OK button. The headless backend records the text in
 // MessageLog() and returns at once.

@@ -27,7 +27,7 @@ constexpr std::size_t MaxPointerBytes = 1 << 20;
 Pointer ReadPointer(const std::string& path) {
     std::vector<unsigned char> b = ReadFileBytes(path, "pointer", MaxPointerBytes);
     auto fail = [&](const std::string& problem) {
-        throw FileError("The pointer " + path + " cannot be used: " + problem + ".");
+        throw FileError("The pointer " + PrintableText(path) + " cannot be used: " + problem + ".");
     };
     if (b.size() < 6 + 16) fail("the file is too short");
     std::uint32_t type = Get16(b, 2), count = Get16(b, 4);
