@@ -251,10 +251,16 @@ def shopping(player):
             cash -= price
             return True
         return False
-    worn = player["BodyMax"] - player["Body"]
-    if worn > player["BodyMax"] / 3 and cash > 600:
-        lines.append("click StoreForm.CarItem(0)")
-        cash -= int(worn + 200)
+    # Mend first: a body down by a third, an engine down by a fifth, tyres down by a third
+    # (worn-out tyres burn a car out), each click mending half the part's maximum.
+    for item, part, limit in ((0, "Body", 3), (1, "Engine", 5), (2, "Tyres", 3)):
+        worn = player[part + "Max"] - player[part]
+        clicks = 0
+        while worn > player[part + "Max"] / limit and cash > 1200 and clicks < 2:
+            lines.append("click StoreForm.CarItem(%d)" % item)
+            cash -= int(worn * 3 + 200)
+            worn -= player[part + "Max"] / 2
+            clicks += 1
     if player["EngineLevel"] < 1:
         buy(2, 1750)
     elif player["TyresLevel"] < 1:
@@ -286,6 +292,16 @@ def play_career(out):
     lines = ["# A new Normal career, placed on all fourteen courses in order: the shop before",
              "# a race, the career saved and loaded again, the race from its proof's keys."] + NEW_DRIVER
     races = placed = repeats = 0
+    # Going on from a career played so far: its lines, races, placings and repeats.
+    if os.environ.get("RESUME"):
+        lines = open(os.environ["RESUME"]).read().rstrip("\n").split("\n")
+        for line in lines:
+            if line.startswith("race keys "):
+                races += 1
+                if "-pickups" in line:
+                    repeats += 1
+                else:
+                    placed += 1
     while placed < 14 and races < 30:
         dumps, data = play(lines + ["dump"], work, out)
         state = dumps[-1]
@@ -318,6 +334,8 @@ def play_career(out):
             dumps, data = play(prefix + accepted + ["dump"], work, out)
         races += 1
         after = dumps[-1]
+        if "RaceWindow" not in after["forms"]:
+            raise RuntimeError("race %d ended at the front end: the car burnt out" % races)
         print("race %d, course %d: %s, cash %d -> %d, body %s" %
               (races, course, "placed" if after["course"] != course else "not placed",
                state["cars"][0]["Cash"], after["cars"][0]["Cash"], after["cars"][0]["Body"]),
@@ -338,8 +356,8 @@ def table():
     med = lambda v: sorted(v)[len(v) // 2] if v else None
     fmt = lambda t: "%.2f" % t if t is not None else "-"
     print("| course | laps | fastest rival | third rival | proof | margin | pickups | "
-          "proof placed | autopilot Easy | autopilot Normal |")
-    print("|---|---|---|---|---|---|---|---|---|---|")
+          "proof placed | keys moved 3 frames | autopilot Easy | autopilot Normal |")
+    print("|---|---|---|---|---|---|---|---|---|---|---|")
     for course in range(1, 15):
         name = os.path.join(RUNS, "course%02d" % course)
         sav = name + ".sav" if os.path.exists(name + ".sav") else None
@@ -362,12 +380,13 @@ def table():
                     picks.append((r["cars"][0]["Cash"] - start) // 100)  # the report is before the prize
         auto = [sum(1 for seed in range(1, 6) if place(race(course, seed, None, None, easy, True)))
                 for easy in (True, False)]
+        kept = check(course, name + ".keys", sav)[1] if os.path.exists(name + ".keys") else 0
         laps = {1: 2, 2: 2, 3: 2, 5: 2, 10: 3, 11: 3, 12: 4, 13: 4, 14: 4}.get(course, 1)
         m = med(mine)
         margin = med(third) - m if m is not None and third else None
-        print("| %d | %d | %s | %s | %s | %s | %s | %d of 5 | %d of 5 | %d of 5 |" %
+        print("| %d | %d | %s | %s | %s | %s | %s | %d of 5 | %d of 20 | %d of 5 | %d of 5 |" %
               (course, laps, fmt(med(first)), fmt(med(third)), fmt(m), fmt(margin),
-               med(picks) if picks else "-", placed, auto[0], auto[1]), flush=True)
+               med(picks) if picks else "-", placed, kept, auto[0], auto[1]), flush=True)
     os.unlink(idle.name)
 
 
