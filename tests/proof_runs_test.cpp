@@ -58,6 +58,8 @@ const Proof Proofs[] = {
     {"easy02", 2, "", true},     {"easy03", 3, "", true},
 };
 
+void PrintTo(const Proof& proof, std::ostream* out) { *out << proof.Keys; }
+
 class ProofRun : public ::testing::TestWithParam<Proof> {};
 
 // A run proves a course only if it is no lucky draw of the rivals: it must place on at

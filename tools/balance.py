@@ -210,7 +210,7 @@ def place_pickups(course):
         print("pickup %d %d %d %d   rivals reached it on %d of 8 seeds" % (c, r, x, y, n))
 
 
-FASTRUN = os.path.join(ROOT, "build", "gg_fastrun")
+FASTRUN = os.environ.get("FASTRUN", os.path.join(ROOT, "build", "gg_fastrun"))
 NEW_DRIVER = ["click Label1", "click Label21", "type Ria", "key Enter"]
 # The career as it stands goes to the file and comes back from it, so that the race after it
 # is the race its saved career gives.
@@ -314,14 +314,15 @@ def play_career(out):
         subprocess.run(["cp", os.path.join(data, "saves", "Ria            .sav"), sav], check=True)
         name = "course%02d" % course
         accepted = None
-        for attempt in range(3):
+        for attempt, beam in enumerate((200, 350, 500)):
             keys = os.path.join(out, name + ".keys")
-            seeds = ",".join(str(s + 5 * attempt) for s in range(1, 6))
-            search(course, sav, keys, seeds, random_state=random_state)
-            race = ["click Label16", "race keys %s.keys" % name, "wait 500", "key Enter"]
-            dumps, data = play(prefix + race + ["dump"], work, out)
-            if dumps[-1]["course"] != course:
-                accepted = race
+            search(course, sav, keys, beam=beam, random_state=random_state)
+            start = ["click Label16", "race keys %s.keys" % name, "wait 500", "key Enter"]
+            dumps, data = play(prefix + start + ["dump"], work, out)
+            # The proof must hold for the saved career on four of the seeds 1-5, replayed.
+            proven = sum(1 for seed in range(1, 6) if place(race(course, seed, keys, sav)))
+            if dumps[-1]["course"] != course and proven >= 4:
+                accepted = start
                 subprocess.run(["cp", sav, os.path.join(out, name + ".sav")], check=True)
                 placed += 1
                 break
