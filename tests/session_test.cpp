@@ -272,6 +272,7 @@ TEST(Session, ALineThatCannotBeCarriedOutStopsTheRunNamingIt) {
         {"dump\nhover Label27\n", "line 2: Label27 is hidden", 1},
         {"click StoreForm.Item(3)\n", "line 1: the window StoreForm is not on screen", 0},
         {"dump\nrace\n", "line 2: no race is in progress", 1},
+        {"dump\nrace keys nowhere.keys\n", "line 2: ", 0},  // read before anything is acted
         {"select Label16 0\n", "line 1: FrontEnd.Label16 is not a list box", 0},
         {"snapshot /nonexistent/folder/shot.bmp\n", "line 1: ", 0},
     };

@@ -209,29 +209,30 @@ struct Candidate {
     int SteerSince = -100, PedalSince = -100;
     int Node = -1;
     double Score = 0;
-    bool Done = false;
 };
 
 i32 StartCash = 0;
 
-// A run's worth on one seed: how far round, less the body it lost, plus its pickups;
-// a run that is home is worth more the sooner it came, and nothing if it did not place.
-bool Collecting = false;
+bool Collecting = false;  // --collect: a race run for its pickups, not for a place
 // Pixels of road a point of body is worth: enough that a run does not buy speed with walls.
 double DamageWorth = 15;
 
+// A run's worth on one seed: how far round, less the body it lost; a run that is home is
+// worth more the sooner it came, and nothing if it did not place.
 double LaneScore(const Lane& lane) {
     const CarRecord& me = lane.Moment.Car[0];
     double pickups = (me.Cash - StartCash) / 100.0;
     // A race run for its pickups: the more taken, the better, placed or not, and a wreck
     // takes them all away.
+    double lost = (me.BodyMax - me.Body) * DamageWorth;
     if (Collecting)
         return lane.Moment.Outcome == OutcomeAbandoned || me.FxState == FxExploding
                    ? -1e9
-                   : pickups * 1000 + Progress(lane.RoadIndex, me) * 0.2 - (me.BodyMax - me.Body) * DamageWorth;
-    if (lane.Place >= 10 || lane.Moment.Outcome == OutcomeAbandoned) return -1e9 + Progress(lane.RoadIndex, me);
+                   : pickups * 1000 + Progress(lane.RoadIndex, me) * 0.2 - lost;
+    if (lane.Place >= 10 || lane.Moment.Outcome == OutcomeAbandoned)
+        return -1e9 + Progress(lane.RoadIndex, me);
     if (lane.FinishFrame > 0) return 1e8 - lane.FinishFrame * 100.0 + pickups * 10;
-    return Progress(lane.RoadIndex, me) - (me.BodyMax - me.Body) * DamageWorth;
+    return Progress(lane.RoadIndex, me) - lost;
 }
 
 double Score(const Candidate& c, const SearchSettings& s) {
@@ -279,9 +280,31 @@ void Queue(Lane& lane, const std::vector<KeyEvent>& change, int node, int slack)
     for (std::size_t k = 0; k < change.size() && lane.PendingCount < MaxPending; ++k) {
         KeyEvent e = change[k];
         if (lane.Hand != 0)
-            e.Frame += static_cast<int>(Mix(lane.Hand ^ Mix(node * 64 + k)) % (2 * slack + 1)) - slack;
+            e.Frame += static_cast<int>(Mix(lane.Hand ^ Mix(node * 64 + k)) % (2 * slack + 1)) -
+                       slack;
         lane.Pending[lane.PendingCount++] = e;
     }
+}
+
+// The race is called only four seconds after the player is home, and a car wrecked in
+// them (a rival running into it, worn-out tyres) loses it all: home, the player lets go
+// of everything and brakes, as the written run does, and the race is run on to its call.
+bool SurvivesTheFinishWait() {
+    RaceMoment home;
+    Take(home);
+    ReleaseRaceKeys();
+    RaceKeyDown(vbKeySpace);
+    Cars[0].Pedal = PedalOff;
+    Cars[0].Steer = SteerStraight;
+    constexpr int FinishWaitFrames = 4000 / FrameMs + 10;
+    bool whole = true;
+    for (int f = 0; f < FinishWaitFrames && whole; ++f) {
+        RunFrameRules();
+        AdvanceEffects();
+        whole = RaceOutcome == OutcomeRunning && Cars[0].FxState != FxExploding;
+    }
+    Restore(home);
+    return whole;
 }
 
 // Runs one seed's race `frames` frames on.
@@ -313,7 +336,7 @@ void Advance(Lane& lane, int frames) {
         if (lane.Place >= 10) break;
         if (Cars[0].Status == StatusFinished) {
             lane.FinishFrame = RaceFrame;
-            lane.Place = FinishCount;
+            lane.Place = SurvivesTheFinishWait() ? FinishCount : i16{10};
         } else if (FinishCount >= 10) {
             lane.Place = 10;
         }
@@ -351,7 +374,8 @@ std::string Likeness(const Candidate& c, int slack) {
     // The keys still on their way count too: two cars alike now part when they arrive.
     std::snprintf(key, sizeof key, "%d/%d/%d/%d/%d/%d/%d/%d", c.Lanes[0].RoadIndex,
                   static_cast<int>(me.TileX / 12), static_cast<int>(me.TileY / 12), me.Heading,
-                  static_cast<int>(me.Speed / 8), me.Skidding, slack ? c.Held.Steer : 0, slack ? c.Held.Pedal : 0);
+                  static_cast<int>(me.Speed / 8), me.Skidding, slack ? c.Held.Steer : 0,
+                  slack ? c.Held.Pedal : 0);
     return key;
 }
 
@@ -400,8 +424,10 @@ int Search(const GameOptions& base, const SearchSettings& s) {
                     lane.Pending[lane.PendingCount++] = {k.Frame, k.Down, k.KeyCode};
             }
             Advance(lane, s.MaxFrames);
-            std::printf("home at frame %d, place %d, cash %d, body %g, laps %d of %d, road %d\n", lane.FinishFrame,
-                        lane.Place, int(lane.Moment.Car[0].Cash), double(lane.Moment.Car[0].Body), lane.Moment.Car[0].LapCount, RaceLaps, lane.RoadIndex);
+            const CarRecord& me = lane.Moment.Car[0];
+            std::printf("home at frame %d, place %d, cash %d, body %g, laps %d of %d\n",
+                        lane.FinishFrame, lane.Place, int(me.Cash), double(me.Body), me.LapCount,
+                        RaceLaps);
         }
         return 0;
     }
@@ -434,7 +460,6 @@ int Search(const GameOptions& base, const SearchSettings& s) {
                                           lane.Moment.Outcome != OutcomeRunning);
                 }
                 child.Score = Score(child, s);
-                child.Done = allDone;
                 (allDone ? home : next).push_back(std::move(child));
             }
         }
@@ -474,7 +499,9 @@ int Search(const GameOptions& base, const SearchSettings& s) {
     for (const Lane& l : best.Lanes) {
         if (l.Hand != 0) continue;
         std::size_t at = (&l - best.Lanes.data()) / (s.Hands + 1);
-        out << (at < s.Seeds.size() ? "# seed " + std::to_string(s.Seeds[at]) : std::string("# the given race")) << ": home at frame " << l.FinishFrame << ", place " << l.Place
+        out << (at < s.Seeds.size() ? "# seed " + std::to_string(s.Seeds[at])
+                                    : std::string("# the given race"))
+            << ": home at frame " << l.FinishFrame << ", place " << l.Place
             << ", pickups " << (l.Moment.Car[0].Cash - StartCash) / 100 << ", body "
             << l.Moment.Car[0].Body << "\n";
     }
@@ -524,7 +551,8 @@ int main(int argc, char** argv) {
             if (arg == "--seeds") {
                 s.Seeds.clear();
                 std::stringstream list(next());
-                for (std::string item; std::getline(list, item, ',');) s.Seeds.push_back(std::stoull(item));
+                for (std::string item; std::getline(list, item, ',');)
+                    s.Seeds.push_back(std::stoull(item));
             } else if (arg == "--beam") {
                 s.Beam = std::stoi(next());
             } else if (arg == "--every") {
