@@ -1,5 +1,6 @@
 // The headless simulation: one race on the virtual clock, keys from a script, a trace of
 // every car after every frame, and a one-line report.
+#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <stdexcept>
@@ -136,6 +137,10 @@ void SetUpHeadlessRace(const GameOptions& options) {
     Settings.ColourDepth = 8;
     Settings.ViewSizeMode = 2;
     AutopilotEnabled = options.Autopilot;
+    // A fresh headless platform keeps none of an earlier run's windows: a front end that an
+    // abandoned race brought back in this process is gone with them.
+    std::vector<Form*> forms = FormsInZOrder();
+    if (std::find(forms.begin(), forms.end(), FrontEnd) == forms.end()) FrontEnd = nullptr;
     LoadRaceScreen();
     DriverNames[PlayerNameEntry] = options.HasName ? options.Name
                       : Int(Rnd() * 2) == 1 ? "Gustav"
