@@ -1,5 +1,5 @@
 // Courses: the 51 x 51 tile map with its pickups, start tile, laps and name, read from
-// resources/Map<n>.ddt.
+// resources/Map<n>.ddt, or from a course file a player made (a Tiled map, or our own).
 #pragma once
 
 #include <string>

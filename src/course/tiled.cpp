@@ -73,13 +73,14 @@ struct Reader {
         return value;
     }
 
-    std::uint32_t TileId(const std::string& text, const std::string& layer) const {
+    // `where` is the layer's name, or empty for the tileset's first id.
+    std::uint32_t TileId(const std::string& text, const std::string& where) const {
         std::uint64_t value = 0;
         const char* end = text.data() + text.size();
         auto [ptr, ec] = std::from_chars(text.data(), end, value);
         if (ec != std::errc() || ptr != end || value > 0xFFFFFFFFu)
-            Refuse(FileName, "layer " + Quoted(layer) + " holds " + Quoted(text) +
-                                 ", which is not a tile id");
+            Refuse(FileName, (where.empty() ? std::string("the tileset's firstgid") : "layer " + Quoted(where)) +
+                                 " holds " + Quoted(text) + ", which is not a tile id");
         return static_cast<std::uint32_t>(value);
     }
 
@@ -183,7 +184,7 @@ struct Reader {
                             Get(p, "name"), p.Attribute("value") ? Get(p, "value") : p.Text);
             } else if (child.Name == "tileset" && !map.HasTileset) {
                 map.HasTileset = true;
-                map.FirstId = TileId(Get(child, "firstgid"), "tileset");
+                map.FirstId = TileId(Get(child, "firstgid"), "");
             } else if (child.Name == "layer") {
                 TileLayer layer;
                 layer.Name = Get(child, "name");
@@ -230,7 +231,7 @@ struct Reader {
         if (const DocumentNode* tilesets = root.Child("tilesets");
             tilesets && !tilesets->Children.empty()) {
             map.HasTileset = true;
-            map.FirstId = TileId(Get(tilesets->Children[0], "firstgid"), "tileset");
+            map.FirstId = TileId(Get(tilesets->Children[0], "firstgid"), "");
         }
         const DocumentNode* layers = root.Child("layers");
         for (const DocumentNode& child : layers ? layers->Children : NoChildren) {
@@ -354,8 +355,10 @@ struct Reader {
                 Refuse(FileName, "two pickups are named " + std::to_string(number));
             placed[number - 1] = true;
             Pickup& p = Course.Pickups[number - 1];
-            p.X = static_cast<f32>(o.X + o.Width / 2);
-            p.Y = static_cast<f32>(o.Y + o.Height / 2);
+            // Far off the course is as far as a pickup needs to be to be refused for it.
+            constexpr double Far = 1e6;
+            p.X = static_cast<f32>(std::clamp(o.X + o.Width / 2, -Far, Far));
+            p.Y = static_cast<f32>(std::clamp(o.Y + o.Height / 2, -Far, Far));
             p.State = 0;
         }
         for (int i = 0; i < PickupCount; ++i)
