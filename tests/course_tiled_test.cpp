@@ -144,13 +144,20 @@ TEST_F(TiledCourse, LayerFormatsAndBrakeTilesReadBackAsWritten) {
     const CourseMap written = Course;
     const std::string tmx = TiledCourseText(MapFormat::Tmx, "strip.bmp", 4400, 210);
     const std::string tmj = TiledCourseText(MapFormat::Tmj, "strip.bmp", 4400, 210);
-    std::string tiles;
-    for (std::uint32_t id : TileIds()) tiles += "<tile gid=\"" + std::to_string(id) + "\"/>";
+    // Tiled counts ids on from the tileset's firstgid, 1 unless another tileset came first.
+    std::string tiles, tilesFrom5;
+    for (std::uint32_t id : TileIds()) {
+        tiles += "<tile gid=\"" + std::to_string(id) + "\"/>";
+        tilesFrom5 += "<tile gid=\"" + std::to_string(id ? id + 4 : 0) + "\"/>";
+    }
     const std::string csvData = R"(<data encoding="csv">[^<]*</data>)";
     const std::pair<std::string, MapFormat> variants[] = {
         {tmx, MapFormat::Tmx},
         {tmj, MapFormat::Tmj},
         {Replaced(tmx, csvData, "<data>" + tiles + "</data>"), MapFormat::Tmx},
+        {Replaced(Replaced(tmx, csvData, "<data>" + tilesFrom5 + "</data>"), "firstgid=\"1\"",
+                  "firstgid=\"5\""),
+         MapFormat::Tmx},
         {Replaced(tmx, csvData, "<data encoding=\"base64\">\n" + Base64(TileIds()) + "\n</data>"),
          MapFormat::Tmx},
         {Replaced(tmj, R"("data":\[[^\]]*\])",
@@ -190,8 +197,9 @@ TEST_F(TiledCourse, MapsNoCourseCanBeMadeOfAreRefusedSayingWhy) {
          "it is 50 x 51 tiles; a course is 51 x 51"},
         {Replaced(tmj, "\"tilewidth\":200", "\"tilewidth\":32"), MapFormat::Tmj,
          "its tiles are 32 x 200 pixels"},
-        {Replaced(tmx, csv + "\\d+", "$0199"), MapFormat::Tmx,
-         "the tile id 99 at column 0, row 0 is not one of the tile strip's 22 tiles"},
+        // Ids 1 to 22 are the strip's 22 tiles.
+        {Replaced(tmx, csv + "\\d+", "$0123"), MapFormat::Tmx,
+         "the tile id 23 at column 0, row 0 is not one of the tile strip's 22 tiles"},
         {Replaced(tmx, csv + "\\d+", "$012147483653"), MapFormat::Tmx,
          "the tile at column 0, row 0 is mirrored or turned"},
         {std::regex_replace(tmx, std::regex(R"(\b(19|20|21|22)\b(?=,|\n))"), "2"), MapFormat::Tmx,
