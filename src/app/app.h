@@ -56,6 +56,18 @@ void SetUpHeadlessRace(const GameOptions& options);
 extern std::string StartName;
 
 // ---------------------------------------------------------------------------------
+// Course files (course_commands.cpp)
+// ---------------------------------------------------------------------------------
+
+// True when the command line asks for --export-course or --check-course.
+bool IsCourseCommand(int argc, char** argv);
+// --export-course N FILE: course N as a Tiled map; 0 done, 2 not. --check-course FILE: the
+// computer drivers race it on seeds 1-8 and the fast-run search looks for a par time; 0
+// when it can be raced (three rivals home on every seed, a run home for the player), 1
+// when not, 2 when the file cannot be read.
+int RunCourseCommand(int argc, char** argv);
+
+// ---------------------------------------------------------------------------------
 // The command line (options.cpp)
 // ---------------------------------------------------------------------------------
 
@@ -72,6 +84,7 @@ struct GameOptions {
     std::string Name;
     std::string DataDir;
     std::string StatsFile;  // windowed game: --stats, a line per frame shown
+    std::string CourseFile;  // every race on this course file (--course-file)
     // Headless simulation only
     int Course = 1;
     bool HasCourse = false;

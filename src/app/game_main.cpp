@@ -5,6 +5,7 @@
 
 #include "app/app.h"
 #include "career/career.h"
+#include "course/course.h"
 #include "frontend/frontend.h"
 #include "platform/sdl/windowed.h"
 #include "platform/text/ttf_text.h"
@@ -39,6 +40,7 @@ void SetCommandLine(int argc, char** argv) {
 
 void StartGame(const GameOptions& options) {
     SoundEnabled = !options.Mute;
+    CourseFile = options.CourseFile;
     StartName = options.HasName ? options.Name : "";
     StartFrontEnd();
     Text1->Text = SafeDriverName(StartName);
@@ -62,6 +64,15 @@ int Main() {
         std::fprintf(stderr, "gravel-ghosts: cannot write the frame statistics to %s\n",
                      PrintableText(options.StatsFile).c_str());
         return 2;
+    }
+    // A course file that cannot be raced is said before a window opens.
+    if (dataProblem.empty() && !options.CourseFile.empty()) {
+        try {
+            ReadCourseFile(options.CourseFile);
+        } catch (const FileError& e) {
+            std::fprintf(stderr, "gravel-ghosts: %s\n", e.what());
+            return 2;
+        }
     }
 
     // The first screen waits for the window, the fonts and the sound device; each waits

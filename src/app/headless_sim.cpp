@@ -132,6 +132,7 @@ struct SimulationHooks {
 
 void SetUpHeadlessRace(const GameOptions& options) {
     Randomize(options.Seed);
+    CourseFile = options.CourseFile;
     SoundEnabled = false;  // silent whatever --mute says
     Settings.Difficulty = options.Easy ? DifficultyEasy : DifficultyNormal;
     Settings.ColourDepth = 8;

@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     // than an abort.
     GuardStandardStreams();
     try {
+        if (IsCourseCommand(argc, argv)) return RunCourseCommand(argc, argv);
         bool headless = false, session = false;
         for (int i = 1; i < argc; ++i) {
             headless = headless || std::strcmp(argv[i], "--headless") == 0;

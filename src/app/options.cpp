@@ -52,17 +52,27 @@ bool OptionsOrExit(int argc, char** argv, GameOptions& options, int& status) {
 
 std::string UsageText() {
     return "Usage: gravel-ghosts [--mute] [--name NAME] [--data-dir DIR] [--stats FILE]\n"
+           "                     [--course-file FILE]\n"
            "       gravel-ghosts --headless [--course N] [--seed S] [--difficulty normal|easy]\n"
            "                     [--name NAME] [--input FILE] [--max-frames F] [--trace FILE]\n"
            "                     [--snapshot F:FILE]... [--data-dir DIR] [--autopilot] [--mute]\n"
            "                     [--career FILE]\n"
+           "                     [--course-file FILE]\n"
            "       gravel-ghosts --headless --session FILE [--seed S] [--data-dir DIR] [--mute]\n"
+           "       gravel-ghosts --export-course N FILE [--data-dir DIR]\n"
+           "       gravel-ghosts --check-course FILE [--data-dir DIR]\n"
            "\n"
            "  --mute            no sound\n"
            "  --name NAME       the driver's name (otherwise Gustav or Nadine)\n"
            "  --data-dir DIR    read graphics/, resources/, soundfx/ and saves/ from DIR\n"
            "  --stats FILE      one line per frame shown: Unix time in seconds, frame number,\n"
            "                    milliseconds composing and presenting it\n"
+           "  --course-file F   race the course in F, a Tiled map (.tmx, .tmj) or our own\n"
+           "                    course file (which races the laps of the course it replaces)\n"
+           "  --export-course N FILE  write course N as a Tiled map, .tmx or .tmj by FILE's\n"
+           "                    extension\n"
+           "  --check-course F  race the computer drivers on F over seeds 1-8 and search a\n"
+           "                    fast run: exit 0 when raceable, 1 when not, 2 unreadable\n"
            "  --headless        run one race with no window and a virtual clock\n"
            "  --course N        the course to race, 1 to 14 (default 1, or the career's)\n"
            "  --career FILE     race the nine cars as this career file holds them\n"
@@ -118,6 +128,8 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             options.HasName = true;
         } else if (arg == "--data-dir") {
             if (!value(options.DataDir)) return false;
+        } else if (arg == "--course-file") {
+            if (!value(options.CourseFile)) return false;
         } else if (arg == "--stats" && !options.Headless) {
             if (!value(options.StatsFile)) return false;
         } else if (!options.Headless) {

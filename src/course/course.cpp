@@ -23,10 +23,8 @@ std::string Field(const std::string& text, std::size_t at, std::size_t length) {
 
 // A course is about 11 KB; twice that leaves room for a long name and stray spaces.
 constexpr std::size_t MaxCourseBytes = 2 * (PickupBlock + TileBlock + 99);
-// The tile strip holds codes 0..21; 18..21 are the start tiles. -2 lies off the strip
-// and is drawn as nothing; it tells computer drivers to brake.
-constexpr i16 LastTileCode = 21;
-constexpr i16 BrakeTileCode = -2;
+// -2 lies off the tile strip and is drawn as nothing; it tells computer drivers to brake.
+constexpr i16 BrakeTileCode = TileSlowDown;
 
 // Fields are counted in characters, so a course saved with Windows line endings would
 // shift every field after the first line break by one more character each line.
@@ -121,6 +119,11 @@ std::string LapsCaption(i16 laps) {
 }
 
 i16 LoadCourse() {
+    if (!CourseFile.empty()) {
+        ReadCourseFile(CourseFile);
+        Course.Number = CurrentCourse;
+        return RaceLaps;
+    }
     std::string path = GamePath("\\resources\\Map" + std::to_string(CurrentCourse) + ".ddt");
     if (!FileExists(path)) throw FileError("Course file " + PrintableText(path) + " is missing");
     ParseCourse(ReadFileText(path, MaxCourseBytes), path);

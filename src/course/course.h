@@ -1,10 +1,12 @@
 // Courses: the 51 x 51 tile map with its pickups, start tile, laps and name, read from
-// resources/Map<n>.ddt.
+// resources/Map<n>.ddt, or from a course file a player made (a Tiled map, or our own).
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "numeric/numeric.h"
+#include "platform/platform.h"
 
 constexpr int MapSize = 51;       // columns and rows 0..50
 constexpr int TileSize = 200;     // pixels
@@ -33,6 +35,8 @@ constexpr i16 TileStartEastWestB = 21;
 constexpr bool IsStartTile(i16 code) {
     return code >= TileStartNorthSouth && code <= TileStartEastWestB;
 }
+// The tile strip holds the pictures of codes 0..21; TileSlowDown lies off it.
+constexpr i16 LastTileCode = 21;
 
 struct Pickup {
     f32 X = 0;  // play-area position once shifted into the view
@@ -72,6 +76,44 @@ void ParseCourse(const std::string& text, const std::string& fileName);
 // Refuses (FileError) a parsed course that cannot be raced: no start tile, a tile code
 // outside the tile strip, a pickup off the course.
 void CheckCourse(const std::string& fileName);
+
+// --- Course files of the player's own (tiled.cpp)
+// Set (by --course-file), every race is on this file instead of the course numbered
+// CurrentCourse; its pictures are drawn from its tiles.
+extern std::string CourseFile;
+// By the file's extension: .tmx (Tiled's XML), .tmj or .json (Tiled's JSON), else our own.
+enum class MapFormat { Own, Tmx, Tmj };
+MapFormat MapFormatOf(const std::string& fileName);
+// Reads a course file of any format into Course with its laps (our own format holds none:
+// it keeps the laps of CurrentCourse) and checks it. Throws FileError.
+void ReadCourseFile(const std::string& path);
+// A Tiled map's text into Course and RaceLaps, refused (FileError, naming the file) where
+// it breaks a course's limits: not 51 x 51 tiles of 200 pixels, a tile id off the strip,
+// no tileset, a layer compressed in a way the game cannot read, pickups 1..11 not all
+// there, no laps.
+void ParseTiledCourse(const std::string& text, const std::string& fileName, MapFormat format);
+// Course as a Tiled map whose tileset is the tile strip at `tileStrip` (as the map file
+// names it), so that tile id t is tile code t; brake tiles are rectangles in an object
+// layer "brake", pickups points named 1..11 in "pickups", name and laps map properties.
+std::string TiledCourseText(MapFormat format, const std::string& tileStrip, int stripWidth,
+                            int stripHeight);
+// The .tmx and .tmj files in the player's courses folder, sorted by file name, each with
+// its name and laps, or the reason it cannot be raced; for the menus that offer them after
+// the fourteen.
+struct CustomCourse {
+    std::string Path;
+    std::string Name;
+    i16 Laps = 0;
+    std::string Problem;  // "" when it can be raced
+};
+std::vector<CustomCourse> ListCustomCourses();
+
+// --- The course's pictures (course_pictures.cpp)
+// The pre-race panel's preview and the race's mini-map: the built-in course's pictures,
+// or, for a course file, drawn from its tiles.
+Surface CoursePreview(int width, int height);
+Surface CourseMiniMap(int maxSide);
+
 // "1 Lap" or "<n> Laps".
 std::string LapsCaption(i16 laps);
 // Pickups 0..10 from course to play-area positions, for a view scrolled this far.

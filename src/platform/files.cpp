@@ -141,6 +141,17 @@ std::string SavesFolder() { return PathUnder(UserFolder(), "\\saves"); }
 
 std::string ScreenshotsFolder() { return PathUnder(UserFolder(), "\\screenshots"); }
 
+std::string CustomCoursesFolder() { return PathUnder(UserFolder(), "\\courses"); }
+
+std::vector<std::string> FileNamesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error))
+        if (it->is_regular_file(error)) names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 std::string LocalTimeStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};

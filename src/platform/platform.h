@@ -11,6 +11,7 @@
 //   1. Colours and surfaces, raster operations, pictures
 //   2. Files and folders beside the program; the saves folder's lock; messages that
 //      quote input, and standard output
+//   2b. XML and JSON documents
 //   3. Clocks
 //   4. Forms and controls; menu items that light up under the pointer; moving
 //      between items with keys and a pad
@@ -109,6 +110,10 @@ std::string GamePath(const std::string& literal);
 // creates the folder. Throw FileError when there is no home to put them in.
 std::string SavesFolder();
 std::string ScreenshotsFolder();
+// The courses a player made himself, "courses" beside the saves (not created here).
+std::string CustomCoursesFolder();
+// The names of the plain files in a folder, sorted; none when it is missing or unreadable.
+std::vector<std::string> FileNamesIn(const std::string& folder);
 // The local date and time to the second, "2026-12-06_15-33-01": a file named by it is not
 // overwritten by a later run.
 std::string LocalTimeStamp();
@@ -175,6 +180,14 @@ constexpr const char* FolderLockName = ".lock";
 void RemoveAbandonedCopies(const std::string& folder,
                            const std::function<bool(const std::string& name)>& ours);
 
+// Another program of the game's (a tool built beside it): its path beside the program,
+// or one folder up as in the build; "" when it is not there.
+std::string ProgramPath(const std::string& name);
+// Runs args[0] with the rest as its arguments, its standard output and errors both into
+// `output`, and waits for it. Returns its exit status, or -1 when it could not be started
+// or did not exit by itself.
+int RunProgram(const std::vector<std::string>& args, std::string& output);
+
 // ---------------------------------------------------------------------------------
 // 2a. Messages and standard output
 // ---------------------------------------------------------------------------------
@@ -196,6 +209,30 @@ void GuardStandardStreams();
 // Flushes standard output. Throws FileError when anything written to it since start-up
 // has not all arrived (a full disk, a closed pipe, a closed stream).
 void FlushStandardOutput();
+
+// ---------------------------------------------------------------------------------
+// 2b. XML and JSON documents
+// ---------------------------------------------------------------------------------
+
+// A document in one plain shape, whichever library read it. XML: an element's name, its
+// attributes, its text and its child elements. JSON: an object's plain members become
+// attributes (numbers and true/false as written, null as ""), its objects and arrays
+// children named by their key; an array's items are children with no name (IsList), a
+// plain item its Text.
+struct DocumentNode {
+    std::string Name;
+    std::string Text;
+    bool IsList = false;
+    std::vector<std::pair<std::string, std::string>> Attributes;
+    std::vector<DocumentNode> Children;
+    // nullptr when there is none; the first of that name.
+    const std::string* Attribute(const std::string& name) const;
+    const DocumentNode* Child(const std::string& name) const;
+};
+// Throw FileError saying what is wrong (not well-formed, and where); the caller names the
+// file.
+DocumentNode ReadXmlDocument(const std::string& text);
+DocumentNode ReadJsonDocument(const std::string& text);
 
 // ---------------------------------------------------------------------------------
 // 3. Clocks

@@ -113,8 +113,7 @@ void PrepareScreen() {
     f32 originY = Cars[0].CourseY / 20;
     if (MiniView[0]) {
         // The course drawn at a twentieth of its size is about 510 pixels each way.
-        Surface map = LoadPicture(GamePath("\\graphics\\minimap" + std::to_string(CurrentCourse) + ".bmp"),
-                                  MaxMiniMapSide, MaxMiniMapSide);
+        Surface map = CourseMiniMap(MaxMiniMapSide);
         Surface& full = MiniView[0]->Picture;
         if (full.Empty()) full.Resize(std::max(MiniView[0]->Width, map.Width),
                                       std::max(MiniView[0]->Height, map.Height));

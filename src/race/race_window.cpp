@@ -269,9 +269,7 @@ void ShowPreRacePanel() {
     CourseField->Caption = "Course" + std::to_string(CurrentCourse);
     CourseNameField->Caption = Course.CourseName;
     LapsField->Caption = LapsCaption(RaceLaps);
-    BigMapBox->Picture =
-        LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(CurrentCourse) + ".bmp"),
-                    BigMapBox->Width, BigMapBox->Height);
+    BigMapBox->Picture = CoursePreview(BigMapBox->Width, BigMapBox->Height);
     BlackOutBox->Left = 0;
     BlackOutBox->Top = 0;
     BlackOutBox->Visible = true;

@@ -1,0 +1,290 @@
+// Courses as Tiled maps: written by the game, converted by Tiled itself, read back and
+// raced; the maps a course cannot be made of; the check a course maker runs.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <regex>
+
+#include "app/app.h"
+#include "course/course.h"
+#include "test_support.h"
+
+namespace {
+
+struct RunResult {
+    int Status;
+    std::string Out;
+    std::string Err;
+};
+
+RunResult Invoke(int (*entry)(int, char**), std::vector<std::string> args) {
+    args.insert(args.begin(), "gravel-ghosts");
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    int status = entry(static_cast<int>(argv.size()), argv.data());
+    std::string out = ::testing::internal::GetCapturedStdout();
+    return {status, out, ::testing::internal::GetCapturedStderr()};
+}
+
+// Tiled's tools, run headless; their whole output, which must be empty for a good map.
+int Tiled(const std::string& folder, const std::string& command, std::string& said) {
+    std::string run = "mkdir -p -m 700 '" + folder + "/xdg' && cd '" + folder +
+                      "' && QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR='" + folder + "/xdg' " +
+                      command + " >said.txt 2>&1";
+    int status = std::system(run.c_str());
+    said = ReadFileText(folder + "/said.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+bool HaveTiled() { return std::system("command -v tiled >/dev/null && command -v tmxrasterizer >/dev/null") == 0; }
+
+// Course n as the game writes it, with the tile strip named as it is.
+std::string ExportedText(int n, MapFormat format) {
+    CourseFile.clear();
+    CurrentCourse = static_cast<i16>(n);
+    LoadCourse();
+    return TiledCourseText(format, "ral-set256.bmp", 4400, 210);
+}
+
+std::string Refusal(const std::string& text, MapFormat format) {
+    try {
+        ParseTiledCourse(text, "mine.map", format);
+        CheckCourse("mine.map");
+    } catch (const FileError& e) {
+        return e.what();
+    }
+    return "";
+}
+
+std::string Base64(const std::vector<std::uint32_t>& ids) {
+    static const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string bytes, out;
+    for (std::uint32_t id : ids)
+        for (int b = 0; b < 4; ++b) bytes += static_cast<char>((id >> (8 * b)) & 0xFF);
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t v = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) v |= static_cast<unsigned char>(bytes[i + 2]);
+        out += digits[(v >> 18) & 63];
+        out += digits[(v >> 12) & 63];
+        out += i + 1 < bytes.size() ? digits[(v >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? digits[v & 63] : '=';
+    }
+    return out;
+}
+
+std::vector<std::uint32_t> TileIds() {
+    std::vector<std::uint32_t> ids;
+    for (int row = 0; row < MapSize; ++row)
+        for (int column = 0; column < MapSize; ++column) {
+            i16 code = Course.TileMap[column][row];
+            ids.push_back(code == TileSlowDown ? 0 : static_cast<std::uint32_t>(code + 1));
+        }
+    return ids;
+}
+
+std::string Replaced(const std::string& text, const std::string& pattern, const std::string& by) {
+    return std::regex_replace(text, std::regex(pattern), by,
+                              std::regex_constants::format_first_only);
+}
+
+class TiledCourse : public ::testing::Test {
+protected:
+    std::string Folder;
+    void SetUp() override {
+        FreshHeadless();
+        Folder = TempFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+    }
+};
+
+TEST_F(TiledCourse, EveryCourseConvertedByTiledRacesAsTheBuiltInOne) {
+    if (!HaveTiled()) GTEST_SKIP() << "tiled is not installed: scripts/setup installs it";
+    for (int n = 1; n <= CourseCount; ++n) {
+        SCOPED_TRACE("course " + std::to_string(n));
+        std::string c = Folder + "/course" + std::to_string(n), said;
+        RunResult made = Invoke(RunCourseCommand, {"--export-course", std::to_string(n), c + ".tmx",
+                                                "--data-dir", GameDir()});
+        ASSERT_EQ(made.Status, 0) << made.Err;
+        // Tiled reads the map, its tileset and picture without a word, both ways.
+        ASSERT_EQ(Tiled(Folder, "tiled --export-map json '" + c + ".tmx' '" + c + ".tmj'", said), 0);
+        EXPECT_EQ(said, "");
+        ASSERT_EQ(Tiled(Folder, "tiled --export-map '" + c + ".tmj' '" + c + "-back.tmx'", said), 0);
+        EXPECT_EQ(said, "");
+        std::string seed = std::to_string(n), traces[2], reports[3];
+        const std::vector<std::string> files = {"", c + ".tmj", c + "-back.tmx"};
+        for (std::size_t k = 0; k < files.size(); ++k) {
+            std::vector<std::string> args = {"--headless", "--data-dir", GameDir(), "--course",
+                                             seed, "--seed", seed, "--autopilot"};
+            if (!files[k].empty()) args.insert(args.end(), {"--course-file", files[k]});
+            if (k < 2) args.insert(args.end(), {"--trace", Folder + "/trace.jsonl"});
+            RunResult r = Invoke(RunHeadlessSimulation, args);
+            ASSERT_EQ(r.Status, 0) << r.Err;
+            reports[k] = r.Out;
+            if (k < 2) traces[k] = ReadFileText(Folder + "/trace.jsonl", 1u << 30);
+        }
+        EXPECT_TRUE(traces[0] == traces[1]) << "the traces differ";
+        EXPECT_EQ(reports[0], reports[1]);
+        EXPECT_EQ(reports[0], reports[2]);
+    }
+    std::string said;
+    EXPECT_EQ(Tiled(Folder, "tmxrasterizer --scale 0.05 course1.tmx course1.png", said), 0) << said;
+    EXPECT_GT(ReadFileText(Folder + "/course1.png").size(), 1000u);
+}
+
+// Every layer format Tiled saves uncompressed reads as the CSV the game writes, and a brake
+// tile goes out as a rectangle over an empty cell and comes back.
+TEST_F(TiledCourse, LayerFormatsAndBrakeTilesReadBackAsWritten) {
+    ExportedText(5, MapFormat::Tmx);
+    Course.TileMap[3][4] = TileSlowDown;
+    const CourseMap written = Course;
+    const std::string tmx = TiledCourseText(MapFormat::Tmx, "strip.bmp", 4400, 210);
+    const std::string tmj = TiledCourseText(MapFormat::Tmj, "strip.bmp", 4400, 210);
+    // Tiled counts ids on from the tileset's firstgid, 1 unless another tileset came first.
+    std::string tiles, tilesFrom5;
+    for (std::uint32_t id : TileIds()) {
+        tiles += "<tile gid=\"" + std::to_string(id) + "\"/>";
+        tilesFrom5 += "<tile gid=\"" + std::to_string(id ? id + 4 : 0) + "\"/>";
+    }
+    const std::string csvData = R"(<data encoding="csv">[^<]*</data>)";
+    const std::pair<std::string, MapFormat> variants[] = {
+        {tmx, MapFormat::Tmx},
+        {tmj, MapFormat::Tmj},
+        {Replaced(tmx, csvData, "<data>" + tiles + "</data>"), MapFormat::Tmx},
+        {Replaced(Replaced(tmx, csvData, "<data>" + tilesFrom5 + "</data>"), "firstgid=\"1\"",
+                  "firstgid=\"5\""),
+         MapFormat::Tmx},
+        {Replaced(tmx, csvData, "<data encoding=\"base64\">\n" + Base64(TileIds()) + "\n</data>"),
+         MapFormat::Tmx},
+        {Replaced(tmj, R"("data":\[[^\]]*\])",
+                  "\"encoding\":\"base64\", \"data\":\"" + Base64(TileIds()) + "\""),
+         MapFormat::Tmj},
+    };
+    for (const auto& [text, format] : variants) {
+        Course = CourseMap{};
+        ASSERT_EQ(Refusal(text, format), "") << text.substr(0, 2000);
+        for (int column = 0; column < MapSize; ++column)
+            for (int row = 0; row < MapSize; ++row)
+                ASSERT_EQ(Course.TileMap[column][row], written.TileMap[column][row])
+                    << column << ", " << row;
+        for (int i = 0; i < PickupCount; ++i) {
+            EXPECT_EQ(Course.Pickups[i].X, written.Pickups[i].X);
+            EXPECT_EQ(Course.Pickups[i].Y, written.Pickups[i].Y);
+        }
+        EXPECT_EQ(Course.StartTileCol, written.StartTileCol);
+        EXPECT_EQ(Course.StartTileRow, written.StartTileRow);
+        EXPECT_EQ(Course.CourseName, written.CourseName);
+        EXPECT_EQ(Course.RaceLaps, 2);
+        EXPECT_EQ(TiledCourseText(MapFormat::Tmx, "strip.bmp", 4400, 210), tmx);
+    }
+}
+
+TEST_F(TiledCourse, MapsNoCourseCanBeMadeOfAreRefusedSayingWhy) {
+    const std::string tmx = ExportedText(1, MapFormat::Tmx);
+    const std::string tmj = ExportedText(1, MapFormat::Tmj);
+    const std::string csv = R"((<data encoding="csv">\n))";
+    struct Case {
+        std::string Text;
+        MapFormat Format;
+        const char* Says;
+    };
+    const Case cases[] = {
+        {Replaced(tmx, "width=\"51\"", "width=\"50\""), MapFormat::Tmx,
+         "it is 50 x 51 tiles; a course is 51 x 51"},
+        {Replaced(tmj, "\"tilewidth\":200", "\"tilewidth\":32"), MapFormat::Tmj,
+         "its tiles are 32 x 200 pixels"},
+        // Ids 1 to 22 are the strip's 22 tiles.
+        {Replaced(tmx, csv + "\\d+", "$0123"), MapFormat::Tmx,
+         "the tile id 23 at column 0, row 0 is not one of the tile strip's 22 tiles"},
+        {Replaced(tmx, csv + "\\d+", "$012147483653"), MapFormat::Tmx,
+         "the tile at column 0, row 0 is mirrored or turned"},
+        {std::regex_replace(tmx, std::regex(R"(\b(19|20|21|22)\b(?=,|\n))"), "2"), MapFormat::Tmx,
+         "it has no start tile"},
+        {Replaced(tmx, R"( <tileset[\s\S]*?</tileset>\n)", ""), MapFormat::Tmx, "it has no tileset"},
+        {Replaced(tmj, R"("tilesets":\[\{[^\]]*\])", "\"tilesets\":[]"), MapFormat::Tmj,
+         "it has no tileset"},
+        {Replaced(tmx, R"(<data encoding="csv">[^<]*)", R"(<data encoding="base64" compression="zlib">eJw=)"),
+         MapFormat::Tmx, "layer 'tiles' is compressed with 'zlib', which the game cannot read"},
+        {Replaced(tmj, R"("data":\[)", R"("compression":"zstd", "encoding":"base64", "data":"KLUv", "x":[)"),
+         MapFormat::Tmj, "layer 'tiles' is compressed with 'zstd'"},
+        {Replaced(tmj, "\"infinite\":false", "\"infinite\":true"), MapFormat::Tmj, "infinite map"},
+        {Replaced(tmx, R"(<property name="laps"[^>]*>)", ""), MapFormat::Tmx,
+         "it has no map property 'laps'"},
+        {Replaced(tmj, R"("value":2\})", "\"value\":0}"), MapFormat::Tmj,
+         "its laps are '0', not a whole number from 1 to 99"},
+        {Replaced(tmx, "name=\"11\"", "name=\"12\""), MapFormat::Tmx, "a pickup is named '12'"},
+        {Replaced(tmj, "\"name\":\"11\"", "\"name\":\"10\""), MapFormat::Tmj,
+         "two pickups are named 10"},
+        {Replaced(tmx, R"( x="\d+" y="\d+">\n   <point/>)", " x=\"-5\" y=\"0\"><point/>"),
+         MapFormat::Tmx, "pickup 1 lies off the course"},
+        {Replaced(tmx, R"(<objectgroup id="2" name="brake">)",
+                  R"($0<object id="90" x="0" y="0" width="400" height="200"/>)"),
+         MapFormat::Tmx, "the brake area '' covers tile"},
+        {tmx.substr(0, 3000), MapFormat::Tmx, "it is not well-formed XML"},
+        {tmj.substr(0, 3000), MapFormat::Tmj, "it is not valid JSON"},
+        {"<mapp/>", MapFormat::Tmx, "it is not a Tiled map"},
+        {"[1, 2]", MapFormat::Tmj, "it is not a Tiled map"},
+    };
+    for (const Case& c : cases) {
+        std::string message = Refusal(c.Text, c.Format);
+        EXPECT_NE(message.find(c.Says), std::string::npos) << c.Says << "\n got: " << message;
+        EXPECT_EQ(message.rfind("Course file mine.map ", 0), 0u) << message;
+    }
+}
+
+TEST_F(TiledCourse, CheckSaysWhetherACourseCanBeRaced) {
+    // An open field with a start tile: the rivals have no road to come home by.
+    CourseFile.clear();
+    CurrentCourse = 1;
+    LoadCourse();
+    const CourseMap course1 = Course;
+    for (auto& column : Course.TileMap)
+        for (i16& cell : column) cell = 0;
+    Course.TileMap[10][10] = TileStartNorthSouth;
+    WriteFileText(Folder + "/field.tmj", TiledCourseText(MapFormat::Tmj, "x.bmp", 4400, 210));
+    Course = course1;
+    WriteFileText(Folder + "/one.tmx", TiledCourseText(MapFormat::Tmx, "x.bmp", 4400, 210));
+    WriteFileText(Folder + "/broken.tmx", "<map/>");
+    struct Case {
+        std::string File;
+        int Status;
+        const char* Says;
+    };
+    for (const Case& c : {Case{"one.tmx", 0, "\nraceable\n"},
+                          Case{"field.tmj", 1, "seed 8: 0 of 8 rivals home"},
+                          Case{"broken.tmx", 2, "broken.tmx cannot be read"},
+                          Case{"absent.tmx", 2, "is missing"}}) {
+        RunResult r = Invoke(RunCourseCommand,
+                          {"--check-course", Folder + "/" + c.File, "--data-dir", GameDir()});
+        EXPECT_EQ(r.Status, c.Status) << c.File << "\n" << r.Out << r.Err;
+        EXPECT_NE((r.Out + r.Err).find(c.Says), std::string::npos) << r.Out << r.Err;
+    }
+}
+
+TEST_F(TiledCourse, CustomCoursesAreListedByFileNameWithNameAndLaps) {
+    ExportedText(12, MapFormat::Tmx);
+    std::filesystem::create_directories(Folder + "/courses");
+    WriteFileText(Folder + "/courses/b.tmx", TiledCourseText(MapFormat::Tmx, "x.bmp", 4400, 210));
+    ExportedText(4, MapFormat::Tmx);
+    WriteFileText(Folder + "/courses/a.tmj", TiledCourseText(MapFormat::Tmj, "x.bmp", 4400, 210));
+    WriteFileText(Folder + "/courses/c.tmx", "<map/>");
+    WriteFileText(Folder + "/courses/notes.txt", "not a course");
+    const std::string raced = Course.CourseName;
+    SetAppPath(Folder);
+    std::vector<CustomCourse> listed = ListCustomCourses();
+    SetAppPath(GameDir());
+    ASSERT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed[0].Path, Folder + "/courses/a.tmj");
+    EXPECT_EQ(listed[0].Laps, 1);
+    EXPECT_EQ(listed[0].Name, raced);
+    EXPECT_EQ(listed[1].Laps, 4);
+    EXPECT_EQ(listed[1].Problem, "");
+    EXPECT_NE(listed[2].Problem.find("c.tmx"), std::string::npos);
+    EXPECT_EQ(Course.CourseName, raced);  // the course loaded before stays
+}
+
+}  // namespace
