@@ -13,8 +13,8 @@
 // with no cruise speed leaves a car nobody drives where it is.
 inline void ResetGrid(int last) {
     Course = CourseMap{};
-    LastCarIndex = static_cast<i16>(last);
-    RaceOutcome = OutcomeRunning;
+    Race.LastCarIndex = static_cast<i16>(last);
+    Race.Outcome = Outcome::Running;
     PairContactFlag = PairBlockFlag = False16;
     for (int i = 0; i <= last; ++i) {
         CarRecord c;

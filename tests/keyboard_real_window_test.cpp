@@ -55,7 +55,7 @@ Layout GameLayout() {
         for (int i = 0; i < 3; ++i) at.Lamp[i] = Middle(Light[i]);
         RequestQuit();
     };
-    RunRace();
+    RunRace(CareerRace());
     backend.BeforeTurn = nullptr;
     InstallBackend(nullptr);
     return at;

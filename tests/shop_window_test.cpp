@@ -30,9 +30,6 @@ struct CountingBackend : HeadlessBackend {
 };
 
 std::function<void()> EachFrame;
-void CallEachFrame() {
-    if (EachFrame) EachFrame();
-}
 
 class Shop : public ::testing::Test {
 protected:
@@ -59,7 +56,6 @@ protected:
         NewCareer();
     }
     void TearDown() override {
-        AfterRaceFrame = nullptr;
         EachFrame = nullptr;
         ReleaseSound();
         InstallBackend(nullptr);
@@ -324,15 +320,17 @@ TEST_F(Shop, TheShopCoversThePreRacePanelAndLeavingUncoversIt) {
 // The whole visit: a player with prize money buys the MoJet, mends the body, is refused
 // the titanium body, dismisses the pop-up, leaves and is quicker off the line than before.
 TEST_F(Shop, ANewcomerBuysAnEngineMendsTheBodyIsRefusedAndRacesFaster) {
-    AfterRaceFrame = CallEachFrame;
+    RaceWatch watch([] { if (EachFrame) EachFrame(); });
     auto speedAtFrame60 = [this] {
         f32 speed = 0;
         EachFrame = [&speed, this] {
-            if (RaceFrame == 1) Backend.Push(At(T::KeyDown, 0, 0, vbKeyUp));
-            if (RaceFrame == 60) speed = Cars[0].Speed, RaceOutcome = OutcomeNotPlaced;
+            if (Race.Frame == 1) Backend.Push(At(T::KeyDown, 0, 0, vbKeyUp));
+            if (Race.Frame == 60) speed = Cars[0].Speed, Race.Outcome = Outcome::NotPlaced;
         };
-        LastCarIndex = 0;
-        ClickOn(Label16);
+        // Alone on the course, where no rival can bump him.
+        RaceSetup alone{0};
+        RunRace(alone);
+        SetUpRepeatRace();
         return speed;
     };
     Cars[0].Cash = 2500;

@@ -73,7 +73,7 @@ protected:
         SoundEnabled = true;
         StartSound();
         for (auto& car : Cars) car = CarRecord{};
-        LastCarIndex = 0;
+        Race.LastCarIndex = 0;
     }
     void TearDown() override {
         ReleaseSound();  // the buffers go before the mixer they play on

@@ -63,10 +63,14 @@ SavePoint LastSave;
 
 void NoteSave() { LastSave = {true, CurrentCourse, Course.CourseName}; }
 
+// The last race's outcome until the career has acted on it: set up the next race, or
+// started or loaded a career in its place.
+Outcome Unsettled = Outcome::Running;
+
 // A race that ends with the player on the front end says why, and what becomes of the
 // career: only what was saved survives it.
 void TellCareerLeft() {
-    std::string text = RaceLeftByPlayer ? "You left the race. " : "Your car burnt out. ";
+    std::string text = Race.LeftByPlayer ? "You left the race. " : "Your car burnt out. ";
     if (LastSave.Saved)
         text += ShownName() + "'s career goes back to its last save, on Course " +
                 std::to_string(LastSave.Course) + ", " + LastSave.CourseName +
@@ -90,6 +94,7 @@ void LoadRaceScreen() {
 
 void BeginNewCareer() {
     LastSave = {};
+    Unsettled = Outcome::Running;
     LoadRaceScreen();
     NewCareer();
     ShowDriver();
@@ -98,6 +103,9 @@ void BeginNewCareer() {
 
 bool BeginSavedCareer() {
     LoadRaceScreen();
+    // A name no career could have been saved under is turned away before anything of the
+    // last career is touched.
+    if (DriverNameProblem(DriverNames[PlayerNameEntry]).empty()) Unsettled = Outcome::Running;
     // A career that could not be read leaves the player on the front end.
     if (!LoadCareer()) return false;
     NoteSave();
@@ -125,21 +133,25 @@ void StartClick() {
     // No pointer over the course while racing.
     if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
         SetMousePointer(RaceWindow, PointerKind::Invisible);
-    i16 outcome = RunRace();
+    RaceReport report = RunRace(CareerRace());
+    Unsettled = report.Outcome;
+    LastResults.Prize = SettleCareerRace(report);
     // A race run to its end shows its results before the panel of what follows; an
     // abandoned one has none to show.
-    if ((outcome == OutcomePlaced || outcome == OutcomeNotPlaced) && !QuitRequested())
-        ShowResultsBoard(DriverNames[PlayerNameEntry]);
-    switch (outcome) {
-        case OutcomePlaced:
+    const bool runToEnd = report.Outcome == Outcome::Placed || report.Outcome == Outcome::NotPlaced;
+    if (runToEnd && !QuitRequested()) ShowResultsBoard(DriverNames[PlayerNameEntry]);
+    switch (report.Outcome) {
+        case Outcome::Placed:
             SetUpNextRace();
+            Unsettled = Outcome::Running;
             ShowDriver();
             break;
-        case OutcomeNotPlaced:
+        case Outcome::NotPlaced:
             SetUpRepeatRace();
+            Unsettled = Outcome::Running;
             ShowDriver();
             break;
-        case OutcomeAbandoned:
+        case Outcome::Abandoned:
             if (!QuitRequested()) TellCareerLeft();
             ReturnToFrontEnd();
             break;
@@ -147,6 +159,8 @@ void StartClick() {
     }
     SetMousePointer(RaceWindow, PointerKind::Default);
 }
+
+Outcome ShownOutcome() { return RaceInProgress ? Race.Outcome : Unsettled; }
 
 void ShopClick() {
     PlayClick(0);

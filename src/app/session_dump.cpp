@@ -266,7 +266,7 @@ std::string DumpScreen() {
     Field(out, "difficulty", Number(Settings.Difficulty));
     StringField(out, "driver", DriverNames[10]);
     Field(out, "course", std::to_string(CurrentCourse));
-    Field(out, "outcome", std::to_string(RaceOutcome));
+    Field(out, "outcome", std::to_string(static_cast<int>(ShownOutcome())));
     // Where the race's random numbers stand: with the career file, enough for the fast-run
     // search to race the very race the next Start would run.
     Field(out, "random", std::to_string(RaceRandomState()));

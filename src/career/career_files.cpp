@@ -139,16 +139,9 @@ void ReadCareerText(const std::string& text) {
 void PrepareAsNewCareer() {
     ClearRaceData();
     FillPartsCatalogue();
-    LastCarIndex = 8;
-    LapStartTime = BestLapTime = FinishTime = 0;
     RaceLaps = 0;
-    FinishCount = 0;
     CurrentCourse = 1;
     InitCareerCars();
-    RaceOutcome = OutcomeRunning;
-    FinishTime = 0;
-    LapStartTime = 0;
-    FinishCount = 0;
 }
 
 bool ValidUtf8(std::string_view text) {
@@ -321,9 +314,6 @@ bool LoadCareerFile(const std::string& path) {
                 if (level < 0 || level >= static_cast<i16>(std::size(BodyParts))) return false;
         LoadCourse();
         PlaceGrid();
-        BestLapTime = 30.0f;
-        FinishCount = 0;
-        LastCarIndex = 8;
         for (int i = 0; i < CareerCarCount; ++i) {
             Cars[i].CourseX = Cars[i].ScreenX;
             Cars[i].CourseY = Cars[i].ScreenY;

@@ -2,7 +2,7 @@
 // walls, car contacts, damage, wrecks and the car sounds.
 //
 // Plain records in a fixed array, worked on by index: car 0 is the player, cars 1 to
-// LastCarIndex the computer drivers. Every velocity, rate and wear is per frame.
+// Race.LastCarIndex the computer drivers. Every velocity, rate and wear is per frame.
 #pragma once
 
 #include "numeric/numeric.h"
@@ -69,7 +69,6 @@ static_assert(SoundSlots <= MaxCars, "cars 0..SoundSlots-1 have sound buffers of
 
 extern CarRecord Cars[MaxCars];
 extern i16 DirSign[MaxCars];  // +1 Drive or Park, -1 Reverse
-extern i16 LastCarIndex;
 
 // Cash stops growing at 99999 wherever it is earned (prizes, pickups), so that it always
 // fits the five digits the career file gives it; the HUD then shows 99999.
@@ -102,18 +101,36 @@ int HeadingFrame(const CarRecord& c);
 void TurnOneFrame(CarRecord& c, bool clockwise);
 
 // ---------------------------------------------------------------------------------
-// Race state the car rules share with the race loop (cars.cpp)
+// Race-wide state (cars.cpp): one record that the race loop clears as a whole when a race
+// starts, so that no count or time of the last race can leak into the next. It lives on
+// the cars' floor because the car rules end a race (a burnt-out player) and read its frame.
 // ---------------------------------------------------------------------------------
 
-constexpr i16 OutcomeRunning = 0;
-constexpr i16 OutcomePlaced = 5;
-constexpr i16 OutcomeAbandoned = 10;
-constexpr i16 OutcomeNotPlaced = 15;
+// How a race ended. The numbers are the ones traces, reports and dumps show.
+enum class Outcome : i16 {
+    Stopped = -1,  // cut short from outside (a headless frame limit): nothing follows it
+    Running = 0,
+    Placed = 5,
+    Abandoned = 10,  // left by the player, or his car burnt out
+    NotPlaced = 15,
+};
 
-extern i16 RaceOutcome;      // 0 while the race runs; a burnt-out player abandons it
+struct RaceState {
+    ::Outcome Outcome = ::Outcome::Running;
+    int Frame = 0;            // frames run since the green light (1 = the first frame)
+    i16 LastCarIndex = 0;     // cars 0..LastCarIndex take part
+    f32 LapStartTime = 0;     // race clock at green, then at the player's last lap
+    f32 BestLapTime = 30.0f;  // a lap counts as the best only once it beats 30 seconds
+    f32 FinishTime = 0;       // race clock when the player came home; 0 until then
+    i16 FinishCount = 0;      // cars home so far; 10 once three rivals beat the player
+    bool Paused = false;
+    bool LeftByPlayer = false;  // the player left it (rather than his car burning out)
+    f32 PausedSeconds = 0;      // taken off every clock reading of the race
+};
+extern RaceState Race;
+
 extern i16 PairContactFlag;  // the pair being checked touched
 extern i16 PairBlockFlag;    // the car being checked is about to run into a slower one
-extern int RaceFrame;        // frames run since the green light (1 = the first frame)
 
 // ---------------------------------------------------------------------------------
 // Car motion (motion.cpp)

@@ -3,13 +3,16 @@
 // the race screen's pictures. Also the game-wide settings, which the race reads.
 //
 // The race knows nothing of the career, the shop or the front end above it: RunRace
-// returns the outcome and app/ decides what follows; the pre-race panel's buttons are
-// bound by app/ too.
+// returns a report and the career or app/ decide what follows (a prize, the next course);
+// the pre-race panel's buttons are bound by app/ too.
 #pragma once
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "cars/cars.h"
+#include "course/course.h"
 #include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------
@@ -60,14 +63,9 @@ void ShowPreRacePanel();
 void ShowDriverOnPanel(const std::string& name);
 
 // ---------------------------------------------------------------------------------
-// Race-wide state (race_loop.cpp; the outcome, pair flags and frame counter are on the
-// cars' floor, in cars.h)
+// Running a race (race_loop.cpp; its race-wide state, Race, is on the cars' floor)
 // ---------------------------------------------------------------------------------
 
-extern f32 LapStartTime;
-extern f32 BestLapTime;
-extern f32 FinishTime;
-extern i16 FinishCount;
 extern i16 ViewOriginX;  // course offsets of the mini-map, set by the grid placement
 extern i16 ViewOriginY;
 extern CarRecord MapBlips[MaxCars];  // mini-map markers: ScreenX/Y, size, SheetX/Heading cell
@@ -75,54 +73,6 @@ extern CarRecord MapBlips[MaxCars];  // mini-map markers: ScreenX/Y, size, Sheet
 // Frame length and light length, milliseconds.
 constexpr int FrameMs = 30;
 constexpr int LightMs = 1000;
-
-// Plays one race from the start lights to the result and returns the outcome. A placed
-// finish has been paid and CurrentCourse moved on; the set-up of what follows is the
-// caller's.
-i16 RunRace();
-// RunRace's two halves for a caller that runs the frames itself (the fast-run search):
-// the screen and the start lights up to green, and the rules of one frame in their
-// order, without its picture, its wait or its keys.
-void BeginRace();
-void RunFrameRules();
-// True from the moment RunRace prepares the screen until it returns: what a script waits
-// on when it waits for a race to end.
-extern bool RaceInProgress;
-void CheckLapLine(int car);
-// Prize for a placed finish: 1200, 750, 300 for 1st, 2nd, 3rd; nothing otherwise.
-i32 PrizeFor(i16 place);
-// Stops every car's engine, hit, crash and skid sound and the explosion sound 0.
-void StopRaceSounds();
-
-// P pauses a race once the lights are out and P again resumes it. While it is paused no
-// car moves, the race clock stands still and the race sounds are silent; Escape then
-// abandons the race. A P that reaches the race before its second frame (one pressed
-// during the lights arrives only then) is ignored.
-extern bool RacePaused;
-void TogglePause();
-// Escape asks before a race is left: the first pauses it (during the lights, from its
-// first frame) with "Esc again to leave" in the pause box, and an Escape while paused, by
-// either key, abandons it. On the pre-race panel, or once the race is decided, Escape does
-// nothing. RaceLeftByPlayer tells such an end from a burnt-out car's.
-void AskToLeave();
-extern bool RaceLeftByPlayer;
-// The clock every lap time, the lights box and the finish wait read: Timer() less the
-// time this race has spent paused, so a pause costs no driver a second.
-f32 RaceClock();
-extern Control* PauseBox;  // "PAUSED" over the course view (hud.cpp)
-
-// Called after every frame (the headless simulation's trace and snapshots).
-extern void (*AfterRaceFrame)();
-// Called once when the frame loop has ended, before the sounds stop and the outcome is
-// handled (the headless simulation reports the race from here).
-extern void (*RaceEnded)();
-// An outcome the end of the race ignores: the headless frame limit stops a race with it.
-constexpr i16 OutcomeStopped = -1;
-
-// ---------------------------------------------------------------------------------
-// Results board (results.cpp): the finishing order of a race that was run to its end,
-// shown before the pre-race panel of what follows.
-// ---------------------------------------------------------------------------------
 
 // Finishers in the order they crossed the line for the last time, with their race time
 // from green; then the cars still out on the course when the race ended, and last the
@@ -139,6 +89,82 @@ struct RaceResults {
     f32 BestLap = 0;  // the player's fastest lap, 0 when he completed none
     i32 Prize = 0;    // what the player was paid for his place
 };
+// What a race is run with. The grid, the course and the cars are set up before; this says
+// who takes part. A race pays nothing and moves nothing whatever it is run for.
+struct RaceSetup {
+    i16 LastCarIndex = 8;  // 0: the player alone on the course
+};
+// What a race left: how it ended, the finishing order with times and the player's best
+// lap, his place when he came home in the placings, and the cash he picked up on the way.
+struct RaceReport {
+    ::Outcome Outcome = ::Outcome::Running;
+    i16 Place = 0;  // the finish count when it ended: 1 to 3 for a placed finish
+    int Frames = 0;
+    RaceResults Results;
+    i32 PickupCash = 0;
+};
+// Plays one race from the start lights to the result.
+RaceReport RunRace(const RaceSetup& setup);
+// RunRace's two halves for a caller that runs the frames itself (the fast-run search):
+// the screen and the start lights up to green, and the rules of one frame in their
+// order, without its picture, its wait or its keys.
+void BeginRace(const RaceSetup& setup);
+void RunFrameRules();
+// True from the moment RunRace prepares the screen until it returns: what a script waits
+// on when it waits for a race to end.
+extern bool RaceInProgress;
+// Everything a frame's rules read or write, cars 0 to 8: a caller that runs the frames
+// itself can go back to a moment and race on from it differently.
+constexpr int MomentCars = 9;
+struct RaceMoment {
+    CarRecord Car[MomentCars];
+    i16 Sign[MomentCars];
+    Pickup Cash[PickupCount];
+    RaceState State;
+    i16 ContactFlag, BlockFlag;
+    f32 ScrollLeft, ScrollTop;
+    std::uint64_t Random;
+};
+RaceMoment TakeRaceMoment();
+void RestoreRaceMoment(const RaceMoment& moment);
+void CheckLapLine(int car);
+// Stops every car's engine, hit, crash and skid sound and the explosion sound 0.
+void StopRaceSounds();
+
+// P pauses a race once the lights are out and P again resumes it. While it is paused no
+// car moves, the race clock stands still and the race sounds are silent; Escape then
+// abandons the race. A P that reaches the race before its second frame (one pressed
+// during the lights arrives only then) is ignored.
+void TogglePause();
+// Escape asks before a race is left: the first pauses it (during the lights, from its
+// first frame) with "Esc again to leave" in the pause box, and an Escape while paused, by
+// either key, abandons it. On the pre-race panel, or once the race is decided, Escape does
+// nothing. Race.LeftByPlayer tells such an end from a burnt-out car's.
+void AskToLeave();
+// The clock every lap time, the lights box and the finish wait read: Timer() less the
+// time this race has spent paused, so a pause costs no driver a second.
+f32 RaceClock();
+extern Control* PauseBox;  // "PAUSED" over the course view (hud.cpp)
+
+// Who watches a race (a trace, a session, the frame statistics, a recorder): each is told
+// after every frame and once when the frame loop has ended, before the sounds stop. Any
+// number watch at once; a watch ends with its object.
+class RaceWatch {
+public:
+    explicit RaceWatch(std::function<void()> afterFrame, std::function<void()> ended = {});
+    ~RaceWatch();
+    RaceWatch(const RaceWatch&) = delete;
+    RaceWatch& operator=(const RaceWatch&) = delete;
+
+private:
+    int Slot;
+};
+
+// ---------------------------------------------------------------------------------
+// Results board (results.cpp): the finishing order of a race that was run to its end,
+// shown before the pre-race panel of what follows.
+// ---------------------------------------------------------------------------------
+
 extern RaceResults LastResults;
 
 // The race loop's part: the clock at green, each finisher's time as it comes home (every

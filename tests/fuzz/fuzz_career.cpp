@@ -15,7 +15,7 @@ namespace {
 
 // Three seconds of start lights and a second or two of racing.
 void StopAfterAFewSeconds() {
-    if (RaceFrame >= 150 && RaceOutcome == OutcomeRunning) RaceOutcome = OutcomeStopped;
+    if (Race.Frame >= 150 && Race.Outcome == Outcome::Running) Race.Outcome = Outcome::Stopped;
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Settings = GameSettings{};
     AutopilotEnabled = true;
     DrawingEnabled = false;  // the picture loaders have fuzz targets of their own
-    AfterRaceFrame = StopAfterAFewSeconds;
+    static RaceWatch watch(StopAfterAFewSeconds);
     DriverNames[PlayerNameEntry] = "Ann";
     WriteBytes(career, data, size);
     if (!LoadCareer()) return 0;
