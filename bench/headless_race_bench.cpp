@@ -9,7 +9,7 @@
 #include "career/career.h"
 #include "course/course.h"
 #include "platform/headless/headless.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
 namespace {

@@ -14,7 +14,7 @@
 #include "career/career.h"
 #include "course/course.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace fs = std::filesystem;

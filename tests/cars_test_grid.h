@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 #include "test_support.h"
 

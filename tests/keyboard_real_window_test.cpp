@@ -19,7 +19,7 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 #include "x_screen.h"
 

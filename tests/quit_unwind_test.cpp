@@ -10,7 +10,7 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {

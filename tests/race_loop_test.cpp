@@ -9,7 +9,8 @@
 #include "career/career.h"
 #include "course/course.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "cars/cars_internal.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {

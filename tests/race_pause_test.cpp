@@ -11,7 +11,8 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "cars/cars_internal.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 #include "sound/sound.h"
 

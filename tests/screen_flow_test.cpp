@@ -3,7 +3,7 @@
 
 #include "app/app.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {

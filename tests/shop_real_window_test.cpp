@@ -20,6 +20,7 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "frontend/frontend.h"
+#include "race/race_internal.h"
 #include "shop/shop.h"
 #include "test_support.h"
 #include "x_screen.h"

@@ -10,7 +10,7 @@
 #include "career/career.h"
 #include "frontend/frontend.h"
 #include "platform/text/ttf_text.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 #include "shop/shop.h"
 #include "sound/sound.h"

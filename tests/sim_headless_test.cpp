@@ -7,7 +7,7 @@
 #include <regex>
 
 #include "app/app.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {

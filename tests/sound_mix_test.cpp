@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "platform/sdl/openal_sound.h"
 #include "sound/sound.h"
 #include "test_support.h"

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "course/course.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {

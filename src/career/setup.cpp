@@ -50,18 +50,6 @@ void PlaceView() {
     ScrollY = static_cast<f32>(ViewOriginY + 673 - ViewTop);
 }
 
-void PlaceMarkers() {
-    for (int i = 0; i <= RaceCars; ++i) {
-        CarRecord& blip = MapBlips[i];
-        blip.SpriteWidth = 5;
-        blip.SpriteHeight = 5;
-        blip.SheetX = i == 0 ? 5 : 0;  // the player's marker has its own colour
-        blip.Heading = 200;
-        blip.ScreenX = Cars[i].ScreenX / 20 + 25;
-        blip.ScreenY = Cars[i].ScreenY / 20 + 25;
-    }
-}
-
 // The autopilot drives car 0 by the computer drivers' rules, which need these two.
 void PrepareAutopilot() {
     if (!AutopilotEnabled) return;
@@ -159,12 +147,6 @@ void ClearRaceData() {
         DirSign[i] = 0;
     }
     ResetTileMap();
-    for (int i = 1; i <= 10; ++i) {
-        CarRecord& blip = MapBlips[i];
-        blip.ScreenX = blip.ScreenY = 0;
-        blip.SpriteWidth = blip.SpriteHeight = 0;
-        blip.SheetX = blip.Heading = 0;
-    }
 }
 
 void InitCareerCars() {
@@ -211,7 +193,6 @@ void InitCareerCars() {
         Cars[i].Tyres = Starting[i].Tyres;
         Cars[i].TyresMax = Starting[i].Tyres;
     }
-    PlaceMarkers();
     for (int i = 1; i <= RaceCars; ++i) Cars[i].Accel += 1.2f;
 
     // Easy: more money, more grip and a faster player, but every car loses top speed.
@@ -248,7 +229,6 @@ void PlaceGrid() {
         c.FxState = 0;
         PlaceOnGrid(i);
     }
-    PlaceMarkers();
     PrepareAutopilot();
 }
 

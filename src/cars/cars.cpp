@@ -1,4 +1,4 @@
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 
 #include <algorithm>
 

@@ -88,17 +88,12 @@ constexpr u8 GearPark = 2;
 
 // Status values
 constexpr i16 StatusRacing = 0;
-constexpr i16 StatusAtWall = 1;  // only ever inside the wall step
 constexpr i16 StatusOut = 2;
 constexpr i16 StatusFinished = 3;
 constexpr i16 FxExploding = 4;
 
 // Headings: 20 frames clockwise from north, stored as frame x SpriteHeight.
 constexpr int HeadingFrames = 20;
-// The heading's frame 0..19, or -1 when the heading is not an exact frame.
-int HeadingFrame(const CarRecord& c);
-// One frame clockwise or anticlockwise, 19 and 0 wrapping round to each other.
-void TurnOneFrame(CarRecord& c, bool clockwise);
 
 // ---------------------------------------------------------------------------------
 // Race-wide state (cars.cpp): one record that the race loop clears as a whole when a race
@@ -129,31 +124,20 @@ struct RaceState {
 };
 extern RaceState Race;
 
-extern i16 PairContactFlag;  // the pair being checked touched
-extern i16 PairBlockFlag;    // the car being checked is about to run into a slower one
-
 // ---------------------------------------------------------------------------------
 // Car motion (motion.cpp)
 // ---------------------------------------------------------------------------------
-
-// Velocity factors per heading frame while a car grips: VelX = Speed x fx, VelY = Speed x fy.
-struct HeadingFactor {
-    f32 X, Y;
-};
-extern const HeadingFactor HeadingVelocity[HeadingFrames];
 
 void DriveCars();  // inputs -> heading, speed, drift, skid and velocity, cars 0..LastCarIndex
 // Displacement over course, play area and tiles. The player's car stays put on the play
 // area: the race loop scrolls the view round it afterwards.
 void MoveCars();
-f32 DriveLimit(int car);  // TopSpeed - (100 - Engine)
 
 // ---------------------------------------------------------------------------------
 // Computer drivers (opponents.cpp)
 // ---------------------------------------------------------------------------------
 
 void DriveOpponents();      // cars 1..LastCarIndex
-void DriveOpponent(int car);  // one car by the computer drivers' rules (also the autopilot)
 
 // The headless autopilot: car 0 driven by the computer drivers' rules, for tests, demos
 // and course design. Never on in a normal game.
@@ -164,23 +148,17 @@ void DriveAutopilot();  // after DriveOpponents; does nothing unless enabled
 // Walls, contacts, damage and wrecks (walls.cpp, contact.cpp, damage.cpp)
 // ---------------------------------------------------------------------------------
 
-i16 HeadingClass(int car);  // 0 N, 1 S, 2 E, 3 W, 5 NE, 7 SE, 6 SW, 4 NW, 50 other
 void CheckWalls();
-void CarContact(int a, int b);
-void AvoidCheck(int a, int b);
-void ApplyDamage(f32 amount, int car);
-void TyreWear(i16 amount, int car);
-void PlayerWreck();
+// Car i's checks against every car near it, which the race runs for each car in turn:
+// contacts, and whether it must brake for a slower car just ahead (then it is Blocked,
+// off the throttle and braking until a later check finds the way clear).
+void CarPairs(int i);
 void OpponentWreck(int car);
-// Play-area distance from the player's car, |dx| + |dy|, the base of every race sound's volume.
-f32 DistanceFromPlayer(int car);
 
 // ---------------------------------------------------------------------------------
 // Car sounds (car_sounds.cpp)
 // ---------------------------------------------------------------------------------
 
-extern i32 RevPosition[SoundSlots];
-extern i16 RevStep[SoundSlots];
 void CarSounds(int car);
 // The engine revving on the grid: `steps` moves of the play position up and down the
 // rising note, then the sound is set there once.

@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "sound/sound.h"
 
 i16 HeadingClass(int car) {

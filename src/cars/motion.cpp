@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
 
 // The diagonals are deliberately not normalised: a car pointing between the compass

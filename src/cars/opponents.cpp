@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
 
 bool AutopilotEnabled = false;

@@ -5,13 +5,12 @@
 #include <vector>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
 GameSettings Settings;
 i16 ViewOriginX = 0;
 i16 ViewOriginY = 0;
-CarRecord MapBlips[MaxCars];
 bool RaceInProgress = false;
 
 namespace {
@@ -32,6 +31,13 @@ constexpr int MiniWidth = 153;
 constexpr int MiniHeight = 123;
 constexpr int MaxMiniMapSide = 600;
 constexpr int BlipSize = 5;
+// Where each car's marker is drawn in the mini-map window.
+struct MapBlip {
+    f32 X = 0, Y = 0;
+};
+MapBlip MapBlips[MaxCars];
+constexpr int PlayerBlipX = 5;  // where the markers are on the effects sheet
+constexpr int BlipSheetY = 200;
 
 // Picture surfaces of controls the HUD or the window may not have sized yet.
 Surface& SizedPicture(Control* control, int width, int height) {
@@ -51,9 +57,10 @@ void DrawMiniMap(f32 originX, f32 originY) {
            CInt(originY), SRCCOPY);
     for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (!Racing(i)) continue;
-        const CarRecord& blip = MapBlips[i];
-        BitBlt(window, CInt(blip.ScreenX), CInt(blip.ScreenY), BlipSize, BlipSize, AniPics,
-               blip.SheetX, blip.Heading, SRCCOPY);
+        const MapBlip& blip = MapBlips[i];
+        // The player's marker has a colour of its own.
+        BitBlt(window, CInt(blip.X), CInt(blip.Y), BlipSize, BlipSize, AniPics,
+               i == 0 ? PlayerBlipX : 0, BlipSheetY, SRCCOPY);
     }
 }
 
@@ -127,8 +134,8 @@ void PrepareScreen() {
     }
     for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (!Racing(i)) continue;
-        MapBlips[i].ScreenX = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
-        MapBlips[i].ScreenY = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
+        MapBlips[i].X = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
+        MapBlips[i].Y = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
     }
     if (DrawingEnabled) DrawMiniMap(originX, originY);
     DoEvents();
@@ -151,36 +158,14 @@ void CountDown() {
     Race.LapStartTime = RaceClock();
 }
 
-void CarPairs(int i, int last) {
-    for (int j = 0; j <= last; ++j) {
-        // The player never starts a pair; he takes part as the other car.
-        if (j == i || i == 0) continue;
-        if (std::abs(Cars[i].TileCol - Cars[j].TileCol) >= 2) continue;
-        if (std::abs(Cars[i].TileRow - Cars[j].TileRow) >= 2) continue;
-        if (IsTrue(Cars[j].Blocked) || !Racing(i) || !Racing(j)) continue;
-        CarContact(i, j);
-        AvoidCheck(i, j);
-    }
-}
-
 void PerCarWork(int last) {
     for (int i = 0; i <= last; ++i) {
         CarSounds(i);
-        PairBlockFlag = False16;
-        PairContactFlag = False16;
-        CarPairs(i, last);
+        CarPairs(i);
         CheckLapLine(i);
         for (int k = 0; k < PickupCount; ++k)
             if (Pickups[k].State != PickupTaken) TestPickup(i, k);
-        CarRecord& car = Cars[i];
-        if (IsTrue(PairBlockFlag)) {
-            car.Blocked = True16;
-            car.Pedal = PedalOff;
-            car.Brake = True16;
-        } else {
-            car.Blocked = False16;
-        }
-        if (car.Body < 2.0f && i != 0) OpponentWreck(i);
+        if (Cars[i].Body < 2.0f && i != 0) OpponentWreck(i);
     }
 }
 
@@ -200,9 +185,9 @@ void RunFrame() {
     f32 originY = Cars[0].CourseY / 100;
     for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (!Racing(i)) continue;
-        MapBlips[i].ScreenX =
+        MapBlips[i].X =
             static_cast<f32>(ViewOriginX / 20.5 + 30 + Cars[i].CourseX / 20.5 - originX);
-        MapBlips[i].ScreenY =
+        MapBlips[i].Y =
             static_cast<f32>(ViewOriginY / 20.5 + 29 + Cars[i].CourseY / 20.5 - originY);
     }
     if (DrawingEnabled) DrawMiniMap(originX, originY);
@@ -359,8 +344,6 @@ RaceMoment TakeRaceMoment() {
     std::memcpy(m.Sign, DirSign, sizeof m.Sign);
     std::memcpy(m.Cash, Pickups, sizeof m.Cash);
     m.State = Race;
-    m.ContactFlag = PairContactFlag;
-    m.BlockFlag = PairBlockFlag;
     m.ScrollLeft = ScrollX;
     m.ScrollTop = ScrollY;
     m.Random = RaceRandomState();
@@ -372,8 +355,6 @@ void RestoreRaceMoment(const RaceMoment& m) {
     std::memcpy(DirSign, m.Sign, sizeof m.Sign);
     std::memcpy(Pickups, m.Cash, sizeof m.Cash);
     Race = m.State;
-    PairContactFlag = m.ContactFlag;
-    PairBlockFlag = m.BlockFlag;
     ScrollX = m.ScrollLeft;
     ScrollY = m.ScrollTop;
     SetRaceRandomState(m.Random);

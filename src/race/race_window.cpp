@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
 Form* RaceWindow = nullptr;

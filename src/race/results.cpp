@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
 RaceResults LastResults;

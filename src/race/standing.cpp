@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 Control* LapField = nullptr;
 Control* PlaceField = nullptr;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 f32 ScrollX = 0;
 f32 ScrollY = 0;

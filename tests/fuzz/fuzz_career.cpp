@@ -5,10 +5,10 @@
 
 #include "app/app.h"
 #include "career/career.h"
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "fuzz_support.h"
 #include "platform/headless/headless.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "shop/shop.h"
 
 namespace {
