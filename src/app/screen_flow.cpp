@@ -8,6 +8,7 @@
 #include "course/course.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "settings/settings.h"
 #include "shop/shop.h"
 #include "sound/sound.h"
 

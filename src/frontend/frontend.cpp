@@ -3,6 +3,7 @@
 // are in career_menus.cpp.
 #include "frontend/frontend.h"
 
+#include "settings/settings.h"
 #include "sound/sound.h"
 
 Form* FrontEnd = nullptr;

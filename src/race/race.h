@@ -1,6 +1,6 @@
 // The race: the race window and its widgets, the race loop and lap line, the race view
 // (camera, background, sprites), lap timing and the heads-up panel, the driver's keys and
-// the race screen's pictures. Also the game-wide settings, which the race reads.
+// the race screen's pictures.
 //
 // The race knows nothing of the career, the shop or the front end above it: RunRace
 // returns a report and the career or app/ decide what follows (a prize, the next course);
@@ -14,20 +14,7 @@
 #include "cars/cars.h"
 #include "course/course.h"
 #include "platform/platform.h"
-
-// ---------------------------------------------------------------------------------
-// Game-wide settings (race_loop.cpp): held in memory only, from their defaults at every
-// run; the options screen changes them, the race and the career set-up read them.
-// ---------------------------------------------------------------------------------
-
-struct GameSettings {
-    f32 Difficulty = 1.2f;  // 1.2 Normal, 0.2 Easy
-    i16 ColourDepth = 8;    // 8 or 16
-    i16 ViewSizeMode = 2;   // 2: the 550 x 550 view
-};
-extern GameSettings Settings;
-constexpr f32 DifficultyNormal = 1.2f;
-constexpr f32 DifficultyEasy = 0.2f;
+#include "settings/settings.h"
 
 // ---------------------------------------------------------------------------------
 // The race window and its parts (race_window.cpp)
