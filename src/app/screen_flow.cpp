@@ -86,10 +86,10 @@ void TellCareerLeft() {
 
 void LoadRaceScreen() {
     LoadRaceWindow();
-    Label16->Click = StartClick;
-    Label17->Click = ShopClick;
-    Label19->Click = SaveCareerClick;
-    Label18->Click = QuitClick;
+    Panel.Start->Click = StartClick;
+    Panel.Shop->Click = ShopClick;
+    Panel.SaveCareer->Click = SaveCareerClick;
+    Panel.Quit->Click = QuitClick;
     PlaceShopForRaceWindow();
 }
 
@@ -166,7 +166,7 @@ Outcome ShownOutcome() { return RaceInProgress ? Race.Outcome : Unsettled; }
 void ShopClick() {
     PlayClick(0);
     ShowShopStatistics();
-    msg_FlashScreen->Caption = "";
+    Panel.Status->Caption = "";
 }
 
 void SaveCareerClick() {
@@ -179,13 +179,13 @@ void SaveCareerClick() {
         return;
     }
     NoteSave();
-    Label19->Caption = "Saved...";
+    Panel.SaveCareer->Caption = "Saved...";
     Refresh();
     // The caption stays half a second; the wait sleeps between turns and a player closing
     // the game is not kept in it (the career is already on the disk).
     DoEventsUntil(GetTickCount(), 500);
-    Label19->Caption = "Save Career";
-    msg_FlashScreen->Caption = "Saved...";
+    Panel.SaveCareer->Caption = "Save Career";
+    Panel.Status->Caption = "Saved...";
     SetMousePointer(RaceWindow, PointerKind::Default);
     Refresh();
 }

@@ -23,11 +23,16 @@
 extern Form* RaceWindow;
 extern Control* BlackOutBox;      // black backdrop before a race
 extern Control* BigMapBox;        // the whole-course picture
-extern Control* Label16;          // Start
-extern Control* Label17;          // Shop
-extern Control* Label19;          // Save Career
-extern Control* Label18;          // Quit
-extern Control* msg_FlashScreen;  // one-line status under the buttons
+// The pre-race panel's buttons and status line by what they do; scripts, dumps and the
+// window system know each by the name beside it.
+struct PreRacePanel {
+    Control* Start = nullptr;       // "Label16"
+    Control* Shop = nullptr;        // "Label17"
+    Control* SaveCareer = nullptr;  // "Label19"
+    Control* Quit = nullptr;        // "Label18"
+    Control* Status = nullptr;      // "msg_FlashScreen": one line under the buttons
+};
+extern PreRacePanel Panel;
 extern Control* PlayArea[2];      // visible course view and its back buffer
 extern Control* PopBox;           // the start-light box
 extern Control* Light[3];         // top red, middle yellow, bottom green
