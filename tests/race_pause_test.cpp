@@ -192,7 +192,8 @@ TEST_F(Pause, EscapeAsksAndASecondEscapeLeaves) {
             Backend->Schedule(Backend->PeekTickCount() + 4500, Key(c.SecondKey));
         }
         Backend->BeforeTurn = [&] {
-            if (Race.Paused && PauseBox->ShownOnScreen()) hint = FindControl(RaceWindow, "PauseHint")->Caption;
+            if (Race.Paused && PauseBox->ShownOnScreen())
+                hint = FindControl(RaceWindow, "PauseHint")->Caption;
         };
         EachFrame = [&] {
             if (Race.Frame == 10 && c.FirstKey != 0) {
