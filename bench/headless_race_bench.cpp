@@ -9,7 +9,7 @@
 #include "career/career.h"
 #include "course/course.h"
 #include "platform/headless/headless.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
 namespace {
@@ -22,7 +22,7 @@ void UseTheBuiltGame() {
 
 // A race nobody finishes still ends, as the headless runner's frame limit ends it.
 void StopRunawayRace() {
-    if (RaceFrame >= 20000 && RaceOutcome == OutcomeRunning) RaceOutcome = OutcomeStopped;
+    if (Race.Frame >= 20000 && Race.Outcome == Outcome::Running) Race.Outcome = Outcome::Stopped;
 }
 
 void BM_HeadlessRace(benchmark::State& state) {
@@ -32,7 +32,7 @@ void BM_HeadlessRace(benchmark::State& state) {
     Settings = GameSettings{};
     AutopilotEnabled = true;
     DrawingEnabled = state.range(0) != 0;
-    AfterRaceFrame = StopRunawayRace;
+    RaceWatch watch(StopRunawayRace);
     LoadRaceScreen();
     DriverNames[10] = "Bench";
 
@@ -43,13 +43,12 @@ void BM_HeadlessRace(benchmark::State& state) {
         Randomize(1);
         BeginNewCareer();
         state.ResumeTiming();
-        RunRace();
-        frames += RaceFrame;
+        RunRace(CareerRace());
+        frames += Race.Frame;
     }
     state.counters["frames/s"] = benchmark::Counter(static_cast<double>(frames),
                                                     benchmark::Counter::kIsRate);
     state.counters["frames/race"] = static_cast<double>(frames) / state.iterations();
-    AfterRaceFrame = nullptr;
     DrawingEnabled = true;
     AutopilotEnabled = false;
 }

@@ -7,7 +7,7 @@
 
 #include "course/course.h"
 #include "platform/headless/headless.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 namespace {
 
@@ -40,11 +40,11 @@ void SetUpRace() {
         for (int r = 0; r < 50; ++r)
             for (int c = 0; c < 50; ++c) Course.TileMap[c][r] = static_cast<i16>((c + r) % 12);
     }
-    LastCarIndex = 8;
+    Race.LastCarIndex = 8;
     RaceLaps = 3;
     ScrollX = 1800;
     ScrollY = 1800;
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         CarRecord& car = Cars[i];
         car = CarRecord{};
         car.ScreenX = static_cast<f32>(60 + 50 * i);
@@ -56,8 +56,6 @@ void SetUpRace() {
         car.Heading = static_cast<i16>(50 * (2 * i % 20));
         car.SheetX = i == 0 ? 0 : 160;
         car.SmokeTick = i % 3 == 0 ? 1 : 0;  // a few cars just bumped
-        MapBlips[i].SheetX = i == 0 ? 0 : 5;
-        MapBlips[i].Heading = 200;
     }
     for (int k = 0; k < PickupCount; ++k)
         Pickups[k] = Pickup{static_cast<f32>(40 * k), static_cast<f32>(500 - 40 * k), 0};
@@ -78,12 +76,12 @@ void BM_RaceFrame(benchmark::State& state) {
         DrawSprites();
         BitBlt(visible, 0, 0, 550, 550, RaceViewSurface(), 0, 0, SRCCOPY);
         BitBlt(miniWindow, 0, 0, 153, 123, fullMap, 18, 18, SRCCOPY);
-        for (int i = 0; i <= LastCarIndex; ++i)
-            BitBlt(miniWindow, 10 + 12 * i, 20 + 9 * i, 5, 5, AniPics, MapBlips[i].SheetX,
-                   MapBlips[i].Heading, SRCCOPY);
+        for (int i = 0; i <= Race.LastCarIndex; ++i)
+            BitBlt(miniWindow, 10 + 12 * i, 20 + 9 * i, 5, 5, AniPics, i == 0 ? 0 : 5, 200,
+                   SRCCOPY);
         benchmark::DoNotOptimize(visible.Pixels.data());
         // Keep the puffs going so every frame draws the same amount.
-        for (int i = 0; i <= LastCarIndex; i += 3)
+        for (int i = 0; i <= Race.LastCarIndex; i += 3)
             if (Cars[i].SmokeTick == 0) Cars[i].SmokeTick = 1;
     }
 }

@@ -59,9 +59,9 @@ TEST(Damage, WrecksExplodeOnceAndThePlayersEndsTheRaceWhenItsSoundIsOver) {
     ResetGrid(2);
     PlayerWreck();
     EXPECT_EQ(Silent(EngineSounds, 0)->StopCount, 1);
-    EXPECT_EQ(RaceOutcome, OutcomeRunning);
+    EXPECT_EQ(Race.Outcome, Outcome::Running);
     PlayerWreck();  // a silent buffer is never playing: the explosion is over
-    EXPECT_EQ(RaceOutcome, OutcomeAbandoned);
+    EXPECT_EQ(Race.Outcome, Outcome::Abandoned);
     EXPECT_EQ(Silent(ExplosionSounds, 0)->PlayCount, 1);
     Cars[1].ScreenX = 350;
     OpponentWreck(1), OpponentWreck(1);

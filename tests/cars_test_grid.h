@@ -3,9 +3,9 @@
 
 #include <memory>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 #include "test_support.h"
 
@@ -13,8 +13,8 @@
 // with no cruise speed leaves a car nobody drives where it is.
 inline void ResetGrid(int last) {
     Course = CourseMap{};
-    LastCarIndex = static_cast<i16>(last);
-    RaceOutcome = OutcomeRunning;
+    Race.LastCarIndex = static_cast<i16>(last);
+    Race.Outcome = Outcome::Running;
     PairContactFlag = PairBlockFlag = False16;
     for (int i = 0; i <= last; ++i) {
         CarRecord c;

@@ -50,8 +50,8 @@ TEST(Controls, PedalsBrakeAndCruiseControl) {
 TEST(Controls, EscapeOffTheRaceDoesNothingAndTheCourseSkipComesRoundFrom14To1) {
     ResetGrid(0);
     RaceKeyDown(vbKeyEscape);
-    EXPECT_EQ(RaceOutcome, OutcomeRunning);
-    EXPECT_FALSE(RacePaused);
+    EXPECT_EQ(Race.Outcome, Outcome::Running);
+    EXPECT_FALSE(Race.Paused);
     i16 saved = CurrentCourse;
     CurrentCourse = 14;
     RaceKeyDown(vbKeyL);
@@ -132,7 +132,7 @@ TEST_F(PadControls, WestButtonOrAShoulderSetsCruiseControlAtTheSpeedOfTheMoment)
     for (int other : {vbPadY, vbPadView, vbPadDpadUp, vbPadDpadDown}) RaceKeyDown(other), RaceKeyUp(other);
     EXPECT_EQ(std::tie(car.Pedal, car.Steer, car.Brake, car.SteerCount),
               std::tie(before.Pedal, before.Steer, before.Brake, before.SteerCount));
-    EXPECT_EQ(RaceOutcome, OutcomeRunning);
+    EXPECT_EQ(Race.Outcome, Outcome::Running);
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include "app/app.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {

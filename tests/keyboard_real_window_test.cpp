@@ -19,7 +19,7 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 #include "x_screen.h"
 
@@ -43,7 +43,8 @@ Layout GameLayout() {
     OpenPanel(CareerModeBox, 207, 112);
     OpenPanel(NewDriverBox, 207, 112);
     // The strip's end, past the selected name.
-    at.NameStrip = {Text1->CanvasLeft() + Text1->Width - 3, Text1->CanvasTop() + Text1->Height - 2};
+    at.NameStrip = {DriverNameBox->CanvasLeft() + DriverNameBox->Width - 3,
+                    DriverNameBox->CanvasTop() + DriverNameBox->Height - 2};
     DestroyFrontEnd();
     DriverNames[PlayerNameEntry] = "Ann";
     LoadRaceScreen();
@@ -55,7 +56,7 @@ Layout GameLayout() {
         for (int i = 0; i < 3; ++i) at.Lamp[i] = Middle(Light[i]);
         RequestQuit();
     };
-    RunRace();
+    RunRace(CareerRace());
     backend.BeforeTurn = nullptr;
     InstallBackend(nullptr);
     return at;

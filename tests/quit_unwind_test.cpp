@@ -4,18 +4,19 @@
 
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <sstream>
 
 #include "app/app.h"
 #include "career/career.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {
 
 std::function<void()> EachFrame;
-void CallEachFrame() { if (EachFrame) EachFrame(); }
+std::optional<RaceWatch> Watch;
 
 class QuitDuringRace : public ::testing::Test {
 protected:
@@ -26,12 +27,12 @@ protected:
         Settings = GameSettings{};
         AutopilotEnabled = false;
         EachFrame = nullptr;
-        AfterRaceFrame = CallEachFrame;
+        Watch.emplace([] { if (EachFrame) EachFrame(); });
         LoadRaceWindow();
         DriverNames[10] = "Ann";
         NewCareer();
     }
-    void TearDown() override { AfterRaceFrame = nullptr; }
+    void TearDown() override { Watch.reset(); }
 };
 
 }  // namespace
@@ -44,7 +45,7 @@ TEST_F(QuitDuringRace, AtTheFirstLightSkipsTheCountdownAndRunsNoFrame) {
     // The close button is heard in the turn that shows the first frame, before the lights.
     Backend->BeforeTurn = [] { RequestQuit(); };
     const std::uint32_t start = GetTickCount();
-    EXPECT_EQ(RunRace(), OutcomeRunning);
+    EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Running);
     EXPECT_LT(GetTickCount() - start, static_cast<std::uint32_t>(LightMs));  // red never lasted
     EXPECT_EQ(frames, 0);
     EXPECT_EQ(std::pair(Cars[0].Cash, CurrentCourse), std::pair(cash, course));
@@ -54,10 +55,10 @@ TEST_F(QuitDuringRace, MidRaceEndsAfterTheFrameInProgressWithNothingPaid) {
     const i32 cash = Cars[0].Cash;
     const i16 course = CurrentCourse;
     EachFrame = [] {
-        if (RaceFrame == 40) RequestQuit();
+        if (Race.Frame == 40) RequestQuit();
     };
-    EXPECT_EQ(RunRace(), OutcomeRunning);
-    EXPECT_EQ(RaceFrame, 40);
+    EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Running);
+    EXPECT_EQ(Race.Frame, 40);
     EXPECT_EQ(std::pair(Cars[0].Cash, CurrentCourse), std::pair(cash, course));
 }
 

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {
@@ -18,7 +18,9 @@ protected:
         ViewLeft = ViewTop = 75;
         for (CarRecord& car : Cars) car = CarRecord{};
         Cars[0].LapCount = -1;
-        LastCarIndex = 8, RaceLaps = 3, FinishCount = 0, BestLapTime = 30.0f, LapStartTime = 0;
+        RaceLaps = 3;
+        Race = RaceState{};
+        Race.LastCarIndex = 8;
     }
     static void Move(int car, f32 x, f32 y, f32 velY) {
         Cars[car].CourseX = x, Cars[car].CourseY = y, Cars[car].VelY = velY;
@@ -72,22 +74,22 @@ TEST_F(LapLine, PlayersFirstCrossingIsLapZeroWithNoTime) {
     Backend->Advance(12000);
     Cross(0);
     EXPECT_EQ(Laps(0), std::pair(0, 0));
-    EXPECT_FLOAT_EQ(LapStartTime, 0.0f);  // the lap clock runs on from green
-    EXPECT_FLOAT_EQ(BestLapTime, 30.0f);
+    EXPECT_FLOAT_EQ(Race.LapStartTime, 0.0f);  // the lap clock runs on from green
+    EXPECT_FLOAT_EQ(Race.BestLapTime, 30.0f);
 
     // Second crossing at 12 + 19 s: lap 1 in 31 s from green, too slow to be a best lap.
     Backend->Advance(19000);
     Cross(0);
     EXPECT_EQ(Cars[0].LapCount, 1);
-    EXPECT_FLOAT_EQ(BestLapTime, 30.0f);
-    EXPECT_FLOAT_EQ(LapStartTime, 31.0f);
+    EXPECT_FLOAT_EQ(Race.BestLapTime, 30.0f);
+    EXPECT_FLOAT_EQ(Race.LapStartTime, 31.0f);
 
     // Lap 2 in 25 s becomes the best.
     Backend->Advance(25000);
     Cross(0);
     EXPECT_EQ(Cars[0].LapCount, 2);
-    EXPECT_FLOAT_EQ(BestLapTime, 25.0f);
-    EXPECT_FLOAT_EQ(LapStartTime, 56.0f);
+    EXPECT_FLOAT_EQ(Race.BestLapTime, 25.0f);
+    EXPECT_FLOAT_EQ(Race.LapStartTime, 56.0f);
 }
 
 TEST_F(LapLine, LastLapFinishesCarsOnceAndAThirdComputerFinisherUnplacesThePlayer) {
@@ -95,12 +97,12 @@ TEST_F(LapLine, LastLapFinishesCarsOnceAndAThirdComputerFinisherUnplacesThePlaye
     Cross(4);
     EXPECT_EQ(Cars[4].Status, StatusFinished);
     Cross(4);  // a finished car crossing again is not counted again
-    EXPECT_EQ(FinishCount, 1);
+    EXPECT_EQ(Race.FinishCount, 1);
     EXPECT_EQ(Cars[4].LapCountHigh, 1);
     Cross(1);
-    EXPECT_EQ(FinishCount, 2);
+    EXPECT_EQ(Race.FinishCount, 2);
     Cross(2);
-    EXPECT_EQ(FinishCount, 10);
+    EXPECT_EQ(Race.FinishCount, 10);
     EXPECT_EQ(Cars[0].LapCount, 10);
     EXPECT_EQ(Cars[0].Status, StatusRacing);  // the sprite step finishes him
 }
@@ -109,9 +111,8 @@ TEST_F(LapLine, PlayerFinishingThirdKeepsThirdPlaceAndThenNoLapsCount) {
     RaceLaps = 1;
     Cars[0].LapCount = 0;
     Cross(1), Cross(2), Cross(0);
-    EXPECT_EQ(FinishCount, 3);
+    EXPECT_EQ(Race.FinishCount, 3);
     EXPECT_EQ(Cars[0].LapCount, 1);
-    EXPECT_EQ(PrizeFor(FinishCount), 300);
     Cars[0].Status = StatusFinished;  // as the sprite step leaves him
     Cross(5);
     EXPECT_EQ(Cars[5].LapCount, 0);

@@ -2,30 +2,28 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 #include <tuple>
 
 #include "app/app.h"
 #include "career/career.h"
 #include "course/course.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "cars/cars_internal.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {
 
-// Hooks are plain function pointers; the scenario they run lives here.
-std::function<void()> EachFrame, AtEnd;
-void CallEachFrame() { if (EachFrame) EachFrame(); }
-void CallAtEnd() { if (AtEnd) AtEnd(); }
-
-class Race : public RaceScreenTest {
+class RaceLoop : public RaceScreenTest {
 protected:
+    std::function<void()> EachFrame, AtEnd;
+    std::optional<RaceWatch> Watch;
     void SetUp() override {
         RaceScreenTest::SetUp();
-        EachFrame = AtEnd = nullptr;
-        AfterRaceFrame = CallEachFrame, RaceEnded = CallAtEnd;
+        Watch.emplace([this] { if (EachFrame) EachFrame(); }, [this] { if (AtEnd) AtEnd(); });
     }
-    void TearDown() override { AfterRaceFrame = RaceEnded = nullptr; }
+    void TearDown() override { Watch.reset(); }
 
     // Puts the player just above the line heading south: this frame's lap check counts it.
     static void OntoTheLine() {
@@ -35,115 +33,75 @@ protected:
     }
     // The player over the line for the last time on the given frame, placed as given.
     static void FinishOn(int frame, i16 place) {
-        if (RaceFrame != frame) return;
-        FinishCount = place, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
+        if (Race.Frame != frame) return;
+        Race.FinishCount = place, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
     }
     // What the sprite step does on the first frame the player counts as finished.
     static void MarkFinishLikeTheSprites() {
-        if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = Timer();
+        if (Cars[0].LapCount >= RaceLaps && Race.FinishTime == 0) Race.FinishTime = Timer();
     }
 };
 
-TEST_F(Race, LonePlayerPlacesFirstAndEarns1200) {
-    LastCarIndex = 0;
-    i16 outcome = 0, place = 0, laps = 0, frames = 0;
+// A race outside the career's series, the player alone: first home, and nothing paid
+// or moved on, which is the career's business and not the race's.
+TEST_F(RaceLoop, LonePlayerPlacesFirstAndTheRaceAlonePaysNothing) {
     EachFrame = [] {
         // Over the line every 20 frames: lap 0, then laps 1 and 2 of course 1's two.
-        if (RaceFrame % 20 == 0) OntoTheLine();
+        if (Race.Frame % 20 == 0) OntoTheLine();
         MarkFinishLikeTheSprites();
     };
-    AtEnd = [&] { outcome = RaceOutcome, place = FinishCount, laps = Cars[0].LapCount, frames = RaceFrame; };
-    StartClick();
-    EXPECT_EQ(std::tuple(outcome, place, laps), std::tuple(OutcomePlaced, 1, 2));
+    RaceReport report = RunRace(RaceSetup{0});
+    EXPECT_EQ(std::tuple(report.Outcome, report.Place, Cars[0].LapCount),
+              std::tuple(Outcome::Placed, 1, 2));
+    EXPECT_EQ(report.Results.Count, 1);
     // The third crossing is counted on frame 61; 4 s is 134 frames more.
-    EXPECT_NEAR(frames, 61 + 134, 1);
-    EXPECT_EQ(Cars[0].Cash, 100 + 1200);
-    // The next race, on course 2, is set up and waiting on the panel.
-    EXPECT_EQ(RaceOutcome, OutcomeRunning);
-    EXPECT_EQ(LastCarIndex, 8);
-    EXPECT_TRUE(FlashBox->Visible);
-    EXPECT_EQ(CourseField->Caption, "Course2");
+    EXPECT_NEAR(report.Frames, 61 + 134, 1);
+    EXPECT_EQ(Cars[0].Cash, 100);
+    EXPECT_EQ(CurrentCourse, 1);
 }
 
-TEST_F(Race, ThirdComputerFinisherEndsTheRaceUnplacedFourSecondsLater) {
-    f32 finishedAt = 0, endedAt = 0;
-    i16 outcome = 0;
-    EachFrame = [&] {
-        // As the lap line leaves it when a third computer car comes home.
-        if (RaceFrame == 5) FinishCount = Cars[0].LapCount = 10;
-        MarkFinishLikeTheSprites();
-        if (finishedAt == 0) finishedAt = FinishTime;
-    };
-    AtEnd = [&] { outcome = RaceOutcome, endedAt = Timer(); };
-    Cars[3].Body = 5, Cars[0].Body = 40;
-    StartClick();
-    EXPECT_EQ(outcome, OutcomeNotPlaced);
-    EXPECT_GT(endedAt - finishedAt, 4.0f);
-    EXPECT_LT(endedAt - finishedAt, 4.0f + 0.061f);
-    EXPECT_EQ(Cars[0].Cash, 100);  // no prize
-    EXPECT_EQ(CurrentCourse, 1);   // the same course again
-    EXPECT_EQ(Cars[3].Body, Cars[3].BodyMax);  // opponents mended, the player not
-    EXPECT_EQ(Cars[0].Body, 40);
-}
-
-TEST_F(Race, ExactlyFourSecondsAfterTheFinishDoesNotEndTheRace) {
+TEST_F(RaceLoop, ExactlyFourSecondsAfterTheFinishDoesNotEndTheRace) {
     // Frame 100 ends about 5 s into the run, so 4 s before the next frame's clock reading
     // is exact in single precision: the next frame sees exactly 4.0.
     int setAt = 100, endedOn = 0;
     EachFrame = [&] {
-        if (RaceFrame != setAt) return;
+        if (Race.Frame != setAt) return;
         FinishOn(setAt, 1);
         long nowMs = std::lround(Timer() * 1000.0);
         f32 nextFrameClock = static_cast<float>(nowMs + 1) / 1000.0f;
         ASSERT_GE(nextFrameClock, 4.0f);
         ASSERT_LT(nextFrameClock, 8.0f);
-        FinishTime = nextFrameClock - 4.0f;
+        Race.FinishTime = nextFrameClock - 4.0f;
     };
-    AtEnd = [&] { endedOn = RaceFrame; };
+    AtEnd = [&] { endedOn = Race.Frame; };
     StartClick();
     EXPECT_EQ(endedOn, setAt + 2);
     EXPECT_EQ(Cars[0].Cash, 1300);
 }
 
 // Once the finish wait has decided the race, Escape has nothing left to ask.
-TEST_F(Race, EscapeInTheFrameTheWaitEndsLeavesThePlacedFinish) {
-    i16 outcome = 0;
+TEST_F(RaceLoop, EscapeInTheFrameTheWaitEndsLeavesThePlacedFinish) {
+    Outcome outcome{};
     EachFrame = [&] {
         FinishOn(5, 1);
         MarkFinishLikeTheSprites();
         // The finish test has just made it 5; the key arrives in the turns after it.
-        if (RaceOutcome == OutcomePlaced) RaceWindow->KeyDown(vbKeyEscape);
+        if (Race.Outcome == Outcome::Placed) RaceWindow->KeyDown(vbKeyEscape);
     };
-    AtEnd = [&] { outcome = RaceOutcome; };
+    AtEnd = [&] { outcome = Race.Outcome; };
     StartClick();
-    EXPECT_EQ(outcome, OutcomePlaced);
+    EXPECT_EQ(outcome, Outcome::Placed);
     EXPECT_EQ(Cars[0].Cash, 1300);
     EXPECT_EQ(CurrentCourse, 2);
 }
 
-TEST_F(Race, PlacedFinishOnCourse14GoesOnToCourse1) {
-    CurrentCourse = 14;
-    SetUpRepeatRace();
-    EXPECT_EQ(RaceLaps, 4);
-    EachFrame = [] {
-        FinishOn(3, 2);
-        MarkFinishLikeTheSprites();
-    };
-    StartClick();
-    EXPECT_EQ(CurrentCourse, 1);
-    EXPECT_EQ(Cars[0].Cash, 100 + 750);
-    EXPECT_EQ(RaceLaps, 2);
-    EXPECT_EQ(Course.CourseName, "Test Field 1");
-}
-
 // Second over the line, then a scrape along a wall during the finish wait while a
-// computer car comes home: the player keeps second place and its 750.
-TEST_F(Race, FinishedPlayerScrapingAWallKeepsSecondPlaceWhileAComputerCarFinishes) {
-    i16 place = 0;
+// computer car comes home: the player keeps second place. The race itself pays nothing.
+TEST_F(RaceLoop, FinishedPlayerScrapingAWallKeepsSecondPlaceWhileAComputerCarFinishes) {
     i32 cashBefore = 0;
     EachFrame = [&] {
         FinishOn(5, 2);
-        if (RaceFrame == 6) {
+        if (Race.Frame == 6) {
             // Heading east into the start tile's east wall, and car 1 about to cross the
             // line on its last lap.
             CarRecord& player = Cars[0];
@@ -155,20 +113,22 @@ TEST_F(Race, FinishedPlayerScrapingAWallKeepsSecondPlaceWhileAComputerCarFinishe
             car.TileCol = car.TileRow = 2;
             car.LapCount = car.LapCountHigh = static_cast<i16>(RaceLaps - 1);
         }
-        if (RaceFrame == 7) {
+        if (Race.Frame == 7) {
             EXPECT_GT(Cars[1].CourseY, 375.0f) << "car 1 did not cross the line";
         }
     };
-    AtEnd = [&] { place = FinishCount, cashBefore = Cars[0].Cash; };
-    EXPECT_EQ(RunRace(), OutcomePlaced);
-    EXPECT_EQ(place, 2);
+    cashBefore = Cars[0].Cash;
+    RaceReport report = RunRace(CareerRace());
+    EXPECT_EQ(report.Outcome, Outcome::Placed);
+    EXPECT_EQ(report.Place, 2);
     EXPECT_EQ(Cars[0].Status, StatusFinished);
-    EXPECT_EQ(Cars[0].Cash - cashBefore, 750);
+    EXPECT_EQ(Cars[0].Cash, cashBefore);
+    EXPECT_EQ(CurrentCourse, 1);
 }
 
 // A wreck parked against a wall, pointing into it with its throttle on, stays out of the
 // race once its fire has burnt out: it never comes back to explode again.
-TEST_F(Race, WreckAgainstAWallStaysOutFor300Frames) {
+TEST_F(RaceLoop, WreckAgainstAWallStaysOutFor300Frames) {
     CarRecord& wreck = Cars[3];
     wreck.TileCol = Course.StartTileCol, wreck.TileRow = Course.StartTileRow;
     wreck.TileX = 185, wreck.TileY = 100, wreck.Heading = 5 * 50, wreck.Body = 1;
@@ -177,11 +137,11 @@ TEST_F(Race, WreckAgainstAWallStaysOutFor300Frames) {
     EachFrame = [&] {
         if (wreck.FxState == FxExploding && lastFx != FxExploding) ++explosions;
         lastFx = wreck.FxState;
-        if (wreck.Status == StatusOut && outFrom == 0) outFrom = RaceFrame;
-        if (outFrom && wreck.Status != StatusOut && backOn == 0) backOn = RaceFrame;
-        if (RaceFrame == 300) RaceOutcome = OutcomeStopped;
+        if (wreck.Status == StatusOut && outFrom == 0) outFrom = Race.Frame;
+        if (outFrom && wreck.Status != StatusOut && backOn == 0) backOn = Race.Frame;
+        if (Race.Frame == 300) Race.Outcome = Outcome::Stopped;
     };
-    RunRace();
+    RunRace(CareerRace());
     EXPECT_EQ(explosions, 1);
     EXPECT_GT(outFrom, 0);
     EXPECT_LT(outFrom, 100);
@@ -189,13 +149,13 @@ TEST_F(Race, WreckAgainstAWallStaysOutFor300Frames) {
 }
 
 // Escape while cars are burning, then a new career: nothing is on fire any more.
-TEST_F(Race, CareerStartedAfterEscapeMidExplosionHasNoCarExploding) {
+TEST_F(RaceLoop, CareerStartedAfterEscapeMidExplosionHasNoCarExploding) {
     EachFrame = [] {
-        if (RaceFrame == 20) Cars[0].Body = -1, PlayerWreck(), Cars[4].Body = 1;
-        if (RaceFrame == 40) RaceWindow->KeyDown(vbKeyEscape), RaceWindow->KeyDown(vbKeyEscape);
+        if (Race.Frame == 20) Cars[0].Body = -1, PlayerWreck(), Cars[4].Body = 1;
+        if (Race.Frame == 40) RaceWindow->KeyDown(vbKeyEscape), RaceWindow->KeyDown(vbKeyEscape);
     };
     AtEnd = [] { ASSERT_EQ(Cars[0].FxState, FxExploding); };
-    EXPECT_EQ(RunRace(), OutcomeAbandoned);
+    EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Abandoned);
     EXPECT_EQ(Cars[4].FxState, FxExploding);
     BeginNewCareer();
     for (int i = 0; i < MaxCars; ++i) {
@@ -204,27 +164,19 @@ TEST_F(Race, CareerStartedAfterEscapeMidExplosionHasNoCarExploding) {
     }
 }
 
-// Third home is still placed: the 300 prize and the next course.
-TEST_F(Race, ThirdPlaceIsPlacedAndEarns300) {
-    EachFrame = [] { FinishOn(3, 3); };
-    EXPECT_EQ(RunRace(), OutcomePlaced);
-    EXPECT_EQ(Cars[0].Cash, 100 + 300);
-    EXPECT_EQ(CurrentCourse, 2);
-}
-
 // The view sits right of centre, 1024 / 2 - 550 / 3 = 328.67 rounded to 329, with the HUD
 // beside it; the lights show over it until 2 s after green.
-TEST_F(Race, LightsShowForTwoSecondsAfterGreenBesideTheHudAndThePointerHidesOnlyDuringTheRace) {
+TEST_F(RaceLoop, LightsShowForTwoSecondsAfterGreenBesideTheHudAndThePointerHidesOnlyDuringTheRace) {
     std::vector<bool> lightsShown;
     std::vector<f32> sinceGreen;
     bool pointerHidden = true;
     Surface canvas;
     EachFrame = [&] {
         lightsShown.push_back(PopBox->Visible);
-        sinceGreen.push_back(Timer() - LapStartTime);
+        sinceGreen.push_back(Timer() - Race.LapStartTime);
         pointerHidden = pointerHidden && RaceWindow->Pointer != PointerKind::Default;
-        if (RaceFrame == 10) Refresh(), canvas = ComposeCanvas();
-        if (RaceFrame == 80) RaceOutcome = OutcomeStopped;
+        if (Race.Frame == 10) Refresh(), canvas = ComposeCanvas();
+        if (Race.Frame == 80) Race.Outcome = Outcome::Stopped;
     };
     StartClick();
     ASSERT_EQ(lightsShown.size(), 80u);
@@ -236,7 +188,7 @@ TEST_F(Race, LightsShowForTwoSecondsAfterGreenBesideTheHudAndThePointerHidesOnly
     EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
     // A stopped race leaves everything where it was.
     EXPECT_EQ(CurrentCourse, 1);
-    EXPECT_EQ(RaceOutcome, OutcomeStopped);
+    EXPECT_EQ(Race.Outcome, Outcome::Stopped);
     EXPECT_EQ(PlayArea[0]->Left, 329);
     EXPECT_EQ(HudFrame->Left + HudFrame->Width + 2, 329);
     EXPECT_EQ(HudFrame->Top, PlayArea[0]->Top);

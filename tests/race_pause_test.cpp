@@ -2,6 +2,8 @@
 // changes no rule; and the results board that follows a race run to its end.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include <algorithm>
 #include <cstdio>
 #include <tuple>
@@ -9,15 +11,15 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "cars/cars_internal.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 #include "sound/sound.h"
 
 namespace {
 
 std::function<void()> EachFrame, AtEnd;
-void CallEachFrame() { if (EachFrame) EachFrame(); }
-void CallAtEnd() { if (AtEnd) AtEnd(); }
+std::optional<RaceWatch> Watch;
 
 InputEvent Key(int code, bool down = true) {
     InputEvent e;
@@ -30,11 +32,11 @@ InputEvent Key(int code, bool down = true) {
 std::string FrameState() {
     std::string out;
     char line[200];
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         const CarRecord& c = Cars[i];
-        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %d %d %d %.9g\n", i,
-                      double(c.CourseX), double(c.CourseY), double(c.Speed), c.Heading,
-                      c.LapCount, c.Status, double(c.Body));
+        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %d %d %d %.9g\n", i, double(c.CourseX),
+                      double(c.CourseY), double(c.Speed), c.Heading, c.LapCount,
+                      static_cast<int>(c.Status), double(c.Body));
         out += line;
     }
     return out + LapTimeField->Caption + " " + LastLapField->Caption + "\n";
@@ -45,10 +47,10 @@ protected:
     void SetUp() override {
         RaceScreenTest::SetUp();
         EachFrame = AtEnd = nullptr;
-        AfterRaceFrame = CallEachFrame, RaceEnded = CallAtEnd;
+        Watch.emplace([] { if (EachFrame) EachFrame(); }, [] { if (AtEnd) AtEnd(); });
     }
     void TearDown() override {
-        AfterRaceFrame = RaceEnded = nullptr;
+        Watch.reset();
         Backend->BeforeTurn = nullptr;
     }
 
@@ -68,24 +70,23 @@ protected:
         std::uint32_t Took = 0;
     };
     LoneRace RunLoneRace(bool pausing) {
-        LastCarIndex = 0;
         LoneRace race;
         std::uint32_t start = Backend->PeekTickCount();
         EachFrame = [&] {
-            if (RaceFrame % 20 == 0 && RaceFrame <= 60) {
+            if (Race.Frame % 20 == 0 && Race.Frame <= 60) {
                 CarRecord& car = Cars[0];
                 car.CourseX = 243, car.CourseY = 374, car.Heading = 500;
                 car.Speed = car.CruiseSpeed = 50, car.VelX = 0, car.VelY = 4.5f;
             }
-            if (RaceFrame == 41) race.LastLap = LastLapField->Caption;
-            if (pausing && (RaceFrame == 30 || RaceFrame == 80)) PauseFor(10000);
+            if (Race.Frame == 41) race.LastLap = LastLapField->Caption;
+            if (pausing && (Race.Frame == 30 || Race.Frame == 80)) PauseFor(10000);
         };
         AtEnd = [&] {
-            race.Frames = RaceFrame;
+            race.Frames = Race.Frame;
             race.Best = FastestPlayerLap();
             race.Took = Backend->PeekTickCount() - start;
         };
-        EXPECT_EQ(RunRace(), OutcomePlaced);
+        EXPECT_EQ(RunRace(RaceSetup{0}).Outcome, Outcome::Placed);
         return race;
     }
 };
@@ -118,7 +119,7 @@ TEST_F(Pause, PausedRaceRunsFrameForFrameAsAnUnpausedOne) {
         int pausedTurns = 0;
         std::string atPause;
         Backend->BeforeTurn = [&] {
-            if (!RacePaused) return;
+            if (!Race.Paused) return;
             ++pausedTurns;
             // Nothing moves while the race stands.
             EXPECT_EQ(FrameState(), atPause);
@@ -126,15 +127,15 @@ TEST_F(Pause, PausedRaceRunsFrameForFrameAsAnUnpausedOne) {
         };
         EachFrame = [&] {
             trace += FrameState();
-            if (!pausing || (RaceFrame != 40 && RaceFrame != 90)) return;
+            if (!pausing || (Race.Frame != 40 && Race.Frame != 90)) return;
             atPause = FrameState();
-            PauseFor(RaceFrame == 40 ? 10000 : 2000);
+            PauseFor(Race.Frame == 40 ? 10000 : 2000);
         };
         EachFrame = [&, frames = std::move(EachFrame)] {
             frames();
-            if (RaceFrame == 150) RaceOutcome = OutcomeStopped;
+            if (Race.Frame == 150) Race.Outcome = Outcome::Stopped;
         };
-        RunRace();
+        RunRace(CareerRace());
         EXPECT_FALSE(PauseBox->Visible);
         return std::pair(trace, pausedTurns);
     };
@@ -155,11 +156,11 @@ TEST_F(Pause, PDuringTheCountdownDoesNothing) {
     std::uint32_t now = Backend->PeekTickCount();
     for (std::uint32_t at : {now + 500, now + 1500, now + 1990}) Backend->Schedule(at, Key(vbKeyP));
     bool everPaused = false;
-    Backend->BeforeTurn = [&] { everPaused = everPaused || RacePaused; };
+    Backend->BeforeTurn = [&] { everPaused = everPaused || Race.Paused; };
     EachFrame = [] {
-        if (RaceFrame == 10) RaceOutcome = OutcomeStopped;
+        if (Race.Frame == 10) Race.Outcome = Outcome::Stopped;
     };
-    RunRace();
+    RunRace(CareerRace());
     EXPECT_FALSE(everPaused);
 }
 
@@ -171,14 +172,14 @@ TEST_F(Pause, EscapeAsksAndASecondEscapeLeaves) {
     struct Case {
         int FirstKey;   // at frame 10; or Escape at 1.5 s into the lights when 0
         int SecondKey;  // 3 s later
-        i16 Outcome;
+        ::Outcome Outcome;
         int Frames;
     } cases[] = {
-        {vbKeyEscape, vbKeyEscape, OutcomeAbandoned, 10},
-        {vbKeyEscape, vbKeyP, OutcomeStopped, 20},
-        {0, vbKeyP, OutcomeStopped, 20},
-        {0, vbKeyEscape, OutcomeAbandoned, 1},
-        {vbKeyP, vbKeyEscape, OutcomeAbandoned, 10},
+        {vbKeyEscape, vbKeyEscape, Outcome::Abandoned, 10},
+        {vbKeyEscape, vbKeyP, Outcome::Stopped, 20},
+        {0, vbKeyP, Outcome::Stopped, 20},
+        {0, vbKeyEscape, Outcome::Abandoned, 1},
+        {vbKeyP, vbKeyEscape, Outcome::Abandoned, 10},
     };
     const std::string pHint = FindControl(RaceWindow, "PauseHint")->Caption;
     for (const Case& c : cases) {
@@ -191,21 +192,22 @@ TEST_F(Pause, EscapeAsksAndASecondEscapeLeaves) {
             Backend->Schedule(Backend->PeekTickCount() + 4500, Key(c.SecondKey));
         }
         Backend->BeforeTurn = [&] {
-            if (RacePaused && PauseBox->ShownOnScreen()) hint = FindControl(RaceWindow, "PauseHint")->Caption;
+            if (Race.Paused && PauseBox->ShownOnScreen())
+                hint = FindControl(RaceWindow, "PauseHint")->Caption;
         };
         EachFrame = [&] {
-            if (RaceFrame == 10 && c.FirstKey != 0) {
+            if (Race.Frame == 10 && c.FirstKey != 0) {
                 RaceWindow->KeyDown(c.FirstKey);
                 Backend->Schedule(Backend->PeekTickCount() + 3000, Key(c.SecondKey));
             }
-            if (RaceFrame == 20) RaceOutcome = OutcomeStopped;
+            if (Race.Frame == 20) Race.Outcome = Outcome::Stopped;
         };
-        AtEnd = [&] { frames = RaceFrame; };
-        EXPECT_EQ(RunRace(), c.Outcome);
+        AtEnd = [&] { frames = Race.Frame; };
+        EXPECT_EQ(RunRace(CareerRace()).Outcome, c.Outcome);
         EXPECT_EQ(frames, c.Frames);
         EXPECT_EQ(hint, c.FirstKey == vbKeyP ? pHint : question);
-        EXPECT_EQ(RaceLeftByPlayer, c.Outcome == OutcomeAbandoned);
-        EXPECT_FALSE(RacePaused);
+        EXPECT_EQ(Race.LeftByPlayer, c.Outcome == Outcome::Abandoned);
+        EXPECT_FALSE(Race.Paused);
         EXPECT_EQ(FindControl(RaceWindow, "PauseHint")->Caption, pHint);
         Backend->BeforeTurn = nullptr;
     }
@@ -232,21 +234,21 @@ TEST_F(Pause, SoundsFallSilentAndTheWreckedPlayersExplosionGoesOnAfterwards) {
     auto [engine, skid, explosion] = sounds;
     bool silent = true;
     Backend->BeforeTurn = [&] {
-        if (RacePaused) silent = silent && !engine->On && !skid->On && !explosion->On;
+        if (Race.Paused) silent = silent && !engine->On && !skid->On && !explosion->On;
     };
     std::int32_t explosionAt = 0;
     EachFrame = [&] {
-        if (RaceFrame == 5) {
+        if (Race.Frame == 5) {
             engine->Play(DSBPLAY_LOOPING);
             skid->Play(0);
             Cars[0].Body = -1;
             PlayerWreck();
         }
-        if (RaceFrame == 10) {
+        if (Race.Frame == 10) {
             explosion->Position = explosionAt = 4321;
             PauseFor(1000);
         }
-        if (RaceFrame == 11) {
+        if (Race.Frame == 11) {
             EXPECT_TRUE(engine->On);
             EXPECT_EQ(engine->LastPlayFlags, DSBPLAY_LOOPING);
             EXPECT_FALSE(skid->On);
@@ -254,9 +256,9 @@ TEST_F(Pause, SoundsFallSilentAndTheWreckedPlayersExplosionGoesOnAfterwards) {
             EXPECT_EQ(explosion->Position, explosionAt);
             PlayerWreck();  // still burning: only a finished explosion ends the race
         }
-        if (RaceFrame == 12) RaceOutcome = OutcomeStopped;
+        if (Race.Frame == 12) Race.Outcome = Outcome::Stopped;
     };
-    EXPECT_EQ(RunRace(), OutcomeStopped);
+    EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Stopped);
     EXPECT_TRUE(silent);
     ReleaseSound();
 }
@@ -269,11 +271,11 @@ TEST_F(Pause, SoundsFallSilentAndTheWreckedPlayersExplosionGoesOnAfterwards) {
 // them so, the rest as not finished, and goes by itself after 8 s.
 TEST_F(Pause, BoardListsFinishersWrecksAndTheRestAndGoesAfterEightSeconds) {
     EachFrame = [] {
-        if (RaceFrame == 5) Cars[3].Status = StatusFinished, FinishCount = 1;
-        if (RaceFrame == 8)
-            FinishCount = 2, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
-        if (RaceFrame == 9) Cars[6].Status = StatusOut;
-        if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = RaceClock();
+        if (Race.Frame == 5) Cars[3].Status = StatusFinished, Race.FinishCount = 1;
+        if (Race.Frame == 8)
+            Race.FinishCount = 2, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
+        if (Race.Frame == 9) Cars[6].Status = StatusOut;
+        if (Cars[0].LapCount >= RaceLaps && Race.FinishTime == 0) Race.FinishTime = RaceClock();
     };
     std::uint32_t endedAt = 0;
     AtEnd = [&] { endedAt = Backend->PeekTickCount(); };

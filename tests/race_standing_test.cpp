@@ -5,7 +5,7 @@
 
 #include "app/app.h"
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {
@@ -39,7 +39,7 @@ protected:
         ResetTileMap();
         for (const Piece& p : FigureOfEight) Course.TileMap[p.Col][p.Row] = p.Code;
         Course.StartTileCol = 3, Course.StartTileRow = 2;
-        RaceLaps = 3, LastCarIndex = 8, FinishCount = 0;
+        RaceLaps = 3, Race.LastCarIndex = 8, Race.FinishCount = 0;
         for (CarRecord& car : Cars) car = CarRecord{}, car.SpriteHeight = 50;
         ShowStandingAtStart();
     }
@@ -127,7 +127,7 @@ TEST_F(Standing, PlaceCountsCarsFurtherRoundOrHomeButNotWrecks) {
     // Home himself: the place is the one the rules gave.
     Cars[0].Status = StatusFinished;
     Cars[0].LapCount = Cars[0].LapCountHigh = 3;
-    FinishCount = 2;
+    Race.FinishCount = 2;
     ShowStanding();
     EXPECT_EQ(LapField->Caption, "Lap 3/3");
     EXPECT_EQ(PlaceField->Caption, "Pos 2/9");

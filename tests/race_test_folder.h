@@ -13,7 +13,7 @@
 #include "app/app.h"
 #include "career/career.h"
 #include "platform/platform.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 // Builds a course file's characters: pickups, 2601 tile entries with the given fourth

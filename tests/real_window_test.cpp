@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "app/app.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 #include "x_screen.h"
 

@@ -8,7 +8,7 @@
 #include <regex>
 
 #include "app/app.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include "career/career.h"
 #include "frontend/frontend.h"
 #include "platform/text/ttf_text.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "race_test_folder.h"
 #include "shop/shop.h"
 #include "sound/sound.h"
@@ -30,9 +30,6 @@ struct CountingBackend : HeadlessBackend {
 };
 
 std::function<void()> EachFrame;
-void CallEachFrame() {
-    if (EachFrame) EachFrame();
-}
 
 class Shop : public ::testing::Test {
 protected:
@@ -59,7 +56,6 @@ protected:
         NewCareer();
     }
     void TearDown() override {
-        AfterRaceFrame = nullptr;
         EachFrame = nullptr;
         ReleaseSound();
         InstallBackend(nullptr);
@@ -108,10 +104,10 @@ const std::vector<Colour> AllGrey(6, ItemNormal);
 const std::vector<Colour> GreyRepairs(3, ItemNormal);
 
 TEST_F(Shop, NewPlayerSeesFullBarsFineEverywhereTheStartingPartsAndAHundredDollars) {
-    ClickOn(Label17);
+    ClickOn(Panel.Shop);
     ASSERT_TRUE(StoreForm->Visible);
     EXPECT_EQ(FormsInZOrder().back(), StoreForm);  // in front of the race window
-    EXPECT_EQ(msg_FlashScreen->Caption, "");
+    EXPECT_EQ(Panel.Status->Caption, "");
     EXPECT_EQ(Store.Store_PlayerNameField->Caption, "Ann");
     EXPECT_EQ(std::pair(Store.StoreBox->Left, Store.StoreBox->Top), std::pair(75, 50));
     EXPECT_EQ(Store.CashField->Caption, "$100");
@@ -324,15 +320,17 @@ TEST_F(Shop, TheShopCoversThePreRacePanelAndLeavingUncoversIt) {
 // The whole visit: a player with prize money buys the MoJet, mends the body, is refused
 // the titanium body, dismisses the pop-up, leaves and is quicker off the line than before.
 TEST_F(Shop, ANewcomerBuysAnEngineMendsTheBodyIsRefusedAndRacesFaster) {
-    AfterRaceFrame = CallEachFrame;
+    RaceWatch watch([] { if (EachFrame) EachFrame(); });
     auto speedAtFrame60 = [this] {
         f32 speed = 0;
         EachFrame = [&speed, this] {
-            if (RaceFrame == 1) Backend.Push(At(T::KeyDown, 0, 0, vbKeyUp));
-            if (RaceFrame == 60) speed = Cars[0].Speed, RaceOutcome = OutcomeNotPlaced;
+            if (Race.Frame == 1) Backend.Push(At(T::KeyDown, 0, 0, vbKeyUp));
+            if (Race.Frame == 60) speed = Cars[0].Speed, Race.Outcome = Outcome::NotPlaced;
         };
-        LastCarIndex = 0;
-        ClickOn(Label16);
+        // Alone on the course, where no rival can bump him.
+        RaceSetup alone{0};
+        RunRace(alone);
+        SetUpRepeatRace();
         return speed;
     };
     Cars[0].Cash = 2500;
@@ -341,7 +339,7 @@ TEST_F(Shop, ANewcomerBuysAnEngineMendsTheBodyIsRefusedAndRacesFaster) {
     ASSERT_GT(before, 0);
     ASSERT_TRUE(FlashBox->Visible);
 
-    ClickOn(Label17);
+    ClickOn(Panel.Shop);
     ClickOn(Store.Item[2]);
     EXPECT_EQ(Store.CarItem[PartEngine]->Caption, "MoJet Turbo Engine");
     EXPECT_EQ(Store.CashField->Caption, "$750");

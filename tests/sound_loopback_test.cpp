@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "platform/sdl/openal_sound.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 #include "test_support.h"
 
@@ -73,7 +73,7 @@ protected:
         SoundEnabled = true;
         StartSound();
         for (auto& car : Cars) car = CarRecord{};
-        LastCarIndex = 0;
+        Race.LastCarIndex = 0;
     }
     void TearDown() override {
         ReleaseSound();  // the buffers go before the mixer they play on

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <vector>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "platform/sdl/openal_sound.h"
 #include "sound/sound.h"
 #include "test_support.h"
@@ -43,8 +43,8 @@ protected:
         SetAppPath(GameDir());
         SoundEnabled = true;
         StartSound();
-        LastCarIndex = 8;
-        for (int car = 0; car <= LastCarIndex; ++car) {
+        Race.LastCarIndex = 8;
+        for (int car = 0; car <= Race.LastCarIndex; ++car) {
             Cars[car] = CarRecord{};
             Cars[car].ScreenX = 80.0f * (car % 2);
             Cars[car].ScreenY = 60.0f * (car / 2);
@@ -63,7 +63,7 @@ protected:
     std::vector<float> RacingBed(bool crash, int frames) {
         Restart();
         for (int frame = 0; frame < 34; ++frame) {
-            for (int car = 0; car <= LastCarIndex; ++car) {
+            for (int car = 0; car <= Race.LastCarIndex; ++car) {
                 Cars[car].Speed = static_cast<f32>(std::min(frame * 12, 200 + 7 * car));
                 CarSounds(car);
             }
@@ -90,11 +90,11 @@ TEST_F(RaceMix, NineCarStartWithCountdownAndACrashStaysBelowFullScale) {
     };
     for (int frame = 0; frame < 100; ++frame) {  // three lights, the grid revving
         if (frame % 33 == 0) PlayBell();
-        for (int car = 0; car <= LastCarIndex; ++car) GridRev(car);
+        for (int car = 0; car <= Race.LastCarIndex; ++car) GridRev(car);
         listen();
     }
     for (int frame = 0; frame < 100; ++frame) {  // away, everyone flat out, then a pile-up
-        for (int car = 0; car <= LastCarIndex; ++car) {
+        for (int car = 0; car <= Race.LastCarIndex; ++car) {
             // Each car pulls away at its own rate to its own top speed, as the grid does.
             Cars[car].Speed = static_cast<f32>(std::min(frame * (9 + car), 320 + 10 * car));
             CarSounds(car);

@@ -2,21 +2,21 @@
 #include <gtest/gtest.h>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 namespace {
 
 void PlaceCars(f32 playerX, f32 playerY) {
     for (auto& car : Cars) car = CarRecord{};
     for (auto& sign : DirSign) sign = 1;
-    LastCarIndex = 2;
+    Race.LastCarIndex = 2;
     ScrollX = ScrollY = 0;
     ViewLeft = ViewTop = 75;
     Cars[0].ScreenX = playerX;
     Cars[0].ScreenY = playerY;
     Cars[1].ScreenX = Cars[1].ScreenY = 400;
     Cars[2].ScreenX = Cars[2].ScreenY = 500;
-    Cars[3].ScreenX = Cars[3].ScreenY = 600;  // beyond LastCarIndex: not in this race
+    Cars[3].ScreenX = Cars[3].ScreenY = 600;  // beyond Race.LastCarIndex: not in this race
     for (int k = 0; k < MapSize; ++k) Pickups[k] = Pickup{100, 100, 0};
     Pickups[4].State = PickupTaken;
 }

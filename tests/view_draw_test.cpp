@@ -6,7 +6,7 @@
 
 #include "course/course.h"
 #include "frontend/frontend.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {
@@ -40,7 +40,9 @@ protected:
 
         ResetTileMap();
         for (int k = 0; k < MapSize; ++k) Pickups[k] = Pickup{0, 0, PickupTaken};
-        LastCarIndex = 1, RaceLaps = 3, FinishCount = 0, FinishTime = 0, RaceOutcome = 0;
+        RaceLaps = 3;
+        Race = RaceState{};
+        Race.LastCarIndex = 1;
         Settings.ColourDepth = 8;
         // Player on tile (5, 5); tile (c, r) lands at (200c - 800, 200r - 800).
         ScrollX = ScrollY = 800;
@@ -96,7 +98,7 @@ TEST_F(RaceView, EachComputerCarWearsItsOwnColumnThroughTheSharedMask) {
         RivalPics.FillRect(20, 50 * f + 15, 40, 20, Green);        // car 1
         RivalPics.FillRect(2 * 80 + 20, 50 * f + 15, 40, 20, Purple);  // car 3
     }
-    LastCarIndex = 3;
+    Race.LastCarIndex = 3;
     Cars[3] = Cars[1];
     Cars[3].ScreenY = 100;
     Cars[2] = Cars[1];
@@ -140,7 +142,7 @@ TEST_F(RaceView, ExplosionStepsEvery4FramesAndEndsThePlayersRace) {
         Frame();
         ASSERT_EQ(Cars[0].BlastFrameX, frame == 68 ? 0 : 71 * (frame / 4)) << frame;
         ASSERT_EQ(Cars[0].Status, frame >= 40 ? StatusOut : StatusRacing) << frame;
-        ASSERT_EQ(RaceOutcome, frame == 68 ? OutcomeAbandoned : OutcomeRunning) << frame;
+        ASSERT_EQ(Race.Outcome, frame == 68 ? Outcome::Abandoned : Outcome::Running) << frame;
         if (frame == 50) {
             EXPECT_EQ(At(100, 275), Fire);  // out of the race, still burning
         }
@@ -151,21 +153,21 @@ TEST_F(RaceView, ExplosionStepsEvery4FramesAndEndsThePlayersRace) {
     EXPECT_EQ(At(320, 315), Ground);  // the burnt-out opponent is gone
 }
 
-// Player's laps (3 of 3 finishes), FinishCount, the banner shown (-1: none).
+// Player's laps (3 of 3 finishes), Race.FinishCount, the banner shown (-1: none).
 class FinishBanner : public RaceView, public testing::WithParamInterface<std::tuple<int, int, int>> {};
 
 TEST_P(FinishBanner, ShowsThePlaceAndStartsTheWaitOnceButOnlyWhenThePlayerHasFinished) {
     auto [laps, place, banner] = GetParam();
     Backend->Advance(5000);
     Cars[0].LapCount = static_cast<i16>(laps);
-    FinishCount = static_cast<i16>(place);
+    Race.FinishCount = static_cast<i16>(place);
     Frame();
     // The banner covers (55..204, 255..304), above the player's car.
     EXPECT_EQ(At(204, 304), banner < 0 ? Ground : Banner[banner]);
     EXPECT_EQ(At(205, 304), Ground);
     Backend->Advance(1000);
     Frame();
-    EXPECT_FLOAT_EQ(FinishTime, laps == 3 ? 5.0f : 0.0f);
+    EXPECT_FLOAT_EQ(Race.FinishTime, laps == 3 ? 5.0f : 0.0f);
 }
 INSTANTIATE_TEST_SUITE_P(Places, FinishBanner,
                          testing::Values(std::tuple{3, 1, 0}, std::tuple{3, 2, 1}, std::tuple{3, 3, 2}, std::tuple{3, 4, 3},

@@ -4,7 +4,7 @@
 
 #include <filesystem>
 
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "test_support.h"
 
 namespace {

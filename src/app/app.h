@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "cars/cars.h"
 #include "platform/platform.h"
 
 // ---------------------------------------------------------------------------------
@@ -29,6 +30,9 @@ bool BeginSavedCareer();
 // again, or, after a message box saying why and what becomes of the career (back to its
 // last save, or lost if never saved), the front end.
 void StartClick();
+// The outcome a script's dump shows: the race's own while one runs, then the last race's
+// until the career has acted on it.
+Outcome ShownOutcome();
 void ShopClick();
 void SaveCareerClick();
 void QuitClick();

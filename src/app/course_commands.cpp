@@ -104,16 +104,16 @@ CheckRun* Run = nullptr;
 // out a minute after the first came home is stuck somewhere.
 void WaitForEveryRival() {
     bool allDone = true, anyHome = false;
-    for (int i = 1; i <= LastCarIndex; ++i) {
+    for (int i = 1; i <= Race.LastCarIndex; ++i) {
         allDone = allDone && (Cars[i].Status == StatusFinished || Cars[i].Status == StatusOut);
         anyHome = anyHome || Cars[i].Status == StatusFinished;
     }
-    if (anyHome && Run->FirstHome == 0) Run->FirstHome = RaceFrame;
-    bool stuck = Run->FirstHome > 0 && RaceFrame > Run->FirstHome + StuckFrames;
-    if (RaceOutcome == OutcomeRunning && (Run->AllDone || stuck || RaceFrame >= CheckMaxFrames))
-        RaceOutcome = OutcomeStopped;
+    if (anyHome && Run->FirstHome == 0) Run->FirstHome = Race.Frame;
+    bool stuck = Run->FirstHome > 0 && Race.Frame > Run->FirstHome + StuckFrames;
+    if (Race.Outcome == Outcome::Running && (Run->AllDone || stuck || Race.Frame >= CheckMaxFrames))
+        Race.Outcome = Outcome::Stopped;
     Run->AllDone = allDone;
-    FinishTime = 0;
+    Race.FinishTime = 0;
 }
 
 void KeepResults() {
@@ -122,14 +122,9 @@ void KeepResults() {
 }
 
 struct CheckHooks {
-    CheckHooks() {
-        AfterRaceFrame = WaitForEveryRival;
-        RaceEnded = KeepResults;
-        DrawingEnabled = false;
-    }
+    RaceWatch Watch{WaitForEveryRival, KeepResults};
+    CheckHooks() { DrawingEnabled = false; }
     ~CheckHooks() {
-        AfterRaceFrame = nullptr;
-        RaceEnded = nullptr;
         DrawingEnabled = true;
         Run = nullptr;
     }

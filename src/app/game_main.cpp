@@ -43,7 +43,7 @@ void StartGame(const GameOptions& options) {
     CourseFile = options.CourseFile;
     StartName = options.HasName ? options.Name : "";
     StartFrontEnd();
-    Text1->Text = SafeDriverName(StartName);
+    DriverNameBox->Text = SafeDriverName(StartName);
     // A player whose careers cannot be kept can still race: say so once, up front.
     try {
         PrepareSavesFolder();

@@ -11,6 +11,7 @@
 #include "frontend/frontend.h"
 #include "platform/headless/headless.h"
 #include "race/race.h"
+#include "settings/settings.h"
 #include "sound/sound.h"
 
 namespace {
@@ -21,7 +22,7 @@ struct CarResult {
     f32 Body, Engine, Tyres;
 };
 
-// AfterRaceFrame and RaceEnded are plain function pointers, so the run's state lives here.
+// The run's state, which the race's watch and the backend's turns share.
 struct Simulation {
     std::vector<ScriptedKey> Keys;
     std::size_t NextKey = 0;
@@ -43,25 +44,25 @@ void WriteTraceLine(std::string& out, int car) {
     const CarRecord& c = Cars[car];
     char line[1024];
     std::snprintf(line, sizeof line,
-                 "{\"frame\":%d,\"car\":%d,\"ScreenX\":%.9g,\"ScreenY\":%.9g,\"CourseX\":%.9g,"
-                 "\"CourseY\":%.9g,\"VelX\":%.9g,\"VelY\":%.9g,\"Speed\":%.9g,\"Heading\":%d,"
-                 "\"Steer\":%d,\"SteerCount\":%d,\"Pedal\":%d,\"Brake\":%d,\"Gear\":%d,"
-                 "\"TileCol\":%d,\"TileRow\":%d,\"TileX\":%.9g,\"TileY\":%.9g,\"Skidding\":%d,"
-                 "\"Drift\":%d,\"Tyres\":%.9g,\"Body\":%.9g,\"Engine\":%.9g,\"Status\":%d,"
-                 "\"LapCount\":%d,\"LapCountHigh\":%d,\"FxState\":%d,\"Cash\":%d}\n",
-                 RaceFrame, car, double(c.ScreenX), double(c.ScreenY), double(c.CourseX),
-                 double(c.CourseY), double(c.VelX), double(c.VelY), double(c.Speed), c.Heading,
-                 c.Steer, c.SteerCount, c.Pedal, c.Brake, c.Gear, c.TileCol, c.TileRow,
-                 double(c.TileX), double(c.TileY), c.Skidding, c.Drift, double(c.Tyres),
-                 double(c.Body), double(c.Engine), c.Status, c.LapCount, c.LapCountHigh,
-                 c.FxState, static_cast<int>(c.Cash));
+                  "{\"frame\":%d,\"car\":%d,\"ScreenX\":%.9g,\"ScreenY\":%.9g,\"CourseX\":%.9g,"
+                  "\"CourseY\":%.9g,\"VelX\":%.9g,\"VelY\":%.9g,\"Speed\":%.9g,\"Heading\":%d,"
+                  "\"Steer\":%d,\"SteerCount\":%d,\"Pedal\":%d,\"Brake\":%d,\"Gear\":%d,"
+                  "\"TileCol\":%d,\"TileRow\":%d,\"TileX\":%.9g,\"TileY\":%.9g,\"Skidding\":%d,"
+                  "\"Drift\":%d,\"Tyres\":%.9g,\"Body\":%.9g,\"Engine\":%.9g,\"Status\":%d,"
+                  "\"LapCount\":%d,\"LapCountHigh\":%d,\"FxState\":%d,\"Cash\":%d}\n",
+                  Race.Frame, car, double(c.ScreenX), double(c.ScreenY), double(c.CourseX),
+                  double(c.CourseY), double(c.VelX), double(c.VelY), double(c.Speed), c.Heading,
+                  c.Steer, c.SteerCount, c.Pedal, c.Brake, c.Gear, c.TileCol, c.TileRow,
+                  double(c.TileX), double(c.TileY), c.Skidding, c.Drift, double(c.Tyres),
+                  double(c.Body), double(c.Engine), static_cast<int>(c.Status), c.LapCount,
+                  c.LapCountHigh, c.FxState, static_cast<int>(c.Cash));
     out += line;
 }
 
 // Keys reach the race window's handlers in the turns of their frame, never before green.
 void DeliverKeys() {
-    if (!Sim || Sim->Ended || RaceFrame < 1) return;
-    while (Sim->NextKey < Sim->Keys.size() && Sim->Keys[Sim->NextKey].Frame <= RaceFrame) {
+    if (!Sim || Sim->Ended || !RaceInProgress || Race.Frame < 1) return;
+    while (Sim->NextKey < Sim->Keys.size() && Sim->Keys[Sim->NextKey].Frame <= Race.Frame) {
         // Taken off the script first: the T key gives the window a turn of its own.
         ScriptedKey key = Sim->Keys[Sim->NextKey++];
         const KeyHandler& handler = key.Down ? RaceWindow->KeyDown : RaceWindow->KeyUp;
@@ -69,31 +70,31 @@ void DeliverKeys() {
     }
     // A pause (an Escape's question too) that no key left in the script can end would
     // hold the race for ever: it stops there, as the frame limit stops it.
-    if (RacePaused && Sim->NextKey == Sim->Keys.size() && RaceOutcome == OutcomeRunning)
-        RaceOutcome = OutcomeStopped;
+    if (Race.Paused && Sim->NextKey == Sim->Keys.size() && Race.Outcome == Outcome::Running)
+        Race.Outcome = Outcome::Stopped;
 }
 
 void AfterFrame() {
     if (Sim->Tracing)
-        for (int i = 0; i <= LastCarIndex; ++i) WriteTraceLine(Sim->Trace, i);
+        for (int i = 0; i <= Race.LastCarIndex; ++i) WriteTraceLine(Sim->Trace, i);
     for (const Snapshot& shot : Sim->Snapshots)
-        if (shot.Frame == RaceFrame) SavePicture(PlayArea[1]->Picture, shot.File);
-    if (RaceFrame >= Sim->MaxFrames && RaceOutcome == OutcomeRunning)
-        RaceOutcome = OutcomeStopped;
+        if (shot.Frame == Race.Frame) SavePicture(PlayArea[1]->Picture, shot.File);
+    if (Race.Frame >= Sim->MaxFrames && Race.Outcome == Outcome::Running)
+        Race.Outcome = Outcome::Stopped;
 }
 
 // The report is what the race left, before the prize and the next set-up.
 void CaptureResults() {
     Sim->Ended = true;
-    Sim->Outcome = RaceOutcome == OutcomeStopped ? 0 : RaceOutcome;
-    Sim->Frames = RaceFrame;
-    Sim->Finishers = FinishCount;
-    Sim->BestLap = BestLapTime;
+    Sim->Outcome = Race.Outcome == Outcome::Stopped ? 0 : static_cast<int>(Race.Outcome);
+    Sim->Frames = Race.Frame;
+    Sim->Finishers = Race.FinishCount;
+    Sim->BestLap = Race.BestLapTime;
     Sim->Order = LastResults;
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         const CarRecord& c = Cars[i];
-        Sim->Results.push_back(
-            {c.Status, c.LapCount, c.LapCountHigh, c.Cash, c.Body, c.Engine, c.Tyres});
+        Sim->Results.push_back({static_cast<i16>(c.Status), c.LapCount, c.LapCountHigh, c.Cash,
+                                c.Body, c.Engine, c.Tyres});
     }
 }
 
@@ -121,8 +122,6 @@ void PrintReport(const GameOptions& options) {
 
 struct SimulationHooks {
     ~SimulationHooks() {
-        AfterRaceFrame = nullptr;
-        RaceEnded = nullptr;
         DrawingEnabled = true;
         Sim = nullptr;
     }
@@ -155,7 +154,6 @@ void SetUpHeadlessRace(const GameOptions& options) {
     if (options.HasCourse || options.CareerFile.empty())
         CurrentCourse = static_cast<i16>(options.Course);
     SetUpRepeatRace();
-    RaceFrame = 0;
 }
 
 int RunHeadlessSimulation(int argc, char** argv) {
@@ -186,8 +184,7 @@ int RunHeadlessSimulation(int argc, char** argv) {
     // Nobody sees a headless race's pictures unless a snapshot keeps one.
     DrawingEnabled = !options.Snapshots.empty();
     backend.BeforeTurn = DeliverKeys;
-    AfterRaceFrame = AfterFrame;
-    RaceEnded = CaptureResults;
+    RaceWatch watch(AfterFrame, CaptureResults);
 
     try {
         SetUpHeadlessRace(options);

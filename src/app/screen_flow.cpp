@@ -8,6 +8,7 @@
 #include "course/course.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "settings/settings.h"
 #include "shop/shop.h"
 #include "sound/sound.h"
 
@@ -63,10 +64,14 @@ SavePoint LastSave;
 
 void NoteSave() { LastSave = {true, CurrentCourse, Course.CourseName}; }
 
+// The last race's outcome until the career has acted on it: set up the next race, or
+// started or loaded a career in its place.
+Outcome Unsettled = Outcome::Running;
+
 // A race that ends with the player on the front end says why, and what becomes of the
 // career: only what was saved survives it.
 void TellCareerLeft() {
-    std::string text = RaceLeftByPlayer ? "You left the race. " : "Your car burnt out. ";
+    std::string text = Race.LeftByPlayer ? "You left the race. " : "Your car burnt out. ";
     if (LastSave.Saved)
         text += ShownName() + "'s career goes back to its last save, on Course " +
                 std::to_string(LastSave.Course) + ", " + LastSave.CourseName +
@@ -81,15 +86,16 @@ void TellCareerLeft() {
 
 void LoadRaceScreen() {
     LoadRaceWindow();
-    Label16->Click = StartClick;
-    Label17->Click = ShopClick;
-    Label19->Click = SaveCareerClick;
-    Label18->Click = QuitClick;
+    Panel.Start->Click = StartClick;
+    Panel.Shop->Click = ShopClick;
+    Panel.SaveCareer->Click = SaveCareerClick;
+    Panel.Quit->Click = QuitClick;
     PlaceShopForRaceWindow();
 }
 
 void BeginNewCareer() {
     LastSave = {};
+    Unsettled = Outcome::Running;
     LoadRaceScreen();
     NewCareer();
     ShowDriver();
@@ -98,6 +104,9 @@ void BeginNewCareer() {
 
 bool BeginSavedCareer() {
     LoadRaceScreen();
+    // A name no career could have been saved under is turned away before anything of the
+    // last career is touched.
+    if (DriverNameProblem(DriverNames[PlayerNameEntry]).empty()) Unsettled = Outcome::Running;
     // A career that could not be read leaves the player on the front end.
     if (!LoadCareer()) return false;
     NoteSave();
@@ -125,21 +134,25 @@ void StartClick() {
     // No pointer over the course while racing.
     if (!SetMouseIcon(RaceWindow, GamePath("\\resources\\null.cur")))
         SetMousePointer(RaceWindow, PointerKind::Invisible);
-    i16 outcome = RunRace();
+    RaceReport report = RunRace(CareerRace());
+    Unsettled = report.Outcome;
+    LastResults.Prize = SettleCareerRace(report);
     // A race run to its end shows its results before the panel of what follows; an
     // abandoned one has none to show.
-    if ((outcome == OutcomePlaced || outcome == OutcomeNotPlaced) && !QuitRequested())
-        ShowResultsBoard(DriverNames[PlayerNameEntry]);
-    switch (outcome) {
-        case OutcomePlaced:
+    const bool runToEnd = report.Outcome == Outcome::Placed || report.Outcome == Outcome::NotPlaced;
+    if (runToEnd && !QuitRequested()) ShowResultsBoard(DriverNames[PlayerNameEntry]);
+    switch (report.Outcome) {
+        case Outcome::Placed:
             SetUpNextRace();
+            Unsettled = Outcome::Running;
             ShowDriver();
             break;
-        case OutcomeNotPlaced:
+        case Outcome::NotPlaced:
             SetUpRepeatRace();
+            Unsettled = Outcome::Running;
             ShowDriver();
             break;
-        case OutcomeAbandoned:
+        case Outcome::Abandoned:
             if (!QuitRequested()) TellCareerLeft();
             ReturnToFrontEnd();
             break;
@@ -148,10 +161,12 @@ void StartClick() {
     SetMousePointer(RaceWindow, PointerKind::Default);
 }
 
+Outcome ShownOutcome() { return RaceInProgress ? Race.Outcome : Unsettled; }
+
 void ShopClick() {
     PlayClick(0);
     ShowShopStatistics();
-    msg_FlashScreen->Caption = "";
+    Panel.Status->Caption = "";
 }
 
 void SaveCareerClick() {
@@ -164,13 +179,13 @@ void SaveCareerClick() {
         return;
     }
     NoteSave();
-    Label19->Caption = "Saved...";
+    Panel.SaveCareer->Caption = "Saved...";
     Refresh();
     // The caption stays half a second; the wait sleeps between turns and a player closing
     // the game is not kept in it (the career is already on the disk).
     DoEventsUntil(GetTickCount(), 500);
-    Label19->Caption = "Save Career";
-    msg_FlashScreen->Caption = "Saved...";
+    Panel.SaveCareer->Caption = "Save Career";
+    Panel.Status->Caption = "Saved...";
     SetMousePointer(RaceWindow, PointerKind::Default);
     Refresh();
 }

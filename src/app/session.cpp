@@ -335,7 +335,7 @@ struct Session {
             }
             case Wait::Race:
                 if (RaceInProgress) {
-                    if (RaceFrame > RaceFrameLimit)
+                    if (Race.Frame > RaceFrameLimit)
                         Fail(WaitLine, "the race did not end within " +
                                            std::to_string(RaceFrameLimit) + " frames");
                     return false;
@@ -358,8 +358,8 @@ struct Session {
     std::size_t NextRaceKey = 0;
 
     void DeliverRaceKeys() {
-        if (!RaceKeys || !RaceInProgress || RaceFrame < 1) return;
-        while (NextRaceKey < RaceKeys->size() && (*RaceKeys)[NextRaceKey].Frame <= RaceFrame) {
+        if (!RaceKeys || !RaceInProgress || Race.Frame < 1) return;
+        while (NextRaceKey < RaceKeys->size() && (*RaceKeys)[NextRaceKey].Frame <= Race.Frame) {
             ScriptedKey key = (*RaceKeys)[NextRaceKey++];
             const KeyHandler& handler = key.Down ? RaceWindow->KeyDown : RaceWindow->KeyUp;
             if (handler) handler(key.KeyCode);

@@ -9,6 +9,7 @@
 #include "career/career.h"
 #include "course/course.h"
 #include "race/race.h"
+#include "settings/settings.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ std::string CarsJson() {
         Field(out, "TyresLevel", std::to_string(c.TyresLevel));
         Field(out, "EngineLevel", std::to_string(c.EngineLevel));
         Field(out, "AiTarget", std::to_string(c.AiTarget));
-        Field(out, "Status", std::to_string(c.Status));
+        Field(out, "Status", std::to_string(static_cast<int>(c.Status)));
         Field(out, "Cash", std::to_string(c.Cash));
         out += '}';
     }
@@ -266,7 +267,7 @@ std::string DumpScreen() {
     Field(out, "difficulty", Number(Settings.Difficulty));
     StringField(out, "driver", DriverNames[10]);
     Field(out, "course", std::to_string(CurrentCourse));
-    Field(out, "outcome", std::to_string(RaceOutcome));
+    Field(out, "outcome", std::to_string(static_cast<int>(ShownOutcome())));
     // Where the race's random numbers stand: with the career file, enough for the fast-run
     // search to race the very race the next Start would run.
     Field(out, "random", std::to_string(RaceRandomState()));

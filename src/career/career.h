@@ -7,11 +7,16 @@
 #include <string>
 
 #include "cars/cars.h"
+#include "race/race.h"
 #include "numeric/numeric.h"
 
 // ---------------------------------------------------------------------------------
 // Career and race set-up (setup.cpp)
 // ---------------------------------------------------------------------------------
+
+// A career race: the player and eight computer drivers.
+constexpr i16 RaceCars = 8;
+inline RaceSetup CareerRace() { return RaceSetup{RaceCars}; }
 
 void ClearRaceData();
 void InitCareerCars();
@@ -20,6 +25,12 @@ void NewCareer();
 void SetUpNextRace();
 void SetUpRepeatRace();
 void UpgradeOpponents();
+// What a career race's end means for the career: a placed finish is paid its prize
+// (PrizeFor the place) and moves the career to the next course, the fourteenth going
+// round to the first. Returns what was paid.
+i32 SettleCareerRace(const RaceReport& report);
+// Prize for a placed finish: 1200, 750, 300 for 1st, 2nd, 3rd; nothing otherwise.
+i32 PrizeFor(i16 place);
 
 // One row of the opponents' upgrade table.
 struct UpgradeRow {

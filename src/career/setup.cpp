@@ -4,12 +4,11 @@
 #include "cars/cars.h"
 #include "course/course.h"
 #include "race/race.h"
+#include "settings/settings.h"
 
 std::string DriverNames[DriverNameCount];
 
 namespace {
-
-constexpr int RaceCars = 8;  // opponents 1..8
 
 // Starting grid, relative to ViewLeft/ViewTop and the start tile; all in its column.
 struct GridSlot {
@@ -52,18 +51,6 @@ void PlaceView() {
     ScrollY = static_cast<f32>(ViewOriginY + 673 - ViewTop);
 }
 
-void PlaceMarkers() {
-    for (int i = 0; i <= LastCarIndex; ++i) {
-        CarRecord& blip = MapBlips[i];
-        blip.SpriteWidth = 5;
-        blip.SpriteHeight = 5;
-        blip.SheetX = i == 0 ? 5 : 0;  // the player's marker has its own colour
-        blip.Heading = 200;
-        blip.ScreenX = Cars[i].ScreenX / 20 + 25;
-        blip.ScreenY = Cars[i].ScreenY / 20 + 25;
-    }
-}
-
 // The autopilot drives car 0 by the computer drivers' rules, which need these two.
 void PrepareAutopilot() {
     if (!AutopilotEnabled) return;
@@ -97,17 +84,7 @@ void OpponentOnGrid(CarRecord& c) {
     c.Gas = 100;
 }
 
-void ResetRaceTimes() {
-    RaceOutcome = OutcomeRunning;
-    FinishTime = 0;
-    LapStartTime = 0;
-    FinishCount = 0;
-}
-
 void CoursePositionsFromGrid() {
-    BestLapTime = 30.0f;
-    FinishCount = 0;
-    LastCarIndex = RaceCars;
     for (int i = 0; i <= RaceCars; ++i) {
         Cars[i].CourseX = Cars[i].ScreenX;
         Cars[i].CourseY = Cars[i].ScreenY;
@@ -116,12 +93,8 @@ void CoursePositionsFromGrid() {
 
 // The shared part of the next and the repeated race.
 void SetUpRace(bool upgrades, f32 damageGuard) {
-    RaceOutcome = OutcomeRunning;
     ScrollX = ScrollY = 0;
-    LastCarIndex = 0;
-    LapStartTime = BestLapTime = FinishTime = 0;
     RaceLaps = 0;
-    FinishCount = 0;
 
     LoadCourse();
     PlaceGrid();
@@ -136,7 +109,6 @@ void SetUpRace(bool upgrades, f32 damageGuard) {
     ShowGas();
     // A wrecked player's bar keeps its last width.
     if (Cars[0].Body > damageGuard) ShowDamageAtStart();
-    ResetRaceTimes();
     ShowPreRacePanel();
 }
 
@@ -176,12 +148,6 @@ void ClearRaceData() {
         DirSign[i] = 0;
     }
     ResetTileMap();
-    for (int i = 1; i <= 10; ++i) {
-        CarRecord& blip = MapBlips[i];
-        blip.ScreenX = blip.ScreenY = 0;
-        blip.SpriteWidth = blip.SpriteHeight = 0;
-        blip.SheetX = blip.Heading = 0;
-    }
 }
 
 void InitCareerCars() {
@@ -211,7 +177,7 @@ void InitCareerCars() {
     player.Body = 100;
     player.TyresLevel = player.BodyLevel = player.EngineLevel = 0;
 
-    for (int i = 1; i <= LastCarIndex; ++i) {
+    for (int i = 1; i <= RaceCars; ++i) {
         CarRecord& c = Cars[i];
         OpponentOnGrid(c);
         c.AiTarget = 200;
@@ -221,22 +187,21 @@ void InitCareerCars() {
         c.Body = c.BodyMax;
         c.Cash = 100;
     }
-    for (int i = 1; i <= LastCarIndex && i <= RaceCars; ++i) {
+    for (int i = 1; i <= RaceCars; ++i) {
         PlaceOnGrid(i);
         Cars[i].TopSpeed = Starting[i].TopSpeed;
         Cars[i].Accel = Starting[i].Accel;
         Cars[i].Tyres = Starting[i].Tyres;
         Cars[i].TyresMax = Starting[i].Tyres;
     }
-    PlaceMarkers();
-    for (int i = 1; i <= LastCarIndex; ++i) Cars[i].Accel += 1.2f;
+    for (int i = 1; i <= RaceCars; ++i) Cars[i].Accel += 1.2f;
 
     // Easy: more money, more grip and a faster player, but every car loses top speed.
     if (Settings.Difficulty == DifficultyEasy) {
         player.Cash = 1000;
         player.TopSpeed += 20;
         player.Tyres += 20;
-        for (int i = 0; i <= LastCarIndex; ++i) Cars[i].TopSpeed -= 80;
+        for (int i = 0; i <= RaceCars; ++i) Cars[i].TopSpeed -= 80;
     } else {
         player.Cash = 100;
     }
@@ -244,7 +209,6 @@ void InitCareerCars() {
 }
 
 void PlaceGrid() {
-    LastCarIndex = RaceCars;
     PlaceView();
 
     // The player's condition, ratings and cash carry over from the last race.
@@ -257,7 +221,7 @@ void PlaceGrid() {
     player.Status = StatusRacing;
     player.FxState = 0;
 
-    for (int i = 1; i <= LastCarIndex; ++i) {
+    for (int i = 1; i <= RaceCars; ++i) {
         CarRecord& c = Cars[i];
         OpponentOnGrid(c);
         c.Body = c.BodyMax;
@@ -266,7 +230,6 @@ void PlaceGrid() {
         c.FxState = 0;
         PlaceOnGrid(i);
     }
-    PlaceMarkers();
     PrepareAutopilot();
 }
 
@@ -275,10 +238,7 @@ void NewCareer() {
 
     ClearRaceData();
     FillPartsCatalogue();
-    LastCarIndex = RaceCars;
-    LapStartTime = BestLapTime = FinishTime = 0;
     RaceLaps = 0;
-    FinishCount = 0;
     CurrentCourse = 1;
 
     LoadCourse();
@@ -286,7 +246,6 @@ void NewCareer() {
     ShiftPickupsToView(ScrollX, ScrollY);
     CoursePositionsFromGrid();
     ShowDamageAtStart();
-    ResetRaceTimes();
 
     ShowForm(RaceWindow);
     ShowPreRacePanel();
@@ -298,7 +257,7 @@ void SetUpRepeatRace() { SetUpRace(false, 0.0f); }
 
 void UpgradeOpponents() {
     if (!UpgradeCourse(CurrentCourse)) return;
-    for (int i = 1; i <= LastCarIndex; ++i) {
+    for (int i = 1; i <= RaceCars; ++i) {
         CarRecord& c = Cars[i];
         for (const UpgradeRow& row : UpgradeTable) {
             // Every row draws, so the stream moves on the same whatever the car owns.
@@ -318,4 +277,18 @@ void UpgradeOpponents() {
             *level = static_cast<i16>(row.Level + 1);
         }
     }
+}
+
+i32 PrizeFor(i16 place) {
+    constexpr i32 Prizes[] = {0, 1200, 750, 300};
+    return place >= 1 && place <= 3 ? Prizes[place] : 0;
+}
+
+i32 SettleCareerRace(const RaceReport& report) {
+    if (report.Outcome != Outcome::Placed) return 0;
+    i32 before = Cars[0].Cash;
+    EarnCash(0, PrizeFor(report.Place));
+    ++CurrentCourse;
+    if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
+    return Cars[0].Cash - before;
 }

@@ -1,6 +1,6 @@
 #include <algorithm>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "sound/sound.h"
 
 i32 RevPosition[SoundSlots];

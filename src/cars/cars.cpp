@@ -1,15 +1,12 @@
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 
 #include <algorithm>
 
 CarRecord Cars[MaxCars];
 i16 DirSign[MaxCars];
-i16 LastCarIndex = 0;
-
-i16 RaceOutcome = 0;
+RaceState Race;
 i16 PairContactFlag = 0;
 i16 PairBlockFlag = 0;
-int RaceFrame = 0;
 
 void EarnCash(int car, i32 amount) {
     i32& cash = Cars[car].Cash;

@@ -2,7 +2,7 @@
 // walls, car contacts, damage, wrecks and the car sounds.
 //
 // Plain records in a fixed array, worked on by index: car 0 is the player, cars 1 to
-// LastCarIndex the computer drivers. Every velocity, rate and wear is per frame.
+// Race.LastCarIndex the computer drivers. Every velocity, rate and wear is per frame.
 #pragma once
 
 #include "numeric/numeric.h"
@@ -11,6 +11,9 @@
 // ---------------------------------------------------------------------------------
 // The car record
 // ---------------------------------------------------------------------------------
+
+// Where a car stands in its race.
+enum class CarStatus : i16 { Racing = 0, AtWall = 1, Out = 2, Finished = 3 };
 
 struct CarRecord {
     f32 ScreenX = 0;       // sprite top-left on the play area
@@ -41,7 +44,7 @@ struct CarRecord {
     f32 TileX = 0;         // position inside the tile, kept in (1, 200]
     f32 TileY = 0;
     i16 AiTarget = 0;      // computer driver's cruising speed
-    i16 Status = 0;        // StatusRacing, StatusAtWall, StatusOut, StatusFinished
+    CarStatus Status{};    // StatusRacing, StatusAtWall, StatusOut, StatusFinished
     f32 Gas = 0;
     f32 Body = 0;
     i16 BodyMax = 0;
@@ -69,7 +72,6 @@ static_assert(SoundSlots <= MaxCars, "cars 0..SoundSlots-1 have sound buffers of
 
 extern CarRecord Cars[MaxCars];
 extern i16 DirSign[MaxCars];  // +1 Drive or Park, -1 Reverse
-extern i16 LastCarIndex;
 
 // Cash stops growing at 99999 wherever it is earned (prizes, pickups), so that it always
 // fits the five digits the career file gives it; the HUD then shows 99999.
@@ -87,56 +89,58 @@ constexpr u8 GearDrive = 0;
 constexpr u8 GearReverse = 1;
 constexpr u8 GearPark = 2;
 
-// Status values
-constexpr i16 StatusRacing = 0;
-constexpr i16 StatusAtWall = 1;  // only ever inside the wall step
-constexpr i16 StatusOut = 2;
-constexpr i16 StatusFinished = 3;
+// Status values, numbered as traces and career files show them.
+constexpr CarStatus StatusRacing = CarStatus::Racing;
+constexpr CarStatus StatusOut = CarStatus::Out;
+constexpr CarStatus StatusFinished = CarStatus::Finished;
 constexpr i16 FxExploding = 4;
 
 // Headings: 20 frames clockwise from north, stored as frame x SpriteHeight.
 constexpr int HeadingFrames = 20;
-// The heading's frame 0..19, or -1 when the heading is not an exact frame.
-int HeadingFrame(const CarRecord& c);
-// One frame clockwise or anticlockwise, 19 and 0 wrapping round to each other.
-void TurnOneFrame(CarRecord& c, bool clockwise);
 
 // ---------------------------------------------------------------------------------
-// Race state the car rules share with the race loop (cars.cpp)
+// Race-wide state (cars.cpp): one record that the race loop clears as a whole when a race
+// starts, so that no count or time of the last race can leak into the next. It lives on
+// the cars' floor because the car rules end a race (a burnt-out player) and read its frame.
 // ---------------------------------------------------------------------------------
 
-constexpr i16 OutcomeRunning = 0;
-constexpr i16 OutcomePlaced = 5;
-constexpr i16 OutcomeAbandoned = 10;
-constexpr i16 OutcomeNotPlaced = 15;
+// How a race ended. The numbers are the ones traces, reports and dumps show.
+enum class Outcome : i16 {
+    Stopped = -1,  // cut short from outside (a headless frame limit): nothing follows it
+    Running = 0,
+    Placed = 5,
+    Abandoned = 10,  // left by the player, or his car burnt out
+    NotPlaced = 15,
+};
 
-extern i16 RaceOutcome;      // 0 while the race runs; a burnt-out player abandons it
-extern i16 PairContactFlag;  // the pair being checked touched
-extern i16 PairBlockFlag;    // the car being checked is about to run into a slower one
-extern int RaceFrame;        // frames run since the green light (1 = the first frame)
+struct RaceState {
+    ::Outcome Outcome = ::Outcome::Running;
+    int Frame = 0;            // frames run since the green light (1 = the first frame)
+    i16 LastCarIndex = 0;     // cars 0..LastCarIndex take part
+    f32 LapStartTime = 0;     // race clock at green, then at the player's last lap
+    f32 BestLapTime = 30.0f;  // a lap counts as the best only once it beats 30 seconds
+    f32 FinishTime = 0;       // race clock when the player came home; 0 until then
+    i16 FinishCount = 0;      // cars home so far; 10 once three rivals beat the player
+    bool Paused = false;
+    bool LeftByPlayer = false;  // the player left it (rather than his car burning out)
+    f32 PausedSeconds = 0;      // taken off every clock reading of the race
+};
+extern RaceState Race;
 
 // ---------------------------------------------------------------------------------
 // Car motion (motion.cpp)
 // ---------------------------------------------------------------------------------
 
-// Velocity factors per heading frame while a car grips: VelX = Speed x fx, VelY = Speed x fy.
-struct HeadingFactor {
-    f32 X, Y;
-};
-extern const HeadingFactor HeadingVelocity[HeadingFrames];
-
 void DriveCars();  // inputs -> heading, speed, drift, skid and velocity, cars 0..LastCarIndex
 // Displacement over course, play area and tiles. The player's car stays put on the play
 // area: the race loop scrolls the view round it afterwards.
 void MoveCars();
-f32 DriveLimit(int car);  // TopSpeed - (100 - Engine)
 
 // ---------------------------------------------------------------------------------
 // Computer drivers (opponents.cpp)
 // ---------------------------------------------------------------------------------
 
 void DriveOpponents();      // cars 1..LastCarIndex
-void DriveOpponent(int car);  // one car by the computer drivers' rules (also the autopilot)
 
 // The headless autopilot: car 0 driven by the computer drivers' rules, for tests, demos
 // and course design. Never on in a normal game.
@@ -147,23 +151,17 @@ void DriveAutopilot();  // after DriveOpponents; does nothing unless enabled
 // Walls, contacts, damage and wrecks (walls.cpp, contact.cpp, damage.cpp)
 // ---------------------------------------------------------------------------------
 
-i16 HeadingClass(int car);  // 0 N, 1 S, 2 E, 3 W, 5 NE, 7 SE, 6 SW, 4 NW, 50 other
 void CheckWalls();
-void CarContact(int a, int b);
-void AvoidCheck(int a, int b);
-void ApplyDamage(f32 amount, int car);
-void TyreWear(i16 amount, int car);
-void PlayerWreck();
+// Car i's checks against every car near it, which the race runs for each car in turn:
+// contacts, and whether it must brake for a slower car just ahead (then it is Blocked,
+// off the throttle and braking until a later check finds the way clear).
+void CarPairs(int i);
 void OpponentWreck(int car);
-// Play-area distance from the player's car, |dx| + |dy|, the base of every race sound's volume.
-f32 DistanceFromPlayer(int car);
 
 // ---------------------------------------------------------------------------------
 // Car sounds (car_sounds.cpp)
 // ---------------------------------------------------------------------------------
 
-extern i32 RevPosition[SoundSlots];
-extern i16 RevStep[SoundSlots];
 void CarSounds(int car);
 // The engine revving on the grid: `steps` moves of the play position up and down the
 // rising note, then the sound is set there once.

@@ -1,6 +1,7 @@
 #include <cmath>
+#include <cstdlib>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "sound/sound.h"
 
 void CarContact(int a, int b) {
@@ -89,4 +90,27 @@ void AvoidCheck(int a, int b) {
                                                  : 1 - rule.SteerWhenOtherGreater);
     Cars[a].Brake = True16;
     PairBlockFlag = True16;
+}
+
+void CarPairs(int i) {
+    PairBlockFlag = False16;
+    PairContactFlag = False16;
+    auto racing = [](int car) { return Cars[car].Status != StatusOut; };
+    for (int j = 0; j <= Race.LastCarIndex; ++j) {
+        // The player never starts a pair; he takes part as the other car.
+        if (j == i || i == 0) continue;
+        if (std::abs(Cars[i].TileCol - Cars[j].TileCol) >= 2) continue;
+        if (std::abs(Cars[i].TileRow - Cars[j].TileRow) >= 2) continue;
+        if (IsTrue(Cars[j].Blocked) || !racing(i) || !racing(j)) continue;
+        CarContact(i, j);
+        AvoidCheck(i, j);
+    }
+    CarRecord& car = Cars[i];
+    if (IsTrue(PairBlockFlag)) {
+        car.Blocked = True16;
+        car.Pedal = PedalOff;
+        car.Brake = True16;
+    } else {
+        car.Blocked = False16;
+    }
 }

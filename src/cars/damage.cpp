@@ -2,7 +2,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "sound/sound.h"
 
 i16 HeadingClass(int car) {
@@ -57,7 +57,8 @@ void TyreWear(i16 amount, int car) {
 void PlayerWreck() {
     CarRecord& c = Cars[0];
     if (c.FxState == FxExploding) {
-        if ((GetStatus(ExplosionSounds[0].get()) & DSBSTATUS_PLAYING) == 0) RaceOutcome = OutcomeAbandoned;
+        if ((GetStatus(ExplosionSounds[0].get()) & DSBSTATUS_PLAYING) == 0)
+            Race.Outcome = Outcome::Abandoned;
         return;
     }
     Play(ExplosionSounds[0].get(), 0);

@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
 
 // The diagonals are deliberately not normalised: a car pointing between the compass
@@ -166,7 +166,7 @@ void WrapTile(f32& inTile, i16& tileIndex) {
 }  // namespace
 
 void DriveCars() {
-    for (int car = 0; car <= LastCarIndex; ++car) {
+    for (int car = 0; car <= Race.LastCarIndex; ++car) {
         CarRecord& c = Cars[car];
         Steering(c);
         Grip(c);
@@ -180,7 +180,7 @@ void DriveCars() {
 }
 
 void MoveCars() {
-    for (int car = 0; car <= LastCarIndex; ++car) {
+    for (int car = 0; car <= Race.LastCarIndex; ++car) {
         CarRecord& c = Cars[car];
         if (c.Status == StatusOut) continue;
         if (c.Gear == GearPark) {
@@ -198,7 +198,7 @@ void MoveCars() {
             c.ScreenX += DirSign[car] * c.VelX;
         }
     }
-    for (int car = 0; car <= LastCarIndex; ++car) {
+    for (int car = 0; car <= Race.LastCarIndex; ++car) {
         CarRecord& c = Cars[car];
         if (car != 0 && c.Status == StatusOut) continue;
         c.TileX += DirSign[car] * c.VelX;

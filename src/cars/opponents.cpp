@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
 
 bool AutopilotEnabled = false;
@@ -284,14 +284,14 @@ void DriveOpponent(int car) {
 }
 
 void DriveOpponents() {
-    for (int car = 1; car <= LastCarIndex; ++car) DriveOpponent(car);
+    for (int car = 1; car <= Race.LastCarIndex; ++car) DriveOpponent(car);
 }
 
 void DriveAutopilot() {
     if (!AutopilotEnabled) return;
     // The set-up gives car 0 the grid's driving fields; this covers a race started
     // without it.
-    if (RaceFrame == 1 || Cars[0].AiTarget == 0) {
+    if (Race.Frame == 1 || Cars[0].AiTarget == 0) {
         Cars[0].AiTarget = 200;
         Cars[0].AiMode = 1;
     }
@@ -299,7 +299,7 @@ void DriveAutopilot() {
     // looks out for slower cars itself, by the same test the computer drivers get.
     i16 savedFlag = PairBlockFlag;
     PairBlockFlag = False16;
-    for (int other = 1; other <= LastCarIndex; ++other) {
+    for (int other = 1; other <= Race.LastCarIndex; ++other) {
         const CarRecord& o = Cars[other];
         if (std::abs(Cars[0].TileCol - o.TileCol) < 2 && std::abs(Cars[0].TileRow - o.TileRow) < 2 &&
             !IsTrue(o.Blocked) && Cars[0].Status != StatusOut && o.Status != StatusOut)

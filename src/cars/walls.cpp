@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "course/course.h"
 #include "sound/sound.h"
 
@@ -145,7 +145,7 @@ void WallSideCheck(int car, Side side) {
 }  // namespace
 
 void CheckWalls() {
-    for (int car = 0; car <= LastCarIndex; ++car) {
+    for (int car = 0; car <= Race.LastCarIndex; ++car) {
         DirSign[car] = Cars[car].Gear == GearReverse ? -1 : 1;
         i16 type = TileType(Cars[car].TileCol, Cars[car].TileRow);
         for (const TileWalls& row : WallTable) {

@@ -2,7 +2,7 @@
 #include <cstdio>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 i16 ScreenshotCounter = 0;
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 Control* HudFrame = nullptr;
 Control* PlayerNameField2 = nullptr;

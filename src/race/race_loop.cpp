@@ -1,32 +1,42 @@
 // The race loop: one call of RunRace plays one race from the start lights to the result.
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
-GameSettings Settings;
-f32 LapStartTime = 0;
-f32 BestLapTime = 0;
-f32 FinishTime = 0;
-i16 FinishCount = 0;
 i16 ViewOriginX = 0;
 i16 ViewOriginY = 0;
-CarRecord MapBlips[MaxCars];
-void (*AfterRaceFrame)() = nullptr;
-void (*RaceEnded)() = nullptr;
 bool RaceInProgress = false;
-bool RacePaused = false;
-bool RaceLeftByPlayer = false;
 
 namespace {
+
+// The watchers of the race; an empty slot is one whose watch has ended.
+struct Watcher {
+    std::function<void()> AfterFrame, Ended;
+};
+std::vector<Watcher> Watchers;
+
+void TellWatchers(std::function<void()> Watcher::*when) {
+    // By index: a watcher may start or end a watch while it is told.
+    for (std::size_t i = 0; i < Watchers.size(); ++i)
+        if (Watchers[i].*when) (Watchers[i].*when)();
+}
 
 constexpr int MiniWidth = 153;
 constexpr int MiniHeight = 123;
 constexpr int MaxMiniMapSide = 600;
 constexpr int BlipSize = 5;
+// Where each car's marker is drawn in the mini-map window.
+struct MapBlip {
+    f32 X = 0, Y = 0;
+};
+MapBlip MapBlips[MaxCars];
+constexpr int PlayerBlipX = 5;  // where the markers are on the effects sheet
+constexpr int BlipSheetY = 200;
 
 // Picture surfaces of controls the HUD or the window may not have sized yet.
 Surface& SizedPicture(Control* control, int width, int height) {
@@ -44,11 +54,12 @@ void DrawMiniMap(f32 originX, f32 originY) {
     Surface& window = SizedPicture(MiniView[1], MiniWidth, MiniHeight);
     BitBlt(window, 0, 0, MiniWidth, MiniHeight, MiniView[0]->Picture, CInt(originX),
            CInt(originY), SRCCOPY);
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (!Racing(i)) continue;
-        const CarRecord& blip = MapBlips[i];
-        BitBlt(window, CInt(blip.ScreenX), CInt(blip.ScreenY), BlipSize, BlipSize, AniPics,
-               blip.SheetX, blip.Heading, SRCCOPY);
+        const MapBlip& blip = MapBlips[i];
+        // The player's marker has a colour of its own.
+        BitBlt(window, CInt(blip.X), CInt(blip.Y), BlipSize, BlipSize, AniPics,
+               i == 0 ? PlayerBlipX : 0, BlipSheetY, SRCCOPY);
     }
 }
 
@@ -75,7 +86,7 @@ void RevForOneLight() {
         const int steps = static_cast<int>(now - revved) * RevStepsPerMs;
         revved = now;
         if (steps > 0)
-            for (int i = 0; i <= LastCarIndex; ++i) GridRev(i, steps);
+            for (int i = 0; i <= Race.LastCarIndex; ++i) GridRev(i, steps);
         SleepUntil(std::min(now + RevNapMs, start + LightMs));
     }
 }
@@ -119,10 +130,10 @@ void PrepareScreen() {
                                       std::max(MiniView[0]->Height, map.Height));
         PaintPicture(full, map, 0, 0);
     }
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (!Racing(i)) continue;
-        MapBlips[i].ScreenX = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
-        MapBlips[i].ScreenY = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
+        MapBlips[i].X = static_cast<f32>(Cars[i].CourseX / 20.5 + 15 - originX);
+        MapBlips[i].Y = static_cast<f32>(Cars[i].CourseY / 20.5 + 15 - originY);
     }
     if (DrawingEnabled) DrawMiniMap(originX, originY);
     DoEvents();
@@ -142,39 +153,17 @@ void CountDown() {
     DoEvents();
     RevForOneLight();
     LightColours(Off, Off, RGB(0, 255, 0));
-    LapStartTime = RaceClock();
-}
-
-void CarPairs(int i, int last) {
-    for (int j = 0; j <= last; ++j) {
-        // The player never starts a pair; he takes part as the other car.
-        if (j == i || i == 0) continue;
-        if (std::abs(Cars[i].TileCol - Cars[j].TileCol) >= 2) continue;
-        if (std::abs(Cars[i].TileRow - Cars[j].TileRow) >= 2) continue;
-        if (IsTrue(Cars[j].Blocked) || !Racing(i) || !Racing(j)) continue;
-        CarContact(i, j);
-        AvoidCheck(i, j);
-    }
+    Race.LapStartTime = RaceClock();
 }
 
 void PerCarWork(int last) {
     for (int i = 0; i <= last; ++i) {
         CarSounds(i);
-        PairBlockFlag = False16;
-        PairContactFlag = False16;
-        CarPairs(i, last);
+        CarPairs(i);
         CheckLapLine(i);
         for (int k = 0; k < PickupCount; ++k)
             if (Pickups[k].State != PickupTaken) TestPickup(i, k);
-        CarRecord& car = Cars[i];
-        if (IsTrue(PairBlockFlag)) {
-            car.Blocked = True16;
-            car.Pedal = PedalOff;
-            car.Brake = True16;
-        } else {
-            car.Blocked = False16;
-        }
-        if (car.Body < 2.0f && i != 0) OpponentWreck(i);
+        if (Cars[i].Body < 2.0f && i != 0) OpponentWreck(i);
     }
 }
 
@@ -192,11 +181,11 @@ void RunFrame() {
     // Once racing the map moves at a hundredth of the course position.
     f32 originX = Cars[0].CourseX / 100;
     f32 originY = Cars[0].CourseY / 100;
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (!Racing(i)) continue;
-        MapBlips[i].ScreenX =
+        MapBlips[i].X =
             static_cast<f32>(ViewOriginX / 20.5 + 30 + Cars[i].CourseX / 20.5 - originX);
-        MapBlips[i].ScreenY =
+        MapBlips[i].Y =
             static_cast<f32>(ViewOriginY / 20.5 + 29 + Cars[i].CourseY / 20.5 - originY);
     }
     if (DrawingEnabled) DrawMiniMap(originX, originY);
@@ -204,11 +193,11 @@ void RunFrame() {
     SetSpeedBar(Cars[0].Speed * 5.0);
     UpdateDamageBar();
     if (DrawingEnabled) ShowStanding();
-    f32 sinceGreen = RaceClock() - LapStartTime;
+    f32 sinceGreen = RaceClock() - Race.LapStartTime;
     if (sinceGreen > 2.0f) PopBox->Visible = false;
     if (sinceGreen > 0) ShowLapTime(sinceGreen);
-    if (FinishTime > 0 && RaceClock() - FinishTime > 4.0f)
-        RaceOutcome = FinishCount > 3 ? OutcomeNotPlaced : OutcomePlaced;
+    if (Race.FinishTime > 0 && RaceClock() - Race.FinishTime > 4.0f)
+        Race.Outcome = Race.FinishCount > 3 ? Outcome::NotPlaced : Outcome::Placed;
     Refresh();
 
     // Keys are handled only in these turns, after the finish test: an Escape here
@@ -216,7 +205,7 @@ void RunFrame() {
     DoEventsUntil(frameStart, FrameMs);
     DoEvents();
 
-    if (AfterRaceFrame) AfterRaceFrame();
+    TellWatchers(&Watcher::AfterFrame);
 }
 
 // ---------------------------------------------------------------------------------
@@ -229,8 +218,6 @@ void RunFrame() {
 // lights is delivered only after green.
 bool PauseReady = false;
 constexpr int FirstPausableFrame = 2;
-// Time spent paused this race, taken off every clock reading of the race.
-f32 PausedSeconds = 0;
 // A nap between looks at the keyboard while paused: a key wakes the wait at once.
 constexpr std::uint32_t PauseNapMs = 250;
 // The pause is Escape's question rather than the player's P.
@@ -276,98 +263,137 @@ void SitOutPause() {
     if (hint && LeaveAsked) hint->Caption = LeaveQuestion;
     PauseBox->Visible = true;
     Refresh();
-    while (RacePaused && RaceOutcome == OutcomeRunning && !QuitRequested()) {
+    while (Race.Paused && Race.Outcome == Outcome::Running && !QuitRequested()) {
         // A virtual clock moves only when read: time passes for a headless pause too.
         (void)GetTickCount();
         WaitEvents(PauseNapMs);
     }
-    RacePaused = LeaveAsked = false;
-    PausedSeconds += Timer() - pausedAt;
+    Race.Paused = LeaveAsked = false;
+    Race.PausedSeconds += Timer() - pausedAt;
     if (hint) hint->Caption = pauseHint;
     PauseBox->Visible = false;
     Refresh();
-    if (RaceOutcome == OutcomeRunning && !QuitRequested()) ResumeSounds();
+    if (Race.Outcome == Outcome::Running && !QuitRequested()) ResumeSounds();
 }
 
-void EndRace() {
+// Cash the player held at green: what he has more at the end he picked up.
+i32 CashAtGreen = 0;
+
+RaceReport EndRace() {
     TakeResults();
-    if (RaceEnded) RaceEnded();
+    TellWatchers(&Watcher::Ended);
     StopRaceSounds();
-    if (RaceOutcome != OutcomePlaced) return;
-    i32 before = Cars[0].Cash;
-    EarnCash(0, PrizeFor(FinishCount));
-    LastResults.Prize = Cars[0].Cash - before;
-    ++CurrentCourse;
-    if (CurrentCourse == CourseCount + 1) CurrentCourse = 1;  // the series goes round
+    RaceReport report;
+    report.Outcome = Race.Outcome;
+    report.Place = Race.FinishCount;
+    report.Frames = Race.Frame;
+    report.Results = LastResults;
+    report.PickupCash = Cars[0].Cash - CashAtGreen;
+    return report;
 }
 
 }  // namespace
 
 void RunFrameRules() {
-    ++RaceFrame;
+    ++Race.Frame;
     DriveOpponents();
     if (AutopilotEnabled) DriveAutopilot();
     DriveCars();
     CheckWalls();
-    PerCarWork(LastCarIndex);
+    PerCarWork(Race.LastCarIndex);
     NoteFinishers();
     MoveCars();
     ScrollView();
 }
 
-void BeginRace() {
-    // Frame 0 from the first light on: whatever waits for a frame of this race (a script's
-    // keys) must not take the last race's count for this one's.
-    RaceFrame = 0;
-    RacePaused = PauseReady = LeaveAsked = RaceLeftByPlayer = false;
-    PausedSeconds = 0;
+void BeginRace(const RaceSetup& setup) {
+    // The one place a race's counts, times and flags start again. From the first light on
+    // it is frame 0: whatever waits for a frame of this race (a script's keys) must not
+    // take the last race's count for this one's.
+    Race = RaceState{};
+    Race.LastCarIndex = setup.LastCarIndex;
+    PauseReady = LeaveAsked = false;
     PrepareScreen();
     CountDown();
     StartResults();
-    RaceFrame = 0;
+    CashAtGreen = Cars[0].Cash;
 }
 
-i16 RunRace() {
+RaceReport RunRace(const RaceSetup& setup) {
     // Cleared however the race is left, a script's end unwinding through it included.
     struct InProgress {
         InProgress() { RaceInProgress = true; }
         ~InProgress() { RaceInProgress = false; }
     } inProgress;
-    BeginRace();
+    BeginRace(setup);
     PauseReady = true;
     // A game told to quit leaves the race with no outcome: nothing is paid or set up.
-    while (RaceOutcome == OutcomeRunning && !QuitRequested()) {
+    while (Race.Outcome == Outcome::Running && !QuitRequested()) {
         RunFrame();
-        if (RacePaused) SitOutPause();
+        if (Race.Paused) SitOutPause();
     }
-    PauseReady = RacePaused = LeaveAsked = false;
-    EndRace();
-    return RaceOutcome;
+    PauseReady = Race.Paused = LeaveAsked = false;
+    return EndRace();
 }
+
+RaceMoment TakeRaceMoment() {
+    RaceMoment m;
+    std::memcpy(m.Car, Cars, sizeof m.Car);
+    std::memcpy(m.Sign, DirSign, sizeof m.Sign);
+    std::memcpy(m.Cash, Pickups, sizeof m.Cash);
+    m.State = Race;
+    m.ScrollLeft = ScrollX;
+    m.ScrollTop = ScrollY;
+    m.Random = RaceRandomState();
+    return m;
+}
+
+void RestoreRaceMoment(const RaceMoment& m) {
+    std::memcpy(Cars, m.Car, sizeof m.Car);
+    std::memcpy(DirSign, m.Sign, sizeof m.Sign);
+    std::memcpy(Pickups, m.Cash, sizeof m.Cash);
+    Race = m.State;
+    ScrollX = m.ScrollLeft;
+    ScrollY = m.ScrollTop;
+    SetRaceRandomState(m.Random);
+}
+
+RaceWatch::RaceWatch(std::function<void()> afterFrame, std::function<void()> ended)
+    : Slot(static_cast<int>(Watchers.size())) {
+    for (std::size_t i = 0; i < Watchers.size(); ++i)
+        if (!Watchers[i].AfterFrame && !Watchers[i].Ended) {
+            Slot = static_cast<int>(i);
+            break;
+        }
+    if (Slot == static_cast<int>(Watchers.size())) Watchers.emplace_back();
+    Watchers[Slot] = {std::move(afterFrame), std::move(ended)};
+}
+
+RaceWatch::~RaceWatch() { Watchers[Slot] = {}; }
 
 void TogglePause() {
     // Escape's question may be up before the race could be paused by P: P answers it.
-    if (RacePaused && RaceOutcome == OutcomeRunning) {
-        RacePaused = false;
+    if (Race.Paused && Race.Outcome == Outcome::Running) {
+        Race.Paused = false;
         return;
     }
-    if (!PauseReady || RaceFrame < FirstPausableFrame || RaceOutcome != OutcomeRunning) return;
-    RacePaused = !RacePaused;
+    if (!PauseReady || Race.Frame < FirstPausableFrame || Race.Outcome != Outcome::Running) return;
+    Race.Paused = !Race.Paused;
 }
 
 void AskToLeave() {
     // Nothing to leave on the pre-race panel, and nothing to ask once the race is decided.
-    if (!RaceInProgress || RaceOutcome != OutcomeRunning) return;
-    if (RacePaused) {
-        RaceOutcome = OutcomeAbandoned;
-        RaceLeftByPlayer = true;
+    if (!RaceInProgress || Race.Outcome != Outcome::Running) return;
+    if (Race.Paused) {
+        Race.Outcome = Outcome::Abandoned;
+        Race.LeftByPlayer = true;
         return;
     }
     // Asked during the lights, the question comes up with the first frame.
-    RacePaused = LeaveAsked = true;
+    Race.Paused = LeaveAsked = true;
 }
 
-f32 RaceClock() { return Timer() - PausedSeconds; }
+f32 RaceClock() { return Timer() - Race.PausedSeconds; }
 
 void CheckLapLine(int car) {
     // Once the player is home nobody's laps count any more.
@@ -382,22 +408,22 @@ void CheckLapLine(int car) {
         // crossing again does not count twice.
         if (c.LapCount > c.LapCountHigh && c.Status != StatusFinished) {
             if (car == 0) {
-                f32 lapTime = RaceClock() - LapStartTime;
-                if (lapTime < BestLapTime) {
-                    BestLapTime = lapTime;
+                f32 lapTime = RaceClock() - Race.LapStartTime;
+                if (lapTime < Race.BestLapTime) {
+                    Race.BestLapTime = lapTime;
                     ShowBestLap(lapTime);
                 }
                 ShowLastLap(lapTime);
-                LapStartTime = RaceClock();
+                Race.LapStartTime = RaceClock();
             }
             c.LapCountHigh = c.LapCount;
             if (c.LapCount == RaceLaps && c.Status != StatusOut) {
-                ++FinishCount;
+                ++Race.FinishCount;
                 c.Status = StatusFinished;
                 // Three computer cars home first: the player is out of the placings.
-                if (FinishCount == 3 && car != 0) {
+                if (Race.FinishCount == 3 && car != 0) {
                     Cars[0].LapCount = 10;
-                    FinishCount = 10;
+                    Race.FinishCount = 10;
                 }
             }
         }
@@ -406,11 +432,6 @@ void CheckLapLine(int car) {
     // Backwards over the line: at fixed course coordinates, not the forward segment.
     if (c.CourseX > 100 && c.CourseX < 300 && c.CourseY > 300 && c.CourseY + c.VelY < 300)
         --c.LapCount;
-}
-
-i32 PrizeFor(i16 place) {
-    constexpr i32 Prizes[] = {0, 1200, 750, 300};
-    return place >= 1 && place <= 3 ? Prizes[place] : 0;
 }
 
 void StopRaceSounds() {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "sound/sound.h"
 
 RaceResults LastResults;
@@ -174,7 +174,7 @@ void StartResults() {
 
 void NoteFinishers() {
     // Cars come home in index order within a frame, as the lap line counts them.
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (Cars[i].Status != StatusFinished || HomeAfter[i] > 0) continue;
         HomeAfter[i] = std::max(RaceClock() - GreenAt, 0.001f);
         HomeOrder.push_back(i);
@@ -186,7 +186,7 @@ void TakeResults() {
     for (int car : HomeOrder) results.Rows[results.Count++] = {car, Finish::Home, HomeAfter[car]};
     auto rest = [&](bool wrecks) {
         std::vector<int> cars;
-        for (int i = 0; i <= LastCarIndex; ++i)
+        for (int i = 0; i <= Race.LastCarIndex; ++i)
             if (HomeAfter[i] == 0 && Wrecked(Cars[i]) == wrecks) cars.push_back(i);
         std::vector<f32> progress(MaxCars);
         for (int i : cars) progress[i] = CourseProgress(i);

@@ -1,6 +1,6 @@
 // The race screen's sprite sheets, painted once from the picture files when the race
 // window loads. The drawing code addresses sprites by their place in these sheets.
-#include "race/race.h"
+#include "race/race_internal.h"
 
 #include "course/course.h"
 

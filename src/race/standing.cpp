@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 Control* LapField = nullptr;
 Control* PlaceField = nullptr;
@@ -133,10 +133,10 @@ f32 CourseProgress(int i) {
 }
 
 i16 PlayerPlace() {
-    if (Cars[0].Status == StatusFinished) return FinishCount;
+    if (Cars[0].Status == StatusFinished) return Race.FinishCount;
     f32 mine = CourseProgress(0);
     int place = 1;
-    for (int i = 1; i <= LastCarIndex; ++i) {
+    for (int i = 1; i <= Race.LastCarIndex; ++i) {
         const CarRecord& rival = Cars[i];
         if (rival.Status == StatusFinished) ++place;
         else if (rival.Status != StatusOut && CourseProgress(i) > mine) ++place;
@@ -152,7 +152,7 @@ void ShowStanding() {
     i16 place = PlayerPlace();
     if (PlaceField) {
         PlaceField->Caption =
-            "Pos " + std::to_string(place) + "/" + std::to_string(LastCarIndex + 1);
+            "Pos " + std::to_string(place) + "/" + std::to_string(Race.LastCarIndex + 1);
         // The places that pay stand out.
         PlaceField->ForeColor = place <= 3 ? RGB(110, 230, 110) : RGB(255, 255, 255);
     }

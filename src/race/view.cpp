@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "course/course.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 
 f32 ScrollX = 0;
 f32 ScrollY = 0;
@@ -51,7 +51,7 @@ void ScrollAxis(const Axis& axis, f32 d, f32 farThreshold) {
         worldStep = 2 * d;
     }
     *axis.Scroll += worldStep;
-    for (int i = 1; i <= LastCarIndex; ++i) Cars[i].*axis.Screen -= worldStep;
+    for (int i = 1; i <= Race.LastCarIndex; ++i) Cars[i].*axis.Screen -= worldStep;
     for (int k = 0; k < PickupCount; ++k) Pickups[k].*axis.PickupPos -= worldStep;
 }
 
@@ -111,7 +111,7 @@ void AdvanceExplosion(int i) {
     } else if (car.BlastFrameX > 1200 && car.BlastFrameX <= 1600) {
         car.FxState = 0;
         car.BlastFrameX = 0;
-        if (i == 0) RaceOutcome = OutcomeAbandoned;
+        if (i == 0) Race.Outcome = Outcome::Abandoned;
     }
 }
 
@@ -170,17 +170,17 @@ void DrawBackground() {
 
 void DrawSprites() {
     Surface& view = RaceViewSurface();
-    for (int i = 0; i <= LastCarIndex; ++i) {
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (Cars[i].Status == StatusOut) continue;
         DrawCar(view, Cars[i], i);
         DrawSmoke(view, Cars[i]);
     }
-    for (int i = 0; i <= LastCarIndex; ++i)
+    for (int i = 0; i <= Race.LastCarIndex; ++i)
         if (Cars[i].FxState == FxExploding) DrawExplosion(view, Cars[i]);
 
     const CarRecord& player = Cars[0];
     if (player.LapCount < RaceLaps) return;
-    if (int row = BannerRow(FinishCount)) {
+    if (int row = BannerRow(Race.FinishCount)) {
         DrawMasked(view, player.ScreenX - 45.0f, player.ScreenY - 45.0f, BannerW, BannerH, AniPics,
                    BannerPictureX, row, AniPics, BannerMaskX, row);
     }
@@ -189,10 +189,10 @@ void DrawSprites() {
 void AdvanceEffects() {
     // The same cars in the same order as the sprites are drawn, so a frame's picture
     // shows each animation one step before it moves on.
-    for (int i = 0; i <= LastCarIndex; ++i)
+    for (int i = 0; i <= Race.LastCarIndex; ++i)
         if (Cars[i].Status != StatusOut) AdvanceSmoke(Cars[i]);
-    for (int i = 0; i <= LastCarIndex; ++i)
+    for (int i = 0; i <= Race.LastCarIndex; ++i)
         if (Cars[i].FxState == FxExploding) AdvanceExplosion(i);
     // The first frame the player counts as finished starts the wait before the result.
-    if (Cars[0].LapCount >= RaceLaps && FinishTime == 0) FinishTime = RaceClock();
+    if (Cars[0].LapCount >= RaceLaps && Race.FinishTime == 0) Race.FinishTime = RaceClock();
 }

@@ -5,17 +5,17 @@
 
 #include "app/app.h"
 #include "career/career.h"
-#include "cars/cars.h"
+#include "cars/cars_internal.h"
 #include "fuzz_support.h"
 #include "platform/headless/headless.h"
-#include "race/race.h"
+#include "race/race_internal.h"
 #include "shop/shop.h"
 
 namespace {
 
 // Three seconds of start lights and a second or two of racing.
 void StopAfterAFewSeconds() {
-    if (RaceFrame >= 150 && RaceOutcome == OutcomeRunning) RaceOutcome = OutcomeStopped;
+    if (Race.Frame >= 150 && Race.Outcome == Outcome::Running) Race.Outcome = Outcome::Stopped;
 }
 
 }  // namespace
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Settings = GameSettings{};
     AutopilotEnabled = true;
     DrawingEnabled = false;  // the picture loaders have fuzz targets of their own
-    AfterRaceFrame = StopAfterAFewSeconds;
+    static RaceWatch watch(StopAfterAFewSeconds);
     DriverNames[PlayerNameEntry] = "Ann";
     WriteBytes(career, data, size);
     if (!LoadCareer()) return 0;
@@ -44,12 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!SaveCareer() || std::filesystem::file_size(career) != CareerFileLength) __builtin_trap();
     if (!LoadCareer()) __builtin_trap();
 
-    Label17->Click();  // the shop
+    Panel.Shop->Click();  // the shop
     for (int item = 0; item < 6; ++item) BuyPart(item);
     for (int part = 0; part < 3; ++part) RepairPart(part, RepairPrice(Cars[0], part));
     ShowShopStatistics();
     HideForm(StoreForm);
-    Label16->Click();  // start the race
+    Panel.Start->Click();  // start the race
     if (!SaveCareer() || std::filesystem::file_size(career) != CareerFileLength) __builtin_trap();
     return 0;
 }

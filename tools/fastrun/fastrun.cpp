@@ -25,53 +25,9 @@
 
 namespace {
 
-// Cars 0 to 8 race; the rest of the array is never touched in a race.
-constexpr int RaceCars = 9;
-
-// Everything a frame's rules read or write, for one seed's race.
-struct RaceMoment {
-    CarRecord Car[RaceCars];
-    i16 Sign[RaceCars];
-    Pickup Cash[PickupCount];
-    i16 Outcome, ContactFlag, BlockFlag, Finishers;
-    int Frame;
-    f32 Finish, LapStart, BestLap, ScrollLeft, ScrollTop;
-    std::uint64_t Random;
-};
-
-void Take(RaceMoment& m) {
-    std::memcpy(m.Car, Cars, sizeof m.Car);
-    std::memcpy(m.Sign, DirSign, sizeof m.Sign);
-    std::memcpy(m.Cash, Pickups, sizeof m.Cash);
-    m.Outcome = RaceOutcome;
-    m.ContactFlag = PairContactFlag;
-    m.BlockFlag = PairBlockFlag;
-    m.Finishers = FinishCount;
-    m.Frame = RaceFrame;
-    m.Finish = FinishTime;
-    m.LapStart = LapStartTime;
-    m.BestLap = BestLapTime;
-    m.ScrollLeft = ScrollX;
-    m.ScrollTop = ScrollY;
-    m.Random = RaceRandomState();
-}
-
-void Restore(const RaceMoment& m) {
-    std::memcpy(Cars, m.Car, sizeof m.Car);
-    std::memcpy(DirSign, m.Sign, sizeof m.Sign);
-    std::memcpy(Pickups, m.Cash, sizeof m.Cash);
-    RaceOutcome = m.Outcome;
-    PairContactFlag = m.ContactFlag;
-    PairBlockFlag = m.BlockFlag;
-    FinishCount = m.Finishers;
-    RaceFrame = m.Frame;
-    FinishTime = m.Finish;
-    LapStartTime = m.LapStart;
-    BestLapTime = m.BestLap;
-    ScrollX = m.ScrollLeft;
-    ScrollY = m.ScrollTop;
-    SetRaceRandomState(m.Random);
-}
+// A seed's race at one moment, to go back to and race on from differently.
+void Take(RaceMoment& m) { m = TakeRaceMoment(); }
+void Restore(const RaceMoment& m) { RestoreRaceMoment(m); }
 
 // ---------------------------------------------------------------------------------
 // How far round: the road's tiles in driving order, and the car's place along them.
@@ -226,10 +182,10 @@ double LaneScore(const Lane& lane) {
     // takes them all away.
     double lost = (me.BodyMax - me.Body) * DamageWorth;
     if (Collecting)
-        return lane.Moment.Outcome == OutcomeAbandoned || me.FxState == FxExploding
+        return lane.Moment.State.Outcome == Outcome::Abandoned || me.FxState == FxExploding
                    ? -1e9
                    : pickups * 1000 + Progress(lane.RoadIndex, me) * 0.2 - lost;
-    if (lane.Place >= 10 || lane.Moment.Outcome == OutcomeAbandoned)
+    if (lane.Place >= 10 || lane.Moment.State.Outcome == Outcome::Abandoned)
         return -1e9 + Progress(lane.RoadIndex, me);
     if (lane.FinishFrame > 0) return 1e8 - lane.FinishFrame * 100.0 + pickups * 10;
     return Progress(lane.RoadIndex, me) - lost;
@@ -244,7 +200,7 @@ double Score(const Candidate& c, const SearchSettings& s) {
     if (s.RandomState) {
         const Lane& lane = c.Lanes.back();
         const CarRecord& me = lane.Moment.Car[0];
-        if (lane.Moment.Outcome == OutcomeAbandoned || me.FxState == FxExploding)
+        if (lane.Moment.State.Outcome == Outcome::Abandoned || me.FxState == FxExploding)
             given = -1e9;
         else if (lane.Place >= 10)
             given = -1e6;
@@ -301,7 +257,7 @@ bool SurvivesTheFinishWait() {
     for (int f = 0; f < FinishWaitFrames && whole; ++f) {
         RunFrameRules();
         AdvanceEffects();
-        whole = RaceOutcome == OutcomeRunning && Cars[0].FxState != FxExploding;
+        whole = Race.Outcome == Outcome::Running && Cars[0].FxState != FxExploding;
     }
     Restore(home);
     return whole;
@@ -314,11 +270,11 @@ void Advance(Lane& lane, int frames) {
         if (lane.Down & (1 << b)) RaceKeyDown(KeyBits[b]);
     Restore(lane.Moment);  // after the presses, whose effect on the car it overwrites
     for (int f = 0; f < frames; ++f) {
-        if (lane.FinishFrame > 0 || lane.Place >= 10 || RaceOutcome != OutcomeRunning) break;
+        if (lane.FinishFrame > 0 || lane.Place >= 10 || Race.Outcome != Outcome::Running) break;
         // Keys of frame F reach the car after that frame's rules, as in the headless race.
         for (int k = 0; k < lane.PendingCount;) {
             KeyEvent e = lane.Pending[k];
-            if (e.Frame > RaceFrame) {
+            if (e.Frame > Race.Frame) {
                 ++k;
                 continue;
             }
@@ -335,9 +291,9 @@ void Advance(Lane& lane, int frames) {
         if (Cars[0].LapCount > roadLaps && Cars[0].LapCount < 10) lane.Place = 10;
         if (lane.Place >= 10) break;
         if (Cars[0].Status == StatusFinished) {
-            lane.FinishFrame = RaceFrame;
-            lane.Place = SurvivesTheFinishWait() ? FinishCount : i16{10};
-        } else if (FinishCount >= 10) {
+            lane.FinishFrame = Race.Frame;
+            lane.Place = SurvivesTheFinishWait() ? Race.FinishCount : i16{10};
+        } else if (Race.FinishCount >= 10) {
             lane.Place = 10;
         }
     }
@@ -396,9 +352,9 @@ int Search(const GameOptions& base, const SearchSettings& s) {
         options.Seed = seed;
         SetUpHeadlessRace(options);
         if (seed == 0) SetRaceRandomState(s.RandomState);
-        BeginRace();
+        BeginRace(RaceSetup{});
         // The player's own pace, with nobody in his way (the rivals still stand on the grid).
-        if (s.Alone) LastCarIndex = 0;
+        if (s.Alone) Race.LastCarIndex = 0;
         Lane lane;
         Take(lane.Moment);
         for (int hand = 0; hand <= s.Hands; ++hand) {
@@ -419,7 +375,7 @@ int Search(const GameOptions& base, const SearchSettings& s) {
         if (!ParseKeyScript(ReadFileText(s.Replay), keys, error)) throw std::runtime_error(error);
         for (Lane& lane : root.Lanes) {
             for (const ScriptedKey& k : keys) {
-                Advance(lane, std::max(0, k.Frame - lane.Moment.Frame));
+                Advance(lane, std::max(0, k.Frame - lane.Moment.State.Frame));
                 if (lane.PendingCount < MaxPending)
                     lane.Pending[lane.PendingCount++] = {k.Frame, k.Down, k.KeyCode};
             }
@@ -457,7 +413,7 @@ int Search(const GameOptions& base, const SearchSettings& s) {
                     Queue(lane, change, child.Node, s.Slack);
                     Advance(lane, s.Every);
                     allDone = allDone && (lane.FinishFrame > 0 || lane.Place >= 10 ||
-                                          lane.Moment.Outcome != OutcomeRunning);
+                                          lane.Moment.State.Outcome != Outcome::Running);
                 }
                 child.Score = Score(child, s);
                 (allDone ? home : next).push_back(std::move(child));
