@@ -89,6 +89,8 @@ void LoadRaceScreen() {
     Label17->Click = ShopClick;
     Label19->Click = SaveCareerClick;
     Label18->Click = QuitClick;
+    // A Quick Race or Time Trial hid what only a career has.
+    Label17->Visible = Label19->Visible = true;
     PlaceShopForRaceWindow();
 }
 

@@ -141,6 +141,8 @@ std::string SavesFolder() { return PathUnder(UserFolder(), "\\saves"); }
 
 std::string ScreenshotsFolder() { return PathUnder(UserFolder(), "\\screenshots"); }
 
+std::string RecordsFolder() { return PathUnder(UserFolder(), "\\records"); }
+
 std::string LocalTimeStamp() {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
