@@ -145,6 +145,9 @@ CourseRaceResult RunCourseRace(int course, RaceMode mode, bool easy, bool keepRe
 // The records line of the pre-race panel and the session dump: "Lap record 25.32 Gustav ·
 // Race record 51.20 Gustav", or "No records yet".
 std::string RecordsText(const CourseRecords& records);
+// The course whose records the screen shows: the picker's choice while it is up, else the
+// course in play.
+int CourseOnScreen();
 
 // ---------------------------------------------------------------------------------
 // The scripted session (session.cpp, session_dump.cpp)

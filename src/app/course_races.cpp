@@ -158,6 +158,8 @@ std::string RecordsText(const CourseRecords& records) {
     return text.empty() ? "No records yet" : text;
 }
 
+int CourseOnScreen() { return CurrentCourse; }
+
 namespace {
 
 void CourseStartClick() {

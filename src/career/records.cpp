@@ -105,11 +105,14 @@ CourseRecords ReadRecords(int course, bool easy, RaceMode mode) {
     } catch (const FileError& e) {
         records = {};
         // A file that cannot even be read (a folder in its place, a device) goes aside too.
+        std::string told = e.what();
         try {
-            if (!path.empty() && FileExists(path)) SetFileAside(path);
-        } catch (const FileError&) {
+            if (!path.empty() && FileExists(path))
+                told += "; it was set aside as " + PrintableText(SetFileAside(path));
+        } catch (const FileError& aside) {
+            told += std::string("; ") + aside.what();
         }
-        TellRecordsProblem(e.what());
+        TellRecordsProblem(told);
     }
     return records;
 }
