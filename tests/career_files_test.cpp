@@ -158,14 +158,14 @@ TEST_F(CareerFiles, AListThatCannotBeUnderstoodIsSetAsideWithADate) {
 TEST_F(CareerFiles, TheSaveCareerButtonSaysSavedOnlyWhenItSaved) {
     LoadRaceScreen();
     WriteFileText(ListPath(), ListOf({"A", "B", "C", "D", "E", ""}));
-    msg_FlashScreen->Caption = "";
-    Label19->Click();
+    Panel.Status->Caption = "";
+    Panel.SaveCareer->Click();
     EXPECT_EQ(MessageLog().back(), "No slots available");
-    EXPECT_EQ(Label19->Caption + "/" + msg_FlashScreen->Caption, "Save Career/");
+    EXPECT_EQ(Panel.SaveCareer->Caption + "/" + Panel.Status->Caption, "Save Career/");
     EXPECT_TRUE(RaceWindow->Visible && FlashBox->Visible);  // the game goes on
     WriteFileText(ListPath(), Blanks(90));
-    Label19->Click();
-    EXPECT_EQ(Label19->Caption + "/" + msg_FlashScreen->Caption, "Save Career/Saved...");
+    Panel.SaveCareer->Click();
+    EXPECT_EQ(Panel.SaveCareer->Caption + "/" + Panel.Status->Caption, "Save Career/Saved...");
     EXPECT_EQ(Slurp(CareerPath("Ann")).size(), 765u);
 }
 

@@ -1,13 +1,19 @@
 // Every course raced headless with the computer driving the player's car too: the race
-// must end, nobody may be stuck, the field must keep up and the mini-map must follow.
+// must end, nobody may be stuck, the field must keep up and the mini-map must follow. And
+// each race must be the one the race catalogue (tests/data/race_catalogue.tsv) holds: the
+// same outcome, frames, best lap, finishing order and times, and the same trace to the
+// byte. tools/race_catalogue.py writes the catalogue again when a rule changes on purpose.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "course/course.h"
 #include "numeric/numeric.h"
@@ -22,6 +28,44 @@ double Field(const std::string& line, const std::string& key) {
     return std::strtod(line.c_str() + at + key.size() + 3, nullptr);
 }
 
+// The catalogue's row for a race: outcome, frames, best lap, order, trace hash.
+std::vector<std::string> CatalogueRow(int course, int seed) {
+    std::ifstream in(GG_SOURCE_DIR "/tests/data/race_catalogue.tsv");
+    std::string line;
+    const std::string key = std::to_string(course) + "\t" + std::to_string(seed) + "\t";
+    while (std::getline(in, line)) {
+        if (!line.starts_with(key)) continue;
+        std::vector<std::string> fields;
+        std::size_t from = key.size(), tab;
+        while ((tab = line.find('\t', from)) != std::string::npos)
+            fields.push_back(line.substr(from, tab - from)), from = tab + 1;
+        fields.push_back(line.substr(from));
+        return fields;
+    }
+    return {};
+}
+
+// The report's order as the catalogue writes it: "8 27.90, 7 28.41, ..., 0 did not finish".
+std::string OrderOf(const std::string& report) {
+    std::string out;
+    const std::regex row("\\{\"car\":(\\d+),\"time\":\"([^\"]*)\"\\}");
+    std::string order = report.substr(report.find("\"order\":"));
+    for (std::sregex_iterator it(order.begin(), order.end(), row), end; it != end; ++it)
+        out += (out.empty() ? "" : ", ") + (*it)[1].str() + " " + (*it)[2].str();
+    return out;
+}
+
+// FNV-1a over the trace's bytes, as the catalogue's script computes it.
+std::string TraceHash(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::uint64_t h = 0xCBF29CE484222325u;
+    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it)
+        h = (h ^ static_cast<unsigned char>(*it)) * 0x100000001B3u;
+    char out[17];
+    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
+    return out;
+}
+
 struct CarRecord {
     int Slow = 0, LongestSlow = 0, LongestSlowFrame = 0, Frames = 0;
     double SpeedSum = 0;
@@ -29,7 +73,7 @@ struct CarRecord {
 
 class Sweep : public testing::TestWithParam<std::tuple<int, int>> {};
 
-TEST_P(Sweep, AutopilotRaceEndsWithTheFieldMovingAndTheMarkerOnTheRoad) {
+TEST_P(Sweep, AutopilotRaceIsAsCataloguedWithTheFieldMovingAndTheMarkerOnTheRoad) {
     auto [course, seed] = GetParam();
     std::string folder = TempFolder("sweep_" + std::to_string(course) + "_" + std::to_string(seed));
     std::string trace = folder + "/trace.jsonl", summary = folder + "/summary.json";
@@ -42,6 +86,14 @@ TEST_P(Sweep, AutopilotRaceEndsWithTheFieldMovingAndTheMarkerOnTheRoad) {
     EXPECT_TRUE(outcome == 5 || outcome == 15) << "outcome " << outcome << " (10 is a wreck of the player)";
     std::printf("course %d seed %d: outcome %d after %d frames\n", course, seed, outcome,
                 static_cast<int>(Field(result, "frames")));
+    const std::vector<std::string> row = CatalogueRow(course, seed);
+    ASSERT_EQ(row.size(), 5u) << "the catalogue has no row for this race";
+    char best[32];
+    std::snprintf(best, sizeof best, "%.9g", Field(result, "BestLapTime"));
+    EXPECT_EQ(std::vector<std::string>({std::to_string(outcome),
+                                        std::to_string(static_cast<int>(Field(result, "frames"))),
+                                        best, OrderOf(result), TraceHash(trace)}),
+              row);
 
     FreshHeadless();
     CurrentCourse = static_cast<i16>(course);

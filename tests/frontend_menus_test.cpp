@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "app/app.h"
 #include "frontend/frontend.h"
@@ -42,7 +43,7 @@ protected:
         Backend->Push(e);
         DoEvents();
     }
-    Control* Item(const char* name) { return FindControl(FrontEnd, name); }
+    Control* Item(const char* name) { return NamedControl(FrontEnd, name); }
     void At(Control* c, int dx, int dy, std::initializer_list<T> kinds) {
         for (T kind : kinds) Send(kind, c->CanvasLeft() + dx, c->CanvasTop() + dy);
     }
@@ -67,6 +68,13 @@ TEST_F(FrontEndMenus, OpensOnTheCentredMainMenuWithDefaultSettings) {
     Settings.Difficulty = DifficultyEasy;
     Load();
     EXPECT_EQ(Settings.Difficulty, DifficultyNormal);
+    // A name the window has no control under stops there, saying which.
+    try {
+        NamedControl(FrontEnd, "Label99", 2);
+        ADD_FAILURE() << "no error for a missing control";
+    } catch (const std::logic_error& e) {
+        EXPECT_STREQ(e.what(), "no control named Label99(2) on FrontEnd");
+    }
     // 1024 / 2 - 640 / 2 = 192; 768 / 2 - 480 / 1.8 = 117.3.
     EXPECT_EQ(FrontEndBox->Left, 192);
     EXPECT_EQ(FrontEndBox->Top, 117);
@@ -222,7 +230,7 @@ TEST_F(FrontEndMenus, NameBoxTakesOnlySafeLettersUpToFourteen) {
         Press("Label21");
         Key(vbKeyDelete);  // the old name, selected as the panel opens
         Type(typed);
-        EXPECT_EQ(Text1->Text, kept) << typed;
+        EXPECT_EQ(DriverNameBox->Text, kept) << typed;
         EXPECT_EQ(SafeDriverName(typed), kept);
         Press("Label24");
     }
@@ -231,7 +239,7 @@ TEST_F(FrontEndMenus, NameBoxTakesOnlySafeLettersUpToFourteen) {
     Type("A B");
     Key(vbKeyHome);
     Key(vbKeyDelete);
-    EXPECT_EQ(Text1->Text, "A B");
+    EXPECT_EQ(DriverNameBox->Text, "A B");
 }
 
 TEST_F(FrontEndMenus, NewDriverReplacesTheOldNameAndEnterStartsWithIt) {

@@ -43,7 +43,8 @@ Layout GameLayout() {
     OpenPanel(CareerModeBox, 207, 112);
     OpenPanel(NewDriverBox, 207, 112);
     // The strip's end, past the selected name.
-    at.NameStrip = {Text1->CanvasLeft() + Text1->Width - 3, Text1->CanvasTop() + Text1->Height - 2};
+    at.NameStrip = {DriverNameBox->CanvasLeft() + DriverNameBox->Width - 3,
+                    DriverNameBox->CanvasTop() + DriverNameBox->Height - 2};
     DestroyFrontEnd();
     DriverNames[PlayerNameEntry] = "Ann";
     LoadRaceScreen();

@@ -17,7 +17,7 @@ using RacePanel = RaceScreenTest;
 // Hovering a button lights it and dims the other three, so one button at most is lit;
 // the panel's own background dims only Start.
 TEST_F(RacePanel, HoverLightsTheButtonAndDimsTheOthers) {
-    Control* buttons[4] = {Label16, Label17, Label18, Label19};
+    Control* buttons[4] = {Panel.Start, Panel.Shop, Panel.Quit, Panel.SaveCareer};
     const auto untouched = RGB(1, 2, 3);
     for (int over = -1; over < 4; ++over) {
         for (Control* b : buttons) b->ForeColor = untouched;
@@ -29,21 +29,21 @@ TEST_F(RacePanel, HoverLightsTheButtonAndDimsTheOthers) {
         }
     }
     // A lit button ignores further moves: a second Shop hover would dim Start.
-    Label17->MouseMove(0, 1, 1);
-    Label16->ForeColor = ButtonLit;
-    Label17->MouseMove(0, 2, 2);
-    EXPECT_EQ(Label16->ForeColor, ButtonLit);
+    Panel.Shop->MouseMove(0, 1, 1);
+    Panel.Start->ForeColor = ButtonLit;
+    Panel.Shop->MouseMove(0, 2, 2);
+    EXPECT_EQ(Panel.Start->ForeColor, ButtonLit);
 }
 
 TEST_F(RacePanel, SaveCareerSaysSavedUntilTheShopClearsIt) {
     std::uint32_t before = GetTickCount();
     SaveCareerClick();
     EXPECT_GE(GetTickCount() - before, 500u);
-    EXPECT_EQ(Label19->Caption, "Save Career");
-    EXPECT_EQ(msg_FlashScreen->Caption, "Saved...");
+    EXPECT_EQ(Panel.SaveCareer->Caption, "Save Career");
+    EXPECT_EQ(Panel.Status->Caption, "Saved...");
     EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
     ShopClick();
-    EXPECT_EQ(msg_FlashScreen->Caption, "");
+    EXPECT_EQ(Panel.Status->Caption, "");
 
     // Closing the game during the half second ends the wait at once, the career saved.
     int turns = 0;
@@ -57,7 +57,7 @@ TEST_F(RacePanel, SaveCareerSaysSavedUntilTheShopClearsIt) {
     EXPECT_LT(GetTickCount() - before, 50u);
     EXPECT_EQ(turns, 2);
     EXPECT_TRUE(FileExists(saved));
-    EXPECT_EQ(Label19->Caption, "Save Career");
+    EXPECT_EQ(Panel.SaveCareer->Caption, "Save Career");
 }
 
 TEST_F(RacePanel, PanelIsDrawnGreyOnBlackWithTheCoursePreview) {
@@ -71,8 +71,9 @@ TEST_F(RacePanel, PanelIsDrawnGreyOnBlackWithTheCoursePreview) {
               0x336633u);
     // Some of the Start caption is drawn in its dark green.
     int green = 0;
-    for (int y = Label16->CanvasTop(); y < Label16->CanvasTop() + Label16->Height; ++y)
-        for (int x = Label16->CanvasLeft(); x < Label16->CanvasLeft() + Label16->Width; ++x)
+    for (int y = Panel.Start->CanvasTop(); y < Panel.Start->CanvasTop() + Panel.Start->Height; ++y)
+        for (int x = Panel.Start->CanvasLeft(); x < Panel.Start->CanvasLeft() + Panel.Start->Width;
+             ++x)
             if (canvas.Pixel(x, y) == PixelFromColour(ButtonNormal)) ++green;
     if (CurrentTextRenderer()) { EXPECT_GT(green, 20); }
 }

@@ -46,7 +46,7 @@ protected:
     }
     bool OnFreshFrontEnd() const {
         return FrontEnd->Visible && !RaceWindow->Visible && FrontEndBox->ShownOnScreen() &&
-               !OptionBox->Visible && !CareerModeBox->Visible && Text1->Text.empty();
+               !OptionBox->Visible && !CareerModeBox->Visible && DriverNameBox->Text.empty();
     }
 };
 
@@ -60,7 +60,7 @@ TEST_F(ScreenFlow, NewDriverReachesThePreRacePanelAndQuitComesBackToAFreshMenu) 
     EXPECT_EQ(DriverNames[PlayerNameEntry], "Ann");
     EXPECT_EQ(Cars[0].Cash, 1000);  // an easy career's purse
 
-    Press(Label18);
+    Press(Panel.Quit);
     EXPECT_TRUE(OnFreshFrontEnd());
     // The menu loads afresh, and with it the settings.
     EXPECT_EQ(DifLabel->Caption, "Normal");
@@ -80,7 +80,7 @@ TEST_F(ScreenFlow, EscapeDuringARaceAbandonsItForTheFrontEnd) {
     escape.Key = vbKeyEscape;
     Backend->Schedule(GetTickCount() + 3 * LightMs + 10 * FrameMs, escape);
     Backend->Schedule(GetTickCount() + 3 * LightMs + 20 * FrameMs, escape);  // it asked first
-    Press(Label16);
+    Press(Panel.Start);
     EXPECT_TRUE(OnFreshFrontEnd());
     EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
 

@@ -81,6 +81,33 @@ TEST_F(Career, RepeatedRaceRestoresTheOpponentsButNotThePlayer) {
     EXPECT_EQ(CurrentCourse, 1);
 }
 
+// What a career race's report means for the career: a placed finish pays 1200, 750 or 300
+// (never beyond the 99999 cap) and moves to the next course, 14 going round to 1; any other
+// end pays nothing and stays.
+TEST(SettleCareerRace, PaysThePlaceAndMovesOnOnlyForAPlacedFinish) {
+    struct Case {
+        Outcome Ended;
+        i16 Place, Course;
+        i32 Cash, Paid;
+        i16 NextCourse;
+    };
+    for (const Case& c : {Case{Outcome::Placed, 1, 1, 100, 1200, 2},
+                          Case{Outcome::Placed, 2, 14, 100, 750, 1},
+                          Case{Outcome::Placed, 3, 5, 100, 300, 6},
+                          Case{Outcome::Placed, 1, 7, 99000, 999, 8},
+                          Case{Outcome::NotPlaced, 10, 5, 100, 0, 5},
+                          Case{Outcome::Abandoned, 2, 5, 100, 0, 5},
+                          Case{Outcome::Stopped, 1, 5, 100, 0, 5}}) {
+        Cars[0].Cash = c.Cash;
+        CurrentCourse = c.Course;
+        RaceReport report;
+        report.Outcome = c.Ended, report.Place = c.Place;
+        EXPECT_EQ(SettleCareerRace(report), c.Paid) << "place " << c.Place << " on " << c.Course;
+        EXPECT_EQ(Cars[0].Cash, c.Cash + c.Paid);
+        EXPECT_EQ(CurrentCourse, c.NextCourse);
+    }
+}
+
 // Opponents shop before courses 3, 6, 9, 10 and 13: nine draws each, bought or not.
 class Upgrades : public Career {
 protected:

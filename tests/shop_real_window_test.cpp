@@ -67,13 +67,14 @@ Layout GameLayout() {
     OpenPanel(NewDriverBox, 207, 112);
     at.CareerMode = Middle(FindControl(FrontEnd, "Label1"));
     at.NewDriver = Middle(FindControl(FrontEnd, "Label21"));
-    at.NameStrip = {Text1->CanvasLeft() + 2, Text1->CanvasTop() + Text1->Height - 2};
+    at.NameStrip = {DriverNameBox->CanvasLeft() + 2,
+                    DriverNameBox->CanvasTop() + DriverNameBox->Height - 2};
     DestroyFrontEnd();
     DriverNames[PlayerNameEntry] = "Ann";
     LoadRaceScreen();
     NewCareer();
     ShopClick();
-    at.ShopButton = Middle(Label17);
+    at.ShopButton = Middle(Panel.Shop);
     // Above the front end's main panel, so only the pre-race panel is grey there.
     at.PanelInside = {FlashBox->CanvasLeft() + 5, FlashBox->CanvasTop() + 5};
     at.SalePanelInside = {Store.Picture2->CanvasLeft() + 4, Store.Picture2->CanvasTop() + 4};

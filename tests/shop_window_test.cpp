@@ -104,10 +104,10 @@ const std::vector<Colour> AllGrey(6, ItemNormal);
 const std::vector<Colour> GreyRepairs(3, ItemNormal);
 
 TEST_F(Shop, NewPlayerSeesFullBarsFineEverywhereTheStartingPartsAndAHundredDollars) {
-    ClickOn(Label17);
+    ClickOn(Panel.Shop);
     ASSERT_TRUE(StoreForm->Visible);
     EXPECT_EQ(FormsInZOrder().back(), StoreForm);  // in front of the race window
-    EXPECT_EQ(msg_FlashScreen->Caption, "");
+    EXPECT_EQ(Panel.Status->Caption, "");
     EXPECT_EQ(Store.Store_PlayerNameField->Caption, "Ann");
     EXPECT_EQ(std::pair(Store.StoreBox->Left, Store.StoreBox->Top), std::pair(75, 50));
     EXPECT_EQ(Store.CashField->Caption, "$100");
@@ -339,7 +339,7 @@ TEST_F(Shop, ANewcomerBuysAnEngineMendsTheBodyIsRefusedAndRacesFaster) {
     ASSERT_GT(before, 0);
     ASSERT_TRUE(FlashBox->Visible);
 
-    ClickOn(Label17);
+    ClickOn(Panel.Shop);
     ClickOn(Store.Item[2]);
     EXPECT_EQ(Store.CarItem[PartEngine]->Caption, "MoJet Turbo Engine");
     EXPECT_EQ(Store.CashField->Caption, "$750");

@@ -123,9 +123,9 @@ void SetUpCourseRace(int course, RaceMode mode) {
     SetUpRepeatRace();
     if (mode == RaceMode::Quick) ClearGhost();
     // Nothing to buy or save: the race is the course's, not a career's.
-    Label16->Click = CourseStartClick;
-    Label17->Visible = Label19->Visible = false;
-    msg_FlashScreen->Caption = RecordsText(ReadRecords(course, EasyNow(), mode));
+    Panel.Start->Click = CourseStartClick;
+    Panel.Shop->Visible = Panel.SaveCareer->Visible = false;
+    Panel.Status->Caption = RecordsText(ReadRecords(course, EasyNow(), mode));
 }
 
 CourseRaceResult RunCourseRace(int course, RaceMode mode, bool easy, bool keepRecords) {

@@ -41,7 +41,7 @@ void StartGame(const GameOptions& options) {
     SoundEnabled = !options.Mute;
     StartName = options.HasName ? options.Name : "";
     StartFrontEnd();
-    Text1->Text = SafeDriverName(StartName);
+    DriverNameBox->Text = SafeDriverName(StartName);
     // A player whose careers cannot be kept can still race: say so once, up front.
     try {
         PrepareSavesFolder();

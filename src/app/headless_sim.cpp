@@ -11,6 +11,7 @@
 #include "frontend/frontend.h"
 #include "platform/headless/headless.h"
 #include "race/race.h"
+#include "settings/settings.h"
 #include "sound/sound.h"
 
 namespace {

@@ -8,6 +8,7 @@
 #include "course/course.h"
 #include "frontend/frontend.h"
 #include "race/race.h"
+#include "settings/settings.h"
 #include "shop/shop.h"
 #include "sound/sound.h"
 
@@ -85,12 +86,12 @@ void TellCareerLeft() {
 
 void LoadRaceScreen() {
     LoadRaceWindow();
-    Label16->Click = StartClick;
-    Label17->Click = ShopClick;
-    Label19->Click = SaveCareerClick;
-    Label18->Click = QuitClick;
+    Panel.Start->Click = StartClick;
+    Panel.Shop->Click = ShopClick;
+    Panel.SaveCareer->Click = SaveCareerClick;
+    Panel.Quit->Click = QuitClick;
     // A Quick Race or Time Trial hid what only a career has.
-    Label17->Visible = Label19->Visible = true;
+    Panel.Shop->Visible = Panel.SaveCareer->Visible = true;
     PlaceShopForRaceWindow();
 }
 
@@ -167,7 +168,7 @@ Outcome ShownOutcome() { return RaceInProgress ? Race.Outcome : Unsettled; }
 void ShopClick() {
     PlayClick(0);
     ShowShopStatistics();
-    msg_FlashScreen->Caption = "";
+    Panel.Status->Caption = "";
 }
 
 void SaveCareerClick() {
@@ -180,13 +181,13 @@ void SaveCareerClick() {
         return;
     }
     NoteSave();
-    Label19->Caption = "Saved...";
+    Panel.SaveCareer->Caption = "Saved...";
     Refresh();
     // The caption stays half a second; the wait sleeps between turns and a player closing
     // the game is not kept in it (the career is already on the disk).
     DoEventsUntil(GetTickCount(), 500);
-    Label19->Caption = "Save Career";
-    msg_FlashScreen->Caption = "Saved...";
+    Panel.SaveCareer->Caption = "Save Career";
+    Panel.Status->Caption = "Saved...";
     SetMousePointer(RaceWindow, PointerKind::Default);
     Refresh();
 }

@@ -9,6 +9,7 @@
 #include "career/career.h"
 #include "course/course.h"
 #include "race/race.h"
+#include "settings/settings.h"
 
 namespace {
 

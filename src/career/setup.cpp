@@ -4,6 +4,7 @@
 #include "cars/cars.h"
 #include "course/course.h"
 #include "race/race.h"
+#include "settings/settings.h"
 
 std::string DriverNames[DriverNameCount];
 

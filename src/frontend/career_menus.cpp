@@ -93,16 +93,16 @@ bool MayStartUnder(const std::string& name) {
     if (AskBox(shown + " already has a saved career. A new one under that name replaces it "
                "when it is saved.", "Replace it", "Choose another name"))
         return true;
-    SetFocus(Text1);
-    Text1->SelStart = 0;
-    Text1->SelLength = static_cast<int>(Text1->Text.size());
+    SetFocus(DriverNameBox);
+    DriverNameBox->SelStart = 0;
+    DriverNameBox->SelLength = static_cast<int>(DriverNameBox->Text.size());
     Refresh();
     return false;
 }
 
 // Start Career and Enter: the new career under the name in the box, or a drawn one.
 void StartUnderTypedName() {
-    std::string name = NameOrDrawn(Text1->Text);
+    std::string name = NameOrDrawn(DriverNameBox->Text);
     if (!MayStartUnder(name)) return;
     DriverNames[PlayerNameEntry] = name;
     ClosePanel(NewDriverBox);
@@ -111,7 +111,7 @@ void StartUnderTypedName() {
 
 // One line under the chosen name, for a career that would not load.
 void LoadProblem(const std::string& text) {
-    FindControl(FrontEnd, "LoadProblemLabel")->Caption = text;
+    NamedControl(FrontEnd, "LoadProblemLabel")->Caption = text;
     Refresh();
 }
 
@@ -151,9 +151,9 @@ void NewDriverDown() {
     PlayClick(0);
     OpenPanel(NewDriverBox, 207, 112);
     // The old name is selected, so that typing replaces it.
-    SetFocus(Text1);
-    Text1->SelStart = 0;
-    Text1->SelLength = static_cast<int>(Text1->Text.size());
+    SetFocus(DriverNameBox);
+    DriverNameBox->SelStart = 0;
+    DriverNameBox->SelLength = static_cast<int>(DriverNameBox->Text.size());
     Refresh();
 }
 
@@ -169,7 +169,7 @@ void LoadGameClick() {
         return slot.find_first_not_of(' ') == std::string::npos;
     });
     SaveGameList->Visible = !none;
-    FindControl(FrontEnd, "NoCareersLabel")->Visible = none;
+    NamedControl(FrontEnd, "NoCareersLabel")->Visible = none;
     LoadProblem("");
     DriverNames[PlayerNameEntry] = PlayerNameField->Caption;
     LoadGameBox->Visible = true;

@@ -3,6 +3,7 @@
 // are in career_menus.cpp.
 #include "frontend/frontend.h"
 
+#include "settings/settings.h"
 #include "sound/sound.h"
 
 Form* FrontEnd = nullptr;
@@ -13,7 +14,7 @@ Control* CareerModeBox = nullptr;
 Control* NewDriverBox = nullptr;
 Control* LoadGameBox = nullptr;
 Control* DifLabel = nullptr;
-Control* Text1 = nullptr;
+Control* DriverNameBox = nullptr;
 Control* SaveGameList = nullptr;
 Control* PlayerNameField = nullptr;
 
@@ -63,6 +64,35 @@ constexpr TextLook ProblemLook{8.25f, false, Olive, Alignment::Centre};
 constexpr TextLook CreditLook{8.25f, false, CreditGrey, Alignment::Left};
 constexpr TextLook VersionLook{8.25f, false, HeadingColour, Alignment::Centre};
 
+// The menu items by what they are. Each is made under the name beside it, which scripts,
+// dumps and the window system know it by; the tables below name items only through these.
+namespace Item {
+// main menu
+constexpr const char* CareerMode = "Label1";
+constexpr const char* Options = "Label2";
+constexpr const char* Exit = "Label3";
+// Career Mode
+constexpr const char* NewDriver = "Label21";
+constexpr const char* LoadGame = "Label18";
+constexpr const char* CareerModeExit = "Label20";
+// New Driver: the name box
+constexpr const char* DriverName = "Text1";
+constexpr const char* StartCareer = "Label27";
+constexpr const char* NewDriverExit = "Label24";
+// Load Game
+constexpr const char* CareerList = "SaveGameList";
+constexpr const char* LoadCareer = "Label29";
+constexpr const char* LoadGameExit = "Label28";
+// Options
+constexpr const char* Controls = "Label7";
+constexpr const char* ControlsBlank = "Label8";
+constexpr const char* Difficulty = "Label4";
+constexpr const char* DifficultyValue = "DifLabel";
+constexpr const char* OptionsDone = "Label13";
+// Controls help
+constexpr const char* ControlsDone = "Label39";
+}  // namespace Item
+
 struct LabelRow {
     const char* Name;
     const char* Caption;
@@ -75,22 +105,22 @@ const LabelRow MainPanelLabels[] = {
     {"Label16", "Presents", 107, 27, 425, 33, &StudioLook},
     {"TitleLabel", "GRAVEL GHOSTS RACER", 83, 41, 470, 46, &TitleLook},
     {"Label14", "Main Menu", 240, 144, 177, 41, &MainHeadingLook},
-    {"Label1", "Career Mode", 240, 216, 185, 33, &ItemLook},
-    {"Label2", "Options", 240, 264, 185, 41, &ItemLook},
-    {"Label3", "Exit", 240, 312, 185, 41, &ItemLook},
+    {Item::CareerMode, "Career Mode", 240, 216, 185, 33, &ItemLook},
+    {Item::Options, "Options", 240, 264, 185, 41, &ItemLook},
+    {Item::Exit, "Exit", 240, 312, 185, 41, &ItemLook},
 };
 
 const LabelRow CareerModeLabels[] = {
     {"Label26", "Career Mode", 0, 32, 249, 41, &HeadingLook},
-    {"Label21", "New Driver", 48, 104, 153, 25, &ItemLook},
-    {"Label18", "Load Game", 48, 129, 153, 33, &ItemLook},
-    {"Label20", "Exit", 48, 200, 153, 25, &ItemLook},
+    {Item::NewDriver, "New Driver", 48, 104, 153, 25, &ItemLook},
+    {Item::LoadGame, "Load Game", 48, 129, 153, 33, &ItemLook},
+    {Item::CareerModeExit, "Exit", 48, 200, 153, 25, &ItemLook},
 };
 
 const LabelRow NewDriverLabels[] = {
     {"Label22", "New Driver", 2, 33, 249, 41, &HeadingLook},
-    {"Label27", "Start Career", 49, 157, 153, 33, &ItemLook},
-    {"Label24", "Exit", 48, 189, 153, 25, &ItemLook},
+    {Item::StartCareer, "Start Career", 49, 157, 153, 33, &ItemLook},
+    {Item::NewDriverExit, "Exit", 48, 189, 153, 25, &ItemLook},
 };
 
 const LabelRow LoadGameLabels[] = {
@@ -98,17 +128,17 @@ const LabelRow LoadGameLabels[] = {
     {"Label25", "Name:", 24, 206, 65, 25, &ListTagLook},
     {"PlayerNameField", "", 96, 206, 145, 25, &ChosenNameLook},
     {"LoadProblemLabel", "", 0, 230, 250, 16, &ProblemLook},
-    {"Label29", "Load Career", 48, 248, 153, 33, &ItemLook},
-    {"Label28", "Exit", 48, 280, 153, 25, &ItemLook},
+    {Item::LoadCareer, "Load Career", 48, 248, 153, 33, &ItemLook},
+    {Item::LoadGameExit, "Exit", 48, 280, 153, 25, &ItemLook},
 };
 
 const LabelRow OptionLabels[] = {
     {"Label12", "Options", 0, 32, 249, 41, &MainHeadingLook},
-    {"Label7", "Controls", 0, 96, 161, 25, &ItemLook},
-    {"Label8", "", 160, 96, 73, 17, &ItemLook},
-    {"Label4", "Difficulty", 4, 120, 153, 33, &ItemLook},
-    {"DifLabel", "Normal", 160, 120, 73, 25, &ItemLook},
-    {"Label13", "Done", 96, 264, 81, 33, &ItemLook},
+    {Item::Controls, "Controls", 0, 96, 161, 25, &ItemLook},
+    {Item::ControlsBlank, "", 160, 96, 73, 17, &ItemLook},
+    {Item::Difficulty, "Difficulty", 4, 120, 153, 33, &ItemLook},
+    {Item::DifficultyValue, "Normal", 160, 120, 73, 25, &ItemLook},
+    {Item::OptionsDone, "Done", 96, 264, 81, 33, &ItemLook},
 };
 
 // The Controls help names every key and pad button, keyboard on the left and pad on the
@@ -150,7 +180,7 @@ const LabelRow ControlsLabels[] = {
      "Hint: Holding down left or right arrow does a hard wheel crank. Release and press "
      "again to turn gradually.",
      256, 192, 200, 64, &HintLook},
-    {"Label39", "Done", (ControlsWidth - 81) / 2, 284, 81, 33, &ItemLook},
+    {Item::ControlsDone, "Done", (ControlsWidth - 81) / 2, 284, 81, 33, &ItemLook},
 };
 
 Control* Label(Control* parent, const LabelRow& row) {
@@ -209,17 +239,18 @@ void BuildWindow() {
     Picture1 = Box(NewDriverBox, ControlKind::PictureBox, "Picture1", 11, 104, 228, 35,
                    RGB(0, 0, 0));
     Label(Picture1, {"Label23", "Name:", 5, 5, 65, 25, &NameTagLook});
-    Text1 = Box(Picture1, ControlKind::TextBox, "Text1", 84, 4, 138, 20, RGB(0, 0, 0));
-    Text1->ForeColor = NameGrey;
-    Text1->TextFont.Size = 12.0f;
-    Text1->AcceptsText = DriverNameAccepted;
+    DriverNameBox =
+        Box(Picture1, ControlKind::TextBox, Item::DriverName, 84, 4, 138, 20, RGB(0, 0, 0));
+    DriverNameBox->ForeColor = NameGrey;
+    DriverNameBox->TextFont.Size = 12.0f;
+    DriverNameBox->AcceptsText = DriverNameAccepted;
 
     LoadGameBox = SubPanel("LoadGameBox");
     Labels(LoadGameBox, LoadGameLabels);
-    PlayerNameField = FindControl(FrontEnd, "PlayerNameField");
+    PlayerNameField = NamedControl(FrontEnd, "PlayerNameField");
     Picture2 = Box(LoadGameBox, ControlKind::PictureBox, "Picture2", 34, 69, 193, 131,
                    RGB(0, 0, 0));
-    SaveGameList = Box(Picture2, ControlKind::ListBox, "SaveGameList", 7, 7, 177, 116,
+    SaveGameList = Box(Picture2, ControlKind::ListBox, Item::CareerList, 7, 7, 177, 116,
                        PaletteColour(RGB(0, 0, 0)));
     SaveGameList->ForeColor = RGB(255, 255, 255);
     SaveGameList->TextFont = Font{"Times New Roman", 12.0f, false};
@@ -229,13 +260,13 @@ void BuildWindow() {
 
     OptionBox = SubPanel("OptionBox");
     Labels(OptionBox, OptionLabels);
-    DifLabel = FindControl(FrontEnd, "DifLabel");
+    DifLabel = NamedControl(FrontEnd, Item::DifficultyValue);
 
     ControlsBox = SubPanel("ControlsBox");
     ControlsBox->Width = ControlsWidth;
     ControlsBox->Height = ControlsHeight;
     Labels(ControlsBox, ControlsLabels);
-    FindControl(FrontEnd, "Label35")->WordWrap = true;
+    NamedControl(FrontEnd, "Label35")->WordWrap = true;
 
     // Larger than the screen, over everything, until the load is done.
     BlackOut = Box(nullptr, ControlKind::Panel, "BlackOutBox", 0, 0, CanvasWidth + 64,
@@ -255,52 +286,67 @@ enum class HoverSound { None, Roll, Skid };
 struct HoverRule {
     const char* Over;    // the control under the pointer; nullptr: the window's background
     const char* Lights;  // the item that lights; nullptr where the pointer only dims
-    const char* Dims[3];
     const char* Icon;    // the pointer it brings, or nullptr to leave the pointer alone
     HoverSound Sound;
     bool StopsSkid;      // the backgrounds the Exit item's skid ends on
+    const char* Dims[3];
 };
 
+// clang-format off
 const HoverRule HoverRules[] = {
     // Main menu
-    {"Label1", "Label1", {"Label2", "Label3"}, GreenLight, HoverSound::Roll, false},
-    {"Label2", "Label2", {"Label1", "Label3"}, YellowLight, HoverSound::Roll, false},
-    {"Label3", "Label3", {"Label1", "Label2"}, RedLight, HoverSound::Skid, false},
-    {nullptr, nullptr, {"Label1", "Label2", "Label3"}, nullptr, HoverSound::None, false},
-    {"FrontEndBox", nullptr, {}, nullptr, HoverSound::None, true},
+    {Item::CareerMode, Item::CareerMode, GreenLight, HoverSound::Roll, false,
+     {Item::Options, Item::Exit}},
+    {Item::Options, Item::Options, YellowLight, HoverSound::Roll, false,
+     {Item::CareerMode, Item::Exit}},
+    {Item::Exit, Item::Exit, RedLight, HoverSound::Skid, false, {Item::CareerMode, Item::Options}},
+    {nullptr, nullptr, nullptr, HoverSound::None, false,
+     {Item::CareerMode, Item::Options, Item::Exit}},
+    {"FrontEndBox", nullptr, nullptr, HoverSound::None, true, {}},
     // Options: the blank beside "Controls" is an item of its own, which "Controls" leaves
     // lit; "Difficulty" lights the value beside it.
-    {"Label7", "Label7", {"DifLabel", "Label13"}, nullptr, HoverSound::Roll, false},
-    {"Label8", "Label8", {"Label7", "DifLabel", "Label13"}, nullptr, HoverSound::Roll, false},
-    {"Label4", "DifLabel", {"Label7", "Label8", "Label13"}, nullptr, HoverSound::Roll, false},
-    {"DifLabel", "DifLabel", {"Label7", "Label8", "Label13"}, nullptr, HoverSound::Roll, false},
-    {"Label13", "Label13", {"Label7", "Label8", "DifLabel"}, nullptr, HoverSound::Roll, false},
+    {Item::Controls, Item::Controls, nullptr, HoverSound::Roll, false,
+     {Item::DifficultyValue, Item::OptionsDone}},
+    {Item::ControlsBlank, Item::ControlsBlank, nullptr, HoverSound::Roll, false,
+     {Item::Controls, Item::DifficultyValue, Item::OptionsDone}},
+    {Item::Difficulty, Item::DifficultyValue, nullptr, HoverSound::Roll, false,
+     {Item::Controls, Item::ControlsBlank, Item::OptionsDone}},
+    {Item::DifficultyValue, Item::DifficultyValue, nullptr, HoverSound::Roll, false,
+     {Item::Controls, Item::ControlsBlank, Item::OptionsDone}},
+    {Item::OptionsDone, Item::OptionsDone, nullptr, HoverSound::Roll, false,
+     {Item::Controls, Item::ControlsBlank, Item::DifficultyValue}},
     // Controls help: "Done" lights silently and goes out over the panel
-    {"Label39", "Label39", {}, nullptr, HoverSound::None, false},
-    {"ControlsBox", nullptr, {"Label39"}, nullptr, HoverSound::None, false},
+    {Item::ControlsDone, Item::ControlsDone, nullptr, HoverSound::None, false, {}},
+    {"ControlsBox", nullptr, nullptr, HoverSound::None, false, {Item::ControlsDone}},
     // Career Mode
-    {"Label21", "Label21", {"Label18", "Label20"}, GreenLight, HoverSound::Roll, false},
-    {"Label18", "Label18", {"Label21", "Label20"}, GreenLight, HoverSound::Roll, false},
-    {"Label20", "Label20", {"Label21", "Label18"}, RedLight, HoverSound::Roll, false},
-    {"CareerModeBox", nullptr, {}, nullptr, HoverSound::None, true},
+    {Item::NewDriver, Item::NewDriver, GreenLight, HoverSound::Roll, false,
+     {Item::LoadGame, Item::CareerModeExit}},
+    {Item::LoadGame, Item::LoadGame, GreenLight, HoverSound::Roll, false,
+     {Item::NewDriver, Item::CareerModeExit}},
+    {Item::CareerModeExit, Item::CareerModeExit, RedLight, HoverSound::Roll, false,
+     {Item::NewDriver, Item::LoadGame}},
+    {"CareerModeBox", nullptr, nullptr, HoverSound::None, true, {}},
     // New Driver
-    {"Label27", "Label27", {"Label24"}, GreenLight, HoverSound::Roll, false},
-    {"Label24", "Label24", {"Label27"}, RedLight, HoverSound::Roll, false},
+    {Item::StartCareer, Item::StartCareer, GreenLight, HoverSound::Roll, false,
+     {Item::NewDriverExit}},
+    {Item::NewDriverExit, Item::NewDriverExit, RedLight, HoverSound::Roll, false,
+     {Item::StartCareer}},
     // Load Game
-    {"Label29", "Label29", {"Label28"}, nullptr, HoverSound::Roll, false},
-    {"Label28", "Label28", {"Label29"}, nullptr, HoverSound::Roll, false},
+    {Item::LoadCareer, Item::LoadCareer, nullptr, HoverSound::Roll, false, {Item::LoadGameExit}},
+    {Item::LoadGameExit, Item::LoadGameExit, nullptr, HoverSound::Roll, false, {Item::LoadCareer}},
 };
+// clang-format on
 
 void Hover(const HoverRule& rule) {
     if (rule.StopsSkid) Stop(SkidSounds[0].get());
     if (rule.Lights) {
-        Control* item = FindControl(FrontEnd, rule.Lights);
+        Control* item = NamedControl(FrontEnd, rule.Lights);
         // Already lit: the sound plays once per entry, not at every move.
         if (item->ForeColor == MenuLit) return;
         item->ForeColor = MenuLit;
     }
     for (const char* name : rule.Dims)
-        if (name) FindControl(FrontEnd, name)->ForeColor = MenuNormal;
+        if (name) NamedControl(FrontEnd, name)->ForeColor = MenuNormal;
     // A missing icon file leaves the pointer as it was.
     if (rule.Icon) SetMouseIcon(FrontEnd, GamePath(rule.Icon));
     if (rule.Sound == HoverSound::Roll) PlayRoll(0, True16);
@@ -321,21 +367,21 @@ struct PressRule {
 };
 
 const PressRule PressRules[] = {
-    {"Label1", Press::ButtonDown, CareerModeDown},
-    {"Label2", Press::Click, OptionsClick},
-    {"Label3", Press::ButtonDown, ExitDown},
-    {"Label7", Press::ButtonDown, ControlsDown},
-    {"Label4", Press::Click, DifficultyClick},
-    {"Label13", Press::Click, OptionsDoneClick},
-    {"Label39", Press::Click, ControlsDoneClick},
-    {"Label21", Press::ButtonDown, NewDriverDown},
-    {"Label18", Press::Click, LoadGameClick},
-    {"Label20", Press::ButtonDown, CareerModeExitDown},
-    {"Label27", Press::Click, StartCareerClick},
-    {"Label24", Press::Click, NewDriverExitClick},
-    {"SaveGameList", Press::Click, SaveGameListClick},
-    {"Label29", Press::Click, LoadCareerClick},
-    {"Label28", Press::Click, LoadGameExitClick},
+    {Item::CareerMode, Press::ButtonDown, CareerModeDown},
+    {Item::Options, Press::Click, OptionsClick},
+    {Item::Exit, Press::ButtonDown, ExitDown},
+    {Item::Controls, Press::ButtonDown, ControlsDown},
+    {Item::Difficulty, Press::Click, DifficultyClick},
+    {Item::OptionsDone, Press::Click, OptionsDoneClick},
+    {Item::ControlsDone, Press::Click, ControlsDoneClick},
+    {Item::NewDriver, Press::ButtonDown, NewDriverDown},
+    {Item::LoadGame, Press::Click, LoadGameClick},
+    {Item::CareerModeExit, Press::ButtonDown, CareerModeExitDown},
+    {Item::StartCareer, Press::Click, StartCareerClick},
+    {Item::NewDriverExit, Press::Click, NewDriverExitClick},
+    {Item::CareerList, Press::Click, SaveGameListClick},
+    {Item::LoadCareer, Press::Click, LoadCareerClick},
+    {Item::LoadGameExit, Press::Click, LoadGameExitClick},
 };
 
 // ---------------------------------------------------------------------------------
@@ -350,12 +396,12 @@ struct KeyPanel {
     void (*Back)();
 };
 const KeyPanel KeyPanels[] = {
-    {&ControlsBox, {"Label39"}, ControlsDoneClick},
-    {&OptionBox, {"Label7", "Label4", "Label13"}, OptionsDoneClick},
-    {&LoadGameBox, {"SaveGameList", "Label29", "Label28"}, LoadGameExitClick},
-    {&NewDriverBox, {"Text1", "Label27", "Label24"}, NewDriverExitClick},
-    {&CareerModeBox, {"Label21", "Label18", "Label20"}, CareerModeExitDown},
-    {&FrontEndBox, {"Label1", "Label2", "Label3"}, nullptr},
+    {&ControlsBox, {Item::ControlsDone}, ControlsDoneClick},
+    {&OptionBox, {Item::Controls, Item::Difficulty, Item::OptionsDone}, OptionsDoneClick},
+    {&LoadGameBox, {Item::CareerList, Item::LoadCareer, Item::LoadGameExit}, LoadGameExitClick},
+    {&NewDriverBox, {Item::DriverName, Item::StartCareer, Item::NewDriverExit}, NewDriverExitClick},
+    {&CareerModeBox, {Item::NewDriver, Item::LoadGame, Item::CareerModeExit}, CareerModeExitDown},
+    {&FrontEndBox, {Item::CareerMode, Item::Options, Item::Exit}, nullptr},
 };
 FocusList PanelKeys[std::size(KeyPanels)];
 
@@ -364,7 +410,7 @@ FocusList PanelKeys[std::size(KeyPanels)];
 Control* LightsFor(const char* name) {
     for (const HoverRule& rule : HoverRules)
         if (rule.Over && rule.Lights && std::string(rule.Over) == name)
-            return FindControl(FrontEnd, rule.Lights);
+            return NamedControl(FrontEnd, rule.Lights);
     return nullptr;
 }
 
@@ -373,7 +419,9 @@ void BuildKeyPanels() {
         FocusList& list = PanelKeys[p];
         list = FocusList{};
         for (const char* name : KeyPanels[p].Items)
-            if (name) list.Items.push_back({FindControl(FrontEnd, name), MenuNormal, MenuLit, LightsFor(name)});
+            if (name)
+                list.Items.push_back(
+                    {NamedControl(FrontEnd, name), MenuNormal, MenuLit, LightsFor(name)});
         if (KeyPanels[p].Back) list.Back = KeyPanels[p].Back;
     }
 }
@@ -404,11 +452,12 @@ void FrontEndKeys(int keyCode) {
 void BindHandlers() {
     for (const HoverRule& rule : HoverRules) {
         auto hover = [&rule](int, int, int) { Hover(rule); };
-        if (rule.Over) FindControl(FrontEnd, rule.Over)->MouseMove = hover;
+        if (rule.Over)
+            NamedControl(FrontEnd, rule.Over)->MouseMove = hover;
         else FrontEnd->MouseMove = hover;
     }
     for (const PressRule& rule : PressRules) {
-        Control* item = FindControl(FrontEnd, rule.Item);
+        Control* item = NamedControl(FrontEnd, rule.Item);
         if (rule.When == Press::Click) {
             item->Click = rule.Action;
         } else {
@@ -456,7 +505,7 @@ void DestroyFrontEnd() {
     DestroyForm(FrontEnd);
     FrontEnd = nullptr;
     FrontEndBox = OptionBox = ControlsBox = CareerModeBox = NewDriverBox = LoadGameBox = nullptr;
-    DifLabel = Text1 = SaveGameList = PlayerNameField = nullptr;
+    DifLabel = DriverNameBox = SaveGameList = PlayerNameField = nullptr;
     Picture1 = Picture2 = BlackOut = nullptr;
 }
 

@@ -30,7 +30,7 @@ extern Control* CareerModeBox;
 extern Control* NewDriverBox;
 extern Control* LoadGameBox;
 extern Control* DifLabel;         // "Normal" or "Easy": the toggle reads this, not the setting
-extern Control* Text1;            // the new driver's name as typed
+extern Control* DriverNameBox;    // "Text1": the new driver's name as typed
 extern Control* SaveGameList;     // the career list's six slots
 extern Control* PlayerNameField;  // the name chosen from the list
 

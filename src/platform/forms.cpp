@@ -1,6 +1,7 @@
 // Forms and controls: the retained window system and its drawing into the canvas.
 #include <algorithm>
 #include <map>
+#include <stdexcept>
 #include <tuple>
 
 #include "platform/window_system.h"
@@ -171,6 +172,12 @@ Control* FindControl(Form* form, const std::string& name, int index) {
     for (auto& c : form->Controls)
         if (c->Name == name && c->Index == index) return c.get();
     return nullptr;
+}
+
+Control* NamedControl(Form* form, const std::string& name, int index) {
+    if (Control* control = FindControl(form, name, index)) return control;
+    std::string full = index >= 0 ? name + "(" + std::to_string(index) + ")" : name;
+    throw std::logic_error("no control named " + full + " on " + (form ? form->Name : "no form"));
 }
 
 int ListBoxRowHeight(const Control& list) { return LineHeight(list.TextFont); }

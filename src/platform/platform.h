@@ -374,6 +374,9 @@ Control* AddLabel(Form* form, Control* parent, const std::string& name,
                   const Font& font, Colour foreColor, Alignment align = Alignment::Left);
 // Finds a control by name (and array index); nullptr when there is none.
 Control* FindControl(Form* form, const std::string& name, int index = -1);
+// The same for a name the game itself made a control under: one that is not there is a
+// slip in the game, which stops at once with the name rather than on a null pointer later.
+Control* NamedControl(Form* form, const std::string& name, int index = -1);
 // The height of one row of a list box: where a click on an entry lands.
 int ListBoxRowHeight(const Control& list);
 

@@ -1,6 +1,6 @@
 // The race: the race window and its widgets, the race loop and lap line, the race view
 // (camera, background, sprites), lap timing and the heads-up panel, the driver's keys and
-// the race screen's pictures. Also the game-wide settings, which the race reads.
+// the race screen's pictures.
 //
 // The race knows nothing of the career, the shop or the front end above it: RunRace
 // returns a report and the career or app/ decide what follows (a prize, the next course);
@@ -15,20 +15,7 @@
 #include "cars/cars.h"
 #include "course/course.h"
 #include "platform/platform.h"
-
-// ---------------------------------------------------------------------------------
-// Game-wide settings (race_loop.cpp): held in memory only, from their defaults at every
-// run; the options screen changes them, the race and the career set-up read them.
-// ---------------------------------------------------------------------------------
-
-struct GameSettings {
-    f32 Difficulty = 1.2f;  // 1.2 Normal, 0.2 Easy
-    i16 ColourDepth = 8;    // 8 or 16
-    i16 ViewSizeMode = 2;   // 2: the 550 x 550 view
-};
-extern GameSettings Settings;
-constexpr f32 DifficultyNormal = 1.2f;
-constexpr f32 DifficultyEasy = 0.2f;
+#include "settings/settings.h"
 
 // ---------------------------------------------------------------------------------
 // The race window and its parts (race_window.cpp)
@@ -37,11 +24,16 @@ constexpr f32 DifficultyEasy = 0.2f;
 extern Form* RaceWindow;
 extern Control* BlackOutBox;      // black backdrop before a race
 extern Control* BigMapBox;        // the whole-course picture
-extern Control* Label16;          // Start
-extern Control* Label17;          // Shop
-extern Control* Label19;          // Save Career
-extern Control* Label18;          // Quit
-extern Control* msg_FlashScreen;  // one-line status under the buttons
+// The pre-race panel's buttons and status line by what they do; scripts, dumps and the
+// window system know each by the name beside it.
+struct PreRacePanel {
+    Control* Start = nullptr;       // "Label16"
+    Control* Shop = nullptr;        // "Label17"
+    Control* SaveCareer = nullptr;  // "Label19"
+    Control* Quit = nullptr;        // "Label18"
+    Control* Status = nullptr;      // "msg_FlashScreen": one line under the buttons
+};
+extern PreRacePanel Panel;
 extern Control* PlayArea[2];      // visible course view and its back buffer
 extern Control* PopBox;           // the start-light box
 extern Control* Light[3];         // top red, middle yellow, bottom green

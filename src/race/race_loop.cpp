@@ -8,7 +8,6 @@
 #include "race/race_internal.h"
 #include "sound/sound.h"
 
-GameSettings Settings;
 i16 ViewOriginX = 0;
 i16 ViewOriginY = 0;
 bool RaceInProgress = false;

@@ -14,11 +14,7 @@ Control* CourseField = nullptr;
 Control* BigMapBox = nullptr;
 Control* CourseNameField = nullptr;
 Control* LapsField = nullptr;
-Control* Label16 = nullptr;
-Control* Label17 = nullptr;
-Control* Label19 = nullptr;
-Control* Label18 = nullptr;
-Control* msg_FlashScreen = nullptr;
+PreRacePanel Panel;
 Control* PlayArea[2] = {};
 Control* PopBox = nullptr;
 Control* Light[3] = {};
@@ -41,15 +37,15 @@ struct HoverRule {
     i16 AltClick;
 };
 const HoverRule HoverRules[] = {
-    {&Label16, {&Label17, &Label18, &Label19}, true, False16},
-    {&Label17, {&Label16, &Label18, &Label19}, true, True16},
-    {&Label18, {&Label16, &Label17, &Label19}, true, True16},
-    {&Label19, {&Label16, &Label17, &Label18}, true, True16},
-    {nullptr, {&Label16, nullptr, nullptr}, false, False16},
+    {&Panel.Start, {&Panel.Shop, &Panel.Quit, &Panel.SaveCareer}, true, False16},
+    {&Panel.Shop, {&Panel.Start, &Panel.Quit, &Panel.SaveCareer}, true, True16},
+    {&Panel.Quit, {&Panel.Start, &Panel.Shop, &Panel.SaveCareer}, true, True16},
+    {&Panel.SaveCareer, {&Panel.Start, &Panel.Shop, &Panel.Quit}, true, True16},
+    {nullptr, {&Panel.Start, nullptr, nullptr}, false, False16},
 };
 
 // The buttons in the order Tab visits them, left to right.
-Control** const PanelButtons[] = {&Label16, &Label17, &Label19, &Label18};
+Control** const PanelButtons[] = {&Panel.Start, &Panel.Shop, &Panel.SaveCareer, &Panel.Quit};
 FocusList PanelKeys;
 
 // The pre-race panel's buttons answer the keys as well; the driver's keys still hear
@@ -151,14 +147,14 @@ void BuildPanel() {
     // Room for the 320 x 240 course preview, centred under the captions.
     BigMapBox = PictureBox(FlashBox, "BigMapBox", -1, (PanelWidth - 320) / 2, 112, 320, 240);
 
-    Label16 = Button("Label16", "Start", 20);
-    Label17 = Button("Label17", "Shop", 170);
-    Label19 = Button("Label19", "Save Career", 320);
-    Label18 = Button("Label18", "Quit", 471);
+    Panel.Start = Button("Label16", "Start", 20);
+    Panel.Shop = Button("Label17", "Shop", 170);
+    Panel.SaveCareer = Button("Label19", "Save Career", 320);
+    Panel.Quit = Button("Label18", "Quit", 471);
     Font status;
     status.Size = 11.25f;
-    msg_FlashScreen = AddLabel(RaceWindow, FlashBox, "msg_FlashScreen", "Saved...", 0, 420,
-                               PanelWidth, 24, status, Heading, Alignment::Centre);
+    Panel.Status = AddLabel(RaceWindow, FlashBox, "msg_FlashScreen", "Saved...", 0, 420, PanelWidth,
+                            24, status, Heading, Alignment::Centre);
 
     BuildDriverColumns();
 
@@ -261,7 +257,7 @@ void ShowDriverOnPanel(const std::string& name) {
 }
 
 void ShowPreRacePanel() {
-    msg_FlashScreen->Caption = "";
+    Panel.Status->Caption = "";
     // The front end and the race window share the canvas's size, so the panel is centred
     // the same on either.
     FlashBox->Left = CInt(RaceWindow->Width / 2.0 - FlashBox->Width / 2.0);

@@ -44,12 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!SaveCareer() || std::filesystem::file_size(career) != CareerFileLength) __builtin_trap();
     if (!LoadCareer()) __builtin_trap();
 
-    Label17->Click();  // the shop
+    Panel.Shop->Click();  // the shop
     for (int item = 0; item < 6; ++item) BuyPart(item);
     for (int part = 0; part < 3; ++part) RepairPart(part, RepairPrice(Cars[0], part));
     ShowShopStatistics();
     HideForm(StoreForm);
-    Label16->Click();  // start the race
+    Panel.Start->Click();  // start the race
     if (!SaveCareer() || std::filesystem::file_size(career) != CareerFileLength) __builtin_trap();
     return 0;
 }
