@@ -148,6 +148,8 @@ std::string RecordsText(const CourseRecords& records);
 // The course whose records the screen shows: the picker's choice while it is up, else the
 // course in play.
 int CourseOnScreen();
+// The front end's Race on the course picker.
+void BeginCourseRace(int course, bool timeTrial);
 
 // ---------------------------------------------------------------------------------
 // The scripted session (session.cpp, session_dump.cpp)

@@ -160,6 +160,15 @@ std::string RecordsText(const CourseRecords& records) {
 
 int CourseOnScreen() { return CurrentCourse; }
 
+void BeginCourseRace(int course, bool timeTrial) {
+    const RaceMode mode = timeTrial ? RaceMode::Trial : RaceMode::Quick;
+    if (timeTrial) {
+        LoadRaceScreen();
+        PrepareTrialGhost(course, EasyNow());
+    }
+    SetUpCourseRace(course, mode);
+}
+
 namespace {
 
 void CourseStartClick() {

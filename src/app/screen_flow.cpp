@@ -120,6 +120,9 @@ bool BeginSavedCareer() {
 void InstallScreenFlow() {
     StartNewCareer = BeginNewCareer;
     StartSavedCareer = BeginSavedCareer;
+    StartCourseRace = BeginCourseRace;
+    // A damaged record file is told where the player looks, and the game goes on.
+    TellRecordsProblem = [](const std::string& text) { MsgBox(text); };
 }
 
 void StartFrontEnd() {
