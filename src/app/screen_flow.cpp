@@ -201,6 +201,8 @@ void QuitClick() {
 }
 
 void ReturnToFrontEnd() {
+    // A Time Trial's ghost has no place in whatever is raced next from the menu.
+    ClearGhost();
     // A fresh front end, opening on its main menu.
     DestroyFrontEnd();
     DoEvents();

@@ -124,8 +124,9 @@ struct RecordNews {
 i32 Hundredths(f32 seconds);
 std::string HundredthsText(i32 hundredths);  // "83.47"
 // No file, no records. A file the game could not have written is renamed aside (as a
-// career list is) and told through TellRecordsProblem; the course then has none.
-CourseRecords ReadRecords(int course, bool easy, RaceMode mode);
+// career list is) and told through TellRecordsProblem; the course then has none. A reader
+// that only looks (a dump) leaves such a file where it is and says nothing.
+CourseRecords ReadRecords(int course, bool easy, RaceMode mode, bool setAside = true);
 // Keeps what the run beat, strictly, and in a Time Trial that set the race record its
 // ghost too. A folder that cannot be written is told and nothing is new.
 RecordNews NoteRecords(int course, bool easy, RaceMode mode, const RunTimes& run,

@@ -90,7 +90,7 @@ std::string HundredthsText(i32 hundredths) {
     return text;
 }
 
-CourseRecords ReadRecords(int course, bool easy, RaceMode mode) {
+CourseRecords ReadRecords(int course, bool easy, RaceMode mode, bool setAside) {
     CourseRecords records;
     std::string path;
     try {
@@ -98,12 +98,14 @@ CourseRecords ReadRecords(int course, bool easy, RaceMode mode) {
         if (!FileExists(path)) return records;
         if (ParseRecords(ReadFileText(path, 4096), records)) return records;
         records = {};
+        if (!setAside) return records;
         std::string aside = SetFileAside(path);
         TellRecordsProblem("The record file " + PrintableText(path) +
                            " could not be read and was set aside as " + PrintableText(aside) +
                            "; the course has no records until the next one is set.");
     } catch (const FileError& e) {
         records = {};
+        if (!setAside) return records;
         // A file that cannot even be read (a folder in its place, a device) goes aside too.
         std::string told = e.what();
         try {
