@@ -304,6 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRun{{"--difficulty", "hard"}, "--difficulty"},
                       BadRun{{"--seed"}, "--seed"}, BadRun{{"--max-frames", "0"}, "--max-frames"},
                       BadRun{{"--snapshot", "12"}, "--snapshot"}, BadRun{{"--wings"}, "--wings"},
+                      BadRun{{"--time-trial", "--autopilot"}, "--autopilot"},
                       BadRun{{"--input", "/no/such/keys.txt"}, "/no/such/keys.txt"},
                       BadRun{{"--data-dir", "DIR", "--input", "DIR/bad.txt"}, "line 2"},
                       BadRun{{"--data-dir", "DIR", "--course", "5"}, "Map5"},

@@ -200,6 +200,11 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         error = "a time trial races the starting car, not a career's";
         return false;
     }
+    // A record's ghost is the player's keys, and the computer's driving has none.
+    if ((options.TimeTrial || options.GhostCheck) && options.Autopilot) {
+        error = "a time trial is driven by --input keys, not --autopilot";
+        return false;
+    }
     if (!options.SessionFile.empty() && !raceOption.empty()) {
         error = raceOption + " belongs to the one-race simulation and cannot go with --session";
         return false;
