@@ -46,7 +46,7 @@ TEST(Walls, StraightIntoWallEndsFrameAtSpeedOne) {
         c.Status = before;
         CheckWalls();
         EXPECT_EQ(c.Speed, 1);
-        EXPECT_EQ(c.Status, after) << "status before " << before;
+        EXPECT_EQ(c.Status, after) << "status before " << static_cast<int>(before);
     }
 }
 

@@ -18,7 +18,9 @@ protected:
         ViewLeft = ViewTop = 75;
         for (CarRecord& car : Cars) car = CarRecord{};
         Cars[0].LapCount = -1;
-        Race.LastCarIndex = 8, RaceLaps = 3, Race.FinishCount = 0, Race.BestLapTime = 30.0f, Race.LapStartTime = 0;
+        RaceLaps = 3;
+        Race = RaceState{};
+        Race.LastCarIndex = 8;
     }
     static void Move(int car, f32 x, f32 y, f32 velY) {
         Cars[car].CourseX = x, Cars[car].CourseY = y, Cars[car].VelY = velY;

@@ -51,7 +51,8 @@ TEST_F(RaceLoop, LonePlayerPlacesFirstAndTheRaceAlonePaysNothing) {
         MarkFinishLikeTheSprites();
     };
     RaceReport report = RunRace(RaceSetup{0});
-    EXPECT_EQ(std::tuple(report.Outcome, report.Place, Cars[0].LapCount), std::tuple(Outcome::Placed, 1, 2));
+    EXPECT_EQ(std::tuple(report.Outcome, report.Place, Cars[0].LapCount),
+              std::tuple(Outcome::Placed, 1, 2));
     EXPECT_EQ(report.Results.Count, 1);
     // The third crossing is counted on frame 61; 4 s is 134 frames more.
     EXPECT_NEAR(report.Frames, 61 + 134, 1);

@@ -34,9 +34,9 @@ std::string FrameState() {
     char line[200];
     for (int i = 0; i <= Race.LastCarIndex; ++i) {
         const CarRecord& c = Cars[i];
-        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %d %d %d %.9g\n", i,
-                      double(c.CourseX), double(c.CourseY), double(c.Speed), c.Heading,
-                      c.LapCount, c.Status, double(c.Body));
+        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %d %d %d %.9g\n", i, double(c.CourseX),
+                      double(c.CourseY), double(c.Speed), c.Heading, c.LapCount,
+                      static_cast<int>(c.Status), double(c.Body));
         out += line;
     }
     return out + LapTimeField->Caption + " " + LastLapField->Caption + "\n";
@@ -192,7 +192,8 @@ TEST_F(Pause, EscapeAsksAndASecondEscapeLeaves) {
             Backend->Schedule(Backend->PeekTickCount() + 4500, Key(c.SecondKey));
         }
         Backend->BeforeTurn = [&] {
-            if (Race.Paused && PauseBox->ShownOnScreen()) hint = FindControl(RaceWindow, "PauseHint")->Caption;
+            if (Race.Paused && PauseBox->ShownOnScreen())
+                hint = FindControl(RaceWindow, "PauseHint")->Caption;
         };
         EachFrame = [&] {
             if (Race.Frame == 10 && c.FirstKey != 0) {

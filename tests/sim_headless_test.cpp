@@ -167,8 +167,8 @@ TEST_F(Simulation, ReportGivesTheFinishingOrderWithTimes) {
     ASSERT_EQ(statuses.size(), 9u);
     for (std::size_t i = 0; i < 9; ++i) {
         int car = cars[i];
-        EXPECT_EQ(statuses[car] == StatusFinished, i < home) << "car " << car;
-        EXPECT_EQ(statuses[car] == StatusOut, times[i] == "out") << "car " << car;
+        EXPECT_EQ(statuses[car] == static_cast<int>(StatusFinished), i < home) << "car " << car;
+        EXPECT_EQ(statuses[car] == static_cast<int>(StatusOut), times[i] == "out") << "car " << car;
     }
 }
 

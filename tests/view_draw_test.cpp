@@ -40,7 +40,9 @@ protected:
 
         ResetTileMap();
         for (int k = 0; k < MapSize; ++k) Pickups[k] = Pickup{0, 0, PickupTaken};
-        Race.LastCarIndex = 1, RaceLaps = 3, Race.FinishCount = 0, Race.FinishTime = 0, Race.Outcome = Outcome::Running;
+        RaceLaps = 3;
+        Race = RaceState{};
+        Race.LastCarIndex = 1;
         Settings.ColourDepth = 8;
         // Player on tile (5, 5); tile (c, r) lands at (200c - 800, 200r - 800).
         ScrollX = ScrollY = 800;

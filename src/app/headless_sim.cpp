@@ -44,18 +44,18 @@ void WriteTraceLine(std::string& out, int car) {
     const CarRecord& c = Cars[car];
     char line[1024];
     std::snprintf(line, sizeof line,
-                 "{\"frame\":%d,\"car\":%d,\"ScreenX\":%.9g,\"ScreenY\":%.9g,\"CourseX\":%.9g,"
-                 "\"CourseY\":%.9g,\"VelX\":%.9g,\"VelY\":%.9g,\"Speed\":%.9g,\"Heading\":%d,"
-                 "\"Steer\":%d,\"SteerCount\":%d,\"Pedal\":%d,\"Brake\":%d,\"Gear\":%d,"
-                 "\"TileCol\":%d,\"TileRow\":%d,\"TileX\":%.9g,\"TileY\":%.9g,\"Skidding\":%d,"
-                 "\"Drift\":%d,\"Tyres\":%.9g,\"Body\":%.9g,\"Engine\":%.9g,\"Status\":%d,"
-                 "\"LapCount\":%d,\"LapCountHigh\":%d,\"FxState\":%d,\"Cash\":%d}\n",
-                 Race.Frame, car, double(c.ScreenX), double(c.ScreenY), double(c.CourseX),
-                 double(c.CourseY), double(c.VelX), double(c.VelY), double(c.Speed), c.Heading,
-                 c.Steer, c.SteerCount, c.Pedal, c.Brake, c.Gear, c.TileCol, c.TileRow,
-                 double(c.TileX), double(c.TileY), c.Skidding, c.Drift, double(c.Tyres),
-                 double(c.Body), double(c.Engine), c.Status, c.LapCount, c.LapCountHigh,
-                 c.FxState, static_cast<int>(c.Cash));
+                  "{\"frame\":%d,\"car\":%d,\"ScreenX\":%.9g,\"ScreenY\":%.9g,\"CourseX\":%.9g,"
+                  "\"CourseY\":%.9g,\"VelX\":%.9g,\"VelY\":%.9g,\"Speed\":%.9g,\"Heading\":%d,"
+                  "\"Steer\":%d,\"SteerCount\":%d,\"Pedal\":%d,\"Brake\":%d,\"Gear\":%d,"
+                  "\"TileCol\":%d,\"TileRow\":%d,\"TileX\":%.9g,\"TileY\":%.9g,\"Skidding\":%d,"
+                  "\"Drift\":%d,\"Tyres\":%.9g,\"Body\":%.9g,\"Engine\":%.9g,\"Status\":%d,"
+                  "\"LapCount\":%d,\"LapCountHigh\":%d,\"FxState\":%d,\"Cash\":%d}\n",
+                  Race.Frame, car, double(c.ScreenX), double(c.ScreenY), double(c.CourseX),
+                  double(c.CourseY), double(c.VelX), double(c.VelY), double(c.Speed), c.Heading,
+                  c.Steer, c.SteerCount, c.Pedal, c.Brake, c.Gear, c.TileCol, c.TileRow,
+                  double(c.TileX), double(c.TileY), c.Skidding, c.Drift, double(c.Tyres),
+                  double(c.Body), double(c.Engine), static_cast<int>(c.Status), c.LapCount,
+                  c.LapCountHigh, c.FxState, static_cast<int>(c.Cash));
     out += line;
 }
 
@@ -93,8 +93,8 @@ void CaptureResults() {
     Sim->Order = LastResults;
     for (int i = 0; i <= Race.LastCarIndex; ++i) {
         const CarRecord& c = Cars[i];
-        Sim->Results.push_back(
-            {c.Status, c.LapCount, c.LapCountHigh, c.Cash, c.Body, c.Engine, c.Tyres});
+        Sim->Results.push_back({static_cast<i16>(c.Status), c.LapCount, c.LapCountHigh, c.Cash,
+                                c.Body, c.Engine, c.Tyres});
     }
 }
 

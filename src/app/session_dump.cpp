@@ -175,7 +175,7 @@ std::string CarsJson() {
         Field(out, "TyresLevel", std::to_string(c.TyresLevel));
         Field(out, "EngineLevel", std::to_string(c.EngineLevel));
         Field(out, "AiTarget", std::to_string(c.AiTarget));
-        Field(out, "Status", std::to_string(c.Status));
+        Field(out, "Status", std::to_string(static_cast<int>(c.Status)));
         Field(out, "Cash", std::to_string(c.Cash));
         out += '}';
     }

@@ -17,7 +17,8 @@ namespace {
 const std::string BlankSlot(SlotLength, ' ');
 
 // The sixteen fields each car keeps in its record, after the course number, in file order.
-using CarField = std::variant<i16 CarRecord::*, u8 CarRecord::*, f32 CarRecord::*, i32 CarRecord::*>;
+using CarField = std::variant<i16 CarRecord::*, u8 CarRecord::*, f32 CarRecord::*, i32 CarRecord::*,
+                              CarStatus CarRecord::*>;
 const CarField CarFields[CareerRecordFields - 1] = {
     &CarRecord::SteerCount, &CarRecord::TopSpeed,   &CarRecord::Accel,      &CarRecord::Tyres,
     &CarRecord::TyresMax,   &CarRecord::Engine,     &CarRecord::EngineMax,  &CarRecord::Gas,
@@ -33,9 +34,14 @@ std::string FieldText(double value) {
     return Format(whole, "00000");
 }
 
+std::string FieldText(CarStatus status) {
+    return FieldText(static_cast<int>(status));
+}
+
 template <typename T>
 T FromField(std::string_view field) {
     double value = Val(field);
+    if constexpr (std::is_same_v<T, CarStatus>) return static_cast<CarStatus>(CInt(value));
     if constexpr (std::is_same_v<T, f32>) return static_cast<f32>(value);
     if constexpr (std::is_same_v<T, i16>) return CInt(value);
     if constexpr (std::is_same_v<T, u8>) return CByte(value);

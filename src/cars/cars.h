@@ -12,6 +12,9 @@
 // The car record
 // ---------------------------------------------------------------------------------
 
+// Where a car stands in its race.
+enum class CarStatus : i16 { Racing = 0, AtWall = 1, Out = 2, Finished = 3 };
+
 struct CarRecord {
     f32 ScreenX = 0;       // sprite top-left on the play area
     f32 ScreenY = 0;
@@ -41,7 +44,7 @@ struct CarRecord {
     f32 TileX = 0;         // position inside the tile, kept in (1, 200]
     f32 TileY = 0;
     i16 AiTarget = 0;      // computer driver's cruising speed
-    i16 Status = 0;        // StatusRacing, StatusAtWall, StatusOut, StatusFinished
+    CarStatus Status{};    // StatusRacing, StatusAtWall, StatusOut, StatusFinished
     f32 Gas = 0;
     f32 Body = 0;
     i16 BodyMax = 0;
@@ -86,10 +89,10 @@ constexpr u8 GearDrive = 0;
 constexpr u8 GearReverse = 1;
 constexpr u8 GearPark = 2;
 
-// Status values
-constexpr i16 StatusRacing = 0;
-constexpr i16 StatusOut = 2;
-constexpr i16 StatusFinished = 3;
+// Status values, numbered as traces and career files show them.
+constexpr CarStatus StatusRacing = CarStatus::Racing;
+constexpr CarStatus StatusOut = CarStatus::Out;
+constexpr CarStatus StatusFinished = CarStatus::Finished;
 constexpr i16 FxExploding = 4;
 
 // Headings: 20 frames clockwise from north, stored as frame x SpriteHeight.

@@ -9,7 +9,7 @@
 // The car record and the race-wide state (cars.cpp)
 // ---------------------------------------------------------------------------------
 
-constexpr i16 StatusAtWall = 1;  // only ever inside the wall step
+constexpr CarStatus StatusAtWall = CarStatus::AtWall;  // only ever inside the wall step
 // The heading's frame 0..19, or -1 when the heading is not an exact frame.
 int HeadingFrame(const CarRecord& c);
 // One frame clockwise or anticlockwise, 19 and 0 wrapping round to each other.

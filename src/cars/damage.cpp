@@ -57,7 +57,8 @@ void TyreWear(i16 amount, int car) {
 void PlayerWreck() {
     CarRecord& c = Cars[0];
     if (c.FxState == FxExploding) {
-        if ((GetStatus(ExplosionSounds[0].get()) & DSBSTATUS_PLAYING) == 0) Race.Outcome = Outcome::Abandoned;
+        if ((GetStatus(ExplosionSounds[0].get()) & DSBSTATUS_PLAYING) == 0)
+            Race.Outcome = Outcome::Abandoned;
         return;
     }
     Play(ExplosionSounds[0].get(), 0);

@@ -24,6 +24,11 @@
 extern Form* RaceWindow;
 extern Control* BlackOutBox;      // black backdrop before a race
 extern Control* BigMapBox;        // the whole-course picture
+extern Control* PlayArea[2];      // visible course view and its back buffer
+extern Control* PopBox;           // the start-light box
+extern Control* Light[3];         // top red, middle yellow, bottom green
+extern Control* MiniView[2];      // full course map (hidden) and the 153 x 123 window
+
 // The pre-race panel's buttons and status line by what they do; scripts, dumps and the
 // window system know each by the name beside it.
 struct PreRacePanel {
@@ -34,11 +39,6 @@ struct PreRacePanel {
     Control* Status = nullptr;      // "msg_FlashScreen": one line under the buttons
 };
 extern PreRacePanel Panel;
-extern Control* PlayArea[2];      // visible course view and its back buffer
-extern Control* PopBox;           // the start-light box
-extern Control* Light[3];         // top red, middle yellow, bottom green
-extern Control* MiniView[2];      // full course map (hidden) and the 153 x 123 window
-
 
 // Creates the race window (once per window system) and runs its load handler. The four
 // buttons get their Click handlers from app/.
@@ -56,7 +56,7 @@ void ShowDriverOnPanel(const std::string& name);
 extern i16 ViewOriginX;  // course offsets of the mini-map, set by the grid placement
 extern i16 ViewOriginY;
 
-// Frame length and light length, milliseconds.
+// Frame length, milliseconds.
 constexpr int FrameMs = 30;
 
 // Finishers in the order they crossed the line for the last time, with their race time
@@ -78,7 +78,7 @@ struct RaceResults {
 // What a race is run with. The grid, the course and the cars are set up before; this says
 // who takes part. A race pays nothing and moves nothing whatever it is run for.
 struct RaceSetup {
-    i16 LastCarIndex = 8;  // 0: the player alone on the course
+    i16 LastCarIndex = 8;  // the player and eight computer drivers; 0: the player alone
 };
 // What a race left: how it ended, the finishing order with times and the player's best
 // lap, his place when he came home in the placings, and the cash he picked up on the way.
@@ -113,10 +113,9 @@ struct RaceMoment {
 RaceMoment TakeRaceMoment();
 void RestoreRaceMoment(const RaceMoment& moment);
 
-
-// Who watches a race (a trace, a session, the frame statistics, a recorder): each is told
-// after every frame and once when the frame loop has ended, before the sounds stop. Any
-// number watch at once; a watch ends with its object.
+// Who watches a race (the headless trace and report, a test's script, a recorder): each
+// is told after every frame and once when the frame loop has ended, before the sounds
+// stop. Any number watch at once; a watch ends with its object.
 class RaceWatch {
 public:
     explicit RaceWatch(std::function<void()> afterFrame, std::function<void()> ended = {});

@@ -22,7 +22,7 @@ constexpr Colour ButtonLit = RGB(0, 192, 0);
 // Running a race (race_loop.cpp; its race-wide state, Race, is on the cars' floor)
 // ---------------------------------------------------------------------------------
 
-constexpr int LightMs = 1000;
+constexpr int LightMs = 1000;  // each start light, milliseconds
 void CheckLapLine(int car);
 // Stops every car's engine, hit, crash and skid sound and the explosion sound 0.
 void StopRaceSounds();
