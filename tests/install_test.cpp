@@ -109,6 +109,8 @@ TEST(Install, PutsTheProgramItsDataAMenuEntryAndTheIconsUnderThePrefix) {
             << course;
     EXPECT_TRUE(FileExists(share + "/graphics/car256.bmp"));
     EXPECT_TRUE(FileExists(share + "/soundfx/bell1.wav"));
+    // The proof runs a Time Trial shows as par before the player has a record.
+    EXPECT_TRUE(FileExists(share + "/runs/course01.keys") && FileExists(share + "/runs/course01.sav"));
     // Only the empty list: whatever careers the build's own saves/ holds stay there.
     EXPECT_EQ(ReadFileText(share + "/saves/saves.lst"), BlankList);
     EXPECT_EQ(std::distance(fs::directory_iterator(share + "/saves"), fs::directory_iterator()), 1);

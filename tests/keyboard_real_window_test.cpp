@@ -11,6 +11,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <thread>
@@ -29,7 +30,7 @@ using Point = std::pair<int, int>;
 
 // Where the game's things stand on its canvas, from the same windows built headless.
 struct Layout {
-    Point MainPanel, NameStrip, PanelInside;
+    Point MainPanel, NameStrip, PanelInside, PickerPreview;
     Point Lamp[3];
 };
 
@@ -45,6 +46,9 @@ Layout GameLayout() {
     // The strip's end, past the selected name.
     at.NameStrip = {DriverNameBox->CanvasLeft() + DriverNameBox->Width - 3,
                     DriverNameBox->CanvasTop() + DriverNameBox->Height - 2};
+    OpenPanel(CoursePickerBox, 20, 62);
+    Control* preview = NamedControl(FrontEnd, "PickerPreview");
+    at.PickerPreview = {preview->CanvasLeft() + 40, preview->CanvasTop() + 40};
     DestroyFrontEnd();
     DriverNames[PlayerNameEntry] = "Ann";
     LoadRaceScreen();
@@ -65,6 +69,61 @@ Layout GameLayout() {
 std::uint32_t ScreenPixel(Point at) {
     Surface shot = ReadScreen(at.first, at.second, 1, 1);
     return shot.Empty() ? 0xFFFFFFFFu : shot.Pixel(0, 0);
+}
+
+// The game's window under a private X server, focused, with its main menu up; nullptr
+// when the machine has no Xvfb or xdotool.
+struct RealGame {
+    Xvfb Server{"1024x768x24"};
+    pid_t Pid = -1;
+    ~RealGame() {
+        if (Pid > 0) kill(Pid, SIGTERM), waitpid(Pid, nullptr, 0);
+    }
+};
+
+// Typed as on a real keyboard, into the window that has the keyboard's focus.
+void Keys(const std::string& names) {
+    std::system(("xdotool key --delay 30 " + names + " >/dev/null 2>&1").c_str());
+}
+
+bool LampsBurn(const Layout& at) {
+    return Within(20, [&] {
+        return ScreenPixel(at.Lamp[0]) == 0xFF0000 || ScreenPixel(at.Lamp[1]) == 0xFFFF00 ||
+               ScreenPixel(at.Lamp[2]) == 0x00FF00;
+    });
+}
+
+// Time Trial's picker opens on course 1 with its preview; Race and then Start light up.
+TEST(KeyboardInARealWindow, TimeTrialFromThePickerReachesTheStartLights) {
+    const Layout at = GameLayout();
+    RealGame game;
+    if (game.Server.Display.empty() || std::system("command -v xdotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    const std::string folder = TempFolder("real-time-trial");
+    for (const char* sub : {"graphics", "resources", "soundfx", "runs"})
+        std::filesystem::create_directory_symlink(std::string(GG_GAME_DIR) + "/" + sub,
+                                                  folder + "/" + sub);
+    game.Pid = Spawn({std::string(GG_GAME_DIR) + "/gravel-ghosts", "--mute", "--data-dir", folder});
+    std::string window;
+    Within(20, [&window] {
+        window = Output("xdotool search --onlyvisible --name 'Gravel Ghosts Racer' 2>/dev/null | head -n 1");
+        return !window.empty();
+    });
+    window.erase(window.find_last_not_of("\n") + 1);
+    ASSERT_FALSE(window.empty()) << "the game's window never appeared";
+    ASSERT_TRUE(Within(20, [&] { return ScreenPixel(at.MainPanel) == 0x404040; }))
+        << "the main menu never showed";
+    std::system(("xdotool windowfocus --sync " + window + " >/dev/null 2>&1").c_str());
+    const std::uint32_t before = ScreenPixel(at.PickerPreview);
+    Keys("Down Down Down Return");  // Time Trial, the third item
+    ASSERT_TRUE(Within(20, [&] { return ScreenPixel(at.PickerPreview) != before; }))
+        << "the course picker did not show its preview";
+    Keys("Right Right Return");  // past "Course >" to Race
+    ASSERT_TRUE(Within(20, [&] { return ScreenPixel(at.PanelInside) == 0x404040; }))
+        << "no pre-race panel";
+    Keys("Tab Return");
+    EXPECT_TRUE(LampsBurn(at)) << "the start lights never came on";
 }
 
 TEST(KeyboardInARealWindow, TheKeysAloneReachTheStartLights) {

@@ -651,10 +651,10 @@ TEST(KeysSession, FromTheTitleToTheStartLightsByPad) {
 // nothing. Tab and Shift+Tab go round the items; the pointer moves the focus too.
 TEST(KeysSession, EscapeClosesPanelsTabGoesRoundAndThePointerMovesTheFocus) {
     SessionRun run = Play(
-        "key Tab\nkey Tab\nkey Enter\ndump\n"                  // Options, "Controls" lit
+        "key Tab\nkey Tab\nkey Tab\nkey Tab\nkey Enter\ndump\n"  // Options, "Controls" lit
         "key Down\nkey Enter\nkey PadB\ndump\n"                // Difficulty toggled; closed
         "key Escape\ndump\n"                                    // the main menu stays
-        "keydown Shift\nkey Tab\nkeyup Shift\ndump\n"          // back from Options to Career Mode
+        "keydown Shift\nkey Tab\nkeyup Shift\ndump\n"          // back from Options to Time Trial
         "hover Label3\nkey Up\ndump\n");                        // from Exit, where the pointer is
     ASSERT_EQ(run.Status, 0) << run.Err;
     ASSERT_EQ(run.Dumps.size(), 5u);
@@ -667,12 +667,49 @@ TEST(KeysSession, EscapeClosesPanelsTabGoesRoundAndThePointerMovesTheFocus) {
     EXPECT_EQ(Shown(run.Dumps[1], "FrontEnd.OptionBox"), "(absent)");
     EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
     EXPECT_TRUE(lit(2, "Label2"));
-    EXPECT_TRUE(lit(3, "Label1"));
+    EXPECT_TRUE(lit(3, "TimeTrialItem"));
     EXPECT_FALSE(lit(3, "Label2"));
     EXPECT_TRUE(lit(4, "Label2"));
     EXPECT_FALSE(lit(4, "Label3"));
     // Leaving Exit ends its skid, as the pointer crossing the panel does.
     EXPECT_NE(Value(run.Dumps[4], "sounds").find("click02.wav"), std::string::npos);
+}
+
+// Time Trial by keys: the picker shows course 1 with no record, the run sets both records
+// (the board says so, the panel shows them), and Quick Race keeps records of its own.
+TEST(CourseRaceSession, TimeTrialSetsTheRecordsThePickerAndThePanelShow) {
+    std::string folder = TempFolder("player-records");
+    for (const char* sub : {"graphics", "resources", "soundfx", "runs"})
+        std::filesystem::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
+    SessionRun run = Play(
+        "key Down\nkey Down\nkey Down\nkey Enter\ndump\n"     // Time Trial's picker, "< Course" lit
+        "key Right\nkey Right\nkey Enter\n"                     // Race
+        "click Label16\nrace keys " + std::string(GG_SOURCE_DIR) + "/data/runs/normal01.keys\n"
+        "dump\nwait 600\nkey Enter\ndump\n"                     // the board, then the panel
+        "click Label18\nclick QuickRaceItem\ndump\n"
+        "click PickerExit\nclick TimeTrialItem\nclick NextCourse\nclick PreviousCourse\ndump\n",
+        {"--data-dir", folder});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_EQ(run.Dumps.size(), 5u);
+    const auto caption = [&](int dump, const std::string& control) {
+        return Value(Shown(run.Dumps[dump], control), "caption");
+    };
+    EXPECT_EQ(caption(0, "FrontEnd.PickerHeading"), "\"Time Trial\"");
+    EXPECT_EQ(caption(0, "FrontEnd.PickerLaps"), "\"2 Laps\"");
+    EXPECT_EQ(caption(0, "FrontEnd.PickerRaceRecord"), "\"none yet\"");
+    EXPECT_EQ(Value(Shown(run.Dumps[0], "FrontEnd.PreviousCourse"), "fore"), "\"#00C000\"");
+    EXPECT_EQ(Value(Value(run.Dumps[1], "results"), "note"),
+              "\"New course record \u00B7 New lap record\"");
+    EXPECT_EQ(Value(Value(Value(Value(run.Dumps[1], "records"), "trial"), "race"), "time"),
+              "\"27.27\"");
+    EXPECT_EQ(caption(2, "RaceWindow.msg_FlashScreen"),
+              "\"Lap record 12.60 You \u00B7 Race record 27.27 You\"");
+    // Nothing to buy or save outside a career.
+    EXPECT_EQ(Shown(run.Dumps[2], "RaceWindow.Label17"), "(absent)");
+    EXPECT_EQ(caption(3, "FrontEnd.PickerHeading"), "\"Quick Race\"");
+    EXPECT_EQ(caption(3, "FrontEnd.PickerRaceRecord"), "\"none yet\"");
+    EXPECT_EQ(caption(4, "FrontEnd.PickerCourse").substr(0, 12), "\"Course 1  -");
+    EXPECT_EQ(caption(4, "FrontEnd.PickerRaceRecord"), "\"27.27  You\"");
 }
 
 // The shop by keys: a saved career loaded from the list, the MoJet engine bought, the

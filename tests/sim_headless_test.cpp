@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <regex>
 
 #include "app/app.h"
@@ -171,6 +172,109 @@ TEST_F(Simulation, ReportGivesTheFinishingOrderWithTimes) {
     }
 }
 
+// Time Trial on course 1 with the starting car, in a player's folder of its own; with
+// runs/ there, course 1's proof run is the ghost until a record is set.
+std::string TrialFolder(const std::string& folder, bool withRuns) {
+    namespace fs = std::filesystem;
+    std::string dir = folder + (withRuns ? "/player" : "/player-no-par");
+    fs::create_directories(dir);
+    for (const char* part : {"graphics", "resources", "soundfx", "runs"})
+        if (withRuns || std::string(part) != "runs")
+            fs::create_directory_symlink(GameDir() + "/" + part, dir + "/" + part);
+    return dir;
+}
+
+// The newcomer's run is home in 27.27; the same keys each 15 frames later in 27.72.
+TEST_F(Simulation, TimeTrialKeepsOnlyFasterRunsAndTheGhostReplaysToTheRecordUnseen) {
+    const std::string runs = std::string(GG_SOURCE_DIR) + "/data/runs/";
+    std::string late;
+    for (const ScriptedKey& key : [&] {
+             std::vector<ScriptedKey> keys;
+             std::string error;
+             ParseKeyScript(ReadFileText(runs + "normal01.keys"), keys, error);
+             return keys;
+         }())
+        late += std::to_string(key.Frame + 15) + (key.Down ? " down " : " up ") +
+                KeyScriptName(key.KeyCode) + "\n";
+    WriteFileText(Folder + "/late.keys", late);
+    const std::string dir = TrialFolder(Folder, true);
+    auto trial = [&](const std::string& keys, const std::string& in, const std::string& trace) {
+        std::vector<std::string> args = {"--time-trial", "--course", "1", "--data-dir", in,
+                                         "--input", keys, "--trace", trace};
+        // Pictures only where one is compared: drawing slows a headless race down.
+        if (trace.ends_with("2") || trace.ends_with("bare"))
+            args.insert(args.end(), {"--snapshot", "60:" + trace + ".bmp"});
+        return Simulate(args);
+    };
+    struct Run {
+        std::string Keys;
+        const char* Time;
+        bool Record;
+    };
+    const Run table[] = {{Folder + "/late.keys", "27.72", true},  // against par
+                         {runs + "normal01.keys", "27.27", true},
+                         {Folder + "/late.keys", "27.72", false},  // against 27.27's ghost
+                         {runs + "normal01.keys", "27.27", false}};  // equal is no record
+    std::vector<std::string> lateTraces;
+    for (std::size_t i = 0; i < std::size(table); ++i) {
+        const std::string trace = Folder + "/trace" + std::to_string(i);
+        RunResult r = trial(table[i].Keys, dir, trace);
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_NE(r.Out.find("\"time\":\"" + std::string(table[i].Time) + "\",\"laps\":2,"),
+                  std::string::npos) << i << r.Out;
+        EXPECT_NE(r.Out.find(table[i].Record ? "\"record\":true" : "\"record\":false"),
+                  std::string::npos) << i << r.Out;
+        if (table[i].Keys == Folder + "/late.keys") lateTraces.push_back(ReadFileText(trace));
+    }
+    // The same race with no ghost at all: a ghost is never hit, counted or in the way.
+    RunResult bare = trial(Folder + "/late.keys", TrialFolder(Folder, false), Folder + "/bare");
+    ASSERT_EQ(bare.Status, 0) << bare.Err;
+    EXPECT_EQ(lateTraces.at(0), ReadFileText(Folder + "/bare"));
+    EXPECT_EQ(lateTraces.at(1), ReadFileText(Folder + "/bare"));
+    // 15 frames ahead, the record's ghost is a car's outline of blended pixels down the road
+    // (about 850 of its 80 x 50 sprite box): not the box, and not nothing.
+    Surface ghost = LoadPicture(Folder + "/trace2.bmp"), none = LoadPicture(Folder + "/bare.bmp");
+    ASSERT_EQ(ghost.Pixels.size(), none.Pixels.size());
+    std::size_t blended = 0;
+    for (std::size_t i = 0; i < ghost.Pixels.size(); ++i) blended += ghost.Pixels[i] != none.Pixels[i];
+    EXPECT_GT(blended, 500u);
+    EXPECT_LT(blended, 1500u);
+
+    RunResult check = Simulate({"--ghost-check", "--course", "1", "--data-dir", dir});
+    ASSERT_EQ(check.Status, 0) << check.Err;
+    EXPECT_NE(check.Out.find("\"time\":\"27.27\""), std::string::npos) << check.Out;
+    EXPECT_NE(check.Out.find("\"record_time\":\"27.27\""), std::string::npos) << check.Out;
+}
+
+// A record file no game wrote is set aside with a message, and the run sets the record.
+TEST_F(Simulation, DamagedRecordFilesAreSetAsideAndNeverStopTheRun) {
+    namespace fs = std::filesystem;
+    const std::string runs = std::string(GG_SOURCE_DIR) + "/data/runs/";
+    const std::string dir = TrialFolder(Folder, false);
+    const std::string file = dir + "/records/course01-normal-trial.txt";
+    const char* damaged[] = {"hello\n", "lap 12.6 2026-12-06 Ann\n", "race 27.27 2026-12-06\n",
+                             "lap 12.60 2026-12-06 Ann\nlap 11.00 2026-12-06 Bo\n",
+                             "race 27.27 06-12-2026 Ann\n", ""};
+    for (const char* text : damaged) {
+        fs::remove_all(dir + "/records");
+        fs::create_directories(dir + "/records");
+        if (*text)
+            WriteFileText(file, text);
+        else
+            fs::create_directory(file);  // a folder where the file should be
+        RunResult r = Simulate({"--time-trial", "--course", "1", "--data-dir", dir, "--input",
+                                runs + "normal01.keys"});
+        ASSERT_EQ(r.Status, 0) << r.Err;
+        EXPECT_NE(r.Out.find("\"record\":true"), std::string::npos) << text << r.Out;
+        EXPECT_NE(r.Err.find("set aside as"), std::string::npos) << text << r.Err;
+        int aside = 0;
+        for (const auto& entry : fs::directory_iterator(dir + "/records"))
+            aside += entry.path().filename().string().starts_with("course01-normal-trial.txt.");
+        EXPECT_EQ(aside, 1) << text;
+        EXPECT_NE(ReadFileText(file).find("race 27.27 "), std::string::npos);
+    }
+}
+
 struct BadRun {
     std::vector<std::string> Args;
     const char* Named;  // what the one-line error must mention
@@ -200,6 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
                       BadRun{{"--difficulty", "hard"}, "--difficulty"},
                       BadRun{{"--seed"}, "--seed"}, BadRun{{"--max-frames", "0"}, "--max-frames"},
                       BadRun{{"--snapshot", "12"}, "--snapshot"}, BadRun{{"--wings"}, "--wings"},
+                      BadRun{{"--time-trial", "--autopilot"}, "--autopilot"},
                       BadRun{{"--input", "/no/such/keys.txt"}, "/no/such/keys.txt"},
                       BadRun{{"--data-dir", "DIR", "--input", "DIR/bad.txt"}, "line 2"},
                       BadRun{{"--data-dir", "DIR", "--course", "5"}, "Map5"},

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "career/career.h"
 #include "cars/cars.h"
 #include "platform/platform.h"
 
@@ -100,6 +101,8 @@ struct GameOptions {
     int MaxFrames = 20000;  // ten minutes of racing: a race nobody finishes still ends
     std::vector<Snapshot> Snapshots;
     bool Autopilot = false;
+    bool TimeTrial = false;   // the player alone, for the course's records
+    bool GhostCheck = false;  // the record's ghost replayed
     // Scripted session only
     std::string SessionFile;
 };
@@ -121,6 +124,45 @@ struct ScriptedKey {
 };
 // Parses a --input script; on a bad line returns false with the line number and reason.
 bool ParseKeyScript(const std::string& text, std::vector<ScriptedKey>& keys, std::string& error);
+// The script's name of a key ("Up"), empty for a key no script names.
+std::string KeyScriptName(int keyCode);
+
+// ---------------------------------------------------------------------------------
+// Quick Race and Time Trial (course_races.cpp): one race on any course with the starting
+// car, outside any career, for the course's records.
+// ---------------------------------------------------------------------------------
+
+// The seed a record's ghost is kept with (the race's random numbers at set-up).
+extern std::uint64_t CourseRaceSeed;
+// The ghost a Time Trial races against: the player's record run, or before there is one
+// the course's proof run from runs/ ("par"); none when neither can be read. Loads the
+// proof's career to put its car on the grid, so it comes before the race's own set-up.
+void PrepareTrialGhost(int course, bool easy);
+// A stored ghost: its keys, seed and difficulty. False when it is none the game wrote.
+struct StoredGhost {
+    std::vector<ScriptedKey> Keys;
+    std::uint64_t Seed = 1;
+    bool Easy = false;
+};
+bool ParseGhost(const std::string& text, StoredGhost& ghost);
+// The new career's starting car on the course's grid (alone in a Time Trial), on the
+// pre-race panel with the course's records; no career is touched.
+void SetUpCourseRace(int course, RaceMode mode);
+// Runs it; notes the records it set and tells them on the results board's note.
+struct CourseRaceResult {
+    RaceReport Report;
+    RunTimes Times;
+    RecordNews News;
+};
+CourseRaceResult RunCourseRace(int course, RaceMode mode, bool easy, bool keepRecords);
+// The records line of the pre-race panel and the session dump: "Lap record 25.32 Gustav ·
+// Race record 51.20 Gustav", or "No records yet".
+std::string RecordsText(const CourseRecords& records);
+// The course whose records the screen shows: the picker's choice while it is up, else the
+// course in play.
+int CourseOnScreen();
+// The front end's Race on the course picker.
+void BeginCourseRace(int course, bool timeTrial);
 
 // ---------------------------------------------------------------------------------
 // The scripted session (session.cpp, session_dump.cpp)

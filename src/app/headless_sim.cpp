@@ -120,10 +120,33 @@ void PrintReport(const GameOptions& options) {
     std::printf("]}\n");
 }
 
+// A time trial's report: the time as the HUD writes it ("" when the player was not home),
+// the laps he completed, and whether the run is the course's record now. A ghost check
+// also gives the record it replayed.
+void PrintTrialReport(const GameOptions& options, const CourseRaceResult& result) {
+    const CarResult& player = Sim->Results.front();
+    const int laps = std::max(0, std::min<int>(player.LapCountHigh, RaceLaps));
+    std::string time = result.Times.Race ? HundredthsText(result.Times.Race) : "";
+    std::string bestLap = result.Times.Lap ? HundredthsText(result.Times.Lap) : "";
+    std::printf("{\"course\":%d,\"difficulty\":\"%s\",\"outcome\":%d,\"frames\":%d,"
+                "\"time\":\"%s\",\"laps\":%d,\"best_lap\":\"%s\"",
+                options.Course, options.Easy ? "easy" : "normal", Sim->Outcome, Sim->Frames,
+                time.c_str(), laps, bestLap.c_str());
+    if (options.GhostCheck) {
+        CourseRecord record = ReadRecords(options.Course, options.Easy, RaceMode::Trial).Race;
+        std::printf(",\"record_time\":\"%s\"}\n",
+                    record.Hundredths ? HundredthsText(record.Hundredths).c_str() : "");
+    } else {
+        std::printf(",\"record\":%s,\"lap_record\":%s}\n", result.News.Race ? "true" : "false",
+                    result.News.Lap ? "true" : "false");
+    }
+}
+
 struct SimulationHooks {
     ~SimulationHooks() {
         DrawingEnabled = true;
         Sim = nullptr;
+        ClearGhost();
     }
 };
 
@@ -186,9 +209,30 @@ int RunHeadlessSimulation(int argc, char** argv) {
     backend.BeforeTurn = DeliverKeys;
     RaceWatch watch(AfterFrame, CaptureResults);
 
+    const bool trial = options.TimeTrial || options.GhostCheck;
+    StoredGhost replay;
+    if (options.GhostCheck) {
+        // The record's own run, on its seed and difficulty, and nothing kept.
+        std::string text = ReadGhost(options.Course, options.Easy);
+        if (text.empty()) return Fail("course " + std::to_string(options.Course) + " has no record's ghost");
+        if (!ParseGhost(text, replay)) return Fail("the ghost of course " + std::to_string(options.Course) + " cannot be read");
+        options.Seed = replay.Seed;
+        sim.Keys = replay.Keys;
+    }
+    CourseRaceResult trialResult;
     try {
-        SetUpHeadlessRace(options);
-        StartClick();
+        if (trial) {
+            // Drawn only into snapshots, but raced as in the game so that a snapshot shows it.
+            Settings.Difficulty = options.Easy ? DifficultyEasy : DifficultyNormal;
+            LoadRaceScreen();
+            PrepareTrialGhost(options.Course, options.Easy);
+            SetUpHeadlessRace(options);
+            CourseRaceSeed = options.Seed;
+            trialResult = RunCourseRace(options.Course, RaceMode::Trial, options.Easy, options.TimeTrial);
+        } else {
+            SetUpHeadlessRace(options);
+            StartClick();
+        }
         if (sim.Ended && sim.Tracing)
             WriteFileAtomic(options.TraceFile, sim.Trace.data(), sim.Trace.size(), "trace");
     } catch (const std::exception& e) {
@@ -196,7 +240,10 @@ int RunHeadlessSimulation(int argc, char** argv) {
         return Fail(e.what());
     }
     if (!sim.Ended) return Fail("the race did not run");
-    PrintReport(options);
+    if (trial)
+        PrintTrialReport(options, trialResult);
+    else
+        PrintReport(options);
     try {
         FlushStandardOutput();
     } catch (const FileError& e) {

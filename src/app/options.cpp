@@ -26,6 +26,12 @@ constexpr KeyName ScriptKeys[] = {
 
 }  // namespace
 
+std::string KeyScriptName(int keyCode) {
+    for (const KeyName& key : ScriptKeys)
+        if (key.Code == keyCode) return key.Name;
+    return {};
+}
+
 int Fail(const std::string& problem) {
     std::fprintf(stderr, "gravel-ghosts: %s\n", problem.c_str());
     return 2;
@@ -58,6 +64,8 @@ std::string UsageText() {
            "                     [--snapshot F:FILE]... [--data-dir DIR] [--autopilot] [--mute]\n"
            "                     [--career FILE]\n"
            "                     [--course-file FILE]\n"
+           "       gravel-ghosts --headless --time-trial|--ghost-check [--course N]\n"
+           "                     [--difficulty normal|easy] [--input FILE] [--data-dir DIR] ...\n"
            "       gravel-ghosts --headless --session FILE [--seed S] [--data-dir DIR] [--mute]\n"
            "       gravel-ghosts --export-course N FILE [--data-dir DIR]\n"
            "       gravel-ghosts --check-course FILE [--data-dir DIR]\n"
@@ -84,6 +92,10 @@ std::string UsageText() {
            "  --trace FILE      one JSON line per car after every frame\n"
            "  --snapshot F:FILE save the course view after frame F as a bitmap\n"
            "  --autopilot       the computer drives the player's car\n"
+           "  --time-trial      the player alone on the course, for its records: the JSON\n"
+           "                    report has time, laps and record (true when the run set a\n"
+           "                    new course record, kept with its ghost in records/)\n"
+           "  --ghost-check     replay the course record's ghost and report its time\n"
            "  --session FILE    play the whole game from start-up by the script in FILE, one\n"
            "                    command a line: hover NAME, click NAME, select NAME N,\n"
            "                    type TEXT, key|keydown|keyup KEY, wait MS,\n"
@@ -111,7 +123,7 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
         // Options that shape the one simulated race; a session plays the game instead.
         static const std::string RaceOnly[] = {"--course", "--difficulty", "--input", "--trace",
                                                 "--max-frames", "--snapshot", "--autopilot",
-                                                "--career"};
+                                                "--career", "--time-trial", "--ghost-check"};
         if (std::find(std::begin(RaceOnly), std::end(RaceOnly), arg) != std::end(RaceOnly))
             raceOption = arg;
         if (arg == "--help" || arg == "-h") {
@@ -185,12 +197,25 @@ bool ParseOptions(int argc, char** argv, GameOptions& options, std::string& erro
             if (!value(options.CareerFile)) return false;
         } else if (arg == "--autopilot") {
             options.Autopilot = true;
+        } else if (arg == "--time-trial") {
+            options.TimeTrial = true;
+        } else if (arg == "--ghost-check") {
+            options.GhostCheck = true;
         } else if (arg == "--session") {
             if (!value(options.SessionFile)) return false;
         } else {
             error = "unknown option " + QuoteInput(arg);
             return false;
         }
+    }
+    if ((options.TimeTrial || options.GhostCheck) && !options.CareerFile.empty()) {
+        error = "a time trial races the starting car, not a career's";
+        return false;
+    }
+    // A record's ghost is the player's keys, and the computer's driving has none.
+    if ((options.TimeTrial || options.GhostCheck) && options.Autopilot) {
+        error = "a time trial is driven by --input keys, not --autopilot";
+        return false;
     }
     if (!options.SessionFile.empty() && !raceOption.empty()) {
         error = raceOption + " belongs to the one-race simulation and cannot go with --session";

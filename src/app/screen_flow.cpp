@@ -90,6 +90,8 @@ void LoadRaceScreen() {
     Panel.Shop->Click = ShopClick;
     Panel.SaveCareer->Click = SaveCareerClick;
     Panel.Quit->Click = QuitClick;
+    // A Quick Race or Time Trial hid what only a career has.
+    Panel.Shop->Visible = Panel.SaveCareer->Visible = true;
     PlaceShopForRaceWindow();
 }
 
@@ -118,6 +120,9 @@ bool BeginSavedCareer() {
 void InstallScreenFlow() {
     StartNewCareer = BeginNewCareer;
     StartSavedCareer = BeginSavedCareer;
+    StartCourseRace = BeginCourseRace;
+    // A damaged record file is told where the player looks, and the game goes on.
+    TellRecordsProblem = [](const std::string& text) { MsgBox(text); };
 }
 
 void StartFrontEnd() {
@@ -196,6 +201,8 @@ void QuitClick() {
 }
 
 void ReturnToFrontEnd() {
+    // A Time Trial's ghost has no place in whatever is raced next from the menu.
+    ClearGhost();
     // A fresh front end, opening on its main menu.
     DestroyFrontEnd();
     DoEvents();

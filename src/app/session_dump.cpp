@@ -199,6 +199,7 @@ std::string ResultsJson() {
     Field(out, "rows", rows + "]", true);
     StringField(out, "best", LastResults.BestLap > 0 ? Format(LastResults.BestLap, "00.00") : "");
     Field(out, "prize", std::to_string(LastResults.Prize));
+    if (!LastResults.RecordNote.empty()) StringField(out, "note", LastResults.RecordNote);
     return out + "}";
 }
 
@@ -249,6 +250,31 @@ Control* FindShownControl(const ControlName& name, std::string& problem) {
     return nullptr;
 }
 
+// The records of the course on screen at the difficulty chosen, for both modes.
+std::string RecordsJson() {
+    const int course = CourseOnScreen();
+    const bool easy = Settings.Difficulty == DifficultyEasy;
+    std::string out = "{";
+    for (RaceMode mode : {RaceMode::Quick, RaceMode::Trial}) {
+        // A dump only looks: a damaged file is the screens' to find and tell.
+        const CourseRecords records = ReadRecords(course, easy, mode, false);
+        std::string modeJson = "{";
+        bool first = true;
+        for (auto [name, record] : {std::pair{"lap", &records.Lap}, std::pair{"race", &records.Race}}) {
+            if (!record->Hundredths) continue;
+            std::string one = "{";
+            StringField(one, "time", HundredthsText(record->Hundredths));
+            one.erase(1, 1);  // the first field's comma
+            StringField(one, "driver", record->Driver);
+            StringField(one, "date", record->Date);
+            Field(modeJson, name, one + "}", first);
+            first = false;
+        }
+        Field(out, mode == RaceMode::Quick ? "quick" : "trial", modeJson + "}", out.size() == 1);
+    }
+    return out + "}";
+}
+
 std::string DumpScreen() {
     std::vector<Form*> forms = FormsOnScreen();
     std::vector<Form*> enabled;
@@ -273,6 +299,7 @@ std::string DumpScreen() {
     Field(out, "random", std::to_string(RaceRandomState()));
     if (const std::string* message = MessageOnScreen()) StringField(out, "message", *message);
     if (ResultsBoardShown()) Field(out, "results", ResultsJson());
+    Field(out, "records", RecordsJson());
     Field(out, "cars", CarsJson());
     return out + "}";
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 
 #include "cars/cars.h"
@@ -92,6 +93,48 @@ std::array<std::string, CareerSlots> ReadCareerSlots();
 // name on Linux, macOS or Windows, or could not be listed and loaded again), in words
 // for the player; empty when the name is fine. Blanks at its end are padding.
 std::string DriverNameProblem(const std::string& name);
+
+// ---------------------------------------------------------------------------------
+// Course records (records.cpp): records/courseNN-<easy|normal>-<quick|trial>.txt in the
+// player's data folder, one line per record, "lap 25.32 2026-12-06 Gustav" and "race ...";
+// beside a Time Trial's, its ghost (.ghost): the record run's keys in the --input format
+// after two comment lines, "# seed N" and "# difficulty easy|normal".
+// ---------------------------------------------------------------------------------
+
+// A race run for a course's records, outside the career: Quick Race against the eight
+// rivals, or a Time Trial alone.
+enum class RaceMode { Quick, Trial };
+// Times are kept in hundredths, as the HUD writes them: a run is faster only when the
+// time it shows is.
+struct CourseRecord {
+    i32 Hundredths = 0;  // 0: no record yet
+    std::string Driver;
+    std::string Date;  // 2026-12-06
+};
+struct CourseRecords {
+    CourseRecord Lap, Race;
+};
+struct RunTimes {
+    i32 Lap = 0;   // the best lap, 0 when none was completed
+    i32 Race = 0;  // 0 when the player did not come home
+};
+struct RecordNews {
+    bool Lap = false, Race = false;
+};
+i32 Hundredths(f32 seconds);
+std::string HundredthsText(i32 hundredths);  // "83.47"
+// No file, no records. A file the game could not have written is renamed aside (as a
+// career list is) and told through TellRecordsProblem; the course then has none. A reader
+// that only looks (a dump) leaves such a file where it is and says nothing.
+CourseRecords ReadRecords(int course, bool easy, RaceMode mode, bool setAside = true);
+// Keeps what the run beat, strictly, and in a Time Trial that set the race record its
+// ghost too. A folder that cannot be written is told and nothing is new.
+RecordNews NoteRecords(int course, bool easy, RaceMode mode, const RunTimes& run,
+                       const std::string& driver, const std::string& ghost);
+// The Time Trial record's ghost as stored, empty when there is none.
+std::string ReadGhost(int course, bool easy);
+// Where the records' problems go: standard error unless the game shows them itself.
+extern std::function<void(const std::string&)> TellRecordsProblem;
 
 // ---------------------------------------------------------------------------------
 // Parts catalogue, and what buying and repairing a part does to the player's car (parts.cpp)

@@ -3,6 +3,10 @@
 // are in career_menus.cpp.
 #include "frontend/frontend.h"
 
+#include <vector>
+
+#include "course/course.h"
+
 #include "settings/settings.h"
 #include "sound/sound.h"
 
@@ -13,6 +17,7 @@ Control* ControlsBox = nullptr;
 Control* CareerModeBox = nullptr;
 Control* NewDriverBox = nullptr;
 Control* LoadGameBox = nullptr;
+Control* CoursePickerBox = nullptr;
 Control* DifLabel = nullptr;
 Control* DriverNameBox = nullptr;
 Control* SaveGameList = nullptr;
@@ -71,6 +76,13 @@ namespace Item {
 constexpr const char* CareerMode = "Label1";
 constexpr const char* Options = "Label2";
 constexpr const char* Exit = "Label3";
+constexpr const char* QuickRace = "QuickRaceItem";
+constexpr const char* TimeTrial = "TimeTrialItem";
+// The course picker
+constexpr const char* PreviousCourse = "PreviousCourse";
+constexpr const char* NextCourse = "NextCourse";
+constexpr const char* RaceCourse = "RaceCourse";
+constexpr const char* PickerExit = "PickerExit";
 // Career Mode
 constexpr const char* NewDriver = "Label21";
 constexpr const char* LoadGame = "Label18";
@@ -104,10 +116,13 @@ const LabelRow MainPanelLabels[] = {
     {"CreditLabel", "Brambleworks Software", 112, 10, 425, 33, &StudioLook},
     {"Label16", "Presents", 107, 27, 425, 33, &StudioLook},
     {"TitleLabel", "GRAVEL GHOSTS RACER", 83, 41, 470, 46, &TitleLook},
-    {"Label14", "Main Menu", 240, 144, 177, 41, &MainHeadingLook},
-    {Item::CareerMode, "Career Mode", 240, 216, 185, 33, &ItemLook},
-    {Item::Options, "Options", 240, 264, 185, 41, &ItemLook},
-    {Item::Exit, "Exit", 240, 312, 185, 41, &ItemLook},
+    {"Label14", "Main Menu", 240, 128, 177, 41, &MainHeadingLook},
+    // Five items 40 apart where three stood 48 apart, under the same heading.
+    {Item::CareerMode, "Career Mode", 240, 192, 185, 33, &ItemLook},
+    {Item::QuickRace, "Quick Race", 240, 232, 185, 33, &ItemLook},
+    {Item::TimeTrial, "Time Trial", 240, 272, 185, 33, &ItemLook},
+    {Item::Options, "Options", 240, 312, 185, 33, &ItemLook},
+    {Item::Exit, "Exit", 240, 352, 185, 33, &ItemLook},
 };
 
 const LabelRow CareerModeLabels[] = {
@@ -130,6 +145,31 @@ const LabelRow LoadGameLabels[] = {
     {"LoadProblemLabel", "", 0, 230, 250, 16, &ProblemLook},
     {Item::LoadCareer, "Load Career", 48, 248, 153, 33, &ItemLook},
     {Item::LoadGameExit, "Exit", 48, 280, 153, 25, &ItemLook},
+};
+
+// The course picker covers the main panel but for its edge: the course's preview on the
+// left, its laps and records on the right, the items along the foot.
+constexpr int PickerWidth = 600, PickerHeight = 400;
+constexpr int PreviewLeft = 24, PreviewTop = 96, PreviewWidth = 320, PreviewHeight = 240;
+constexpr int PickerFactsLeft = 364;
+constexpr TextLook PickerFactLook{12.0f, false, NameGrey, Alignment::Left};
+constexpr TextLook PickerTagLook{9.75f, true, HeadingColour, Alignment::Left};
+constexpr TextLook PickerCourseLook{14.25f, false, Yellow, Alignment::Centre};
+const LabelRow PickerLabels[] = {
+    {"PickerHeading", "Quick Race", 0, 12, PickerWidth, 41, &HeadingLook},
+    {"PickerCourse", "", 0, 56, PickerWidth, 28, &PickerCourseLook},
+    {"PickerLapsTag", "Laps", PickerFactsLeft, 96, 200, 20, &PickerTagLook},
+    {"PickerLaps", "", PickerFactsLeft, 116, 220, 24, &PickerFactLook},
+    {"PickerDifficultyTag", "Difficulty", PickerFactsLeft, 150, 200, 20, &PickerTagLook},
+    {"PickerDifficulty", "", PickerFactsLeft, 170, 220, 24, &PickerFactLook},
+    {"PickerLapRecordTag", "Lap record", PickerFactsLeft, 204, 200, 20, &PickerTagLook},
+    {"PickerLapRecord", "", PickerFactsLeft, 224, 220, 24, &PickerFactLook},
+    {"PickerRaceRecordTag", "Race record", PickerFactsLeft, 258, 200, 20, &PickerTagLook},
+    {"PickerRaceRecord", "", PickerFactsLeft, 278, 220, 24, &PickerFactLook},
+    {Item::PreviousCourse, "< Course", 24, 356, 140, 33, &ItemLook},
+    {Item::NextCourse, "Course >", 204, 356, 140, 33, &ItemLook},
+    {Item::RaceCourse, "Race", 364, 356, 100, 33, &ItemLook},
+    {Item::PickerExit, "Exit", 484, 356, 90, 33, &ItemLook},
 };
 
 const LabelRow OptionLabels[] = {
@@ -262,6 +302,13 @@ void BuildWindow() {
     Labels(OptionBox, OptionLabels);
     DifLabel = NamedControl(FrontEnd, Item::DifficultyValue);
 
+    CoursePickerBox = SubPanel("CoursePickerBox");
+    CoursePickerBox->Width = PickerWidth;
+    CoursePickerBox->Height = PickerHeight;
+    Labels(CoursePickerBox, PickerLabels);
+    Box(CoursePickerBox, ControlKind::PictureBox, "PickerPreview", PreviewLeft, PreviewTop,
+        PreviewWidth, PreviewHeight, RGB(0, 0, 0));
+
     ControlsBox = SubPanel("ControlsBox");
     ControlsBox->Width = ControlsWidth;
     ControlsBox->Height = ControlsHeight;
@@ -289,19 +336,24 @@ struct HoverRule {
     const char* Icon;    // the pointer it brings, or nullptr to leave the pointer alone
     HoverSound Sound;
     bool StopsSkid;      // the backgrounds the Exit item's skid ends on
-    const char* Dims[3];
+    const char* Dims[5];
 };
 
 // clang-format off
 const HoverRule HoverRules[] = {
     // Main menu
     {Item::CareerMode, Item::CareerMode, GreenLight, HoverSound::Roll, false,
-     {Item::Options, Item::Exit}},
+     {Item::QuickRace, Item::TimeTrial, Item::Options, Item::Exit}},
+    {Item::QuickRace, Item::QuickRace, GreenLight, HoverSound::Roll, false,
+     {Item::CareerMode, Item::TimeTrial, Item::Options, Item::Exit}},
+    {Item::TimeTrial, Item::TimeTrial, GreenLight, HoverSound::Roll, false,
+     {Item::CareerMode, Item::QuickRace, Item::Options, Item::Exit}},
     {Item::Options, Item::Options, YellowLight, HoverSound::Roll, false,
-     {Item::CareerMode, Item::Exit}},
-    {Item::Exit, Item::Exit, RedLight, HoverSound::Skid, false, {Item::CareerMode, Item::Options}},
+     {Item::CareerMode, Item::QuickRace, Item::TimeTrial, Item::Exit}},
+    {Item::Exit, Item::Exit, RedLight, HoverSound::Skid, false,
+     {Item::CareerMode, Item::QuickRace, Item::TimeTrial, Item::Options}},
     {nullptr, nullptr, nullptr, HoverSound::None, false,
-     {Item::CareerMode, Item::Options, Item::Exit}},
+     {Item::CareerMode, Item::QuickRace, Item::TimeTrial, Item::Options, Item::Exit}},
     {"FrontEndBox", nullptr, nullptr, HoverSound::None, true, {}},
     // Options: the blank beside "Controls" is an item of its own, which "Controls" leaves
     // lit; "Difficulty" lights the value beside it.
@@ -334,6 +386,17 @@ const HoverRule HoverRules[] = {
     // Load Game
     {Item::LoadCareer, Item::LoadCareer, nullptr, HoverSound::Roll, false, {Item::LoadGameExit}},
     {Item::LoadGameExit, Item::LoadGameExit, nullptr, HoverSound::Roll, false, {Item::LoadCareer}},
+    // The course picker
+    {Item::PreviousCourse, Item::PreviousCourse, nullptr, HoverSound::Roll, false,
+     {Item::NextCourse, Item::RaceCourse, Item::PickerExit}},
+    {Item::NextCourse, Item::NextCourse, nullptr, HoverSound::Roll, false,
+     {Item::PreviousCourse, Item::RaceCourse, Item::PickerExit}},
+    {Item::RaceCourse, Item::RaceCourse, GreenLight, HoverSound::Roll, false,
+     {Item::PreviousCourse, Item::NextCourse, Item::PickerExit}},
+    {Item::PickerExit, Item::PickerExit, RedLight, HoverSound::Roll, false,
+     {Item::PreviousCourse, Item::NextCourse, Item::RaceCourse}},
+    {"CoursePickerBox", nullptr, nullptr, HoverSound::None, true,
+     {Item::PreviousCourse, Item::NextCourse, Item::RaceCourse, Item::PickerExit}},
 };
 // clang-format on
 
@@ -370,6 +433,12 @@ const PressRule PressRules[] = {
     {Item::CareerMode, Press::ButtonDown, CareerModeDown},
     {Item::Options, Press::Click, OptionsClick},
     {Item::Exit, Press::ButtonDown, ExitDown},
+    {Item::QuickRace, Press::Click, QuickRaceClick},
+    {Item::TimeTrial, Press::Click, TimeTrialClick},
+    {Item::PreviousCourse, Press::Click, PreviousCourseClick},
+    {Item::NextCourse, Press::Click, NextCourseClick},
+    {Item::RaceCourse, Press::Click, RaceCourseClick},
+    {Item::PickerExit, Press::Click, PickerExitClick},
     {Item::Controls, Press::ButtonDown, ControlsDown},
     {Item::Difficulty, Press::Click, DifficultyClick},
     {Item::OptionsDone, Press::Click, OptionsDoneClick},
@@ -392,16 +461,20 @@ const PressRule PressRules[] = {
 // the topmost panel open, so the table runs from the panels drawn last.
 struct KeyPanel {
     Control** Panel;
-    const char* Items[3];
+    const char* Items[5];
     void (*Back)();
 };
 const KeyPanel KeyPanels[] = {
+    {&CoursePickerBox,
+     {Item::PreviousCourse, Item::NextCourse, Item::RaceCourse, Item::PickerExit},
+     PickerExitClick},
     {&ControlsBox, {Item::ControlsDone}, ControlsDoneClick},
     {&OptionBox, {Item::Controls, Item::Difficulty, Item::OptionsDone}, OptionsDoneClick},
     {&LoadGameBox, {Item::CareerList, Item::LoadCareer, Item::LoadGameExit}, LoadGameExitClick},
     {&NewDriverBox, {Item::DriverName, Item::StartCareer, Item::NewDriverExit}, NewDriverExitClick},
     {&CareerModeBox, {Item::NewDriver, Item::LoadGame, Item::CareerModeExit}, CareerModeExitDown},
-    {&FrontEndBox, {Item::CareerMode, Item::Options, Item::Exit}, nullptr},
+    {&FrontEndBox, {Item::CareerMode, Item::QuickRace, Item::TimeTrial, Item::Options, Item::Exit},
+     nullptr},
 };
 FocusList PanelKeys[std::size(KeyPanels)];
 
@@ -505,6 +578,7 @@ void DestroyFrontEnd() {
     DestroyForm(FrontEnd);
     FrontEnd = nullptr;
     FrontEndBox = OptionBox = ControlsBox = CareerModeBox = NewDriverBox = LoadGameBox = nullptr;
+    CoursePickerBox = nullptr;
     DifLabel = DriverNameBox = SaveGameList = PlayerNameField = nullptr;
     Picture1 = Picture2 = BlackOut = nullptr;
 }
@@ -575,4 +649,104 @@ void OptionsDoneClick() {
 void ControlsDoneClick() {
     PlayClick(0);
     ClosePanel(ControlsBox);
+}
+
+// ---------------------------------------------------------------------------------
+// The course picker: Quick Race and Time Trial
+// ---------------------------------------------------------------------------------
+
+void (*StartCourseRace)(int course, bool timeTrial) = nullptr;
+
+namespace {
+
+// The courses the picker offers, in order. The player's own courses, once the game can
+// list them, are appended here after the fourteen.
+struct PickerEntry {
+    int Number;
+};
+std::vector<PickerEntry> PickerCourses() {
+    std::vector<PickerEntry> courses;
+    for (int n = 1; n <= CourseCount; ++n) courses.push_back({n});
+    return courses;
+}
+
+struct PickerState {
+    bool TimeTrial = false;
+    std::size_t Chosen = 0;
+};
+PickerState Picker;
+
+void Caption(const char* name, const std::string& text) {
+    NamedControl(FrontEnd, name)->Caption = text;
+}
+
+std::string RecordLine(const CourseRecord& record) {
+    return record.Hundredths ? HundredthsText(record.Hundredths) + "  " + record.Driver : "none yet";
+}
+
+void ShowPickedCourse() {
+    const std::vector<PickerEntry> courses = PickerCourses();
+    const int number = courses[Picker.Chosen].Number;
+    CurrentCourse = static_cast<i16>(number);
+    // Read as a race would read it; a course that cannot be read says so and cannot start.
+    std::string name;
+    i16 laps = 0;
+    try {
+        laps = LoadCourse();
+        name = Course.CourseName;
+    } catch (const FileError&) {
+        name = "cannot be read";
+    }
+    Caption("PickerHeading", Picker.TimeTrial ? "Time Trial" : "Quick Race");
+    Caption("PickerCourse", "Course " + std::to_string(number) + "  -  " + name);
+    Caption("PickerLaps", laps > 0 ? LapsCaption(laps) : "-");
+    const bool easy = Settings.Difficulty == DifficultyEasy;
+    Caption("PickerDifficulty", easy ? "Easy" : "Normal");
+    const CourseRecords records =
+        ReadRecords(number, easy, Picker.TimeTrial ? RaceMode::Trial : RaceMode::Quick);
+    Caption("PickerLapRecord", RecordLine(records.Lap));
+    Caption("PickerRaceRecord", RecordLine(records.Race));
+    Control* preview = NamedControl(FrontEnd, "PickerPreview");
+    try {
+        preview->Picture = LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(number) + ".bmp"),
+                                       preview->Width, preview->Height);
+    } catch (const FileError&) {
+        preview->Picture.Resize(preview->Width, preview->Height);
+    }
+    Refresh();
+}
+
+void OpenPicker(bool timeTrial) {
+    PlayClick(0);
+    Picker.TimeTrial = timeTrial;
+    // The picker opens on the course last raced or looked at.
+    const std::vector<PickerEntry> courses = PickerCourses();
+    Picker.Chosen = 0;
+    for (std::size_t i = 0; i < courses.size(); ++i)
+        if (courses[i].Number == CurrentCourse) Picker.Chosen = i;
+    ShowPickedCourse();
+    OpenPanel(CoursePickerBox, (MainWidth - PickerWidth) / 2, 62);
+}
+
+void StepCourse(int by) {
+    PlayClick(-500);
+    const std::size_t count = PickerCourses().size();
+    Picker.Chosen = (Picker.Chosen + count + by) % count;
+    ShowPickedCourse();
+}
+
+}  // namespace
+
+void QuickRaceClick() { OpenPicker(false); }
+void TimeTrialClick() { OpenPicker(true); }
+void PreviousCourseClick() { StepCourse(-1); }
+void NextCourseClick() { StepCourse(1); }
+void PickerExitClick() {
+    PlayClick(0);
+    ClosePanel(CoursePickerBox);
+}
+void RaceCourseClick() {
+    PlayClick(0);
+    if (!StartCourseRace) return;
+    StartCourseRace(PickerCourses()[Picker.Chosen].Number, Picker.TimeTrial);
 }

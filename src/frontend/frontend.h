@@ -29,6 +29,7 @@ extern Control* ControlsBox;
 extern Control* CareerModeBox;
 extern Control* NewDriverBox;
 extern Control* LoadGameBox;
+extern Control* CoursePickerBox;  // Quick Race's and Time Trial's choice of course
 extern Control* DifLabel;         // "Normal" or "Easy": the toggle reads this, not the setting
 extern Control* DriverNameBox;    // "Text1": the new driver's name as typed
 extern Control* SaveGameList;     // the career list's six slots
@@ -79,6 +80,17 @@ void ControlsDown();       // options: opens the Controls help
 void DifficultyClick();    // options: Normal <-> Easy
 void OptionsDoneClick();
 void ControlsDoneClick();
+
+// Quick Race and Time Trial open the course picker: each course's name, preview, laps and
+// records (for the mode and the difficulty chosen); the arrows' items step through the
+// courses, Race starts the screen flow's StartCourseRace, Exit closes it.
+void QuickRaceClick();
+void TimeTrialClick();
+void PreviousCourseClick();
+void NextCourseClick();
+void RaceCourseClick();
+void PickerExitClick();
+extern void (*StartCourseRace)(int course, bool timeTrial);
 
 // ---------------------------------------------------------------------------------
 // 3. Career menus

@@ -151,6 +151,7 @@ std::vector<std::string> FileNamesIn(const std::string& folder) {
     std::sort(names.begin(), names.end());
     return names;
 }
+std::string RecordsFolder() { return PathUnder(UserFolder(), "\\records"); }
 
 std::string LocalTimeStamp() {
     const std::time_t now = std::time(nullptr);

@@ -71,6 +71,11 @@ void PaintPicture(Surface& dst, const Surface& picture, int x, int y, int w, int
                   int sy, int sw, int sh);
 // Paints a whole picture at its own size.
 void PaintPicture(Surface& dst, const Surface& picture, int x, int y);
+// Lays a masked sprite half over what is below it: where the mask (at the same place on
+// its own sheet) is not black, each pixel becomes the mean of the sprite's and the
+// destination's. Clipped as BitBlt is.
+void BlendMasked(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+                 const Surface& mask, int mx, int my);
 
 // A data file that is missing, short or not what it should be. The message names the
 // file and the problem in words a player can act on.
@@ -114,6 +119,8 @@ std::string ScreenshotsFolder();
 std::string CustomCoursesFolder();
 // The names of the plain files in a folder, sorted; none when it is missing or unreadable.
 std::vector<std::string> FileNamesIn(const std::string& folder);
+// The player's course records and their ghosts, beside saves/.
+std::string RecordsFolder();
 // The local date and time to the second, "2026-12-06_15-33-01": a file named by it is not
 // overwritten by a later run.
 std::string LocalTimeStamp();

@@ -58,6 +58,23 @@ bool ClipBlock(int dstW, int dstH, int srcW, int srcH, int& x, int& y, int& w, i
 
 }  // namespace
 
+void BlendMasked(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
+                 const Surface& mask, int mx, int my) {
+    const int sx0 = sx, sy0 = sy;
+    if (!ClipBlock(dst.Width, dst.Height, src.Width, src.Height, x, y, w, h, sx, sy)) return;
+    mx += sx - sx0;
+    my += sy - sy0;
+    for (int row = 0; row < h; ++row) {
+        if (my + row < 0 || my + row >= mask.Height) continue;
+        for (int i = 0; i < w; ++i) {
+            if (mx + i < 0 || mx + i >= mask.Width || mask.Pixel(mx + i, my + row) == 0) continue;
+            std::uint32_t& d = dst.Pixels[static_cast<std::size_t>(y + row) * dst.Width + x + i];
+            // Halving each channel before adding keeps the sum inside its byte.
+            d = ((d >> 1) & 0x7F7F7F) + ((src.Pixel(sx + i, sy + row) >> 1) & 0x7F7F7F);
+        }
+    }
+}
+
 void BitBlt(Surface& dst, int x, int y, int w, int h, const Surface& src, int sx, int sy,
             std::uint32_t rop) {
     if (!ClipBlock(dst.Width, dst.Height, src.Width, src.Height, x, y, w, h, sx, sy)) return;

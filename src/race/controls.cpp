@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <bitset>
 #include <cstdio>
 
@@ -74,11 +75,34 @@ bool StillHeld(int raceKey) {
 
 void ReleaseRaceKeys() { Held.reset(); }
 
+std::bitset<256> HeldRaceKeys() { return Held; }
+void HoldRaceKeys(const std::bitset<256>& keys) { Held = keys; }
+
+namespace {
+
+// What a record's ghost keeps of the player's keys: the five that drive the car, by the
+// frame they reached the race in (one pressed during the lights reaches it after green).
+// Repeats are kept as well, since a repeated Down sets the cruise speed again.
+bool DrivingKey(int raceKey) {
+    return raceKey == vbKeyUp || raceKey == vbKeyDown || raceKey == vbKeyLeft ||
+           raceKey == vbKeyRight || raceKey == vbKeySpace;
+}
+
+void NoteDrivenKey(int raceKey, bool down) {
+    if (!RaceInProgress || GhostRacing || !DrivingKey(raceKey)) return;
+    DrivenKeyList.push_back({std::max<int>(Race.Frame, 1), down, raceKey});
+}
+
+}  // namespace
+
+std::vector<GhostKey> DrivenKeyList;
+
 void RaceKeyDown(int keyCode) {
     CarRecord& player = Cars[0];
     const bool inRange = keyCode >= 0 && keyCode < KeyCodes;
     const bool repeat = inRange && Held[keyCode];
     if (inRange) Held.set(keyCode);
+    NoteDrivenKey(RaceKeyOf(keyCode), true);
     switch (RaceKeyOf(keyCode)) {
         // One picture a press: a held T repeating wrote a picture every few milliseconds.
         case vbKeyT:
@@ -118,6 +142,7 @@ void RaceKeyUp(int keyCode) {
     if (keyCode >= 0 && keyCode < KeyCodes) Held.reset(keyCode);
     const int raceKey = RaceKeyOf(keyCode);
     if (StillHeld(raceKey)) return;
+    NoteDrivenKey(raceKey, false);
     switch (raceKey) {
         case vbKeyUp: player.Pedal = PedalOff; break;
         case vbKeyDown: player.Pedal = PedalCruise; break;  // cruise control stays on

@@ -240,7 +240,7 @@ void TestPickup(int car, int pickup) {
     // Whoever drives over it takes it, computer cars included.
     Pickups[pickup].State = PickupTaken;
     EarnCash(car, 100);
-    if (car == 0) {
+    if (car == 0 && !GhostRacing) {
         ShowPlayerCash(CashCaption(Cars[0].Cash));
         Refresh();
     }

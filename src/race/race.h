@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "cars/cars.h"
 #include "course/course.h"
@@ -72,6 +73,7 @@ struct RaceResults {
     int Count = 0;
     f32 BestLap = 0;  // the player's fastest lap, 0 when he completed none
     i32 Prize = 0;    // what the player was paid for his place
+    std::string RecordNote;  // "New course record" and the like, set by who keeps records
 };
 // What a race is run with. The grid, the course and the cars are set up before; this says
 // who takes part. A race pays nothing and moves nothing whatever it is run for.
@@ -124,6 +126,33 @@ public:
 private:
     int Slot;
 };
+
+// ---------------------------------------------------------------------------------
+// The ghost (ghost.cpp): a course record's run, raced again by its keys alone as each race
+// starts and drawn half-transparent where it was at the same frame. It never collides, is
+// never counted or heard, and the live race is the same with it or without it.
+// ---------------------------------------------------------------------------------
+
+// One of the driving keys (Up Down Left Right Space) reaching the race after the rules
+// of frame Frame, the first after green being 1.
+struct GhostKey {
+    int Frame;
+    bool Down;
+    int KeyCode;
+};
+// Where a ghost from another career's car starts: that car on its grid place, and the
+// view over it.
+struct GhostStart {
+    CarRecord Car;
+    f32 ScrollLeft, ScrollTop;
+};
+// The ghost of the races that follow; with no start it drives the live player's car as
+// it stands on the grid.
+void SetGhost(std::vector<GhostKey> keys, const GhostStart* start);
+void ClearGhost();
+bool GhostSet();
+// The player's driving keys since green, repeats included: a record's ghost.
+extern std::vector<GhostKey> DrivenKeyList;
 
 // ---------------------------------------------------------------------------------
 // Results board (results.cpp): the finishing order of a race that was run to its end,

@@ -3,6 +3,8 @@
 // pause, the race clock and the drawing helpers. Callers above use race.h.
 #pragma once
 
+#include <bitset>
+
 #include "race/race.h"
 
 // ---------------------------------------------------------------------------------
@@ -119,6 +121,20 @@ f32 FastestPlayerLap();
 // ---------------------------------------------------------------------------------
 
 extern i16 ScreenshotCounter;
+// The keys held, kept aside while the ghost is raced on the same handlers.
+std::bitset<256> HeldRaceKeys();
+void HoldRaceKeys(const std::bitset<256>& keys);
+
+// ---------------------------------------------------------------------------------
+// The ghost (ghost.cpp)
+// ---------------------------------------------------------------------------------
+
+// True while the ghost is raced: the lap line and the pickups then tell the HUD nothing.
+extern bool GhostRacing;
+// Races the ghost from the grid as the race starts, and puts the race back.
+void RaceGhost();
+// The ghost at the race's frame, under the cars.
+void DrawGhost(Surface& view);
 // A new file in the screenshots folder (created when missing), named by the local date
 // and time: "screenshots/2026-12-06_15-33-01.bmp", then "-2", "-3" within one second.
 std::string ScreenshotPath();

@@ -313,6 +313,8 @@ void BeginRace(const RaceSetup& setup) {
     Race = RaceState{};
     Race.LastCarIndex = setup.LastCarIndex;
     PauseReady = LeaveAsked = false;
+    DrivenKeyList.clear();
+    RaceGhost();
     PrepareScreen();
     CountDown();
     StartResults();
@@ -411,9 +413,9 @@ void CheckLapLine(int car) {
                 f32 lapTime = RaceClock() - Race.LapStartTime;
                 if (lapTime < Race.BestLapTime) {
                     Race.BestLapTime = lapTime;
-                    ShowBestLap(lapTime);
+                    if (!GhostRacing) ShowBestLap(lapTime);
                 }
-                ShowLastLap(lapTime);
+                if (!GhostRacing) ShowLastLap(lapTime);
                 Race.LapStartTime = RaceClock();
             }
             c.LapCountHigh = c.LapCount;

@@ -141,6 +141,9 @@ void BuildBoard(const std::string& playerName) {
     Text(panel, "PrizeResult", -1, prize, PanelWidth / 2,
          below, PanelWidth / 2, 26, BoardFont(12.0f, true),
          LastResults.Prize > 0 ? ButtonLit : White, Alignment::Centre);
+    if (!LastResults.RecordNote.empty())
+        Text(panel, "RecordResult", -1, LastResults.RecordNote, 0, below + 26, PanelWidth, 24,
+             BoardFont(12.0f, true), Heading, Alignment::Centre);
     Text(panel, "ResultsHint", -1, "Press a key or click to go on", 0, 406, PanelWidth, 30,
          BoardFont(14.25f), ButtonNormal, Alignment::Centre);
 

@@ -170,6 +170,7 @@ void DrawBackground() {
 
 void DrawSprites() {
     Surface& view = RaceViewSurface();
+    DrawGhost(view);
     for (int i = 0; i <= Race.LastCarIndex; ++i) {
         if (Cars[i].Status == StatusOut) continue;
         DrawCar(view, Cars[i], i);
