@@ -725,7 +725,8 @@ void OpenPicker(bool timeTrial) {
     for (std::size_t i = 0; i < courses.size(); ++i)
         if (courses[i].Number == CurrentCourse) Picker.Chosen = i;
     ShowPickedCourse();
-    OpenPanel(CoursePickerBox, (MainWidth - PickerWidth) / 2, 62);
+    // At the foot of the main panel, below the game's name, which it must not cut through.
+    OpenPanel(CoursePickerBox, (MainWidth - PickerWidth) / 2, MainHeight - PickerHeight);
 }
 
 void StepCourse(int by) {
