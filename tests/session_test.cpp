@@ -676,21 +676,37 @@ TEST(KeysSession, EscapeClosesPanelsTabGoesRoundAndThePointerMovesTheFocus) {
 }
 
 // Time Trial by keys: the picker shows course 1 with no record, the run sets both records
-// (the board says so, the panel shows them), and Quick Race keeps records of its own.
+// (the board says so, the panel shows them), and Quick Race keeps records of its own. The
+// player's course files follow the fourteen: one that cannot be raced says why and stays,
+// one that can keeps its records and ghost under its file name, and is raced only then.
 TEST(CourseRaceSession, TimeTrialSetsTheRecordsThePickerAndThePanelShow) {
     std::string folder = TempFolder("player-records");
     for (const char* sub : {"graphics", "resources", "soundfx", "runs"})
         std::filesystem::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
+    std::filesystem::create_directory(folder + "/courses");
+    SetAppPath(GameDir());
+    CourseFile.clear();
+    CurrentCourse = 1;
+    LoadCourse();
+    const std::string course1 = Course.CourseName;
+    Course.CourseName = "Ghost Loop";
+    WriteFileText(folder + "/courses/my loop.tmx", TiledCourseText(MapFormat::Tmx, "x.bmp", 4400, 210));
+    WriteFileText(folder + "/courses/bad.tmj", "[]");
     SessionRun run = Play(
         "key Down\nkey Down\nkey Down\nkey Enter\ndump\n"     // Time Trial's picker, "< Course" lit
         "key Right\nkey Right\nkey Enter\n"                     // Race
         "click Label16\nrace keys " + std::string(GG_SOURCE_DIR) + "/data/runs/normal01.keys\n"
         "dump\nwait 600\nkey Enter\ndump\n"                     // the board, then the panel
         "click Label18\nclick QuickRaceItem\ndump\n"
-        "click PickerExit\nclick TimeTrialItem\nclick NextCourse\nclick PreviousCourse\ndump\n",
+        "click PickerExit\nclick TimeTrialItem\nclick NextCourse\nclick PreviousCourse\ndump\n"
+        "click PreviousCourse\nclick PreviousCourse\nclick RaceCourse\ndump\n"  // bad.tmj
+        "click NextCourse\nclick RaceCourse\nclick Label16\n"
+        "race keys " + std::string(GG_SOURCE_DIR) + "/data/runs/normal01.keys\n"
+        "dump\nwait 600\nkey Enter\nclick Label18\nclick QuickRaceItem\ndump\n"
+        "click NextCourse\ndump\n",
         {"--data-dir", folder});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 5u);
+    ASSERT_EQ(run.Dumps.size(), 9u);
     const auto caption = [&](int dump, const std::string& control) {
         return Value(Shown(run.Dumps[dump], control), "caption");
     };
@@ -710,6 +726,34 @@ TEST(CourseRaceSession, TimeTrialSetsTheRecordsThePickerAndThePanelShow) {
     EXPECT_EQ(caption(3, "FrontEnd.PickerRaceRecord"), "\"none yet\"");
     EXPECT_EQ(caption(4, "FrontEnd.PickerCourse").substr(0, 12), "\"Course 1  -");
     EXPECT_EQ(caption(4, "FrontEnd.PickerRaceRecord"), "\"27.27  You\"");
+
+    EXPECT_EQ(caption(5, "FrontEnd.PickerCourse"), "\"bad.tmj  -  cannot be raced\"");
+    EXPECT_NE(caption(5, "FrontEnd.PickerProblem").find("bad.tmj"), std::string::npos);
+    EXPECT_EQ(Value(run.Dumps[5], "forms"), "[\"FrontEnd\"]");
+    EXPECT_EQ(Value(Value(Value(Value(run.Dumps[6], "records"), "trial"), "race"), "time"),
+              "\"27.27\"");
+    for (const char* ending : {".txt", ".ghost"})
+        EXPECT_TRUE(FileExists(folder + "/records/custom-my_20loop.tmx-normal-trial" + ending)) << ending;
+    EXPECT_EQ(caption(7, "FrontEnd.PickerCourse"), "\"Ghost Loop  (my loop.tmx)\"");
+    EXPECT_EQ(caption(7, "FrontEnd.PickerRaceRecord"), "\"none yet\"");  // Quick Race's own
+    EXPECT_EQ(caption(8, "FrontEnd.PickerCourse"), "\"Course 1  -  " + course1 + "\"");
+}
+
+// A course file's name keys its records: names that would meet once written, or be too
+// long for the disk, stay apart.
+TEST(CourseRaceSession, CourseFileNamesKeepTheirRecordsApart) {
+    std::string folder = TempFolder("odd-course-names");
+    SetAppPath(folder);
+    const std::string names[] = {"my loop.tmx", "my_20loop.tmx", "a\\b.tmj", "b.tmj", ".tmx",
+                                 std::string(240, 'x') + "1.tmx", std::string(240, 'x') + "2.tmx"};
+    i32 time = 3000;
+    for (const std::string& name : names)
+        NoteRecords({0, "/courses/" + name}, false, RaceMode::Trial, {0, time++}, "Ann", "# seed 1\n");
+    time = 3000;
+    for (const std::string& name : names)
+        EXPECT_EQ(ReadRecords({0, "/courses/" + name}, false, RaceMode::Trial).Race.Hundredths, time++) << name;
+    EXPECT_EQ(FileNamesIn(folder + "/records").size(), 2 * std::size(names));
+    SetAppPath(GameDir());
 }
 
 // The shop by keys: a saved career loaded from the list, the MoJet engine bought, the

@@ -137,7 +137,7 @@ extern std::uint64_t CourseRaceSeed;
 // The ghost a Time Trial races against: the player's record run, or before there is one
 // the course's proof run from runs/ ("par"); none when neither can be read. Loads the
 // proof's career to put its car on the grid, so it comes before the race's own set-up.
-void PrepareTrialGhost(int course, bool easy);
+void PrepareTrialGhost(const CourseKey& course, bool easy);
 // A stored ghost: its keys, seed and difficulty. False when it is none the game wrote.
 struct StoredGhost {
     std::vector<ScriptedKey> Keys;
@@ -147,22 +147,24 @@ struct StoredGhost {
 bool ParseGhost(const std::string& text, StoredGhost& ghost);
 // The new career's starting car on the course's grid (alone in a Time Trial), on the
 // pre-race panel with the course's records; no career is touched.
-void SetUpCourseRace(int course, RaceMode mode);
+void SetUpCourseRace(const CourseKey& course, RaceMode mode);
 // Runs it; notes the records it set and tells them on the results board's note.
 struct CourseRaceResult {
     RaceReport Report;
     RunTimes Times;
     RecordNews News;
 };
-CourseRaceResult RunCourseRace(int course, RaceMode mode, bool easy, bool keepRecords);
+CourseRaceResult RunCourseRace(const CourseKey& course, RaceMode mode, bool easy, bool keepRecords);
 // The records line of the pre-race panel and the session dump: "Lap record 25.32 Gustav ·
 // Race record 51.20 Gustav", or "No records yet".
 std::string RecordsText(const CourseRecords& records);
 // The course whose records the screen shows: the picker's choice while it is up, else the
 // course in play.
-int CourseOnScreen();
+CourseKey CourseOnScreen();
 // The front end's Race on the course picker.
-void BeginCourseRace(int course, bool timeTrial);
+void BeginCourseRace(const CourseKey& course, bool timeTrial);
+// Back on the menu: the course file a player's own course stood in for is in force again.
+void PutBackCourseFile();
 
 // ---------------------------------------------------------------------------------
 // The scripted session (session.cpp, session_dump.cpp)

@@ -1,6 +1,7 @@
 // Quick Race and Time Trial: one race on any course with a new career's starting car, for
 // the course's records and nothing else. Time Trial races against a ghost: the record's
-// run, or before the player has one the course's proof run ("par").
+// run, or before the player has one the course's proof run ("par"). A course file of the
+// player's own is raced by putting it in CourseFile until the player is back on the menu.
 #include <cstdio>
 #include <sstream>
 
@@ -15,10 +16,19 @@ std::uint64_t CourseRaceSeed = 1;
 namespace {
 
 struct CourseRaceState {
-    int Course = 1;
+    CourseKey Course{1, ""};
     RaceMode Mode = RaceMode::Quick;
+    // While a course file of the player's is raced: the CourseFile it stands in for (the
+    // --course-file, or none), put back when the menu returns.
+    bool OnOwnCourse = false;
+    std::string CourseFileBefore;
 };
 CourseRaceState Current;
+
+std::string CourseTitle(const CourseKey& course) {
+    if (course.Number) return "course " + std::to_string(course.Number);
+    return PrintableText(course.File.substr(course.File.rfind('/') + 1));
+}
 
 bool EasyNow() { return Settings.Difficulty == DifficultyEasy; }
 
@@ -87,7 +97,7 @@ bool ParseGhost(const std::string& text, StoredGhost& ghost) {
     return seed && difficulty && ParseKeyScript(text, ghost.Keys, error);
 }
 
-void PrepareTrialGhost(int course, bool easy) {
+void PrepareTrialGhost(const CourseKey& course, bool easy) {
     ClearGhost();
     StoredGhost stored;
     if (std::string text = ReadGhost(course, easy); !text.empty()) {
@@ -95,11 +105,13 @@ void PrepareTrialGhost(int course, bool easy) {
             SetGhost(GhostKeys(stored.Keys), nullptr);
             return;
         }
-        TellRecordsProblem("The ghost of course " + std::to_string(course) +
-                           "'s record could not be read; par is shown instead.");
+        TellRecordsProblem("The ghost of " + CourseTitle(course) + "'s record could not be read" +
+                           (course.Number ? "; par is shown instead." : "."));
     }
+    // A player's own course has no proof run to race: its first ghost is his first record.
+    if (!course.Number) return;
     char name[32];
-    std::snprintf(name, sizeof name, "\\runs\\course%02d", course);
+    std::snprintf(name, sizeof name, "\\runs\\course%02d", course.Number);
     std::vector<ScriptedKey> keys;
     std::string sav;
     try {
@@ -110,25 +122,28 @@ void PrepareTrialGhost(int course, bool easy) {
     }
     // Par drives the car the career had when it proved the course, from its grid place.
     if (!LoadCareerFile(sav)) return;
-    CurrentCourse = static_cast<i16>(course);
+    CurrentCourse = static_cast<i16>(course.Number);
     SetUpRepeatRace();
     GhostStart start{Cars[0], ScrollX, ScrollY};
     SetGhost(GhostKeys(keys), &start);
 }
 
-void SetUpCourseRace(int course, RaceMode mode) {
-    Current = {course, mode};
+void SetUpCourseRace(const CourseKey& course, RaceMode mode) {
+    Current.Course = course;
+    Current.Mode = mode;
     BeginNewCareer();
-    CurrentCourse = static_cast<i16>(course);
+    if (course.Number) CurrentCourse = static_cast<i16>(course.Number);
     SetUpRepeatRace();
     if (mode == RaceMode::Quick) ClearGhost();
     // Nothing to buy or save: the race is the course's, not a career's.
     Panel.Start->Click = CourseStartClick;
     Panel.Shop->Visible = Panel.SaveCareer->Visible = false;
     Panel.Status->Caption = RecordsText(ReadRecords(course, EasyNow(), mode));
+    // No place in the series to number: the player's course is his own.
+    if (!course.Number) Panel.Title->Caption = "Custom Course";
 }
 
-CourseRaceResult RunCourseRace(int course, RaceMode mode, bool easy, bool keepRecords) {
+CourseRaceResult RunCourseRace(const CourseKey& course, RaceMode mode, bool easy, bool keepRecords) {
     CourseRaceResult result;
     result.Report = RunRace(RaceSetup{mode == RaceMode::Trial ? i16(0) : RaceCars});
     result.Times.Race = PlayerRaceTime(result.Report.Results);
@@ -158,10 +173,26 @@ std::string RecordsText(const CourseRecords& records) {
     return text.empty() ? "No records yet" : text;
 }
 
-int CourseOnScreen() { return CurrentCourse; }
+CourseKey CourseOnScreen() {
+    if (CoursePickerBox && CoursePickerBox->ShownOnScreen()) return PickedCourse();
+    if (Current.OnOwnCourse) return Current.Course;
+    return {CurrentCourse, ""};
+}
 
-void BeginCourseRace(int course, bool timeTrial) {
+void PutBackCourseFile() {
+    if (!Current.OnOwnCourse) return;
+    CourseFile = Current.CourseFileBefore;
+    Current.OnOwnCourse = false;
+}
+
+void BeginCourseRace(const CourseKey& course, bool timeTrial) {
     const RaceMode mode = timeTrial ? RaceMode::Trial : RaceMode::Quick;
+    PutBackCourseFile();
+    if (!course.Number) {
+        Current.CourseFileBefore = CourseFile;
+        Current.OnOwnCourse = true;
+        CourseFile = course.File;
+    }
     if (timeTrial) {
         LoadRaceScreen();
         PrepareTrialGhost(course, EasyNow());

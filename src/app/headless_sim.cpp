@@ -133,7 +133,7 @@ void PrintTrialReport(const GameOptions& options, const CourseRaceResult& result
                 options.Course, options.Easy ? "easy" : "normal", Sim->Outcome, Sim->Frames,
                 time.c_str(), laps, bestLap.c_str());
     if (options.GhostCheck) {
-        CourseRecord record = ReadRecords(options.Course, options.Easy, RaceMode::Trial).Race;
+        CourseRecord record = ReadRecords({options.Course, ""}, options.Easy, RaceMode::Trial).Race;
         std::printf(",\"record_time\":\"%s\"}\n",
                     record.Hundredths ? HundredthsText(record.Hundredths).c_str() : "");
     } else {
@@ -213,7 +213,7 @@ int RunHeadlessSimulation(int argc, char** argv) {
     StoredGhost replay;
     if (options.GhostCheck) {
         // The record's own run, on its seed and difficulty, and nothing kept.
-        std::string text = ReadGhost(options.Course, options.Easy);
+        std::string text = ReadGhost({options.Course, ""}, options.Easy);
         if (text.empty()) return Fail("course " + std::to_string(options.Course) + " has no record's ghost");
         if (!ParseGhost(text, replay)) return Fail("the ghost of course " + std::to_string(options.Course) + " cannot be read");
         options.Seed = replay.Seed;
@@ -225,10 +225,10 @@ int RunHeadlessSimulation(int argc, char** argv) {
             // Drawn only into snapshots, but raced as in the game so that a snapshot shows it.
             Settings.Difficulty = options.Easy ? DifficultyEasy : DifficultyNormal;
             LoadRaceScreen();
-            PrepareTrialGhost(options.Course, options.Easy);
+            PrepareTrialGhost({options.Course, ""}, options.Easy);
             SetUpHeadlessRace(options);
             CourseRaceSeed = options.Seed;
-            trialResult = RunCourseRace(options.Course, RaceMode::Trial, options.Easy, options.TimeTrial);
+            trialResult = RunCourseRace({options.Course, ""}, RaceMode::Trial, options.Easy, options.TimeTrial);
         } else {
             SetUpHeadlessRace(options);
             StartClick();

@@ -201,8 +201,10 @@ void QuitClick() {
 }
 
 void ReturnToFrontEnd() {
-    // A Time Trial's ghost has no place in whatever is raced next from the menu.
+    // A Time Trial's ghost, or a course file of the player's, has no place in whatever is
+    // raced next from the menu.
     ClearGhost();
+    PutBackCourseFile();
     // A fresh front end, opening on its main menu.
     DestroyFrontEnd();
     DoEvents();

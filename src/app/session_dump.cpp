@@ -252,7 +252,7 @@ Control* FindShownControl(const ControlName& name, std::string& problem) {
 
 // The records of the course on screen at the difficulty chosen, for both modes.
 std::string RecordsJson() {
-    const int course = CourseOnScreen();
+    const CourseKey course = CourseOnScreen();
     const bool easy = Settings.Difficulty == DifficultyEasy;
     std::string out = "{";
     for (RaceMode mode : {RaceMode::Quick, RaceMode::Trial}) {

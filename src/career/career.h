@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cars/cars.h"
+#include "course/course.h"
 #include "race/race.h"
 #include "numeric/numeric.h"
 
@@ -96,7 +97,7 @@ std::string DriverNameProblem(const std::string& name);
 
 // ---------------------------------------------------------------------------------
 // Course records (records.cpp): records/courseNN-<easy|normal>-<quick|trial>.txt in the
-// player's data folder, one line per record, "lap 25.32 2026-12-06 Gustav" and "race ...";
+// player's data folder (custom-<course file's name>-... for a course of the player's own), one line per record, "lap 25.32 2026-12-06 Gustav" and "race ...";
 // beside a Time Trial's, its ghost (.ghost): the record run's keys in the --input format
 // after two comment lines, "# seed N" and "# difficulty easy|normal".
 // ---------------------------------------------------------------------------------
@@ -126,13 +127,13 @@ std::string HundredthsText(i32 hundredths);  // "83.47"
 // No file, no records. A file the game could not have written is renamed aside (as a
 // career list is) and told through TellRecordsProblem; the course then has none. A reader
 // that only looks (a dump) leaves such a file where it is and says nothing.
-CourseRecords ReadRecords(int course, bool easy, RaceMode mode, bool setAside = true);
+CourseRecords ReadRecords(const CourseKey& course, bool easy, RaceMode mode, bool setAside = true);
 // Keeps what the run beat, strictly, and in a Time Trial that set the race record its
 // ghost too. A folder that cannot be written is told and nothing is new.
-RecordNews NoteRecords(int course, bool easy, RaceMode mode, const RunTimes& run,
+RecordNews NoteRecords(const CourseKey& course, bool easy, RaceMode mode, const RunTimes& run,
                        const std::string& driver, const std::string& ghost);
 // The Time Trial record's ghost as stored, empty when there is none.
-std::string ReadGhost(int course, bool easy);
+std::string ReadGhost(const CourseKey& course, bool easy);
 // Where the records' problems go: standard error unless the game shows them itself.
 extern std::function<void(const std::string&)> TellRecordsProblem;
 

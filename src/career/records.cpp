@@ -4,6 +4,7 @@
 // game cannot read is set aside and the course starts again without records, so a
 // damaged file never keeps anyone from racing.
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
 #include <iostream>
 #include <sstream>
@@ -17,14 +18,39 @@ std::function<void(const std::string&)> TellRecordsProblem = [](const std::strin
 
 namespace {
 
-std::string FileStem(int course, bool easy, RaceMode mode) {
-    char stem[64];
-    std::snprintf(stem, sizeof stem, "course%02d-%s-%s", course, easy ? "easy" : "normal",
-                  mode == RaceMode::Trial ? "trial" : "quick");
-    return stem;
+// A course file's name as part of a file name: letters, digits, '-' and '.' as they are,
+// anything else (a backslash, legal in a name here, among them) as _xx, so no name leaves
+// the folder or meets another's. The folder holding the courses is on the same disk as records/, so names that
+// differ only in case cannot both be there. Very long names keep their start and a hash.
+std::string SafeName(const std::string& path) {
+    const std::string name = path.substr(path.rfind('/') + 1);
+    std::string safe;
+    for (unsigned char c : name) {
+        if (std::isalnum(c) || c == '-' || c == '.') {
+            safe += static_cast<char>(c);
+        } else {
+            char code[4];
+            std::snprintf(code, sizeof code, "_%02x", c);
+            safe += code;
+        }
+    }
+    constexpr std::size_t Longest = 160;
+    if (safe.size() <= Longest) return safe;
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : name) hash = (hash ^ c) * 1099511628211ull;
+    char tail[24];
+    std::snprintf(tail, sizeof tail, "_%016llx", static_cast<unsigned long long>(hash));
+    return safe.substr(0, Longest) + tail;
 }
 
-std::string RecordsPath(int course, bool easy, RaceMode mode, const char* ending) {
+std::string FileStem(const CourseKey& course, bool easy, RaceMode mode) {
+    char number[16];
+    std::snprintf(number, sizeof number, "course%02d", course.Number);
+    return (course.Number ? std::string(number) : "custom-" + SafeName(course.File)) + "-" +
+           (easy ? "easy" : "normal") + "-" + (mode == RaceMode::Trial ? "trial" : "quick");
+}
+
+std::string RecordsPath(const CourseKey& course, bool easy, RaceMode mode, const char* ending) {
     return RecordsFolder() + "/" + FileStem(course, easy, mode) + ending;
 }
 
@@ -90,7 +116,7 @@ std::string HundredthsText(i32 hundredths) {
     return text;
 }
 
-CourseRecords ReadRecords(int course, bool easy, RaceMode mode, bool setAside) {
+CourseRecords ReadRecords(const CourseKey& course, bool easy, RaceMode mode, bool setAside) {
     CourseRecords records;
     std::string path;
     try {
@@ -119,7 +145,7 @@ CourseRecords ReadRecords(int course, bool easy, RaceMode mode, bool setAside) {
     return records;
 }
 
-RecordNews NoteRecords(int course, bool easy, RaceMode mode, const RunTimes& run,
+RecordNews NoteRecords(const CourseKey& course, bool easy, RaceMode mode, const RunTimes& run,
                        const std::string& driver, const std::string& ghost) {
     RecordNews news;
     CourseRecords records = ReadRecords(course, easy, mode);
@@ -148,7 +174,7 @@ RecordNews NoteRecords(int course, bool easy, RaceMode mode, const RunTimes& run
     return news;
 }
 
-std::string ReadGhost(int course, bool easy) {
+std::string ReadGhost(const CourseKey& course, bool easy) {
     try {
         std::string path = RecordsPath(course, easy, RaceMode::Trial, ".ghost");
         if (!FileExists(path)) return {};

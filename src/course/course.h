@@ -107,6 +107,12 @@ struct CustomCourse {
     std::string Problem;  // "" when it can be raced
 };
 std::vector<CustomCourse> ListCustomCourses();
+// Which course a race, its records and its ghost belong to: one of the fourteen, or a
+// course file of the player's own.
+struct CourseKey {
+    int Number = 0;    // 1..14; 0 for a course file
+    std::string File;  // the course file's path when Number is 0
+};
 
 // --- The course's pictures (course_pictures.cpp)
 // The pre-race panel's preview and the race's mini-map: the built-in course's pictures,

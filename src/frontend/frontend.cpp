@@ -171,6 +171,11 @@ const LabelRow PickerLabels[] = {
     {Item::RaceCourse, "Race", 364, 356, 100, 33, &ItemLook},
     {Item::PickerExit, "Exit", 484, 356, 90, 33, &ItemLook},
 };
+// Over the blank preview of a course file that cannot be raced: why not.
+constexpr TextLook PickerProblemLook{12.0f, false, Olive, Alignment::Centre};
+const LabelRow PickerProblemLabel[] = {
+    {"PickerProblem", "", PreviewLeft + 16, PreviewTop + 80, PreviewWidth - 32, 96, &PickerProblemLook},
+};
 
 const LabelRow OptionLabels[] = {
     {"Label12", "Options", 0, 32, 249, 41, &MainHeadingLook},
@@ -308,6 +313,7 @@ void BuildWindow() {
     Labels(CoursePickerBox, PickerLabels);
     Box(CoursePickerBox, ControlKind::PictureBox, "PickerPreview", PreviewLeft, PreviewTop,
         PreviewWidth, PreviewHeight, RGB(0, 0, 0));
+    Labels(CoursePickerBox, PickerProblemLabel);
 
     ControlsBox = SubPanel("ControlsBox");
     ControlsBox->Width = ControlsWidth;
@@ -655,24 +661,28 @@ void ControlsDoneClick() {
 // The course picker: Quick Race and Time Trial
 // ---------------------------------------------------------------------------------
 
-void (*StartCourseRace)(int course, bool timeTrial) = nullptr;
+void (*StartCourseRace)(const CourseKey& course, bool timeTrial) = nullptr;
 
 namespace {
 
-// The courses the picker offers, in order. The player's own courses, once the game can
-// list them, are appended here after the fourteen.
+// The courses the picker offers, in order: the fourteen, then the player's own files.
 struct PickerEntry {
-    int Number;
+    int Number = 0;  // 0 for a course file
+    CustomCourse File;
 };
 std::vector<PickerEntry> PickerCourses() {
     std::vector<PickerEntry> courses;
-    for (int n = 1; n <= CourseCount; ++n) courses.push_back({n});
+    for (int n = 1; n <= CourseCount; ++n) courses.push_back({n, {}});
+    for (CustomCourse& file : ListCustomCourses()) courses.push_back({0, std::move(file)});
     return courses;
 }
 
+// The list is read when the picker opens: a file saved meanwhile shows the next time.
 struct PickerState {
     bool TimeTrial = false;
+    std::vector<PickerEntry> Courses;
     std::size_t Chosen = 0;
+    CourseKey Shown{1, ""};
 };
 PickerState Picker;
 
@@ -684,46 +694,78 @@ std::string RecordLine(const CourseRecord& record) {
     return record.Hundredths ? HundredthsText(record.Hundredths) + "  " + record.Driver : "none yet";
 }
 
+std::string FileName(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
 void ShowPickedCourse() {
-    const std::vector<PickerEntry> courses = PickerCourses();
-    const int number = courses[Picker.Chosen].Number;
-    CurrentCourse = static_cast<i16>(number);
-    // Read as a race would read it; a course that cannot be read says so and cannot start.
-    std::string name;
+    const PickerEntry& entry = Picker.Courses[Picker.Chosen];
+    Control* preview = NamedControl(FrontEnd, "PickerPreview");
+    std::string heading, problem;
     i16 laps = 0;
-    try {
-        laps = LoadCourse();
-        name = Course.CourseName;
-    } catch (const FileError&) {
-        name = "cannot be read";
+    if (entry.Number) {
+        CurrentCourse = static_cast<i16>(entry.Number);
+        Picker.Shown = {entry.Number, ""};
+        // Read as a race would read it; a course that cannot be read says so and cannot start.
+        std::string name;
+        try {
+            laps = LoadCourse();
+            name = Course.CourseName;
+        } catch (const FileError&) {
+            name = "cannot be read";
+        }
+        heading = "Course " + std::to_string(entry.Number) + "  -  " + name;
+        try {
+            preview->Picture = LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(entry.Number) + ".bmp"),
+                                           preview->Width, preview->Height);
+        } catch (const FileError&) {
+            preview->Picture.Resize(preview->Width, preview->Height);
+        }
+    } else {
+        Picker.Shown = {0, entry.File.Path};
+        const std::string file = PrintableText(FileName(entry.File.Path));
+        problem = entry.File.Problem;
+        heading = problem.empty() ? entry.File.Name + "  (" + file + ")" : file + "  -  cannot be raced";
+        laps = entry.File.Laps;
+        preview->Picture.Resize(preview->Width, preview->Height);
+        if (problem.empty()) {
+            // Drawn from its tiles, as a race on it draws it; the file in force stays so.
+            const std::string inForce = CourseFile;
+            try {
+                CourseFile = entry.File.Path;
+                ReadCourseFile(CourseFile);
+                preview->Picture = CoursePreview(preview->Width, preview->Height);
+            } catch (const FileError& e) {
+                problem = e.what();  // changed since the list was read
+            }
+            CourseFile = inForce;
+        }
+        if (!problem.empty()) laps = 0;
     }
     Caption("PickerHeading", Picker.TimeTrial ? "Time Trial" : "Quick Race");
-    Caption("PickerCourse", "Course " + std::to_string(number) + "  -  " + name);
+    Caption("PickerCourse", heading);
     Caption("PickerLaps", laps > 0 ? LapsCaption(laps) : "-");
+    Caption("PickerProblem", problem);
     const bool easy = Settings.Difficulty == DifficultyEasy;
     Caption("PickerDifficulty", easy ? "Easy" : "Normal");
     const CourseRecords records =
-        ReadRecords(number, easy, Picker.TimeTrial ? RaceMode::Trial : RaceMode::Quick);
+        ReadRecords(Picker.Shown, easy, Picker.TimeTrial ? RaceMode::Trial : RaceMode::Quick);
     Caption("PickerLapRecord", RecordLine(records.Lap));
     Caption("PickerRaceRecord", RecordLine(records.Race));
-    Control* preview = NamedControl(FrontEnd, "PickerPreview");
-    try {
-        preview->Picture = LoadPicture(GamePath("\\graphics\\bigmap" + std::to_string(number) + ".bmp"),
-                                       preview->Width, preview->Height);
-    } catch (const FileError&) {
-        preview->Picture.Resize(preview->Width, preview->Height);
-    }
     Refresh();
 }
 
 void OpenPicker(bool timeTrial) {
     PlayClick(0);
     Picker.TimeTrial = timeTrial;
-    // The picker opens on the course last raced or looked at.
-    const std::vector<PickerEntry> courses = PickerCourses();
+    Picker.Courses = PickerCourses();
+    // The picker opens on the course last raced or looked at: a course file, while it is
+    // still there, else the course in play.
     Picker.Chosen = 0;
-    for (std::size_t i = 0; i < courses.size(); ++i)
-        if (courses[i].Number == CurrentCourse) Picker.Chosen = i;
+    for (std::size_t i = 0; i < Picker.Courses.size(); ++i)
+        if (Picker.Shown.Number ? Picker.Courses[i].Number == CurrentCourse
+                                : Picker.Courses[i].File.Path == Picker.Shown.File)
+            Picker.Chosen = i;
     ShowPickedCourse();
     // At the foot of the main panel, below the game's name, which it must not cut through.
     OpenPanel(CoursePickerBox, (MainWidth - PickerWidth) / 2, MainHeight - PickerHeight);
@@ -731,12 +773,14 @@ void OpenPicker(bool timeTrial) {
 
 void StepCourse(int by) {
     PlayClick(-500);
-    const std::size_t count = PickerCourses().size();
+    const std::size_t count = Picker.Courses.size();
     Picker.Chosen = (Picker.Chosen + count + by) % count;
     ShowPickedCourse();
 }
 
 }  // namespace
+
+CourseKey PickedCourse() { return Picker.Shown; }
 
 void QuickRaceClick() { OpenPicker(false); }
 void TimeTrialClick() { OpenPicker(true); }
@@ -748,6 +792,8 @@ void PickerExitClick() {
 }
 void RaceCourseClick() {
     PlayClick(0);
-    if (!StartCourseRace) return;
-    StartCourseRace(PickerCourses()[Picker.Chosen].Number, Picker.TimeTrial);
+    if (!StartCourseRace || Picker.Chosen >= Picker.Courses.size()) return;
+    const PickerEntry& entry = Picker.Courses[Picker.Chosen];
+    if (!entry.Number && !NamedControl(FrontEnd, "PickerProblem")->Caption.empty()) return;
+    StartCourseRace(Picker.Shown, Picker.TimeTrial);
 }

@@ -83,14 +83,17 @@ void ControlsDoneClick();
 
 // Quick Race and Time Trial open the course picker: each course's name, preview, laps and
 // records (for the mode and the difficulty chosen); the arrows' items step through the
-// courses, Race starts the screen flow's StartCourseRace, Exit closes it.
+// courses, the player's own course files after the fourteen, Race starts the screen flow's
+// StartCourseRace (not on a file that cannot be raced), Exit closes it.
 void QuickRaceClick();
 void TimeTrialClick();
 void PreviousCourseClick();
 void NextCourseClick();
 void RaceCourseClick();
 void PickerExitClick();
-extern void (*StartCourseRace)(int course, bool timeTrial);
+extern void (*StartCourseRace)(const CourseKey& course, bool timeTrial);
+// The course the picker shows, or showed last.
+CourseKey PickedCourse();
 
 // ---------------------------------------------------------------------------------
 // 3. Career menus

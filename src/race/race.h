@@ -37,6 +37,7 @@ struct PreRacePanel {
     Control* SaveCareer = nullptr;  // "Label19"
     Control* Quit = nullptr;        // "Label18"
     Control* Status = nullptr;      // "msg_FlashScreen": one line under the buttons
+    Control* Title = nullptr;       // "CourseField": "Course3" above the course's name
 };
 extern PreRacePanel Panel;
 

@@ -136,6 +136,7 @@ void BuildPanel() {
     title.Bold = true;
     CourseField = AddLabel(RaceWindow, FlashBox, "CourseField", "COURSE 1", 0, 14, PanelWidth,
                            38, title, Heading, Alignment::Centre);
+    Panel.Title = CourseField;
     Font name;
     name.Size = 15.75f;
     CourseNameField = AddLabel(RaceWindow, FlashBox, "CourseNameField", "Saskatoon Speedway", 0,
