@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "assetgen.h"
+#include "course/course.h"
 #include "course_layout.h"
 #include "platform/platform.h"
 #include "tile_shapes.h"
@@ -101,24 +102,11 @@ Surface MiniMap(const CourseLayout& l) {
     return s;
 }
 
-// The ground of the preview in the colours the race shows it, darkened so the road stands out.
-constexpr std::uint32_t PreviewGround(int code) {
-    switch (code) {
-        case 2: return Pixel(104, 98, 84);    // gravel
-        case 3: return Pixel(150, 132, 94);   // sand
-        case 4: return Pixel(26, 56, 28);     // woods
-        case 8: return Pixel(30, 64, 100);    // water
-        case 9: return Pixel(132, 112, 84);   // boulders
-        case 17: return Pixel(110, 70, 70);   // stands
-        default: return Pixel(34, 58, 30);    // grass
-    }
-}
-
 // The preview: the whole course centred in the picture, the road bold and light with
 // a red edge, the finish line chequered and an arrow for the way the cars leave it.
 Surface BigMap(const CourseLayout& l) {
     constexpr int W = 320, H = 240, Margin = 16;
-    constexpr std::uint32_t Ground = PreviewGround(0), Edge = Pixel(196, 52, 40),
+    constexpr std::uint32_t Ground = PreviewGroundColour(0), Edge = Pixel(196, 52, 40),
                             Road = Pixel(222, 222, 210), Arrow = Pixel(60, 200, 80);
     int c0 = LayoutSize, c1 = -1, r0 = LayoutSize, r1 = -1;
     for (int c = 0; c < LayoutSize; ++c)
@@ -164,7 +152,7 @@ Surface BigMap(const CourseLayout& l) {
                     }
                 }
             double total = N * N;
-            std::uint32_t p = PreviewGround(TileAt(l, ox + (x + 0.5) * scale, oy + (y + 0.5) * scale));
+            std::uint32_t p = PreviewGroundColour(TileAt(l, ox + (x + 0.5) * scale, oy + (y + 0.5) * scale));
             p = Mix(p, Edge, edge / total);
             p = Mix(p, Road, road / total);
             p = Mix(p, Pixel(250, 250, 250), chequerWhite / total);

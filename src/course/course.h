@@ -120,6 +120,23 @@ struct CourseKey {
 Surface CoursePreview(int width, int height);
 Surface CourseMiniMap(int maxSide);
 
+// The ground of a course's preview by tile code, in the colours the race shows it,
+// darkened so that the road stands out: the built-in previews and a course file's alike.
+constexpr std::uint32_t PreviewGroundColour(i16 code) {
+    constexpr auto rgb = [](std::uint32_t r, std::uint32_t g, std::uint32_t b) {
+        return (r << 16) | (g << 8) | b;
+    };
+    switch (code) {
+        case 2: return rgb(104, 98, 84);    // gravel
+        case 3: return rgb(150, 132, 94);   // sand
+        case 4: return rgb(26, 56, 28);     // woods
+        case 8: return rgb(30, 64, 100);    // water
+        case 9: return rgb(132, 112, 84);   // boulders
+        case 17: return rgb(110, 70, 70);   // stands
+        default: return rgb(34, 58, 30);    // grass
+    }
+}
+
 // "1 Lap" or "<n> Laps".
 std::string LapsCaption(i16 laps);
 // Pickups 0..10 from course to play-area positions, for a view scrolled this far.

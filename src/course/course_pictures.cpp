@@ -20,19 +20,6 @@ bool IsRoad(i16 code) {
     }
 }
 
-// The colours the built-in pictures use, so a course file's look like their kin.
-std::uint32_t GroundColour(i16 code) {
-    switch (code) {
-        case 2: return Pixel(104, 98, 84);   // gravel
-        case 3: return Pixel(150, 132, 94);  // sand
-        case 4: return Pixel(26, 56, 28);    // woods
-        case 8: return Pixel(30, 64, 100);   // water
-        case 9: return Pixel(132, 112, 84);  // boulders
-        case 17: return Pixel(110, 70, 70);  // stands
-        default: return Pixel(34, 58, 30);   // grass
-    }
-}
-
 i16 CodeAt(double x, double y) {
     if (x < 0 || y < 0) return 0;
     return TileType(static_cast<int>(x / TileSize), static_cast<int>(y / TileSize));
@@ -69,7 +56,7 @@ Surface CoursePreview(int width, int height) {
         for (int x = 0; x < width; ++x) {
             double wx = ox + (x + 0.5) * scale, wy = oy + (y + 0.5) * scale;
             i16 code = CodeAt(wx, wy);
-            std::uint32_t p = IsRoad(code) ? Pixel(222, 222, 210) : GroundColour(code);
+            std::uint32_t p = IsRoad(code) ? Pixel(222, 222, 210) : PreviewGroundColour(code);
             if (IsRoad(code) && OnStartLine(wx, wy, 3 * scale))
                 p = (x / 3 + y / 3) % 2 ? Pixel(10, 10, 10) : Pixel(250, 250, 250);
             s.SetPixel(x, y, p);
