@@ -166,16 +166,22 @@ struct Reader {
         return o;
     }
 
-    // --- .tmx
-    TiledMap FromXml(const DocumentNode& root) const {
-        if (root.Name != "map") Refuse(FileName, "it is not a Tiled map (no <map> element)");
+    // The map's size and shape, named alike in both formats; only how they write "yes" differs.
+    TiledMap Header(const DocumentNode& root, const char* yes) const {
         TiledMap map;
         map.Orientation = Get(root, "orientation");
         map.Width = Get(root, "width");
         map.Height = Get(root, "height");
         map.TileWidth = Get(root, "tilewidth");
         map.TileHeight = Get(root, "tileheight");
-        map.Infinite = Get(root, "infinite") == "1";
+        map.Infinite = Get(root, "infinite") == yes;
+        return map;
+    }
+
+    // --- .tmx
+    TiledMap FromXml(const DocumentNode& root) const {
+        if (root.Name != "map") Refuse(FileName, "it is not a Tiled map (no <map> element)");
+        TiledMap map = Header(root, "1");
         for (const DocumentNode& child : root.Children) {
             if (child.Name == "properties") {
                 for (const DocumentNode& p : child.Children)
@@ -218,13 +224,7 @@ struct Reader {
     TiledMap FromJson(const DocumentNode& root) const {
         if (root.IsList || Get(root, "type") != "map")
             Refuse(FileName, "it is not a Tiled map (no \"type\": \"map\")");
-        TiledMap map;
-        map.Orientation = Get(root, "orientation");
-        map.Width = Get(root, "width");
-        map.Height = Get(root, "height");
-        map.TileWidth = Get(root, "tilewidth");
-        map.TileHeight = Get(root, "tileheight");
-        map.Infinite = Get(root, "infinite") == "true";
+        TiledMap map = Header(root, "true");
         if (const DocumentNode* properties = root.Child("properties"))
             for (const DocumentNode& p : properties->Children)
                 map.Properties.emplace_back(Get(p, "name"), Get(p, "value"));
