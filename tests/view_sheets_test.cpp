@@ -38,9 +38,11 @@ std::string StandInFolder() {
     return folder;
 }
 
-TEST(Sheets, PicturesLandAtTheirPlacesAndSizes) {
+// A missing picture stops the loading, naming the file.
+TEST(Sheets, PicturesLandAtTheirPlacesAndSizesAndAMissingOneIsNamed) {
     FreshHeadless();
-    SetAppPath(StandInFolder());
+    std::string folder = StandInFolder();
+    SetAppPath(folder);
     LoadRaceSheets();
     // File (320..479, 700..799), the computer car's frame 7, is sheet (160..239, 350..399).
     EXPECT_EQ(Pics.Pixel(160, 350), 0x0000C0u);
@@ -56,18 +58,12 @@ TEST(Sheets, PicturesLandAtTheirPlacesAndSizes) {
     EXPECT_EQ(AniPics.Pixel(22, 427), White);
     EXPECT_EQ(ExplosionPics.Pixel(1300, 74), White);
     EXPECT_EQ(ExplosionMask.Pixel(1300, 74), Black);
-}
-
-TEST(Sheets, MissingPictureNamesTheFile) {
-    FreshHeadless();
-    std::string folder = StandInFolder();
     fs::remove(folder + "/graphics/3plmask.bmp");
-    SetAppPath(folder);
     try {
         LoadRaceSheets();
-        FAIL() << "loading went on without 3plmask.bmp";
+        ADD_FAILURE() << "loading went on without 3plmask.bmp";
     } catch (const FileError& error) {
-        EXPECT_NE(std::string(error.what()).find("3plmask.bmp"), std::string::npos);
+        EXPECT_NE(std::string(error.what()).find("3plmask.bmp"), std::string::npos) << error.what();
     }
 }
 
