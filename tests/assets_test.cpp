@@ -84,7 +84,8 @@ TEST(CarSheet, NoseOutlineAndShadowFollowTheHeading) {
                     shadeX += x - 80, shadeY += y - 50, ++shaded;
                     EXPECT_TRUE(x < 158 && y < 98) << "shade at " << x << "," << y;
                 } else if (cars.Pixel(160 + x, 100 * frame + y) == White) {
-                    left = std::min(left, x), right = std::max(right, x), top = std::min(top, y), bottom = std::max(bottom, y);
+                    left = std::min(left, x), right = std::max(right, x);
+                    top = std::min(top, y), bottom = std::max(bottom, y);
                 }
             }
         SCOPED_TRACE("frame " + std::to_string(frame));
@@ -122,7 +123,8 @@ TEST(Explosion, EachFrameStaysInsideItsStepAndTheFireRisesAndDies) {
 // one lit, in a housing about 15 x 30; the race's pointer (lamp -1) draws nothing.
 TEST(Resources, WindowSystemTakesEachPointerAndShowsOnlyTheNamedLamp) {
     FreshHeadless();
-    for (auto [name, lit] : {std::pair{"null.cur", -1}, {"Trffc10a.ico", 2}, {"Trffc10b.ico", 1}, {"Trffc10c.ico", 0}}) {
+    for (auto [name, lit] :
+         {std::pair{"null.cur", -1}, {"Trffc10a.ico", 2}, {"Trffc10b.ico", 1}, {"Trffc10c.ico", 0}}) {
         Form* form = CreateForm("PointerTest");
         ASSERT_TRUE(SetMouseIcon(form, GamePath(std::string("\\resources\\") + name))) << name;
         int shown = 0;
@@ -142,7 +144,9 @@ TEST(Resources, WindowSystemTakesEachPointerAndShowsOnlyTheNamedLamp) {
 // Sounds
 
 std::vector<std::uint8_t> Wave(const std::string& name) { return Bytes(GameDir() + "/soundfx/" + name); }
-int Sample(const std::vector<std::uint8_t>& wave, std::size_t at) { return static_cast<std::int16_t>(U16(wave, at)); }
+int Sample(const std::vector<std::uint8_t>& wave, std::size_t at) {
+    return static_cast<std::int16_t>(U16(wave, at));
+}
 
 TEST(Soundfx, EveryWaveIsStereoSixteenBitAt22050AndNeitherSilentNorClipped) {
     for (const char* name : {"click01.wav", "click1.wav", "click2.wav", "click02.wav", "revup2.wav", "bigskid.wav",

@@ -298,29 +298,4 @@ INSTANTIATE_TEST_SUITE_P(Opponents, Avoiding,
                          ::testing::Values(std::tuple{0, true, 1}, std::tuple{10, true, 0}, std::tuple{5, false, 0},
                                            std::tuple{15, false, 1}));
 
-CarRecord& Driver(int frame, f32 speed) {
-    ResetGrid(1);
-    return Aim(1, frame, speed);
-}
-
-// Corner type, AiMode before, heading frame, TileY; Steer (3: untouched), AiMode, AiTurn after.
-class CornerPlan : public ::testing::TestWithParam<std::tuple<int, int, int, f32, int, int, int>> {};
-TEST_P(CornerPlan, SteersTowardsTheExitAndRemembersTheWayIn) {
-    auto [type, mode, frame, y, steer, modeOut, turnOut] = GetParam();
-    CarRecord& c = Driver(frame, 100);
-    c.Steer = 3, c.AiMode = static_cast<i16>(mode), c.AiTurn = 9, c.TileY = y;
-    Tile(5, 5, type);
-    DriveOpponent(1);
-    EXPECT_EQ(c.Steer, steer);
-    EXPECT_EQ(c.AiMode, modeOut);
-    EXPECT_EQ(c.AiTurn, turnOut);
-}
-INSTANTIATE_TEST_SUITE_P(Opponents, CornerPlan,
-                         ::testing::Values(std::tuple{7, 0, 0, 100.f, 0, 2, 0},     // north in, right for east
-                                           std::tuple{7, 2, 5, 160.f, 0, 2, 9},     // pointing east, low
-                                           std::tuple{14, 3, 15, 100.f, 0, 0, 3},   // west in, right for north
-                                           std::tuple{14, 2, 15, 100.f, 3, 2, 9},   // west heading left alone
-                                           std::tuple{15, 1, 10, 100.f, 0, 3, 1},   // south in, right for west
-                                           std::tuple{12, 2, 5, 100.f, 0, 1, 2}));  // east in, right for south
-
 }  // namespace

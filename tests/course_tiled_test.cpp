@@ -152,7 +152,8 @@ TEST_F(TiledCourse, LayerFormatsAndBrakeTilesReadBackAsWritten) {
     const std::pair<std::string, MapFormat> variants[] = {
         {tmx, MapFormat::Tmx},
         {tmj, MapFormat::Tmj},
-        {Replaced(tmx, csvData, "<data encoding=\"csv\"><![CDATA[" + tmx.substr(from, to - from) + "]]></data>"), MapFormat::Tmx},
+        {Replaced(tmx, csvData, "<data encoding=\"csv\"><![CDATA[" + tmx.substr(from, to - from) + "]]></data>"),
+         MapFormat::Tmx},
         {Replaced(tmx, csvData, "<data>" + tiles + "</data>"), MapFormat::Tmx},
         {Replaced(Replaced(tmx, csvData, "<data>" + tilesFrom5 + "</data>"), "firstgid=\"1\"",
                   "firstgid=\"5\""),
@@ -168,7 +169,8 @@ TEST_F(TiledCourse, LayerFormatsAndBrakeTilesReadBackAsWritten) {
         ASSERT_EQ(Refusal(text, format), "") << text.substr(0, 2000);
         // Tiles, pickups, name and laps: the map written again is the one written first.
         EXPECT_EQ(TiledCourseText(MapFormat::Tmx, "strip.bmp", 4400, 210), tmx) << text.substr(0, 2000);
-        EXPECT_EQ(std::pair(Course.StartTileCol, Course.StartTileRow), std::pair(written.StartTileCol, written.StartTileRow));
+        EXPECT_EQ(std::pair(Course.StartTileCol, Course.StartTileRow),
+                  std::pair(written.StartTileCol, written.StartTileRow));
     }
 }
 
@@ -235,7 +237,8 @@ TEST_F(TiledCourse, CheckSaysWhetherACourseCanBeRacedAndTheListShowsWhatIsThere)
     WriteFileText(Folder + "/broken.tmx", "<map/>");
     for (auto [file, status, says] : {std::tuple{"one.tmx", 0, "\nraceable\n"},
                                       {"field.tmj", 1, "seed 8: 0 of 8 rivals home"},
-                                      {"broken.tmx", 2, "broken.tmx cannot be read"}, {"absent.tmx", 2, "is missing"}}) {
+                                      {"broken.tmx", 2, "broken.tmx cannot be read"},
+                                      {"absent.tmx", 2, "is missing"}}) {
         RunResult r = Invoke(RunCourseCommand, {"--check-course", Folder + "/" + file, "--data-dir", GameDir()});
         EXPECT_EQ(r.Status, status) << file << "\n" << r.Out << r.Err;
         EXPECT_NE((r.Out + r.Err).find(says), std::string::npos) << r.Out << r.Err;

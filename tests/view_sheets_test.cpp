@@ -20,8 +20,10 @@ void Save(const std::string& file, int w, int h, std::uint32_t colour) {
     SavePicture(s, file);
 }
 
-// Stand-in pictures: every file white, the car file with one blue frame.
-std::string StandInFolder() {
+// A missing picture stops the loading, naming the file.
+TEST(Sheets, PicturesLandAtTheirPlacesAndSizesAndAMissingOneIsNamed) {
+    FreshHeadless();
+    // Stand-in pictures: every file white, the car file with one blue frame.
     std::string folder = TempFolder("view_sheets");
     fs::create_directories(folder + "/graphics");
     fs::create_directories(folder + "/resources");
@@ -35,13 +37,6 @@ std::string StandInFolder() {
     Save(folder + "/graphics/pylon1.bmp", 20, 20, 0xFFE000);  // smaller than its 25 x 25 cell
     Save(folder + "/graphics/exp-1-256.bmp", 1300, 75, 0xFF8000);
     Save(folder + "/resources/ral-set256.bmp", 4400, 200, 0x406040);
-    return folder;
-}
-
-// A missing picture stops the loading, naming the file.
-TEST(Sheets, PicturesLandAtTheirPlacesAndSizesAndAMissingOneIsNamed) {
-    FreshHeadless();
-    std::string folder = StandInFolder();
     SetAppPath(folder);
     LoadRaceSheets();
     // File (320..479, 700..799), the computer car's frame 7, is sheet (160..239, 350..399).
