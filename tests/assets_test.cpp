@@ -98,27 +98,6 @@ TEST(CarSheet, NoseOutlineAndShadowFollowTheHeading) {
     }
 }
 
-// Frames start every 71 pixels but are 75 wide: the 4 columns each frame borrows from
-// the next must be empty, or slivers of fire would jump about.
-TEST(Explosion, EachFrameStaysInsideItsStepAndTheFireRisesAndDies) {
-    Surface mask = Picture("exp-1mask.bmp");
-    std::vector<int> area;
-    for (int k = 0; k < 24; ++k) {
-        int n = 0;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 75 && 71 * k + x < 1702; ++x) {
-                bool lit = mask.Pixel(71 * k + x, y) == White;
-                if (lit && (x < 4 || x >= 71 || y >= 75)) ADD_FAILURE() << "frame " << k;
-                n += lit;
-            }
-        area.push_back(n);
-    }
-    // The race shows frames 0 to 16: a small flash, a big burst, a small dying fire.
-    for (int k = 0; k <= 16; ++k) EXPECT_GT(area[k], 100) << "frame " << k << " is empty";
-    EXPECT_GT(area[5], 5 * area[0]);
-    EXPECT_LT(area[16], area[5] / 2);
-}
-
 // Menu pointers are traffic lights, lamps top to bottom red, yellow, green, only the named
 // one lit, in a housing about 15 x 30; the race's pointer (lamp -1) draws nothing.
 TEST(Resources, WindowSystemTakesEachPointerAndShowsOnlyTheNamedLamp) {

@@ -228,41 +228,37 @@ TEST_F(TiledCourse, MapsNoCourseCanBeMadeOfAreRefusedSayingWhy) {
 }
 
 TEST_F(TiledCourse, CheckSaysWhetherACourseCanBeRacedAndTheListShowsWhatIsThere) {
-    // An open field with a start tile: the rivals have no road to come home by.
+    const std::string courses = Folder + "/courses/";
+    MakeFolder(courses);
     ExportedText(1, MapFormat::Tmx);
-    WriteFileText(Folder + "/one.tmx", TiledCourseText(MapFormat::Tmx, "x.bmp", 4400, 210));
+    const std::string one = Course.CourseName + "/" + std::to_string(RaceLaps);
+    WriteFileText(courses + "one.tmx", TiledCourseText(MapFormat::Tmx, "x.bmp", 4400, 210));
+    // An open field with a start tile: the rivals have no road to come home by.
     for (auto& column : Course.TileMap) std::fill(std::begin(column), std::end(column), 0);
     Course.TileMap[10][10] = TileStartNorthSouth;
-    WriteFileText(Folder + "/field.tmj", TiledCourseText(MapFormat::Tmj, "x.bmp", 4400, 210));
-    WriteFileText(Folder + "/broken.tmx", "<map/>");
+    WriteFileText(courses + "field.tmj", TiledCourseText(MapFormat::Tmj, "x.bmp", 4400, 210));
+    WriteFileText(courses + "broken.tmx", "<map/>");
+    WriteFileText(courses + "notes.txt", "not a course");
     for (auto [file, status, says] : {std::tuple{"one.tmx", 0, "\nraceable\n"},
                                       {"field.tmj", 1, "seed 8: 0 of 8 rivals home"},
                                       {"broken.tmx", 2, "broken.tmx cannot be read"},
                                       {"absent.tmx", 2, "is missing"}}) {
-        RunResult r = Invoke(RunCourseCommand, {"--check-course", Folder + "/" + file, "--data-dir", GameDir()});
+        RunResult r = Invoke(RunCourseCommand, {"--check-course", courses + file, "--data-dir", GameDir()});
         EXPECT_EQ(r.Status, status) << file << "\n" << r.Out << r.Err;
         EXPECT_NE((r.Out + r.Err).find(says), std::string::npos) << r.Out << r.Err;
     }
-
-    // The player's courses folder lists .tmx and .tmj files by file name, with name and laps
-    // or why one cannot be raced, and leaves the course loaded before as it was.
+    // The player's list: .tmx and .tmj files by file name, each with its name and laps or why
+    // it cannot be raced; the course loaded before stays.
     ExportedText(12, MapFormat::Tmx);
-    MakeFolder(Folder + "/courses");
-    WriteFileText(Folder + "/courses/b.tmx", TiledCourseText(MapFormat::Tmx, "x.bmp", 4400, 210));
-    ExportedText(4, MapFormat::Tmx);
-    WriteFileText(Folder + "/courses/a.tmj", TiledCourseText(MapFormat::Tmj, "x.bmp", 4400, 210));
-    WriteFileText(Folder + "/courses/c.tmx", "<map/>");
-    WriteFileText(Folder + "/courses/notes.txt", "not a course");
     const std::string raced = Course.CourseName;
     SetAppPath(Folder);
     std::vector<CustomCourse> listed = ListCustomCourses();
     SetAppPath(GameDir());
     ASSERT_EQ(listed.size(), 3u);
-    EXPECT_EQ(listed[0].Path, Folder + "/courses/a.tmj");
-    EXPECT_EQ(listed[0].Name + "/" + std::to_string(listed[0].Laps), raced + "/1");
-    EXPECT_EQ(listed[1].Laps, 4);
+    EXPECT_NE(listed[0].Problem.find("broken.tmx"), std::string::npos);
+    EXPECT_EQ(listed[1].Path, courses + "field.tmj");
     EXPECT_EQ(listed[1].Problem, "");
-    EXPECT_NE(listed[2].Problem.find("c.tmx"), std::string::npos);
+    EXPECT_EQ(listed[2].Name + "/" + std::to_string(listed[2].Laps), one);
     EXPECT_EQ(Course.CourseName, raced);
 }
 

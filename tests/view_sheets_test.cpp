@@ -88,8 +88,22 @@ TEST(GameArt, EveryMaskShowsSomethingAndFitsItsPicture) {
         EXPECT_EQ(Stains(AniPics, 0, row, AniPics, 150, row, 150, 50), 0);
     EXPECT_EQ(Stains(AniPics, 0, 405, AniPics, 25, 405, 25, 25), 0);
     for (int x = 0; x < 400; x += 100) EXPECT_EQ(Stains(AniPics, x, 0, AniPics, x, 100, 30, 30), 0);
-    for (int x = 0; x <= 1136; x += 71)
-        EXPECT_EQ(Stains(ExplosionPics, x, 0, ExplosionMask, x, 0, 75, 75), 0);
+    // Explosion frames start every 71 pixels but are 75 wide: the 4 columns each borrows
+    // from the next must be empty, or slivers of fire would jump about. The race shows
+    // frames 0 to 16: a small flash, a big burst, a small dying fire.
+    int area[17] = {};
+    for (int k = 0; k <= 16; ++k) {
+        EXPECT_EQ(Stains(ExplosionPics, 71 * k, 0, ExplosionMask, 71 * k, 0, 75, 75), 0) << "frame " << k;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 75; ++x)
+                if (ExplosionMask.Pixel(71 * k + x, y) == White) {
+                    EXPECT_TRUE(x >= 4 && x < 71 && y < 75) << "frame " << k << " lit at " << x << "," << y;
+                    ++area[k];
+                }
+        EXPECT_GT(area[k], 100) << "frame " << k << " is empty";
+    }
+    EXPECT_GT(area[5], 5 * area[0]);
+    EXPECT_LT(area[16], area[5] / 2);
 }
 
 }  // namespace
