@@ -1,46 +1,34 @@
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <utility>
+
 #include "numeric/numeric.h"
 
-TEST(Numeric, HalvesRoundToTheEvenNeighbour) {
-    EXPECT_EQ(CInt(2.5), 2);
-    EXPECT_EQ(CInt(3.5), 4);
-    EXPECT_EQ(CInt(-2.5), -2);
-    EXPECT_EQ(CInt(-3.5), -4);
-    EXPECT_EQ(CInt(2.5001), 3);
-    EXPECT_EQ(CInt(0.49999), 0);
-    EXPECT_EQ(CInt(40000.0), 32767);  // saturates instead of wrapping
+// Halves go to the even neighbour; beyond 16 bits CInt saturates instead of wrapping.
+TEST(Numeric, RoundingFlooringAndSign) {
+    for (auto [value, rounded] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.5001, 3},
+                                  {0.49999, 0}, {40000.0, 32767}})
+        EXPECT_EQ(CInt(value), rounded) << value;
     EXPECT_EQ(CLng(100000.5), 100000);
+    EXPECT_EQ(Int(2.9) * 10 + Int(-0.5), 19);
+    EXPECT_EQ(Sgn(-0.01) * 100 + Sgn(0.0) * 10 + Sgn(7.0), -99);
 }
 
-TEST(Numeric, IntFloorsAndSgnGivesTheSign) {
-    EXPECT_EQ(Int(2.9), 2);
-    EXPECT_EQ(Int(-0.5), -1);
-    EXPECT_EQ(Sgn(-0.01), -1);
-    EXPECT_EQ(Sgn(0.0), 0);
-    EXPECT_EQ(Sgn(7.0), 1);
-}
-
-TEST(Numeric, LenientParseSkipsBlanksAndStopsAtTheFirstStranger) {
-    EXPECT_EQ(Val("0150"), 150);
-    EXPECT_EQ(Val("    "), 0);
-    EXPECT_EQ(Val(" 1 5"), 15);
-    EXPECT_EQ(Val("- 3x7"), -3);
-    EXPECT_EQ(Val("+12"), 12);
-    EXPECT_FLOAT_EQ(Val("2.75.5"), 2.75);
-    EXPECT_EQ(Val("abc"), 0);
-    EXPECT_EQ(Val("18\n"), 18);
-    EXPECT_EQ(Val("-"), 0);
+// Blanks anywhere are skipped, and reading stops at the first character that cannot
+// continue a number.
+TEST(Numeric, LenientParse) {
+    for (auto [text, value] : {std::pair{"0150", 150.0}, {"    ", 0.0}, {" 1 5", 15.0}, {"- 3x7", -3.0},
+                               {"+12", 12.0}, {"2.75.5", 2.75}, {"abc", 0.0}, {"18\n", 18.0}, {"-", 0.0}})
+        EXPECT_DOUBLE_EQ(Val(text), value) << '"' << text << '"';
 }
 
 TEST(Numeric, FormatPatterns) {
-    EXPECT_EQ(Format(9.5, "00.00"), "09.50");
-    EXPECT_EQ(Format(123.456, "00.00"), "123.46");
-    EXPECT_EQ(Format(1300, "0.00"), "1300.00");
-    EXPECT_EQ(Format(0.125, "0.00"), "0.13");
-    EXPECT_EQ(Format(7, "00000"), "00007");
-    EXPECT_EQ(Format(2.8, "00000"), "00003");
-    EXPECT_EQ(Format(123456, "00000"), "123456");
+    for (auto [value, pattern, shown] :
+         {std::tuple{9.5, "00.00", "09.50"}, {123.456, "00.00", "123.46"}, {1300.0, "0.00", "1300.00"},
+          {0.125, "0.00", "0.13"}, {7.0, "00000", "00007"}, {2.8, "00000", "00003"},
+          {123456.0, "00000", "123456"}})
+        EXPECT_EQ(Format(value, pattern), shown) << value << " as " << pattern;
 }
 
 TEST(Numeric, RandomStreamsRepeatForASeedAndStayApart) {
@@ -52,7 +40,6 @@ TEST(Numeric, RandomStreamsRepeatForASeedAndStayApart) {
     EXPECT_EQ(Rnd(), b);
     for (int i = 0; i < 10000; ++i) {
         float r = Rnd();
-        ASSERT_GE(r, 0.0f);
-        ASSERT_LT(r, 1.0f);
+        ASSERT_TRUE(r >= 0.0f && r < 1.0f) << r;
     }
 }

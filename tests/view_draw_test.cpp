@@ -12,8 +12,7 @@
 namespace {
 
 constexpr std::uint32_t White = 0xFFFFFF, Ground = 0x40C040, Road = 0x808080;
-constexpr std::uint32_t Red = 0xE00000, Blue = 0x0000E0, Grey = 0x808080, Fire = 0xFF8000;
-constexpr std::uint32_t Gold = 0xFFE000;
+constexpr std::uint32_t Red = 0xE00000, Blue = 0x0000E0, Grey = 0x808080, Fire = 0xFF8000, Gold = 0xFFE000;
 constexpr std::uint32_t Banner[4] = {0xFFD700, 0xC0C0C0, 0xCD7F32, 0x4040FF};
 
 class RaceView : public testing::Test {
@@ -37,9 +36,8 @@ protected:
         ExplosionPics.Resize(1702, 100, Fire);
         ExplosionMask.Resize(1702, 100, White);
         RivalPics = Surface{};
-
         ResetTileMap();
-        for (int k = 0; k < MapSize; ++k) Pickups[k] = Pickup{0, 0, PickupTaken};
+        for (auto& pickup : Pickups) pickup = Pickup{0, 0, PickupTaken};
         RaceLaps = 3;
         Race = RaceState{};
         Race.LastCarIndex = 1;
@@ -59,13 +57,18 @@ protected:
     void Frame() { DrawBackground(), DrawSprites(), AdvanceEffects(); }
 };
 
-TEST_F(RaceView, TilesLandWhereTheMapSaysAndBareGroundBeyondTheCourse) {
+TEST_F(RaceView, TilesAndPickupsLandWhereTheMapSaysAndBareGroundBeyondTheCourse) {
     Course.TileMap[5][4] = 1;  // column 5, row 4: view (200..399, 0..199)
+    Pickups[3] = Pickup{140.0f, 306.0f, 0};  // 19 pixels above the player's centre (140, 325)
     DrawBackground();
     EXPECT_EQ(At(200, 0), Road);
     EXPECT_EQ(At(399, 199), Road);
     EXPECT_EQ(At(400, 199), Ground);
     EXPECT_EQ(At(200, 200), Ground);
+    EXPECT_EQ(At(164, 306), Gold);
+    TestPickup(0, 3);  // taken: it vanishes
+    DrawBackground();
+    EXPECT_EQ(At(164, 306), Ground);
 
     // Column 50 exists in the map but is never drawn; it starts at 200 x 50 - 9700 = 300.
     for (auto& column : Course.TileMap) std::fill(std::begin(column), std::end(column), 1);
@@ -76,7 +79,9 @@ TEST_F(RaceView, TilesLandWhereTheMapSaysAndBareGroundBeyondTheCourse) {
     EXPECT_EQ(At(300, 10), Ground);
 }
 
-TEST_F(RaceView, CarMaskKeepsTheGroundAroundTheBodyAndLaterCarsLieOnTop) {
+// The mask keeps the ground around each body, later cars lie on top, and each computer car
+// wears its own column of the rivals' sheet through the shared mask.
+TEST_F(RaceView, CarsAreCutOutByTheirMaskInTheirOwnColours) {
     Cars[0].ScreenX = 100.5f;  // rounds to 100, half to even
     Frame();
     EXPECT_EQ(At(120, 315), Red);
@@ -84,14 +89,11 @@ TEST_F(RaceView, CarMaskKeepsTheGroundAroundTheBodyAndLaterCarsLieOnTop) {
     EXPECT_EQ(At(119, 315), Ground);
     EXPECT_EQ(At(160, 334), Ground);
     EXPECT_EQ(At(320, 315), Blue);
-
     Cars[1].ScreenX = 110;  // body x 130..169 over the player's 120..159
     Frame();
     EXPECT_EQ(At(125, 320), Red);
     EXPECT_EQ(At(130, 320), Blue);
-}
 
-TEST_F(RaceView, EachComputerCarWearsItsOwnColumnThroughTheSharedMask) {
     constexpr std::uint32_t Green = 0x00C000, Purple = 0x8000C0;
     RivalPics.Resize(640, 1000, White);
     for (int f = 0; f < 20; ++f) {
@@ -99,24 +101,15 @@ TEST_F(RaceView, EachComputerCarWearsItsOwnColumnThroughTheSharedMask) {
         RivalPics.FillRect(2 * 80 + 20, 50 * f + 15, 40, 20, Purple);  // car 3
     }
     Race.LastCarIndex = 3;
-    Cars[3] = Cars[1];
+    Cars[1].ScreenX = 300;
+    Cars[3] = Cars[2] = Cars[1];
     Cars[3].ScreenY = 100;
-    Cars[2] = Cars[1];
     Cars[2].Status = StatusOut;
     Frame();
     EXPECT_EQ(At(320, 315), Green);
     EXPECT_EQ(At(320, 115), Purple);
-    EXPECT_EQ(At(319, 115), Ground);  // the shared mask still cuts it out
-    EXPECT_EQ(At(120, 315), Red);     // the player keeps his own column
-}
-
-TEST_F(RaceView, PickupVanishesOnceTaken) {
-    Pickups[3] = Pickup{140.0f, 306.0f, 0};  // 19 pixels above the player's centre (140, 325)
-    DrawBackground();
-    EXPECT_EQ(At(164, 306), Gold);
-    TestPickup(0, 3);
-    DrawBackground();
-    EXPECT_EQ(At(164, 306), Ground);
+    EXPECT_EQ(At(319, 115), Ground);
+    EXPECT_EQ(At(120, 315), Red);  // the player keeps his own column
 }
 
 TEST_F(RaceView, SmokePuffsThreeFramesEachAndIsOnlyAShadowInSixteenBits) {
@@ -128,7 +121,6 @@ TEST_F(RaceView, SmokePuffsThreeFramesEachAndIsOnlyAShadowInSixteenBits) {
         if (frame == 0) { EXPECT_EQ(At(115, 315), Grey); }
     }
     EXPECT_EQ(shown, (std::vector<int>{0, 0, 0, 100, 100, 100, 200, 200, 200, 300, 300, 300, -1}));
-
     Settings.ColourDepth = 16;
     Cars[0].SmokeTick = 1;
     Frame();
@@ -143,12 +135,9 @@ TEST_F(RaceView, ExplosionStepsEvery4FramesAndEndsThePlayersRace) {
         ASSERT_EQ(Cars[0].BlastFrameX, frame == 68 ? 0 : 71 * (frame / 4)) << frame;
         ASSERT_EQ(Cars[0].Status, frame >= 40 ? StatusOut : StatusRacing) << frame;
         ASSERT_EQ(Race.Outcome, frame == 68 ? Outcome::Abandoned : Outcome::Running) << frame;
-        if (frame == 50) {
-            EXPECT_EQ(At(100, 275), Fire);  // out of the race, still burning
-        }
+        if (frame == 50) { EXPECT_EQ(At(100, 275), Fire); }  // out of the race, still burning
     }
-    EXPECT_EQ(Cars[0].FxState, 0);
-    EXPECT_EQ(Cars[1].FxState, 0);
+    EXPECT_EQ(Cars[0].FxState + Cars[1].FxState, 0);
     Frame();
     EXPECT_EQ(At(320, 315), Ground);  // the burnt-out opponent is gone
 }
