@@ -99,32 +99,24 @@ inline bool Within(int seconds, const std::function<bool()>& condition) {
     return condition();
 }
 
-// The middle of a control on the game's canvas, where a player would click it.
-inline std::pair<int, int> Middle(const Control* c) {
-    return {c->CanvasLeft() + c->Width / 2, c->CanvasTop() + c->Height / 2};
-}
-
-// Xlib looked up at run time: its headers would clash with the game's names, so its types
-// stay opaque.
-template <typename F>
-F Xlib(const char* name) {
-    static void* library = dlopen("libX11.so.6", RTLD_NOW);
-    return reinterpret_cast<F>(library ? dlsym(library, name) : nullptr);
-}
-
 // A rectangle of the screen (0x00RRGGBB) as the X server shows it, read on a connection of
-// our own; empty when it cannot be read.
+// our own; empty when it cannot be read. Xlib is looked up at run time: its headers would
+// clash with the game's names, so its types stay opaque.
 inline Surface ReadScreen(int x, int y, int w, int h) {
-    auto open = Xlib<void* (*)(const char*)>("XOpenDisplay");
-    auto root = Xlib<unsigned long (*)(void*)>("XDefaultRootWindow");
-    auto getImage = Xlib<void* (*)(void*, unsigned long, int, int, unsigned, unsigned,
-                                   unsigned long, int)>("XGetImage");
-    auto getPixel = Xlib<unsigned long (*)(void*, int, int)>("XGetPixel");
-    auto destroyImage = Xlib<int (*)(void*)>("XDestroyImage");
-    auto close = Xlib<int (*)(void*)>("XCloseDisplay");
+    static void* xlib = dlopen("libX11.so.6", RTLD_NOW);
+    const auto call = [](const char* name, auto type) {
+        return reinterpret_cast<decltype(type)>(xlib ? dlsym(xlib, name) : nullptr);
+    };
+    auto open = call("XOpenDisplay", (void* (*)(const char*))nullptr);
+    auto root = call("XDefaultRootWindow", (unsigned long (*)(void*))nullptr);
+    auto getImage = call("XGetImage", (void* (*)(void*, unsigned long, int, int, unsigned,
+                                                  unsigned, unsigned long, int))nullptr);
+    auto getPixel = call("XGetPixel", (unsigned long (*)(void*, int, int))nullptr);
+    auto destroyImage = call("XDestroyImage", (int (*)(void*))nullptr);
+    auto close = call("XCloseDisplay", (int (*)(void*))nullptr);
     Surface shot;
-    if (!open || !root || !getImage || !getPixel || !destroyImage || !close) return shot;
-    void* display = open(nullptr);
+    void* display = open && root && getImage && getPixel && destroyImage && close ? open(nullptr)
+                                                                                  : nullptr;
     constexpr int ZPixmap = 2;
     if (void* image = display ? getImage(display, root(display), x, y, unsigned(w), unsigned(h),
                                          ~0ul, ZPixmap)
