@@ -7,8 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/app.h"
-#include "test_support.h"
+#include "race_test_folder.h"
 #include "x_screen.h"
 
 namespace {
@@ -92,15 +91,15 @@ protected:
         Surface shot = ReadScreen(X + x, Y + y, 1, 1);
         return shot.Empty() ? 0xFFFFFFFFu : shot.Pixel(0, 0);
     }
-    // Nine in ten pixels of the region as the headless game drew them: the pointer's
-    // highlight and the text caret may differ.
+    // The region as the headless game drew it, but for one pixel in fifty: the pointer's
+    // highlight and the text caret may differ. Another panel over a sixteenth of it fails.
     bool Shows(const Surface& expected, const Box& r) const {
         Surface shot = ReadScreen(X + r.Left, Y + r.Top, r.Width, r.Height);
         long same = 0;
         for (int y = 0; y < shot.Height; ++y)
             for (int x = 0; x < shot.Width; ++x)
                 same += shot.Pixel(x, y) == expected.Pixel(r.Left + x, r.Top + y);
-        return !shot.Empty() && same * 10 >= long(r.Width) * r.Height * 9;
+        return !shot.Empty() && same * 50 >= long(r.Width) * r.Height * 49;
     }
     // The panel's dark grey just inside its four corners.
     bool PanelAt(const Box& b) const {
@@ -215,19 +214,10 @@ std::string RingCareerFolder() {
     for (const auto& file : fs::directory_iterator(GameDir() + "/resources"))
         if (file.path().filename() != "Map4.ddt")
             fs::create_symlink(file.path(), folder + "/resources/" + file.path().filename().string());
-    std::string tiles(88, ' ');
-    for (int row = 0; row < 51; ++row)
-        for (int column = 0; column < 51; ++column) {
-            const bool ring = column == 10 || column == 11;
-            int code = 0;
-            if (ring && row >= 10 && row <= 13) code = column == 10 && row == 10 ? 18 : 5;
-            if (ring && row == 9) code = column == 10 ? 7 : 12;
-            if (ring && row == 14) code = column == 10 ? 14 : 15;
-            char entry[8];
-            std::snprintf(entry, sizeof entry, "%3d ", code);
-            tiles += entry;
-        }
-    WriteFileText(folder + "/resources/Map4.ddt", tiles + "04Ring");
+    std::map<std::pair<int, int>, int> ring = {{{10, 9}, 7}, {{11, 9}, 12}, {{10, 14}, 14}, {{11, 14}, 15}};
+    for (int row = 10; row <= 13; ++row) ring[{10, row}] = ring[{11, row}] = 5;
+    ring[{10, 10}] = 18;  // the start
+    WriteFileText(folder + "/resources/Map4.ddt", CourseText(ring, "Ring"));
     MakeFolder(folder + "/saves");
     WriteFileText(folder + "/saves/saves.lst", " Ann" + std::string(86, ' ') + "\r\n");
     std::string career;
