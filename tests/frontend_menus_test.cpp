@@ -256,22 +256,18 @@ TEST_F(FrontEndMenus, LoadGameShowsTheSixSlotsAsWrittenAndLoadsOnlyAName) {
     Press("Label18");
     EXPECT_EQ(SaveGameList->List,
               (std::vector<std::string>{bob, free, zoe, " Al" + std::string(12, ' '), free, free}));
-    auto choose = [&](int row) {
-        int rowHeight = SaveGameList->Height / CareerSlots;
-        At(SaveGameList, 20, row * rowHeight + 2, {T::MouseDown, T::MouseUp});
-    };
+    auto choose = [&](int row) { At(SaveGameList, 20, row * SaveGameList->Height / CareerSlots + 2, {T::MouseDown, T::MouseUp}); };
     Control* problem = Item("LoadProblemLabel");
     Press("Label29");  // nothing chosen
     choose(1);
     Press("Label29");  // a free slot
     EXPECT_EQ(SavedCareers, 0);
     choose(0);
-    EXPECT_EQ(DriverNames[PlayerNameEntry], "Bob            ");  // Bob and twelve blanks
-    EXPECT_EQ(PlayerNameField->Caption, DriverNames[PlayerNameEntry]);
+    EXPECT_EQ(std::pair(DriverNames[PlayerNameEntry], PlayerNameField->Caption),
+              std::pair(std::string("Bob            "), std::string("Bob            ")));  // and twelve blanks
     Press("Label29");
     Press("Label29");
-    EXPECT_EQ(SavedCareers, 2);
-    EXPECT_EQ(problem->Caption, "");
+    EXPECT_EQ(std::pair(SavedCareers, problem->Caption), std::pair(2, std::string()));
     Press("Label29");  // the third will not load: the panel says so until the next choice
     EXPECT_NE(problem->Caption, "");
     choose(0);
@@ -282,8 +278,8 @@ TEST_F(FrontEndMenus, LoadGameShowsTheSixSlotsAsWrittenAndLoadsOnlyAName) {
     Press("Label28");
     DriverNames[PlayerNameEntry] = "someone else";
     Press("Label18");
-    EXPECT_EQ(SaveGameList->List, std::vector<std::string>(6, free));
-    EXPECT_EQ(DriverNames[PlayerNameEntry], "Bob            ");
+    EXPECT_EQ(std::pair(SaveGameList->List, DriverNames[PlayerNameEntry]),
+              std::pair(std::vector<std::string>(6, free), std::string("Bob            ")));
 }
 
 }  // namespace
