@@ -78,11 +78,8 @@ protected:
     }
     // Turns until the condition holds: the X server answers in its own time.
     bool Turns(const std::function<bool()>& condition) {
-        return Within(10, [&] {
-            std::vector<InputEvent> ignored;
-            Game->PollInput(ignored);
-            return condition();
-        });
+        std::vector<InputEvent> ignored;
+        return Within(10, [&] { return Game->PollInput(ignored), condition(); });
     }
     bool Shows(std::initializer_list<Spot> spots) {
         return Turns([&] {
@@ -92,11 +89,8 @@ protected:
         });
     }
     bool Sized(int width, int height) {
-        return Turns([&] {
-            int w = 0, h = 0;
-            SDL_GetWindowSize(Window, &w, &h);
-            return w == width && h == height;
-        });
+        int w = 0, h = 0;
+        return Turns([&] { return SDL_GetWindowSize(Window, &w, &h), w == width && h == height; });
     }
     // What the game receives for one pushed event. The X pointer sits over the window and
     // moves relative to it whenever the window changes, so stray motions are set aside.
