@@ -173,7 +173,7 @@ TEST_F(FrontEndMenus, ExitSkidStopsOnThePanelsOrAtTheNextRollAndStartsAgainOnlyA
 }
 
 // Each press turns the caption over, and the setting follows the caption it leaves.
-TEST_F(FrontEndMenus, DifficultyTogglesByItsCaptionAndControlsHelpOpensOverOptions) {
+TEST_F(FrontEndMenus, DifficultyTogglesByItsCaption) {
     Load();
     Press("Label2");
     Settings.Difficulty = DifficultyEasy;  // out of step with "Normal"
@@ -182,14 +182,6 @@ TEST_F(FrontEndMenus, DifficultyTogglesByItsCaptionAndControlsHelpOpensOverOptio
         EXPECT_EQ(std::pair(DifLabel->Caption, Settings.Difficulty),
                   std::pair(std::string(shown), *shown == 'E' ? DifficultyEasy : DifficultyNormal));
     }
-    Press("Label7");
-    EXPECT_TRUE(ControlsBox->ShownOnScreen());
-    Press("Label39");
-    EXPECT_EQ(std::pair(ControlsBox->Visible, OptionBox->Visible), std::pair(false, true));
-    Press("Label13");
-    EXPECT_FALSE(OptionBox->Visible);
-    Press("Label3");
-    EXPECT_TRUE(QuitRequested());
 }
 
 // What the name box keeps of what is typed into it, a letter at a time.
