@@ -49,7 +49,8 @@ protected:
     }
     void Hover(const char* name) { At(Item(name), Item(name)->Width / 2, Item(name)->Height / 2); }
     void Press(const char* name) {
-        At(Item(name), Item(name)->Width / 2, Item(name)->Height / 2, {T::MouseMove, T::MouseDown, T::MouseUp});
+        At(Item(name), Item(name)->Width / 2, Item(name)->Height / 2,
+           {T::MouseMove, T::MouseDown, T::MouseUp});
     }
     void Type(const std::string& text) { Send(T::Text, 0, 0, 0, text); }
     void Key(int code) { Send(T::KeyDown, 0, 0, code); }
@@ -87,7 +88,8 @@ TEST_F(FrontEndMenus, OpensOnTheCentredMainMenuWithDefaultSettings) {
     DestroyFrontEnd();
     Load(TempFolder("FrontEndNoIcons"));
     Hover("Label1");
-    EXPECT_EQ(std::pair(Item("Label1")->ForeColor, FrontEnd->Pointer), std::pair(MenuLit, PointerKind::Default));
+    EXPECT_EQ(std::pair(Item("Label1")->ForeColor, FrontEnd->Pointer),
+              std::pair(MenuLit, PointerKind::Default));
 }
 
 // Every group follows one rule; each row hovers one item and says what it lights, what it
@@ -232,7 +234,8 @@ TEST_F(FrontEndMenus, NewDriverTypesOverTheOldNameAndAnEmptyOneDrawsOne) {
     EXPECT_EQ(std::pair(NewCareers, NewDriverBox->Visible), std::pair(1, true));
     Key(vbKeyDelete);
     Press("Label27");
-    EXPECT_TRUE(DriverNames[PlayerNameEntry] == "Gustav" || DriverNames[PlayerNameEntry] == "Nadine")
+    EXPECT_TRUE(DriverNames[PlayerNameEntry] == "Gustav" ||
+                DriverNames[PlayerNameEntry] == "Nadine")
         << DriverNames[PlayerNameEntry];
     EXPECT_EQ(NewCareers, 2);
 }
@@ -248,7 +251,10 @@ TEST_F(FrontEndMenus, LoadGameShowsTheSixSlotsAsWrittenAndLoadsOnlyAName) {
     Press("Label18");
     EXPECT_EQ(SaveGameList->List,
               (std::vector<std::string>{bob, free, zoe, " Al" + std::string(12, ' '), free, free}));
-    auto choose = [&](int row) { At(SaveGameList, 20, row * SaveGameList->Height / CareerSlots + 2, {T::MouseDown, T::MouseUp}); };
+    auto choose = [&](int row) {
+        At(SaveGameList, 20, row * SaveGameList->Height / CareerSlots + 2,
+           {T::MouseDown, T::MouseUp});
+    };
     Control* problem = Item("LoadProblemLabel");
     Press("Label29");  // nothing chosen
     choose(1);
@@ -256,7 +262,8 @@ TEST_F(FrontEndMenus, LoadGameShowsTheSixSlotsAsWrittenAndLoadsOnlyAName) {
     EXPECT_EQ(SavedCareers, 0);
     choose(0);
     EXPECT_EQ(std::pair(DriverNames[PlayerNameEntry], PlayerNameField->Caption),
-              std::pair(std::string("Bob            "), std::string("Bob            ")));  // and twelve blanks
+              std::pair(std::string("Bob            "),
+                        std::string("Bob            ")));  // and twelve blanks
     Press("Label29");
     Press("Label29");
     EXPECT_EQ(std::pair(SavedCareers, problem->Caption), std::pair(2, std::string()));

@@ -118,7 +118,9 @@ protected:
         std::system(("xdotool key --delay 30 " + names + " >/dev/null 2>&1").c_str());
     }
     // The race's view stands at (329, 109); its red start lamp 274 across and 32 down.
-    bool RedLight() const { return Within(20, [&] { return Pixel(329 + 274, 109 + 32) == 0xFF0000; }); }
+    bool RedLight() const {
+        return Within(20, [&] { return Pixel(329 + 274, 109 + 32) == 0xFF0000; });
+    }
 
     static inline Xvfb* Server = nullptr;
     std::string Id;
@@ -129,15 +131,18 @@ protected:
 // shop's pop-up, back to the title by Quit, and out by Exit.
 TEST_F(RealWindow, TheMouseWalksEveryCareerScreenAndExitEndsTheGame) {
     Surface menu, options, help, panel, shop, popUp;
-    const auto m = LaidOut("dump\n", {"FrontEnd.FrontEndBox", "FrontEnd.Label1", "FrontEnd.Label2", "FrontEnd.Label3"},
-                           GameDir(), &menu);
+    const auto m = LaidOut(
+        "dump\n", {"FrontEnd.FrontEndBox", "FrontEnd.Label1", "FrontEnd.Label2", "FrontEnd.Label3"},
+        GameDir(), &menu);
     const auto op = LaidOut("click FrontEnd.Label2\n", {"FrontEnd.OptionBox"}, GameDir(), &options);
     const auto o = LaidOut("click Label2\nclick Label7\n",
                            {"FrontEnd.Label7", "FrontEnd.ControlsBox", "FrontEnd.Label39",
                             "FrontEnd.Label13"}, GameDir(), &help);
     const auto n = LaidOut("click Label1\n", {"FrontEnd.Label21"});
     const std::string toPanel = "click Label1\nclick Label21\ntype Ann\nkey Enter\n";
-    const auto p = LaidOut(toPanel, {"RaceWindow.FlashBox", "RaceWindow.Label17", "RaceWindow.Label18"}, GameDir(), &panel);
+    const auto p =
+        LaidOut(toPanel, {"RaceWindow.FlashBox", "RaceWindow.Label17", "RaceWindow.Label18"},
+                GameDir(), &panel);
     const auto s = LaidOut(toPanel + "click RaceWindow.Label17\n",
                            {"StoreForm.StoreBox", "StoreForm.Item(3)", "StoreForm.LeaveLabel"},
                            GameDir(), &shop);
@@ -188,7 +193,8 @@ TEST_F(RealWindow, TheMouseWalksEveryCareerScreenAndExitEndsTheGame) {
 TEST_F(RealWindow, TheKeysAloneTakeTimeTrialFromThePickerToTheStartLights) {
     Surface picker;
     const std::string toPicker = "key Down\nkey Down\nkey Down\nkey Enter\n";
-    const auto k = LaidOut(toPicker, {"FrontEnd.FrontEndBox", "FrontEnd.CoursePickerBox"}, GameDir(), &picker);
+    const auto k =
+        LaidOut(toPicker, {"FrontEnd.FrontEndBox", "FrontEnd.CoursePickerBox"}, GameDir(), &picker);
     const auto p = LaidOut(toPicker + "key Right\nkey Right\nkey Enter\n", {"RaceWindow.FlashBox"});
     const std::string folder = TempFolder("real-time-trial");
     for (const char* sub : {"graphics", "resources", "soundfx", "runs"})
@@ -215,8 +221,10 @@ std::string RingCareerFolder() {
     MakeFolder(folder + "/resources");
     for (const auto& file : fs::directory_iterator(GameDir() + "/resources"))
         if (file.path().filename() != "Map4.ddt")
-            fs::create_symlink(file.path(), folder + "/resources/" + file.path().filename().string());
-    std::map<std::pair<int, int>, int> ring = {{{10, 9}, 7}, {{11, 9}, 12}, {{10, 14}, 14}, {{11, 14}, 15}};
+            fs::create_symlink(file.path(),
+                               folder + "/resources/" + file.path().filename().string());
+    std::map<std::pair<int, int>, int> ring = {
+        {{10, 9}, 7}, {{11, 9}, 12}, {{10, 14}, 14}, {{11, 14}, 15}};
     for (int row = 10; row <= 13; ++row) ring[{10, row}] = ring[{11, row}] = 5;
     ring[{10, 10}] = 18;  // the start
     WriteFileText(folder + "/resources/Map4.ddt", CourseText(ring, "Ring"));
@@ -239,10 +247,12 @@ std::string RingCareerFolder() {
 TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKey) {
     const std::string data = RingCareerFolder();
     const std::string toList = "click Label1\nclick Label18\n";
-    const auto l = LaidOut(toList, {"FrontEnd.Label1", "FrontEnd.Label18", "FrontEnd.SaveGameList"}, data);
+    const auto l =
+        LaidOut(toList, {"FrontEnd.Label1", "FrontEnd.Label18", "FrontEnd.SaveGameList"}, data);
     const auto c = LaidOut(toList + "select SaveGameList 0\n", {"FrontEnd.Label29"}, data);
-    const auto p = LaidOut(toList + "select SaveGameList 0\nclick Label29\n",
-                           {"RaceWindow.FlashBox", "RaceWindow.Label16", "RaceWindow.BigMapBox"}, data);
+    const auto p =
+        LaidOut(toList + "select SaveGameList 0\nclick Label29\n",
+                {"RaceWindow.FlashBox", "RaceWindow.Label16", "RaceWindow.BigMapBox"}, data);
 
     Game game({"--data-dir", data});
     FindWindow();

@@ -34,7 +34,8 @@ protected:
         InstallBackend(&Backend);
         static std::unique_ptr<TextRenderer> text = MakeTtfTextRenderer();
         InstallTextRenderer(text.get());
-        const std::string folder = RaceFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        const std::string folder =
+            RaceFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(folder + "/soundfx");
         for (const char* file : {"click01.wav", "click1.wav", "click2.wav", "click02.wav"})
             std::ofstream(folder + "/soundfx/" + file) << "RIFF";
@@ -63,11 +64,17 @@ protected:
     static std::pair<int, int> Inside(const Control* c, int dx, int dy) {
         return {c->CanvasLeft() + dx, c->CanvasTop() + dy};
     }
-    static std::pair<int, int> Middle(const Control* c) { return Inside(c, c->Width / 2, c->Height / 2); }
+    static std::pair<int, int> Middle(const Control* c) {
+        return Inside(c, c->Width / 2, c->Height / 2);
+    }
     void MoveTo(std::pair<int, int> p) { Send({{T::MouseMove, p}}); }
     void MoveTo(const Control* c) { MoveTo(Middle(c)); }
-    void ClickOn(const Control* c) { Send({{T::MouseMove, Middle(c)}, {T::MouseDown, Middle(c)}, {T::MouseUp, Middle(c)}}); }
-    long Sounds(const char* file) const { return std::count(Backend.Files.begin(), Backend.Files.end(), file); }
+    void ClickOn(const Control* c) {
+        Send({{T::MouseMove, Middle(c)}, {T::MouseDown, Middle(c)}, {T::MouseUp, Middle(c)}});
+    }
+    long Sounds(const char* file) const {
+        return std::count(Backend.Files.begin(), Backend.Files.end(), file);
+    }
     long Rolls() const { return Sounds("click02.wav"); }
     // The fitted part whose repair price shows, or -1.
     static int PriceShown() {
@@ -99,7 +106,9 @@ TEST_F(RacePanel, HoverLightsTheButtonAndDimsTheOthers) {
         for (Control* b : buttons) b->ForeColor = untouched;
         (over < 0 ? FlashBox : buttons[over])->MouseMove(0, 5, 5);
         for (int k = 0; k < 4; ++k)
-            EXPECT_EQ(buttons[k]->ForeColor, k == over ? ButtonLit : over >= 0 || k == 0 ? ButtonNormal : untouched)
+            EXPECT_EQ(buttons[k]->ForeColor, k == over             ? ButtonLit
+                                             : over >= 0 || k == 0 ? ButtonNormal
+                                                                   : untouched)
                 << "over " << over << ", button " << k;
     }
     Panel.Start->ForeColor = ButtonLit;
@@ -113,7 +122,8 @@ TEST_F(RacePanel, SaveCareerWaitsHalfASecondUnlessTheGameCloses) {
     std::uint32_t before = GetTickCount();
     SaveCareerClick();
     EXPECT_GE(GetTickCount() - before, 500u);
-    EXPECT_EQ(std::pair(Panel.SaveCareer->Caption, Panel.Status->Caption), std::pair(std::string("Save Career"), std::string("Saved...")));
+    EXPECT_EQ(std::pair(Panel.SaveCareer->Caption, Panel.Status->Caption),
+              std::pair(std::string("Save Career"), std::string("Saved...")));
     EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
     ShopClick();
     EXPECT_EQ(Panel.Status->Caption, "");
@@ -140,9 +150,11 @@ TEST_F(Shop, OpensInFrontOfThePanelWithTheCarAndCashAndLeavingUncoversIt) {
     ASSERT_TRUE(StoreForm->Visible);
     EXPECT_EQ(FormsInZOrder().back(), StoreForm);
     EXPECT_EQ(std::pair(Store.StoreBox->Left, Store.StoreBox->Top), std::pair(75, 50));
-    EXPECT_EQ(std::tuple(Store.Store_PlayerNameField->Caption, Store.CashField->Caption, Sounds("click01.wav")),
+    EXPECT_EQ(std::tuple(Store.Store_PlayerNameField->Caption, Store.CashField->Caption,
+                         Sounds("click01.wav")),
               std::tuple(std::string("Ann"), std::string("$100"), 1));
-    const char* fitted[] = {"Fiberglass Soapbox Body", "Modified Ford Engine", "Standard Radial Tires"};
+    const char* fitted[] = {"Fiberglass Soapbox Body", "Modified Ford Engine",
+                            "Standard Radial Tires"};
     for (int part = 0; part < 3; ++part) {
         Control* name = Store.CarItem[part];
         EXPECT_EQ(name->Caption, fitted[part]);
@@ -168,7 +180,8 @@ TEST_F(Shop, OpensInFrontOfThePanelWithTheCarAndCashAndLeavingUncoversIt) {
     Settings.Difficulty = DifficultyEasy;
     NewCareer();
     ShopClick();
-    EXPECT_EQ(std::pair(Store.BarFill[PartTyres]->Width, Store.CashField->Caption), std::pair(129, std::string("$1000")));
+    EXPECT_EQ(std::pair(Store.BarFill[PartTyres]->Width, Store.CashField->Caption),
+              std::pair(129, std::string("$1000")));
 }
 
 // One item at most is lit, the last the pointer reached, with one roll per entry. A
@@ -201,7 +214,8 @@ TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
         MoveTo(row.Lit);
         const long before = Rolls();
         MoveTo(row.Then);
-        EXPECT_EQ(std::tuple(Lit(), PriceShown(), Rolls()), std::tuple(std::string(10, '.'), row.Price, before))
+        EXPECT_EQ(std::tuple(Lit(), PriceShown(), Rolls()),
+                  std::tuple(std::string(10, '.'), row.Price, before))
             << row.Lit->Name;
         EXPECT_EQ(Store.LeaveLabel->ForeColor, LeaveNormal);
     }
@@ -236,7 +250,8 @@ TEST_F(Shop, ARefusedPurchaseShowsThePopUpAndOnlyOKBringsTheShopBack) {
     Cars[0].Cash = 99999;
     for (Control* c : {Store.Item[0], Store.CarItem[0], Store.LeaveLabel}) ClickOn(c);
     EXPECT_EQ(std::tuple(Cars[0].TyresLevel, Cars[0].Cash, Sounds("click01.wav"), Rolls(), Lit()),
-              std::tuple(i16(0), 99999, clicks, rolls, std::string("..*.......")));  // the MoJet, pressed last
+              std::tuple(i16(0), 99999, clicks, rolls,
+                         std::string("..*.......")));  // the MoJet, pressed last
     EXPECT_TRUE(StoreForm->Visible);
 
     MoveTo(PopUp.Label4);
@@ -263,11 +278,13 @@ TEST_F(Shop, RepairsChargeTheShownPriceUntilThePageIsFilledAgain) {
     ASSERT_EQ(Store.RepairCost[PartBody]->Caption, "$387");
     EXPECT_EQ(Store.BarFill[PartBody]->Width, 38);
     ClickOn(Store.CarItem[PartBody]);
-    EXPECT_EQ(std::tuple(car.Cash, car.Body, Store.CashField->Caption, Store.BarFill[PartBody]->Width),
-              std::tuple(613, 87.5f, std::string("$613"), 88));
+    EXPECT_EQ(
+        std::tuple(car.Cash, car.Body, Store.CashField->Caption, Store.BarFill[PartBody]->Width),
+        std::tuple(613, 87.5f, std::string("$613"), 88));
     EXPECT_EQ(Store.RepairCost[PartBody]->Caption, "$387");
     ClickOn(Store.CarItem[PartBody]);
-    EXPECT_EQ(std::tuple(car.Cash, car.Body, Store.BarFill[PartBody]->Width), std::tuple(226, 100.0f, 100));
+    EXPECT_EQ(std::tuple(car.Cash, car.Body, Store.BarFill[PartBody]->Width),
+              std::tuple(226, 100.0f, 100));
 
     ShopClick();
     EXPECT_EQ(Store.RepairCost[PartBody]->Caption, "Fine");

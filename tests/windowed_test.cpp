@@ -44,7 +44,8 @@ Surface Busy() {
     canvas.Resize(CanvasWidth, CanvasHeight);
     for (int y = 0; y < CanvasHeight; ++y)
         for (int x = 0; x < CanvasWidth; ++x)
-            canvas.SetPixel(x, y, static_cast<std::uint32_t>(x * 2654435761u ^ y * 40503u) & 0xFFFFFF);
+            canvas.SetPixel(x, y,
+                            static_cast<std::uint32_t>(x * 2654435761u ^ y * 40503u) & 0xFFFFFF);
     return canvas;
 }
 
@@ -112,7 +113,14 @@ protected:
     SDL_Event Key(SDL_EventType type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
         SDL_Event e{};
         const Uint8 state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key = {type, 0, SDL_GetWindowID(Window), state, repeat, 0, 0, {SDL_SCANCODE_UNKNOWN, sym, mod, 0}};
+        e.key = {type,
+                 0,
+                 SDL_GetWindowID(Window),
+                 state,
+                 repeat,
+                 0,
+                 0,
+                 {SDL_SCANCODE_UNKNOWN, sym, mod, 0}};
         return e;
     }
     void Press(SDL_Keycode sym, Uint16 mod = 0) {
@@ -124,8 +132,11 @@ protected:
         if (type == SDL_MOUSEMOTION)
             e.motion = {type, 0, SDL_GetWindowID(Window), 0, 0, x, y, 0, 0};
         else
-            e.button = {type, 0, SDL_GetWindowID(Window), 0, button,
-                        Uint8(type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED), 1, 0, x, y};
+            e.button = {
+                type, 0,      SDL_GetWindowID(Window),
+                0,    button, Uint8(type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED),
+                1,    0,      x,
+                y};
         return e;
     }
 
@@ -143,7 +154,8 @@ TEST_F(Windowed, ShowsTheCanvasLetterboxedAndTheMouseArrivesInCanvasPixels) {
     Game->Present(Pattern());
     Surface shot = Shot();
     ASSERT_EQ(std::pair(shot.Width, shot.Height), std::pair(1024, 768));
-    EXPECT_EQ(std::tuple(shot.Pixel(0, 100), shot.Pixel(511, 767), shot.Pixel(512, 100), shot.Pixel(1023, 99)),
+    EXPECT_EQ(std::tuple(shot.Pixel(0, 100), shot.Pixel(511, 767), shot.Pixel(512, 100),
+                         shot.Pixel(1023, 99)),
               std::tuple(Red, Red, Blue, Green));
 
     SDL_SetWindowSize(Window, 800, 400);  // the backend repaints the resized window itself
@@ -259,7 +271,8 @@ TEST_F(Windowed, WaitingSleepsUntilTheTickOrWakesForInputOrAQuit) {
     EXPECT_TRUE(Game->QuitPending());  // seen without taking the event out of its turn
     events.clear();
     Game->PollInput(events);
-    EXPECT_TRUE(std::any_of(events.begin(), events.end(), [](auto& e) { return e.Kind == T::Quit; }));
+    EXPECT_TRUE(
+        std::any_of(events.begin(), events.end(), [](auto& e) { return e.Kind == T::Quit; }));
     raise(SIGTERM);  // handled: the test goes on
     EXPECT_TRUE(Game->QuitPending());
     EXPECT_TRUE(returnsAtOnce());
@@ -296,7 +309,9 @@ TEST_P(EachPresenter, ShowsTheCanvasPixelForPixelAfterAWholeAndAPartialFrame) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Presenters, EachPresenter, testing::Values("", "software", "opengl"),
-                         [](const auto& info) { return std::string(*info.param ? info.param : "chosen"); });
+                         [](const auto& info) {
+                             return std::string(*info.param ? info.param : "chosen");
+                         });
 
 TEST(WindowedOnASmallScreen, StartsShrunkWithTheCanvasAspect) {
     Xvfb small("800x600x24");

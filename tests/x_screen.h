@@ -48,8 +48,9 @@ struct Xvfb {
     explicit Xvfb(const char* screen) {
         int fds[2];
         if (std::system("command -v Xvfb >/dev/null 2>&1") != 0 || pipe(fds) != 0) return;
-        Pid = Spawn({"Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
-                    fds[1]);
+        Pid = Spawn(
+            {"Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+            fds[1]);
         close(fds[1]);
         pollfd wait{fds[0], POLLIN, 0};
         std::string number;
