@@ -206,6 +206,7 @@ TEST_F(FrontEndMenus, NameBoxTakesOnlySafeLettersUpToFourteen) {
         Key(vbKeyDelete);  // the old name, selected as the panel opens
         Type(typed);
         EXPECT_EQ(DriverNameBox->Text, kept) << typed;
+        EXPECT_EQ(SafeDriverName(typed), kept);  // the same filter for a name given at start
         Press("Label24");
     }
     // Deleting the first letter may not leave a blank in front.
