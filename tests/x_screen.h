@@ -11,51 +11,12 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <functional>
 #include <string>
 #include <thread>
-#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
-
-// Xvfb picks a free display itself (-displayfd), so parallel test runs never collide, and
-// it dies with the test that started it. DISPLAY points at it for this process and the
-// programs it starts.
-struct Xvfb {
-    pid_t Pid = -1;
-    std::string Display;  // empty when Xvfb could not be started
-
-    explicit Xvfb(const char* screen) {
-        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0) return;
-        int fds[2];
-        if (pipe(fds) != 0) return;
-        Pid = fork();
-        if (Pid == 0) {
-            prctl(PR_SET_PDEATHSIG, SIGTERM);
-            const int null = open("/dev/null", O_WRONLY);
-            dup2(null, 1), dup2(null, 2), close(fds[0]);
-            const std::string fd = std::to_string(fds[1]);
-            execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", screen, "-nolisten",
-                   "tcp", "-noreset", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        pollfd wait{fds[0], POLLIN, 0};
-        std::string number;
-        char c = 0;
-        while (poll(&wait, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
-        close(fds[0]);
-        if (number.empty()) return;
-        Display = ":" + number;
-        setenv("DISPLAY", Display.c_str(), 1);
-        setenv("SDL_VIDEODRIVER", "x11", 1);
-    }
-    ~Xvfb() {
-        if (Pid > 0) kill(Pid, SIGTERM), waitpid(Pid, nullptr, 0);
-    }
-};
 
 // A child process that dies with the test that started it; its output goes to outFd, or
 // nowhere.
@@ -76,6 +37,33 @@ inline pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
 inline void Stop(pid_t pid) {
     if (pid > 0) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
 }
+
+// Xvfb picks a free display itself (-displayfd), so parallel test runs never collide, and
+// it dies with the test that started it. DISPLAY points at it for this process and the
+// programs it starts.
+struct Xvfb {
+    pid_t Pid = -1;
+    std::string Display;  // empty when Xvfb could not be started
+
+    explicit Xvfb(const char* screen) {
+        int fds[2];
+        if (std::system("command -v Xvfb >/dev/null 2>&1") != 0 || pipe(fds) != 0) return;
+        Pid = Spawn(
+            {"Xvfb", "-displayfd", "1", "-screen", "0", screen, "-nolisten", "tcp", "-noreset"},
+            fds[1]);
+        close(fds[1]);
+        pollfd wait{fds[0], POLLIN, 0};
+        std::string number;
+        char c = 0;
+        while (poll(&wait, 1, 15000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') number += c;
+        close(fds[0]);
+        if (number.empty()) return;
+        Display = ":" + number;
+        setenv("DISPLAY", Display.c_str(), 1);
+        setenv("SDL_VIDEODRIVER", "x11", 1);
+    }
+    ~Xvfb() { Stop(Pid); }
+};
 
 // What a shell command prints, or "" when it fails.
 inline std::string Output(const std::string& command) {
@@ -99,32 +87,24 @@ inline bool Within(int seconds, const std::function<bool()>& condition) {
     return condition();
 }
 
-// The middle of a control on the game's canvas, where a player would click it.
-inline std::pair<int, int> Middle(const Control* c) {
-    return {c->CanvasLeft() + c->Width / 2, c->CanvasTop() + c->Height / 2};
-}
-
-// Xlib looked up at run time: its headers would clash with the game's names, so its types
-// stay opaque.
-template <typename F>
-F Xlib(const char* name) {
-    static void* library = dlopen("libX11.so.6", RTLD_NOW);
-    return reinterpret_cast<F>(library ? dlsym(library, name) : nullptr);
-}
-
 // A rectangle of the screen (0x00RRGGBB) as the X server shows it, read on a connection of
-// our own; empty when it cannot be read.
+// our own; empty when it cannot be read. Xlib is looked up at run time: its headers would
+// clash with the game's names, so its types stay opaque.
 inline Surface ReadScreen(int x, int y, int w, int h) {
-    auto open = Xlib<void* (*)(const char*)>("XOpenDisplay");
-    auto root = Xlib<unsigned long (*)(void*)>("XDefaultRootWindow");
-    auto getImage = Xlib<void* (*)(void*, unsigned long, int, int, unsigned, unsigned,
-                                   unsigned long, int)>("XGetImage");
-    auto getPixel = Xlib<unsigned long (*)(void*, int, int)>("XGetPixel");
-    auto destroyImage = Xlib<int (*)(void*)>("XDestroyImage");
-    auto close = Xlib<int (*)(void*)>("XCloseDisplay");
+    static void* xlib = dlopen("libX11.so.6", RTLD_NOW);
+    const auto call = [](const char* name, auto type) {
+        return reinterpret_cast<decltype(type)>(xlib ? dlsym(xlib, name) : nullptr);
+    };
+    auto open = call("XOpenDisplay", (void* (*)(const char*))nullptr);
+    auto root = call("XDefaultRootWindow", (unsigned long (*)(void*))nullptr);
+    auto getImage = call("XGetImage", (void* (*)(void*, unsigned long, int, int, unsigned,
+                                                  unsigned, unsigned long, int))nullptr);
+    auto getPixel = call("XGetPixel", (unsigned long (*)(void*, int, int))nullptr);
+    auto destroyImage = call("XDestroyImage", (int (*)(void*))nullptr);
+    auto close = call("XCloseDisplay", (int (*)(void*))nullptr);
     Surface shot;
-    if (!open || !root || !getImage || !getPixel || !destroyImage || !close) return shot;
-    void* display = open(nullptr);
+    void* display = open && root && getImage && getPixel && destroyImage && close ? open(nullptr)
+                                                                                  : nullptr;
     constexpr int ZPixmap = 2;
     if (void* image = display ? getImage(display, root(display), x, y, unsigned(w), unsigned(h),
                                          ~0ul, ZPixmap)
