@@ -209,6 +209,9 @@ TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
         {Store.LeaveLabel, Inside(Store.Picture2, 3, 3), -1},
         {Store.CarItem[0], Middle(Store.Label1), 0},  // "Cash:"
         {Store.CarItem[0], Middle(Store.Label2), -1},  // the shop's name
+        // Lettering and bars only decorate: the pointer passes through to their panel.
+        {Store.CarItem[2], Middle(Store.SalesHeading), -1},
+        {Store.CarItem[2], Middle(Store.BarFill[PartTyres]), -1},
     };
     for (const auto& row : rows) {
         MoveTo(row.Lit);
