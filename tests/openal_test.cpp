@@ -34,17 +34,18 @@ Bytes Sine(int frames, double from = 0.25, double to = -1) {
 // A PCM wave file around the data bytes, optionally with a 3-byte (padded) chunk first.
 Bytes WaveFile(const Bytes& data, int channels = 2, int bits = 16, int formatTag = 1, bool noteFirst = false) {
     Bytes b;
-    auto put = [&b](std::uint32_t v, int bytes) {
-        for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    auto put = [&b](std::initializer_list<std::uint32_t> values, int bytes = 4) {
+        for (std::uint32_t v : values)
+            for (int i = 0; i < bytes; ++i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
     };
-    auto tag = [&put](const char* t) { put(t[0] | t[1] << 8 | t[2] << 16 | std::uint32_t(t[3]) << 24, 4); };
-    const int align = channels * bits / 8;
-    tag("RIFF"), put(0, 4), tag("WAVE"), tag("fmt "), put(16, 4), put(formatTag, 2);
-    put(channels, 2), put(Rate, 4), put(Rate * align, 4), put(align, 2), put(bits, 2);
-    if (noteFirst) tag("note"), put(3, 4), put(0x636261, 4);
-    tag("data"), put(static_cast<std::uint32_t>(data.size()), 4);
+    const std::uint32_t align = channels * bits / 8, size = 36 + data.size() + (noteFirst ? 12 : 0);
+    put({0x46464952, size, 0x45564157, 0x20746D66, 16});  // "RIFF", "WAVE", "fmt "
+    put({std::uint32_t(formatTag), std::uint32_t(channels)}, 2);
+    put({Rate, Rate * align});
+    put({align, std::uint32_t(bits)}, 2);
+    if (noteFirst) put({0x65746F6E, 3, 0x636261});  // "note"
+    put({0x61746164, std::uint32_t(data.size())});  // "data"
     b.insert(b.end(), data.begin(), data.end());
-    for (int i = 0; i < 4; ++i) b[4 + i] = static_cast<std::uint8_t>((b.size() - 8) >> (8 * i));
     return b;
 }
 
@@ -211,20 +212,12 @@ TEST_F(Loopback, BuffersFromOneFileShareItsDataButPlayApartAndAllTheGamesPlayTog
     for (auto& buffer : buffers) EXPECT_EQ(buffer->GetStatus(), DSBSTATUS_PLAYING);
 }
 
-TEST_F(Loopback, MissingOrTruncatedFilesGiveNoBufferUntilTheyAreWholeAndEveryGameFileLoads) {
+TEST_F(Loopback, MissingOrTruncatedFilesGiveNoBufferUntilTheyAreWhole) {
     auto bytes = WaveFile(Sine(100));
     std::string cut = Write(Folder + "/cut.wav", {bytes.begin(), bytes.begin() + 200});
     EXPECT_FALSE(Mixer().CreateBuffer(Folder + "/nowhere.wav"));
     EXPECT_FALSE(Mixer().CreateBuffer(cut));
     EXPECT_TRUE(Mixer().CreateBuffer(Write(cut, bytes)));  // a failure is not remembered
-    const std::string folder = GameDir() + "/soundfx";
-    if (!std::filesystem::exists(folder + "/revup2.wav")) GTEST_SKIP() << "no generated sounds";
-    for (const auto& file : std::filesystem::directory_iterator(folder))
-        EXPECT_TRUE(Mixer().CreateBuffer(file.path().string())) << file.path();
-    // The engine is read up to 110000 bytes in, so its note must reach that far.
-    auto engine = Mixer().CreateBuffer(folder + "/revup2.wav");
-    engine->SetCurrentPosition(110000);
-    EXPECT_EQ(engine->GetCurrentPosition(), 110000);
 }
 
 // The game's sounds from files that are each a sine of its own loudness, so the mix tells
