@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "cars/cars_internal.h"
 #include "platform/platform.h"
@@ -239,7 +240,7 @@ protected:
     }
 };
 
-TEST_F(HeardSound, SecondClickCutsOffTheFirstAndTheSkidLoopsUntilTheNextClickOrRoll) {
+TEST_F(HeardSound, ClickCutsOffTheLastSkidLoopsUntilTheNextClickAndTheRaceEndsInSilence) {
     PlayClick(0);
     EXPECT_NEAR(Level(2205), 0.25f, 0.05f);
     PlayClick(0);
@@ -257,16 +258,12 @@ TEST_F(HeardSound, SecondClickCutsOffTheFirstAndTheSkidLoopsUntilTheNextClickOrR
         EXPECT_EQ(GetStatus(SkidSounds[0].get()), 0);
         EXPECT_TRUE(Silent());
     }
-}
-
-TEST_F(HeardSound, EndOfTheRaceSilencesEveryRaceSound) {
     for (auto* group : {&EngineSounds, &HitSounds, &CrashSounds, &SkidSounds})
         for (auto& sound : *group) Play(sound.get(), group == &EngineSounds ? DSBPLAY_LOOPING : 0);
     Play(ExplosionSounds[0].get(), 0);
     EXPECT_GT(Level(512), 0.1f);
-    StopRaceSounds();
+    StopRaceSounds();  // every race sound, each car's and the explosion
     EXPECT_TRUE(Silent());
-    for (auto& engine : EngineSounds) EXPECT_EQ(GetStatus(engine.get()), 0);
 }
 
 // The engine's position follows the speed every frame. Each jump lands at another phase
@@ -324,16 +321,15 @@ protected:
         SetVolume(CrashSounds[0].get(), 0);
         Play(CrashSounds[0].get(), 0);
     }
+    // A frame of racing, each car's engine at the speed given; the mix of it.
+    std::vector<float> Drive(const std::function<int(int car)>& speed, int frames = FrameSamples) {
+        for (int car = 0; car <= Race.LastCarIndex; ++car) Cars[car].Speed = f32(speed(car)), CarSounds(car);
+        return Render(frames);
+    }
     // Race engines at speed for a second, then the next `frames` of the mix.
     std::vector<float> RacingBed(bool crash, int frames) {
         Restart();
-        for (int frame = 0; frame < 34; ++frame) {
-            for (int car = 0; car <= Race.LastCarIndex; ++car) {
-                Cars[car].Speed = static_cast<f32>(std::min(frame * 12, 200 + 7 * car));
-                CarSounds(car);
-            }
-            Render(FrameSamples);
-        }
+        for (int frame = 0; frame < 34; ++frame) Drive([&](int car) { return std::min(frame * 12, 200 + 7 * car); });
         if (crash) Crash();
         return Render(frames);
     }
@@ -341,22 +337,20 @@ protected:
 
 TEST_F(RaceMix, NineCarStartWithCountdownAndACrashStaysBelowFullScale) {
     float peak = 0;
-    for (int frame = 0; frame < 200; ++frame) {
-        if (frame < 100) {  // three lights, the grid revving
-            if (frame % 33 == 0) PlayBell();
-            for (int car = 0; car <= Race.LastCarIndex; ++car) GridRev(car);
-        } else {  // away, each car at its own rate to its own top speed, flat out
-            for (int car = 0; car <= Race.LastCarIndex; ++car) {
-                Cars[car].Speed = static_cast<f32>(std::min((frame - 100) * (9 + car), 320 + 10 * car));
-                CarSounds(car);
-            }
-        }
-        if (frame == 140) {  // the player into a wall, a rival into the player
-            Crash();
-            SetVolume(HitSounds[1].get(), CLng(-2 * DistanceFromPlayer(1)));
-            Play(HitSounds[1].get(), 0);
-        }
-        for (float v : Render(FrameSamples)) peak = std::max(peak, std::fabs(v));
+    auto listen = [&](const std::vector<float>& mix) {
+        for (float v : mix) peak = std::max(peak, std::fabs(v));
+    };
+    for (int frame = 0; frame < 100; ++frame) {  // three lights, the grid revving
+        if (frame % 33 == 0) PlayBell();
+        for (int car = 0; car <= Race.LastCarIndex; ++car) GridRev(car);
+        listen(Render(FrameSamples));
+    }
+    for (int frame = 0; frame < 100; ++frame) {
+        // Away, each car at its own rate to its own top speed; at 40 the player into a wall
+        // and a rival into the player.
+        if (frame == 40) Crash(), SetVolume(HitSounds[1].get(), CLng(-2 * DistanceFromPlayer(1)));
+        if (frame == 40) Play(HitSounds[1].get(), 0);
+        listen(Drive([&](int car) { return std::min(frame * (9 + car), 320 + 10 * car); }));
     }
     std::printf("peak %.3f of full scale\n", peak);
     EXPECT_LT(peak, 1.0f);

@@ -55,7 +55,7 @@ TEST(Canvas, FormsPaintBackToFrontAtTheirPlaceAndHiddenOnesNot) {
     EXPECT_EQ(ComposeCanvas().Pixel(50, 50), 0x0000FFu);
 }
 
-TEST(Canvas, ContainersClipTheirChildrenAndHideThemWithThemselves) {
+TEST(Canvas, ContainersAndPictureBoxesClipWhatIsInThemAndHideItWithThemselves) {
     // Panel 40 x 40 at (100, 100); a child 100 wide at (30, 10) inside shows only its
     // first 10 columns (canvas 130..139).
     Form* f = ShownForm("F");
@@ -72,6 +72,14 @@ TEST(Canvas, ContainersClipTheirChildrenAndHideThemWithThemselves) {
     panel->Visible = false;
     EXPECT_EQ(FindInk(ComposeCanvas(), 0, 0, 300, 300, 0xFFFF00).Count, 0);
     EXPECT_FALSE(bar->ShownOnScreen());
+    // A picture box shows its picture from the corner, wider than the box and half its height.
+    Control* box = AddControl(f, nullptr, ControlKind::PictureBox, "MiniView", 50, 60, 20, 10);
+    box->BackColor = RGB(0, 0, 128);
+    box->Picture.Resize(30, 5, 0x00FF00);
+    const Surface& c = ComposeCanvas();
+    EXPECT_EQ(FindInk(c, 0, 0, 200, 200, 0x00FF00).Count, 20 * 5);
+    // The picture's last row, then the box's colour below it, then the form's black.
+    EXPECT_EQ(Pixels({c.Pixel(50, 64), c.Pixel(50, 65), c.Pixel(70, 60)}), Pixels({0x00FF00, 0x80, 0}));
 }
 
 // A panel over the whole form hides everything drawn before it, so nothing under it is
@@ -105,17 +113,6 @@ TEST(Canvas, PanelCoveringTheWholeFormLeavesWhatIsUnderItUndrawn) {
     cover->Visible = false;
     EXPECT_EQ(ComposeCanvas().Pixel(20, 20), 0xFFFFFFu);
     InstallTextRenderer(before);
-}
-
-TEST(Canvas, PictureBoxShowsItsPictureFromTheCornerClippedToItsSize) {
-    Form* f = ShownForm("F");
-    Control* box = AddControl(f, nullptr, ControlKind::PictureBox, "MiniView", 50, 60, 20, 10);
-    box->BackColor = RGB(0, 0, 128);
-    box->Picture.Resize(30, 5, 0x00FF00);  // wider than the box, half its height
-    const Surface& c = ComposeCanvas();
-    EXPECT_EQ(FindInk(c, 0, 0, 200, 200, 0x00FF00).Count, 20 * 5);
-    // The picture's last row, then the box's colour below it, then the form's black.
-    EXPECT_EQ(Pixels({c.Pixel(50, 64), c.Pixel(50, 65), c.Pixel(70, 60)}), Pixels({0x00FF00, 0x80, 0}));
 }
 
 TEST(Canvas, LabelCaptionIsDrawnInItsColourCentredInItsBoxAndBrokenAtSpaces) {
