@@ -213,36 +213,29 @@ TEST_F(Events, PointerOfTheFormUnderTheMouseIsShownAndResetForgetsWhereItWas) {
     EXPECT_EQ(FormUnderPointer(), nullptr);
 }
 
-// The headless backend with somebody at the keyboard: message boxes wait for them.
-struct AttendedBackend : HeadlessBackend {
-    bool Interactive() override { return true; }
-};
-
 TEST_F(Events, AttendedMessageBoxWaitsForOkOrEnterWhileOtherFormsHearNothing) {
-    AttendedBackend attended;
-    InstallBackend(&attended);
+    Backend.AnswersMessageBoxes = true;  // somebody at the keyboard: message boxes wait
     Form* shop = Shown("Shop");
     Listen(shop, Add(shop, nullptr, "Item", 0, 0, 100, 100));
-    for (const InputEvent& e : {Down(10, 10), Up(10, 10), Key(vbKeySpace)}) attended.Schedule(5, e);
+    for (const InputEvent& e : {Down(10, 10), Up(10, 10), Key(vbKeySpace)}) Backend.Schedule(5, e);
     int shown = 0;
-    attended.BeforeTurn = [&] {
+    Backend.BeforeTurn = [&] {
         for (Form* f : FormsInZOrder())
             if (Control* ok = f->Name == "MsgBox" && shown++ == 0 ? FindControl(f, "OK") : nullptr) {
                 int x = ok->CanvasLeft() + ok->Width / 2, y = ok->CanvasTop() + ok->Height / 2;
-                attended.Schedule(8, Down(x, y)), attended.Schedule(8, Up(x, y));
+                Backend.Schedule(8, Down(x, y)), Backend.Schedule(8, Up(x, y));
             }
-        attended.Advance(1);
+        Backend.Advance(1);
     };
     MsgBox("No slots available");
     EXPECT_GT(shown, 0);
     EXPECT_EQ(Take(), Strings{});
     EXPECT_EQ(FormsInZOrder(), (std::vector<Form*>{shop}));
-    attended.Schedule(20, Key(vbKeyReturn));
+    Backend.Schedule(20, Key(vbKeyReturn));
     MsgBox("again");
-    attended.Push(Key(vbKeySpace));
+    Backend.Push(Key(vbKeySpace));
     DoEvents();
     EXPECT_EQ(Take(), (Strings{"Shop:key32"}));  // afterwards the shop hears keys again
-    InstallHeadlessBackend();
 }
 
 // A held key's release goes to the window that heard it go down, so a race window that
@@ -285,26 +278,6 @@ TEST_F(Events, VirtualClockMovesOnlyWhileTheGameWaitsAndWaitsAreExact) {
         previous = next;
     }
     EXPECT_FLOAT_EQ(Timer(), (previous + 30) / 1000.0f);
-}
-
-TEST_F(Events, ScriptedKeysArriveOnTheirTickOrInTheTurnThatPushedThem) {
-    Form* race = Shown("Race");
-    int turns = 0, escapeTurn = 0;
-    std::vector<std::pair<int, std::uint32_t>> heard;  // key, tick
-    race->KeyDown = [&](int key) {
-        if (key == vbKeyEscape) escapeTurn = turns;
-        else heard.push_back({key, Backend.PeekTickCount()});
-    };
-    Backend.Schedule(45, Key(vbKeyUp));
-    Backend.Schedule(10, Key(vbKeyLeft));
-    Backend.Schedule(45, Key(vbKeySpace));  // same tick: in the order scheduled
-    Backend.BeforeTurn = [&] {  // runs before the turn collects its input
-        if (++turns == 3) Backend.Push(Key(vbKeyEscape));
-    };
-    for (int frame = 0; frame < 3; ++frame) WaitOneFrame();
-    EXPECT_EQ(escapeTurn, 3);
-    // The wait loop gives a turn at every virtual millisecond, so each key lands on its tick.
-    EXPECT_EQ(heard, (std::vector<std::pair<int, std::uint32_t>>{{vbKeyLeft, 10}, {vbKeyUp, 45}, {vbKeySpace, 45}}));
 }
 
 TEST_F(Events, RepaintsWhenAskedOrAfterInputAndOtherwiseOnlyEverySecond) {
