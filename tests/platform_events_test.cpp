@@ -143,8 +143,8 @@ TEST_F(Events, ListBoxSelectsTheRowUnderThePointerBeforeItsHandlersRun) {
     // Rows are one line of the font apart: 12 pt * 96 / 72 * 1.15 = 18 without fonts.
     int w = 0, row = 18;
     if (TextRenderer* text = CurrentTextRenderer()) text->Measure(list->TextFont, "Ag", w, row);
-    for (auto [y, selected] : {std::pair{7 + 2 * row + 1, 2}, {8, 0}, {7 + 4 * row, 0}}) {
-        Send({Down(20, y), Up(20, y)});  // below the last entry the selection stays
+    for (auto [y, selected] : {std::pair{7 + 2 * row + 1, 2}, {8, 0}, {7 + 3 * row, 0}}) {
+        Send({Down(20, y), Up(20, y)});  // just below the last entry the selection stays
         EXPECT_EQ(std::tuple(list->ListIndex, seenOnDown, seenOnClick),
                   std::tuple(selected, selected, selected)) << y;
     }
