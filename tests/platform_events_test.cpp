@@ -17,7 +17,7 @@ InputEvent Ev(T kind, int x = 0, int y = 0, int key = 0, const std::string& text
 InputEvent Move(int x, int y) { return Ev(T::MouseMove, x, y); }
 InputEvent Down(int x, int y) { return Ev(T::MouseDown, x, y); }
 InputEvent Up(int x, int y) { return Ev(T::MouseUp, x, y); }
-InputEvent Key(int key) { return Ev(T::KeyDown, 0, 0, key); }
+InputEvent Key(int key, T kind = T::KeyDown) { return Ev(kind, 0, 0, key); }
 InputEvent Typed(const std::string& text) { return Ev(T::Text, 0, 0, 0, text); }
 
 using Strings = std::vector<std::string>;
@@ -31,11 +31,9 @@ protected:
         for (const auto& e : events) Backend.Push(e);
         DoEvents();
     }
-    // Records what forms and controls hear as "Name:event@x,y" or "Name:key13".
+    // Records what forms and controls hear as "Name:event@x,y", "Name:click" or "Name:key13".
     template <typename... W>
-    void Listen(W*... targets) {
-        (ListenTo(targets), ...);
-    }
+    void Listen(W*... targets) { (ListenTo(targets), ...); }
     template <typename W>
     void ListenTo(W* w) {
         auto at = [this, n = w->Name](std::string what) {
@@ -48,9 +46,8 @@ protected:
             w->MouseUp = at("up");
             w->Click = [this, n = w->Name] { Heard.push_back(n + ":click"); };
         } else {
-            w->KeyDown = [this, n = w->Name](int k) {
-                Heard.push_back(n + ":key" + std::to_string(k));
-            };
+            w->KeyDown = [this, n = w->Name](int k) { Heard.push_back(n + ":key" + std::to_string(k)); };
+            w->KeyUp = [this, n = w->Name](int k) { Heard.push_back(n + ":up" + std::to_string(k)); };
         }
     }
     Strings Take() { return std::exchange(Heard, {}); }
@@ -60,14 +57,13 @@ protected:
     }
     Form* Shown(const char* name, int w = CanvasWidth, int h = CanvasHeight) {
         Form* f = CreateForm(name, w, h);
-        ShowForm(f);
-        return f;
+        return ShowForm(f), f;
     }
 };
 
 }  // namespace
 
-TEST_F(Events, HoverReachesTheDeepestControlClippedToItsContainer) {
+TEST_F(Events, PointerReachesTheTopmostDeepestControlThatIsShownAndEnabled) {
     // Form at (100, 50); panel at (10, 10) in it; button at (5, 6) in the panel: the button's
     // canvas corner is (115, 66), so the pointer at (120, 70) is at (5, 4) inside it.
     Form* f = Shown("Front", 400, 300);
@@ -76,57 +72,35 @@ TEST_F(Events, HoverReachesTheDeepestControlClippedToItsContainer) {
     Control* button = Add(f, panel, "Button", 5, 6, 50, 20);
     // Hangs 40 pixels out of the panel's right edge (canvas x 310): that part is cut off.
     Control* hanging = Add(f, panel, "Hanging", 190, 50, 50, 20);
-    Listen(f, panel, button, hanging);
-    Send({Move(120, 70), Move(200, 100), Move(350, 300), Move(50, 50), Move(305, 115),
-          Move(315, 115)});
-    // (200, 100) is in the panel only; (350, 300) is on the form's own background;
-    // (50, 50) is off the form altogether.
-    EXPECT_EQ(Take(), (Strings{"Button:move@5,4", "Panel:move@90,40", "Front:move@250,250",
-                               "Hanging:move@5,5", "Front:move@215,65"}));
-}
-
-TEST_F(Events, LaterSiblingOnTopWinsAndHiddenOrDisabledControlsAreSkipped) {
-    Form* f = Shown("F");
-    Control* under = Add(f, nullptr, "Under", 0, 0, 100, 100);
-    Control* over = Add(f, nullptr, "Over", 50, 50, 100, 100);
-    Control* box = Add(f, nullptr, "Box", 60, 60, 30, 30, ControlKind::Panel);
+    // A later sibling lies on top of the button; a box inside the panel holds one more.
+    Control* over = Add(f, panel, "Over", 20, 20, 100, 100);
+    Control* box = Add(f, panel, "Box", 30, 30, 30, 30, ControlKind::Panel);
     Control* inBox = Add(f, box, "InBox", 0, 0, 10, 10);
-    Listen(under, over, box, inBox);
-    Send({Move(55, 55), Move(61, 61)});
-    EXPECT_EQ(Take(), (Strings{"Over:move@5,5", "InBox:move@1,1"}));
+    Listen(f, panel, button, hanging, over, box, inBox);
+    // (200, 100) is on "Over"; (350, 300) is on the form's own background; (50, 50) is off
+    // the form altogether.
+    Send({Move(120, 70), Move(200, 100), Move(350, 300), Move(50, 50), Move(305, 115),
+          Move(315, 115), Move(141, 91)});
+    EXPECT_EQ(Take(), (Strings{"Button:move@5,4", "Over:move@70,20", "Front:move@250,250",
+                               "Hanging:move@5,5", "Front:move@215,65", "InBox:move@1,1"}));
     inBox->Enabled = false;
-    Send({Move(61, 61)});
-    EXPECT_EQ(Take(), (Strings{"Box:move@1,1"}));
+    Send({Move(141, 91)});
     box->Visible = false;  // hides its child too
     inBox->Enabled = true;
-    Send({Move(61, 61)});
-    EXPECT_EQ(Take(), (Strings{"Over:move@11,11"}));
+    Send({Move(141, 91)});
     over->Enabled = false;
-    Send({Move(61, 61)});
-    EXPECT_EQ(Take(), (Strings{"Under:move@61,61"}));
+    Send({Move(141, 91)});
+    EXPECT_EQ(Take(), (Strings{"Box:move@1,1", "Over:move@11,11", "Panel:move@31,31"}));
 }
 
-TEST_F(Events, ClickNeedsTheButtonToGoDownAndUpOnTheSameControl) {
-    Form* f = Shown("F");
-    Listen(Add(f, nullptr, "A", 0, 0, 50, 50), Add(f, nullptr, "B", 100, 0, 50, 50));
-    Send({Down(10, 10), Up(20, 20)});
-    EXPECT_EQ(Take(), (Strings{"A:down@10,10", "A:up@20,20", "A:click"}));
-    // Dragged off: the control that had the button down hears the up, but no click.
-    Send({Down(10, 10), Up(110, 10)});
-    EXPECT_EQ(Take(), (Strings{"A:down@10,10", "A:up@110,10"}));
-    // Up without a down (the down happened before a form appeared) is no click either.
-    Send({Up(110, 10)});
-    EXPECT_EQ(Take(), (Strings{"B:up@10,10"}));
-}
-
-TEST_F(Events, DisabledShopUnderThePopUpGetsNothingAndShieldsTheRaceWindow) {
+TEST_F(Events, ClickNeedsDownAndUpOnTheSameControlOfTheTopmostEnabledForm) {
     Form* race = Shown("Race");
     Form* shop = Shown("Shop");
     Form* pop = Shown("Pop", 281, 97);
     pop->Left = 300, pop->Top = 300;
-    Control* start = Add(race, nullptr, "Start", 0, 0, 100, 100);
     Control* item = Add(shop, nullptr, "Item", 0, 0, 100, 100);
-    Listen(race, shop, pop, start, item, Add(pop, nullptr, "OK", 64, 64, 153, 25));
+    Listen(race, shop, pop, Add(race, nullptr, "Start", 0, 0, 100, 100), item,
+           Add(shop, nullptr, "B", 100, 0, 50, 50), Add(pop, nullptr, "OK", 64, 64, 153, 25));
     shop->Enabled = false;
     Send({Move(10, 10), Down(10, 10), Up(10, 10), Key(13)});
     // The pointer over the disabled shop reaches neither the shop nor the race window; the
@@ -136,8 +110,11 @@ TEST_F(Events, DisabledShopUnderThePopUpGetsNothingAndShieldsTheRaceWindow) {
     EXPECT_EQ(Take(), (Strings{"OK:move@6,6", "OK:down@6,6", "OK:up@6,6", "OK:click"}));
     shop->Enabled = true;
     HideForm(pop);
-    Send({Down(10, 10), Up(10, 10)});
-    EXPECT_EQ(Take(), (Strings{"Item:down@10,10", "Item:up@10,10", "Item:click"}));
+    // Dragged off: the control that had the button down hears the up, but no click; an up
+    // without a down (it happened before a form appeared) is no click either.
+    Send({Down(10, 10), Up(10, 10), Down(10, 10), Up(110, 10), Up(110, 10)});
+    EXPECT_EQ(Take(), (Strings{"Item:down@10,10", "Item:up@10,10", "Item:click", "Item:down@10,10",
+                               "Item:up@110,10", "B:up@10,10"}));
     HideForm(shop);
     Send({Down(10, 10)});
     EXPECT_EQ(Take(), (Strings{"Start:down@10,10"}));
@@ -148,10 +125,7 @@ TEST_F(Events, ClickHandlerThatDestroysItsOwnFormIsSafe) {
     Form* f = Shown("Front");
     Control* quit = Add(f, nullptr, "Quit", 0, 0, 50, 50);
     Form* fresh = nullptr;
-    quit->MouseUp = [&](int, int, int) {
-        DestroyForm(f);
-        fresh = Shown("Front");
-    };
+    quit->MouseUp = [&](int, int, int) { DestroyForm(f), fresh = Shown("Front"); };
     bool clicked = false;
     quit->Click = [&] { clicked = true; };
     Send({Down(5, 5), Up(5, 5), Move(5, 5)});
@@ -169,75 +143,47 @@ TEST_F(Events, ListBoxSelectsTheRowUnderThePointerBeforeItsHandlersRun) {
     // Rows are one line of the font apart: 12 pt * 96 / 72 * 1.15 = 18 without fonts.
     int w = 0, row = 18;
     if (TextRenderer* text = CurrentTextRenderer()) text->Measure(list->TextFont, "Ag", w, row);
-    for (auto [y, selected] : {std::pair{7 + 2 * row + 1, 2}, {8, 0}, {7 + 4 * row, 0}}) {
-        Send({Down(20, y), Up(20, y)});  // below the last entry the selection stays
-        EXPECT_EQ(list->ListIndex, selected) << y;
-        EXPECT_EQ(std::pair(seenOnDown, seenOnClick), std::pair(selected, selected)) << y;
+    for (auto [y, selected] : {std::pair{7 + 2 * row + 1, 2}, {8, 0}, {7 + 3 * row, 0}}) {
+        Send({Down(20, y), Up(20, y)});  // just below the last entry the selection stays
+        EXPECT_EQ(std::tuple(list->ListIndex, seenOnDown, seenOnClick),
+                  std::tuple(selected, selected, selected)) << y;
     }
 }
 
-TEST_F(Events, TypingReplacesTheSelectionAndEditingKeysStepOverWholeLetters) {
+TEST_F(Events, TextGoesToAFocusedShownBoxWhereKeysStepOverWholeLetters) {
     Form* f = Shown("Front");
     Listen(f);
-    Control* name = Add(f, nullptr, "Text1", 10, 10, 150, 24, ControlKind::TextBox);
-    name->Text = "Gustav";
-    SetFocus(name);
-    name->SelStart = 0, name->SelLength = 6;  // the whole old name, so typing replaces it
-    Send({Typed("Ke"), Typed("n"), Key(8), Typed("nji")});
-    EXPECT_EQ(name->Text, "Kenji");
-    EXPECT_EQ(name->SelStart, 5);
-    // Enter still reaches the form while the box has the focus.
-    Send({Key(13)});
-    EXPECT_EQ(Take(), (Strings{"Front:key8", "Front:key13"}));
-    // Backspace with a selection removes just the selection; a multi-byte letter goes whole.
-    name->Text = "Zoë";
-    name->SelStart = 4, name->SelLength = 0;
-    Send({Key(8)});
-    EXPECT_EQ(name->Text, "Zo");
-    name->SelStart = 0, name->SelLength = 1;
-    Send({Key(8), Typed("G")});
-    EXPECT_EQ(name->Text, "Go");
-    // End, Left twice, Delete takes the "ë" of "Zoë!".
-    name->Text = "Zoë!";
-    Send({Key(vbKeyEnd), Key(vbKeyLeft), Key(vbKeyLeft), Key(vbKeyDelete)});
-    EXPECT_EQ(name->Text, "Zo!");
-    Send({Key(vbKeyHome), Key(vbKeyRight), Typed("e")});
-    EXPECT_EQ(name->Text, "Zeo!");
-}
-
-TEST_F(Events, TextReachesOnlyAFocusedVisibleBoxAndClickingFocusesIt) {
-    Form* f = Shown("Front");
     Control* panel = Add(f, nullptr, "NewDriverBox", 0, 0, 250, 306, ControlKind::Panel);
     Control* name = Add(f, panel, "Text1", 10, 10, 150, 24, ControlKind::TextBox);
-    Send({Typed("x")});
-    EXPECT_EQ(name->Text, "");
+    name->Text = "Gustav";
+    Send({Typed("x")});  // no focus yet
     SetFocus(name);
     panel->Visible = false;  // the panel was closed: its box keeps the name but takes no keys
     Send({Typed("x")});
-    EXPECT_EQ(name->Text, "");
+    EXPECT_EQ(name->Text, "Gustav");
     panel->Visible = true;
     f->Focus = nullptr;
-    Send({Down(150, 15), Up(150, 15), Typed("Hal")});
+    Send({Down(150, 15), Up(150, 15)});  // clicking focuses it
     EXPECT_EQ(f->Focus, name);
-    EXPECT_EQ(name->Text, "Hal");
+    name->SelStart = 0, name->SelLength = 6;  // the whole old name, so typing replaces it
+    Send({Typed("Ke"), Typed("n"), Key(8), Typed("nji"), Key(13)});
+    EXPECT_EQ(std::pair(name->Text, name->SelStart), std::pair(std::string("Kenji"), 5));
+    // Enter still reaches the form while the box has the focus.
+    EXPECT_EQ(Take(), (Strings{"Front:key8", "Front:key13"}));
+    // Backspace with a selection removes just the selection; a multi-byte letter goes whole.
+    for (auto [before, at, selected, keys, after] :
+         {std::tuple{"Zoë", 4, 0, std::vector{Key(8)}, "Zo"},
+          {"Zoë", 0, 1, {Key(8), Typed("G")}, "Goë"},
+          {"Zoë!", 0, 0, {Key(vbKeyEnd), Key(vbKeyLeft), Key(vbKeyLeft), Key(vbKeyDelete)}, "Zo!"},
+          {"Zoë!", 5, 0, {Key(vbKeyHome), Key(vbKeyRight), Typed("e")}, "Zeoë!"}}) {
+        name->Text = before, name->SelStart = at, name->SelLength = selected;
+        for (const InputEvent& e : keys) Backend.Push(e);
+        DoEvents();
+        EXPECT_EQ(name->Text, after) << before << " " << at;
+    }
 }
 
-TEST_F(Events, MessageBoxIsLoggedAtOnceAndQuitSticksUntilReset) {
-    Form* f = Shown("Shop");
-    MsgBox("You don't have enough cash for that.");
-    MsgBox("No slots available");
-    EXPECT_EQ(MessageLog(),
-              (Strings{"You don't have enough cash for that.", "No slots available"}));
-    EXPECT_EQ(FormsInZOrder(), (std::vector<Form*>{f}));
-    Send({Ev(T::Quit)});
-    EXPECT_TRUE(QuitRequested());
-    ResetPlatform();
-    EXPECT_FALSE(QuitRequested());
-    EXPECT_TRUE(FormsInZOrder().empty());
-    EXPECT_TRUE(MessageLog().empty());
-}
-
-TEST_F(Events, PointerOfTheFormUnderTheMouseIsPassedOn) {
+TEST_F(Events, PointerOfTheFormUnderTheMouseIsShownAndResetForgetsWhereItWas) {
     Form* race = Shown("Race", 1024, 768);
     Form* pop = Shown("Pop", 100, 100);
     SetMousePointer(race, PointerKind::Invisible);
@@ -249,43 +195,47 @@ TEST_F(Events, PointerOfTheFormUnderTheMouseIsPassedOn) {
     SetMousePointer(pop, PointerKind::Custom);  // without a picture: the default
     Send({});
     EXPECT_EQ(Backend.LastPointer, PointerKind::Default);
+    MsgBox("You don't have enough cash for that.");
+    MsgBox("No slots available");
+    EXPECT_EQ(MessageLog(), (Strings{"You don't have enough cash for that.", "No slots available"}));
+    EXPECT_EQ(FormsInZOrder().size(), 2u);  // unattended, no box is left open
+    Send({Move(5, 5), Ev(T::Quit)});
+    EXPECT_TRUE(QuitRequested());
+    ResetPlatform();
+    EXPECT_FALSE(QuitRequested());
+    EXPECT_TRUE(FormsInZOrder().empty());
+    EXPECT_TRUE(MessageLog().empty());
+    // After a reset the pointer is nowhere until the mouse moves: a form at the corner does
+    // not have it.
+    SetMousePointer(Shown("Menu"), PointerKind::Arrow);
+    Send({});
+    EXPECT_EQ(Backend.LastPointer, PointerKind::Default);
+    EXPECT_EQ(FormUnderPointer(), nullptr);
 }
 
-// The headless backend with somebody at the keyboard: message boxes wait for them.
-struct AttendedBackend : HeadlessBackend {
-    bool Interactive() override { return true; }
-};
-
-TEST_F(Events, AttendedMessageBoxWaitsForOkWhileOtherFormsHearNothing) {
-    AttendedBackend attended;
-    InstallBackend(&attended);
+TEST_F(Events, AttendedMessageBoxWaitsForOkOrEnterWhileOtherFormsHearNothing) {
+    Backend.AnswersMessageBoxes = true;  // somebody at the keyboard: message boxes wait
     Form* shop = Shown("Shop");
     Listen(shop, Add(shop, nullptr, "Item", 0, 0, 100, 100));
-    for (const InputEvent& e : {Down(10, 10), Up(10, 10), Key(vbKeySpace)}) attended.Schedule(5, e);
+    for (const InputEvent& e : {Down(10, 10), Up(10, 10), Key(vbKeySpace)}) Backend.Schedule(5, e);
     int shown = 0;
-    attended.BeforeTurn = [&] {
+    Backend.BeforeTurn = [&] {
         for (Form* f : FormsInZOrder())
-            if (f->Name == "MsgBox" && shown++ == 0) {
-                Control* ok = FindControl(f, "OK");
-                ASSERT_NE(ok, nullptr);
+            if (Control* ok = f->Name == "MsgBox" && shown++ == 0 ? FindControl(f, "OK") : nullptr) {
                 int x = ok->CanvasLeft() + ok->Width / 2, y = ok->CanvasTop() + ok->Height / 2;
-                attended.Schedule(8, Down(x, y));
-                attended.Schedule(8, Up(x, y));
+                Backend.Schedule(8, Down(x, y)), Backend.Schedule(8, Up(x, y));
             }
-        attended.Advance(1);
+        Backend.Advance(1);
     };
     MsgBox("No slots available");
     EXPECT_GT(shown, 0);
     EXPECT_EQ(Take(), Strings{});
     EXPECT_EQ(FormsInZOrder(), (std::vector<Form*>{shop}));
-    EXPECT_EQ(MessageLog(), (Strings{"No slots available"}));
-    // Enter closes it too, and afterwards the shop hears keys again.
-    attended.Schedule(20, Key(vbKeyReturn));
+    Backend.Schedule(20, Key(vbKeyReturn));
     MsgBox("again");
-    attended.Push(Key(vbKeySpace));
+    Backend.Push(Key(vbKeySpace));
     DoEvents();
-    EXPECT_EQ(Take(), (Strings{"Shop:key32"}));
-    InstallHeadlessBackend();
+    EXPECT_EQ(Take(), (Strings{"Shop:key32"}));  // afterwards the shop hears keys again
 }
 
 // A held key's release goes to the window that heard it go down, so a race window that
@@ -293,16 +243,57 @@ TEST_F(Events, AttendedMessageBoxWaitsForOkWhileOtherFormsHearNothing) {
 TEST_F(Events, AKeyComesUpWhereItWentDownThoughItOpenedAnotherWindow) {
     Form* race = Shown("Race");
     Form* shop = CreateForm("Shop");
-    const auto ups = [this](Form* f) {
-        f->KeyUp = [this, n = f->Name](int k) { Heard.push_back(n + ":up" + std::to_string(k)); };
-    };
-    ups(race), ups(shop);
+    Listen(race, shop);
     race->KeyDown = [shop](int) { ShowForm(shop); };
-    Send({Key(vbPadA), Ev(T::KeyUp, 0, 0, vbPadA)});
-    EXPECT_EQ(Take(), (Strings{"Race:up195"}));
+    shop->KeyDown = [shop](int) { HideForm(shop); };
     // A key pressed in the shop and let go after it closed still comes up in the shop; a
     // release with no press heard goes to the window on top.
-    shop->KeyDown = [shop](int) { HideForm(shop); };
-    Send({Key(vbKeyEscape), Ev(T::KeyUp, 0, 0, vbKeyEscape), Ev(T::KeyUp, 0, 0, vbKeyUp)});
-    EXPECT_EQ(Take(), (Strings{"Shop:up27", "Race:up38"}));
+    Send({Key(vbPadA), Key(vbPadA, T::KeyUp), Key(vbKeyEscape), Key(vbKeyEscape, T::KeyUp),
+          Key(vbKeyUp, T::KeyUp)});
+    EXPECT_EQ(Take(), (Strings{"Race:up195", "Shop:up27", "Race:up38"}));
+}
+
+namespace {
+
+// The game's frame wait: turns until 30 ms have passed, then one more.
+std::uint32_t WaitOneFrame(int extraTurns = 0) {
+    std::uint32_t start = GetTickCount();
+    for (int turn = 0; turn < extraTurns; ++turn) DoEvents();
+    DoEventsUntil(start, 30);
+    DoEvents();
+    return start;
+}
+
+}  // namespace
+
+TEST_F(Events, VirtualClockMovesOnlyWhileTheGameWaitsAndWaitsAreExact) {
+    Backend.ComposeFrames = true;
+    std::uint32_t start = GetTickCount();
+    for (int i = 0; i < 100; ++i) DoEvents();
+    EXPECT_EQ(Timer(), static_cast<float>(start) / 1000.0f);  // turns alone take no time
+    std::uint32_t previous = WaitOneFrame();
+    for (int frame = 1; frame < 4; ++frame) {
+        std::uint32_t next = WaitOneFrame(frame * 7);  // more work each frame, the same 30 ms
+        EXPECT_EQ(next - previous, 30u);
+        previous = next;
+    }
+    EXPECT_FLOAT_EQ(Timer(), (previous + 30) / 1000.0f);
+}
+
+TEST_F(Events, RepaintsWhenAskedOrAfterInputAndOtherwiseOnlyEverySecond) {
+    Backend.ComposeFrames = true;
+    DoEvents();
+    EXPECT_EQ(Backend.Presents, 0);  // no form shown yet: nothing to see
+    Shown("Menu");
+    std::vector<int> presents;
+    for (int ms : {0, 0, -1, 999, 1, -2}) {
+        if (ms == -1) Refresh();
+        if (ms == -2) Backend.Push(Key(vbKeyA));  // input may have changed the screen
+        Backend.Advance(std::max(ms, 0));
+        DoEvents();
+        presents.push_back(Backend.Presents);
+    }
+    // The first turn paints; a still screen costs nothing until the one-second safety net
+    // for a change that never asked.
+    EXPECT_EQ(presents, (std::vector<int>{1, 1, 2, 2, 3, 4}));
 }
