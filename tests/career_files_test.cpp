@@ -84,8 +84,10 @@ TEST_F(CareerFiles, EachDriverKeepsOneSlotAndAFullListRefusesOnlyNewcomers) {
 }
 
 // However its lines end and however much of its padding survived, a slot is still its
-// driver: Load Game lists Ann and Bob, and a new driver takes the third slot.
-TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPadding) {
+// driver: Load Game lists Ann and Bob, and a new driver takes the third slot. A list no game
+// of ours could have written is never written over: it is kept whole under a dated name,
+// the player is told, and the save goes into a new list.
+TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPaddingOrSetAside) {
     const std::string ann = " Ann" + Blanks(11), bob = " Bob" + Blanks(11);
     for (const std::string& text : {ListOf({"Ann", "Bob", "", "", "", ""}), ann + " Bob\n", ann + " Bo" + "b",
                                     ann + "\r\n" + bob + "\r\n" + Blanks(15) + "\r\n",
@@ -100,21 +102,12 @@ TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPadding) {
     WriteFileText(ListPath(), " A\r\n B\r\n C\r\n D\r\n E\r\n");  // five drivers a line each
     SaveAs("Ann", false);
     EXPECT_EQ(MessageLog().back(), "No slots available");
-    fs::remove_all(AppPath() + "/saves");  // a missing folder or list is an empty one
-    EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));
-    SaveAs("Ann");
-    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}));
-}
-
-// A list no game of ours could have written is never written over: it is kept whole under
-// a dated name, the player is told, and the save goes into a new list.
-TEST_F(CareerFiles, AListThatCannotBeUnderstoodIsSetAsideWithADate) {
-    const std::string puzzles[] = {" A\n B\n C\n D\n E\n F\n G\n", "Ann" + Blanks(12),
-                                   std::string("\x7f" "ELF\x02\x01\x01\0\0", 9)};
     const std::regex told(R"(The career list could not be understood, so it was kept as )"
                           R"((saves\.lst\.20\d\d-\d\d-\d\d-\d{6}) and a new list was started\.)");
-    for (const std::string& puzzle : puzzles) {
-        fs::remove_all(AppPath() + "/saves");
+    for (const std::string& puzzle : {std::string(" A\n B\n C\n D\n E\n F\n G\n"), "Ann" + Blanks(12),
+                                      std::string("\x7f" "ELF\x02\x01\x01\0\0", 9)}) {
+        fs::remove_all(AppPath() + "/saves");  // a missing folder or list is an empty one
+        EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));
         MakeFolder(AppPath() + "/saves");
         WriteFileText(ListPath(), puzzle);
         SaveAs("Ann");
@@ -123,6 +116,9 @@ TEST_F(CareerFiles, AListThatCannotBeUnderstoodIsSetAsideWithADate) {
         ASSERT_TRUE(std::regex_match(MessageLog().back(), kept, told)) << MessageLog().back();
         EXPECT_EQ(Slurp(AppPath() + "/saves/" + kept[1].str()), puzzle);
     }
+    fs::remove_all(AppPath() + "/saves");
+    SaveAs("Ann");
+    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}));
 }
 
 // Fields are whole numbers, halves to the even neighbour, 0 to 99999 so that a field never

@@ -39,28 +39,20 @@ protected:
 // Taken only closer than 20 pixels to the car's centre; a computer car takes it too but
 // the cash is the player's only.
 TEST_F(Hud, PickupsAreTakenWithin20PixelsOfTheCarsCentre) {
-    struct {
-        int Car;
-        f32 X, Y;
-        bool Taken;
-    } rows[] = {
-        {0, 60.0f, 25.0f, false},    // 20 across
-        {0, 52.0f, 41.0f, false},    // 12, 16: 20
-        {0, 59.99f, 25.0f, true},    // 19.99
-        {0, 40.0f, 6.0f, true},      // 19 above
-        {0, 0.0f, 0.0f, false},      // the corner: 47.2
-        {4, 340.0f, 325.0f, true},   // car 4 at (300, 300)
-    };
     Cars[4].ScreenX = Cars[4].ScreenY = 300;
-    for (const auto& r : rows) {
-        Pickups[7] = Pickup{r.X, r.Y, 0};
-        Cars[0].Cash = 1200;
-        ShowPlayerCash("$1200");
-        TestPickup(r.Car, 7);
-        EXPECT_EQ(Pickups[7].State == PickupTaken, r.Taken) << r.X << "," << r.Y;
-        bool paid = r.Taken && r.Car == 0;
-        EXPECT_EQ(Cars[0].Cash, paid ? 1300 : 1200) << r.X << "," << r.Y;
-        EXPECT_EQ(CashField2->Caption, paid ? "$1300" : "$1200");  // whole dollars, as Start wrote it
+    for (auto [car, x, y, taken] : {std::tuple{0, 60.f, 25.f, false},  // 20 across
+                                    {0, 52.f, 41.f, false},            // 12, 16: 20
+                                    {0, 59.99f, 25.f, true},           // 19.99
+                                    {0, 40.f, 6.f, true},              // 19 above
+                                    {0, 0.f, 0.f, false},              // the corner: 47.2
+                                    {4, 340.f, 325.f, true}}) {        // car 4 at (300, 300)
+        Pickups[7] = Pickup{x, y, 0};
+        Cars[0].Cash = 1200, ShowPlayerCash("$1200");
+        TestPickup(car, 7);
+        bool paid = taken && car == 0;  // whole dollars, as Start wrote them
+        EXPECT_EQ(std::tuple(Pickups[7].State == PickupTaken, Cars[0].Cash, CashField2->Caption),
+                  std::tuple(taken, paid ? 1300 : 1200, paid ? "$1300" : "$1200"))
+            << x << "," << y;
     }
     EXPECT_EQ(Cars[4].Cash, 100);
 }
@@ -120,24 +112,20 @@ TEST_F(Hud, BodyBarGoesFromGreenToRedAndEverythingFitsInsideThePanel) {
 
 // Counted only strictly inside the line's ends and strictly across it.
 TEST_F(Hud, LapLineCrossings) {
-    struct {
-        f32 X, Y, VelY;
-        int LapChange;
-    } rows[] = {
-        {243, 370, 10, +1},   // 370 + 10 passes 375
-        {156, 374, 2, +1},    // just inside the left end
-        {155, 370, 10, 0},    // on the end itself
-        {355, 370, 10, 0},    {243, 375, 10, 0},  // already on the line
-        {243, 370, 5, 0},     // lands on 375, not past it
-        {243, 380, -10, 0},   // upwards over the forward line
-        {200, 305, -10, -1},  // 305 - 10 passes 300 upwards
-        {300, 305, -10, 0},   // the backward line ends at 300
-        {320, 305, -10, 0},   {200, 300, -10, 0},
-    };
-    for (const auto& r : rows) {
+    for (auto [x, y, velY, change] : {std::tuple{243.f, 370.f, 10.f, +1},  // 370 + 10 passes 375
+                                      {156.f, 374.f, 2.f, +1},    // just inside the left end
+                                      {155.f, 370.f, 10.f, 0},    // on the end itself
+                                      {355.f, 370.f, 10.f, 0},
+                                      {243.f, 375.f, 10.f, 0},    // already on the line
+                                      {243.f, 370.f, 5.f, 0},     // lands on 375, not past it
+                                      {243.f, 380.f, -10.f, 0},   // upwards over the forward line
+                                      {200.f, 305.f, -10.f, -1},  // 305 - 10 passes 300 upwards
+                                      {300.f, 305.f, -10.f, 0},   // the backward line ends at 300
+                                      {320.f, 305.f, -10.f, 0},
+                                      {200.f, 300.f, -10.f, 0}}) {
         Cars[1].LapCount = Cars[1].LapCountHigh = 1;
-        Move(1, r.X, r.Y, r.VelY);
-        EXPECT_EQ(Cars[1].LapCount, 1 + r.LapChange) << r.X << "," << r.Y << " by " << r.VelY;
+        Move(1, x, y, velY);
+        EXPECT_EQ(Cars[1].LapCount, 1 + change) << x << "," << y << " by " << velY;
     }
     // Forward, back and forward again counts the lap once: only above the best so far.
     Cars[2].LapCount = Cars[2].LapCountHigh = 0;
