@@ -39,7 +39,6 @@ protected:
     void TearDown() override {
         Watch.reset();
         Backend->BeforeTurn = nullptr;
-        AutopilotEnabled = false;
     }
     // Puts the player just above the line heading south: this frame's lap check counts it.
     static void OntoTheLine() {
