@@ -13,7 +13,7 @@
 
 namespace {
 
-InputEvent Key(int code) { return {.Kind = InputEvent::Type::KeyDown, .Key = code}; }
+InputEvent Key(int code) { return {.Kind = InputEvent::Type::KeyDown, .Key = code, .Text = {}}; }
 
 // Every car's place and motion after a frame, and the lap-time fields.
 std::string FrameState() {
