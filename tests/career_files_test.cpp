@@ -10,20 +10,14 @@
 #include <regex>
 #include <set>
 
-#include "app/app.h"
-#include "career/career.h"
-#include "course/course.h"
 #include "frontend/frontend.h"
-#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-std::string Slurp(const std::string& path) {
-    return fs::exists(path) ? ReadFileText(path) : "<missing>";
-}
+std::string Slurp(const std::string& path) { return fs::exists(path) ? ReadFileText(path) : "<missing>"; }
 std::string Blanks(int n) { return std::string(n, ' '); }
 std::string ListPath() { return AppPath() + "/saves/saves.lst"; }
 std::string CareerPath(const std::string& name) {
@@ -32,314 +26,232 @@ std::string CareerPath(const std::string& name) {
 std::string ListOf(std::initializer_list<std::string> names) {
     std::string list;
     for (const std::string& n : names) list += n.empty() ? Blanks(15) : " " + n + Blanks(14 - static_cast<int>(n.size()));
-    return list;
+    return list + "\r\n";
+}
+const std::string FullList = ListOf({"A", "B", "C", "D", "E", ""});  // slot 6 is never given out
+// Writes `field` over the saved career's characters from `at`.
+void Replace(int at, const std::string& field) {
+    std::string text = Slurp(CareerPath("Ann"));
+    WriteFileText(CareerPath("Ann"), text.replace(at, 5, field));
+}
+std::set<std::string> SavesFolder() {
+    std::set<std::string> names;
+    for (const auto& entry : fs::directory_iterator(AppPath() + "/saves")) names.insert(entry.path().filename().string());
+    return names;
 }
 
-class CareerFiles : public ::testing::Test {
+class CareerFiles : public RaceScreenTest {
 protected:
     void SetUp() override {
-        FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
+        RaceScreenTest::SetUp();
         MakeFolder(AppPath() + "/saves");
         WriteFileText(ListPath(), Blanks(90));
-        Settings = GameSettings{};
-        LoadRaceWindow();
         BeforeAtomicRename = nullptr;
-        DriverNames[PlayerNameEntry] = "Ann";
-        NewCareer();
     }
     void TearDown() override { BeforeAtomicRename = nullptr; }
-    // What the player is shown after a load: the panel, the course and the cash.
-    static std::string Shown() {
-        return std::string(RaceWindow->Visible && FlashBox->Visible ? "panel " : "no panel ") +
-               CourseField->Caption + " $" + std::to_string(Cars[0].Cash);
+    static void SaveAs(const std::string& name, bool saved = true) {
+        DriverNames[PlayerNameEntry] = name;
+        EXPECT_EQ(SaveCareer(), saved) << name;
     }
 };
 
-// ----- The slots of the career list -----
-
-TEST_F(CareerFiles, FirstSaveTakesSlotOneAndWritesA765CharacterFile) {
-    ASSERT_TRUE(SaveCareer());
-    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
-    std::string career = Slurp(CareerPath("Ann"));  // Ann, twelve blanks, .sav
+TEST_F(CareerFiles, EachDriverKeepsOneSlotAndAFullListRefusesOnlyNewcomers) {
+    SaveAs("Ann");
+    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}));
+    std::string career = Slurp(CareerPath("Ann"));
     EXPECT_EQ(career.size(), 765u);
     EXPECT_EQ(career.find('\n'), std::string::npos);
-}
-
-TEST_F(CareerFiles, ASecondSaveFindsItsOwnSlotAndRewritesOnlyTheCareer) {
-    ASSERT_TRUE(SaveCareer());
-    DriverNames[PlayerNameEntry] = "Bob";
-    ASSERT_TRUE(SaveCareer());
-    std::string list = Slurp(ListPath());
-    EXPECT_EQ(list, ListOf({"Ann", "Bob", "", "", "", ""}) + "\r\n");
-    DriverNames[PlayerNameEntry] = "Ann";
+    SaveAs("Bob");
     Cars[0].Cash = 4321;
-    ASSERT_TRUE(SaveCareer());
-    EXPECT_EQ(Slurp(ListPath()), list);
+    SaveAs("Ann");  // rewrites Ann's career only
+    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "Bob", "", "", "", ""}));
     EXPECT_EQ(Slurp(CareerPath("Ann")).substr(80, 5), "04321");
-    // A name differing only in case is another driver, never Ann's file.
-    DriverNames[PlayerNameEntry] = "ANN";
     Cars[0].Cash = 1;
-    ASSERT_TRUE(SaveCareer());
+    SaveAs("ANN");  // another driver, never Ann's file
     EXPECT_EQ(Slurp(CareerPath("Ann")).substr(80, 5), "04321");
-}
 
-TEST_F(CareerFiles, AFullListRefusesANewDriverButNotAListedOne) {
-    std::string full = ListOf({"A", "B", "C", "D", "E", ""});  // slot 6 is never given out
-    WriteFileText(ListPath(), full);
-    DriverNames[PlayerNameEntry] = "Ann";
-    EXPECT_FALSE(SaveCareer());
-    EXPECT_EQ(MessageLog().back(), "No slots available");
-    EXPECT_EQ(Slurp(ListPath()), full);
-    EXPECT_FALSE(fs::exists(CareerPath("Ann")));
-    DriverNames[PlayerNameEntry] = "C";
-    EXPECT_TRUE(SaveCareer());
-    EXPECT_EQ(Slurp(CareerPath("C")).size(), 765u);
-}
-
-// However its lines end and however much of its padding survived, a slot is still its
-// driver: Load Game lists Ann and Bob, and a new driver takes the third slot, the list
-// written back as 90 characters and a line break.
-TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPadding) {
-    const std::string ann = " Ann" + Blanks(11), bob = " Bob" + Blanks(11);
-    const std::pair<const char*, std::string> layouts[] = {
-        {"as the game writes it", ListOf({"Ann", "Bob", "", "", "", ""}) + "\r\n"},
-        {"blanks trimmed", ann + " Bob\n"},
-        {"cut short", ann + " Bo" + "b"},
-        {"a slot a line, CRLF", ann + "\r\n" + bob + "\r\n" + Blanks(15) + "\r\n"},
-        {"a slot a line, trimmed", " Ann\n Bob\n\n\n"},
-        {"a slot a line, CR", " Ann\r Bob\r"},
-    };
-    for (const auto& [layout, text] : layouts) {
-        WriteFileText(ListPath(), text);
-        EXPECT_EQ(ReadCareerSlots(), (std::array<std::string, 6>{ann, bob, Blanks(15), Blanks(15),
-                                                                 Blanks(15), Blanks(15)}))
-            << layout;
-        DriverNames[PlayerNameEntry] = "Cy";
-        EXPECT_TRUE(SaveCareer()) << layout;
-        EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "Bob", "Cy", "", "", ""}) + "\r\n") << layout;
-    }
-    // Five drivers a line each fill the list as five slots do.
-    WriteFileText(ListPath(), " A\r\n B\r\n C\r\n D\r\n E\r\n");
-    DriverNames[PlayerNameEntry] = "Ann";
-    EXPECT_FALSE(SaveCareer());
-    EXPECT_EQ(MessageLog().back(), "No slots available");
-    // A missing folder or list is an empty one.
-    fs::remove_all(AppPath() + "/saves");
-    EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));
-    ASSERT_TRUE(SaveCareer());
-    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
-}
-
-// A list no game of ours could have written is never written over: it is kept whole under
-// a dated name, the player is told, and the save goes into a new list.
-TEST_F(CareerFiles, AListThatCannotBeUnderstoodIsSetAsideWithADate) {
-    const std::string puzzles[] = {
-        " A\n B\n C\n D\n E\n F\n G\n",  // a seventh driver
-        "Ann" + Blanks(12),              // a slot without its blank
-        std::string("\x7f"
-                    "ELF\x02\x01\x01\0\0",
-                    9),  // not text at all
-    };
-    for (const std::string& puzzle : puzzles) {
-        fs::remove_all(AppPath() + "/saves");
-        MakeFolder(AppPath() + "/saves");
-        WriteFileText(ListPath(), puzzle);
-        ASSERT_TRUE(SaveCareer());
-        EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}) + "\r\n");
-        std::regex told(R"(The career list could not be understood, so it was kept as )"
-                        R"((saves\.lst\.20\d\d-\d\d-\d\d-\d{6}) and a new list was started\.)");
-        std::smatch kept;
-        ASSERT_TRUE(std::regex_match(MessageLog().back(), kept, told)) << MessageLog().back();
-        EXPECT_EQ(Slurp(AppPath() + "/saves/" + kept[1].str()), puzzle);
-    }
-}
-
-TEST_F(CareerFiles, TheSaveCareerButtonSaysSavedOnlyWhenItSaved) {
-    LoadRaceScreen();
-    WriteFileText(ListPath(), ListOf({"A", "B", "C", "D", "E", ""}));
+    WriteFileText(ListPath(), FullList);
     Panel.Status->Caption = "";
+    DriverNames[PlayerNameEntry] = "Dee";
     Panel.SaveCareer->Click();
     EXPECT_EQ(MessageLog().back(), "No slots available");
     EXPECT_EQ(Panel.SaveCareer->Caption + "/" + Panel.Status->Caption, "Save Career/");
     EXPECT_TRUE(RaceWindow->Visible && FlashBox->Visible);  // the game goes on
-    WriteFileText(ListPath(), Blanks(90));
-    Panel.SaveCareer->Click();
-    EXPECT_EQ(Panel.SaveCareer->Caption + "/" + Panel.Status->Caption, "Save Career/Saved...");
-    EXPECT_EQ(Slurp(CareerPath("Ann")).size(), 765u);
+    EXPECT_EQ(Slurp(ListPath()), FullList);
+    EXPECT_FALSE(fs::exists(CareerPath("Dee")));
+    SaveAs("C");
+    EXPECT_EQ(Slurp(CareerPath("C")).size(), 765u);
 }
 
-// ----- The round trip -----
+// However its lines end and however much of its padding survived, a slot is still its
+// driver: Load Game lists Ann and Bob, and a new driver takes the third slot. A list no game
+// of ours could have written is never written over: it is kept whole under a dated name,
+// the player is told, and the save goes into a new list.
+TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPaddingOrSetAside) {
+    const std::string ann = " Ann" + Blanks(11), bob = " Bob" + Blanks(11);
+    for (const std::string& text : {ListOf({"Ann", "Bob", "", "", "", ""}), ann + " Bob\n", ann + " Bo" + "b",
+                                    ann + "\r\n" + bob + "\r\n" + Blanks(15) + "\r\n",
+                                    std::string(" Ann\n Bob\n\n\n"), std::string(" Ann\r Bob\r")}) {
+        WriteFileText(ListPath(), text);
+        EXPECT_EQ(ReadCareerSlots(),
+                  (std::array<std::string, 6>{ann, bob, Blanks(15), Blanks(15), Blanks(15), Blanks(15)}))
+            << text;
+        SaveAs("Cy");
+        EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "Bob", "Cy", "", "", ""})) << text;
+    }
+    WriteFileText(ListPath(), " A\r\n B\r\n C\r\n D\r\n E\r\n");  // five drivers a line each
+    SaveAs("Ann", false);
+    EXPECT_EQ(MessageLog().back(), "No slots available");
+    const std::regex told(R"(The career list could not be understood, so it was kept as )"
+                          R"((saves\.lst\.20\d\d-\d\d-\d\d-\d{6}) and a new list was started\.)");
+    for (const std::string& puzzle : {std::string(" A\n B\n C\n D\n E\n F\n G\n"), "Ann" + Blanks(12),
+                                      std::string("\x7f" "ELF\x02\x01\x01\0\0", 9)}) {
+        fs::remove_all(AppPath() + "/saves");  // a missing folder or list is an empty one
+        EXPECT_EQ(ReadCareerSlots()[0], Blanks(15));
+        MakeFolder(AppPath() + "/saves");
+        WriteFileText(ListPath(), puzzle);
+        SaveAs("Ann");
+        EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}));
+        std::smatch kept;
+        ASSERT_TRUE(std::regex_match(MessageLog().back(), kept, told)) << MessageLog().back();
+        EXPECT_EQ(Slurp(AppPath() + "/saves/" + kept[1].str()), puzzle);
+    }
+    fs::remove_all(AppPath() + "/saves");
+    SaveAs("Ann");
+    EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "", "", "", "", ""}));
+}
 
-TEST_F(CareerFiles, OddValuesComeBackRoundedAndSavingAgainWritesTheSameBytes) {
+// Fields are whole numbers, halves to the even neighbour, 0 to 99999 so that a field never
+// takes a sixth character; loading and saving again gives the same bytes.
+TEST_F(CareerFiles, FieldsAreRoundedAndCappedAndComeBackAsSaved) {
     CurrentCourse = 7;
-    Cars[0].Accel = 3.49f;
-    Cars[0].Body = 37.6f;
-    Cars[0].Tyres = 2.5f;  // halves go to the even neighbour
-    Cars[0].Engine = 3.5f;
-    Cars[0].Cash = 2468;
-    Cars[0].BodyLevel = 2;
-    Cars[5].TopSpeed = 305;
-    Cars[5].EngineLevel = 3;
-    Cars[8].Cash = 700;
-    ASSERT_TRUE(SaveCareer());
+    Cars[0].Accel = 3.49f, Cars[0].Tyres = 2.5f, Cars[0].Engine = 3.5f, Cars[0].Body = 37.6f;
+    Cars[0].Cash = 2468, Cars[0].BodyLevel = 2;
+    Cars[5].TopSpeed = 305, Cars[5].EngineLevel = 3;
+    Cars[8].Cash = CashCap - 50;
+    EarnCash(8, 100), EarnCash(8, 1200);  // a pickup and a prize at the cap
+    EXPECT_EQ(Cars[8].Cash, 99999);
+    Cars[3].Cash = 1000000;  // from before the cap
+    Cars[4].Body = -3;       // a wreck
+    SaveAs("Ann");
     std::string saved = Slurp(CareerPath("Ann"));
+    ASSERT_EQ(saved.size(), 765u);
     for (int i = 0; i < 9; ++i) EXPECT_EQ(saved.substr(85 * i, 5), "00007") << "record " << i;
-    // Car 0: course, steer count, top speed, accel, tyres, ... body at 51-55, cash at 81-85.
-    EXPECT_EQ(saved.substr(15, 10), "0000300002");
-    EXPECT_EQ(saved.substr(30, 5), "00004");
-    EXPECT_EQ(saved.substr(50, 10), "0003800002");
-    EXPECT_EQ(saved.substr(80, 5), "02468");
+    // Car 0: accel and tyres at 16-25, engine at 31, body and its level at 51-60, cash at 81.
+    EXPECT_EQ(saved.substr(15, 10) + saved.substr(30, 5), "000030000200004");
+    EXPECT_EQ(saved.substr(50, 10) + saved.substr(80, 5), "000380000202468");
+    EXPECT_EQ(saved.substr(85 * 3 + 80, 5) + saved.substr(85 * 4 + 50, 5) + saved.substr(85 * 8 + 80, 5),
+              "999990000099999");
 
     DriverNames[PlayerNameEntry] = "Nobody";
     NewCareer();
     DriverNames[PlayerNameEntry] = "Ann" + Blanks(12);  // as the Load Game panel hands it over
     ASSERT_TRUE(LoadCareer());
-    EXPECT_EQ(Shown(), "panel Course7 $2468");
-    EXPECT_FLOAT_EQ(Cars[0].Accel, 3);
-    EXPECT_FLOAT_EQ(Cars[0].Body, 38);
-    EXPECT_EQ(Cars[0].BodyLevel, 2);
-    EXPECT_EQ(Cars[5].TopSpeed, 305);
-    EXPECT_EQ(Cars[5].EngineLevel, 3);
-    EXPECT_EQ(Cars[8].Cash, 700);
+    EXPECT_EQ(std::string(RaceWindow->Visible && FlashBox->Visible ? "panel " : "") + CourseField->Caption + " $" +
+                  std::to_string(Cars[0].Cash),
+              "panel Course7 $2468");
+    EXPECT_EQ(std::tuple(Cars[0].Accel, Cars[0].Body, Cars[5].TopSpeed, Cars[5].EngineLevel, Cars[8].TyresMax),
+              std::tuple(3.0f, 38.0f, i16(305), i16(3), i16(100)));
     EXPECT_EQ(DamFill->Width, 1680 * 38 / 100 / 15);
-    ASSERT_TRUE(SaveCareer());
+    Cars[4].Body = -3;  // the race set-up mends the opponents
+    SaveAs("Ann");
     EXPECT_EQ(Slurp(CareerPath("Ann")), saved);
 }
 
-TEST_F(CareerFiles, ACareerAtTheCashCapSavesAndLoadsWithoutShifting) {
-    Cars[0].Cash = CashCap - 50;
-    EarnCash(0, 100);  // a pickup at the cap
-    EarnCash(0, 1200);  // and a prize
-    EXPECT_EQ(Cars[0].Cash, 99999);
-    Cars[3].Cash = 1000000;  // from before the cap: written as the cap, not seven digits
-    Cars[4].Body = -3;  // a wreck's body below zero is written as 0
-    ASSERT_TRUE(SaveCareer());
-    std::string saved = Slurp(CareerPath("Ann"));
-    ASSERT_EQ(saved.size(), 765u);
-    EXPECT_EQ(saved.substr(80, 5), "99999");
-    EXPECT_EQ(saved.substr(85 * 3 + 80, 5), "99999");
-    EXPECT_EQ(saved.substr(85 * 4 + 50, 5), "00000");
+TEST_F(CareerFiles, FieldsAreReadLenientlyEachInItsOwnFiveCharacters) {
+    SaveAs("Ann");
+    std::string text = Slurp(CareerPath("Ann"));
+    text.replace(10, 5, " 2 7 ");       // top speed: blanks are skipped
+    text.replace(80, 5, "cash!");       // no digits reads as 0
+    text.replace(85 + 10, 5, "12abc");  // car 1's top speed: digits up to the first letter
+    WriteFileText(CareerPath("Ann"), text + "\r\n");  // a line break added by an editor
     ASSERT_TRUE(LoadCareer());
-    EXPECT_EQ(Cars[0].Cash, 99999);
-    EXPECT_EQ(Cars[8].TyresMax, 100);  // the last car's fields are where they were
+    EXPECT_EQ(std::tuple(Cars[0].TopSpeed, Cars[0].Cash, Cars[1].TopSpeed, Cars[1].Cash),
+              std::tuple(i16(27), 0, i16(12), 100));
+    // The steering counts, kept in a byte, round halves to even as every other field does.
+    // The grid sets them again on a good load, so a refused one (a tyre level past the
+    // catalogue) shows them as read.
+    for (auto [car, count] : {std::pair{0, "  2.5"}, {1, "  3.5"}, {2, "  2.7"}}) text.replace(85 * car + 5, 5, count);
+    WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
+    EXPECT_FALSE(LoadCareer());
+    EXPECT_EQ(std::tuple(Cars[0].SteerCount, Cars[1].SteerCount, Cars[2].SteerCount), std::tuple(2, 4, 3));
 }
 
-// ----- Damaged files -----
-
-// Each case damages the saved career; the load must fail with the front end left alone,
+// Each row damages the saved career; the load must fail with the front end left alone,
 // saying why when the file was read but no race could be finished with it.
 struct Damage {
     const char* Name;
-    void (*Apply)();
+    int At;              // a field written over, or -1
+    const char* Field;
+    const char* Gone;    // a file removed, or ""
     const char* Says = "";
+    const char* Driver = "Ann";
 };
-void Replace(int at, const char* field) {
-    std::string text = Slurp(CareerPath("Ann"));
-    WriteFileText(CareerPath("Ann"), text.replace(at, 5, field));
-}
 class DamagedCareer : public CareerFiles, public ::testing::WithParamInterface<Damage> {};
 TEST_P(DamagedCareer, LoadFailsAndShowsNoRaceWindow) {
+    const Damage& d = GetParam();
     CurrentCourse = 4;
-    ASSERT_TRUE(SaveCareer());
+    SaveAs("Ann");
     HideForm(RaceWindow);
-    GetParam().Apply();
+    if (d.At >= 0) Replace(d.At, d.Field);
+    if (*d.Gone) fs::remove(AppPath() + "/" + d.Gone);
+    DriverNames[PlayerNameEntry] = d.Driver;
     EXPECT_FALSE(LoadCareer());
     EXPECT_FALSE(RaceWindow->Visible);
-    EXPECT_EQ(CareerLoadProblem, GetParam().Says);
+    EXPECT_EQ(CareerLoadProblem, d.Says);
 }
 INSTANTIATE_TEST_SUITE_P(
     CareerFiles, DamagedCareer,
     ::testing::Values(
-        Damage{"Missing", [] { fs::remove(CareerPath("Ann")); }},
-        Damage{"OneCharacterShort",
-               [] { WriteFileText(CareerPath("Ann"), Slurp(CareerPath("Ann")).substr(1)); }},
-        Damage{"CourseFileGone", [] { fs::remove(AppPath() + "/resources/Map4.ddt"); }},
-        Damage{"CourseNumberGarbled",
-               [] {
-                   for (int i = 0; i < 9; ++i) Replace(85 * i, "xxxxx");
-               }},
-        Damage{"PlayerWithoutBodyMax", [] { Replace(45, "00000"); },
-               "Not raceable: your car's body maximum is 0."},
+        Damage{"Missing", -1, "", "saves/Ann            .sav"},
+        Damage{"OneCharacterShort", 0, "0004", ""},
+        Damage{"CourseFileGone", -1, "", "resources/Map4.ddt"},
+        Damage{"PreviewPictureGone", -1, "", "graphics/bigmap4.bmp"},
+        Damage{"CourseNumberGarbled", 85 * 8, "xxxxx", ""},  // the last record's course counts
+        Damage{"PlayerWithoutBodyMax", 45, "00000", "", "Not raceable: your car's body maximum is 0."},
         // A car that cannot move, or that no computer driver drives, never finishes.
-        Damage{"PlayerWithoutTopSpeed", [] { Replace(10, "00000"); },
-               "Not raceable: your car's top speed is 0."},
-        Damage{"RivalWithoutTargetSpeed", [] { Replace(85 * 2 + 70, "00000"); },
-               "Not raceable: car 2's target speed is 0."},
-        Damage{"RivalWithoutTyres", [] { Replace(85 * 8 + 25, "-0003"); },
-               "Not raceable: car 8's tyre maximum is -3."},
+        Damage{"PlayerWithoutTopSpeed", 10, "00000", "", "Not raceable: your car's top speed is 0."},
+        Damage{"RivalWithoutTargetSpeed", 85 * 2 + 70, "00000", "", "Not raceable: car 2's target speed is 0."},
+        Damage{"RivalWithoutTyres", 85 * 8 + 25, "-0003", "", "Not raceable: car 8's tyre maximum is -3."},
         // The catalogue has eleven entries, 0 to 10; the shop would read past its end.
-        Damage{"PlayerTyreLevelEleven",
-               [] {
-                   std::string text = Slurp(CareerPath("Ann"));
-                   WriteFileText(CareerPath("Ann"), text.replace(60, 5, "00011"));
-               }},
-        Damage{"RivalEngineLevelBelowZero",
-               [] {
-                   std::string text = Slurp(CareerPath("Ann"));
-                   WriteFileText(CareerPath("Ann"), text.replace(85 * 3 + 65, 5, "-0001"));
-               }},
-        Damage{"PreviewPictureGone", [] { fs::remove(AppPath() + "/graphics/bigmap4.bmp"); }},
-        Damage{"NameFromAnEditedList",
-               [] { DriverNames[PlayerNameEntry] = "../../Ann" + Blanks(6); }}),
+        Damage{"PlayerTyreLevelEleven", 60, "00011", ""},
+        Damage{"RivalEngineLevelBelowZero", 85 * 3 + 65, "-0001", ""},
+        Damage{"NameFromAnEditedList", -1, "", "", "", "../../Ann      "}),
     [](const auto& info) { return std::string(info.param.Name); });
-
-TEST_F(CareerFiles, FieldsAreReadLenientlyEachInItsOwnFiveCharacters) {
-    ASSERT_TRUE(SaveCareer());
-    std::string text = Slurp(CareerPath("Ann"));
-    text.replace(10, 5, " 2 7 ");  // top speed: blanks are skipped
-    text.replace(80, 5, "cash!");  // no digits reads as 0
-    text.replace(85 + 10, 5, "12abc");  // car 1's top speed: digits up to the first letter
-    WriteFileText(CareerPath("Ann"), text + "\r\n");  // a line break added by an editor
-    ASSERT_TRUE(LoadCareer());
-    EXPECT_EQ(Cars[0].TopSpeed, 27);
-    EXPECT_EQ(Cars[0].Cash, 0);
-    EXPECT_EQ(Cars[1].TopSpeed, 12);
-    EXPECT_EQ(Cars[1].Cash, 100);
-}
 
 // ----- Faults while saving -----
 
-TEST_F(CareerFiles, AFailureBetweenWritingAndRenamingLeavesTheOldFilesWhole) {
-    ASSERT_TRUE(SaveCareer());
+TEST_F(CareerFiles, AFailureBeforeTheRenameLeavesTheOldFilesWholeAndNoCopies) {
+    SaveAs("Ann");
     std::string before = Slurp(CareerPath("Ann")), list = Slurp(ListPath());
     BeforeAtomicRename = [](const std::string&) { throw FileError("the disk was pulled"); };
     Cars[0].Cash = 777;
-    EXPECT_FALSE(SaveCareer());
+    SaveAs("Ann", false);
     EXPECT_NE(MessageLog().back().find("the disk was pulled"), std::string::npos);
     EXPECT_EQ(Slurp(CareerPath("Ann")), before);
     // A new driver whose list cannot be written keeps the old list.
     BeforeAtomicRename = [](const std::string& path) {
         if (path.ends_with("saves.lst")) throw FileError("the disk was pulled");
     };
-    DriverNames[PlayerNameEntry] = "Bob";
-    EXPECT_FALSE(SaveCareer());
+    SaveAs("Bob", false);
     EXPECT_EQ(Slurp(ListPath()), list);
-    // No half-written copies are left behind either.
-    auto files = [] {
-        std::set<std::string> names;
-        for (const auto& entry : fs::directory_iterator(AppPath() + "/saves"))
-            names.insert(entry.path().filename().string());
-        return names;
-    };
-    std::set<std::string> saved = {"saves.lst", "Ann            .sav", "Bob            .sav",
-                                   ".lock"};
-    EXPECT_EQ(files(), saved);
+    std::set<std::string> saved = {"saves.lst", "Ann            .sav", "Bob            .sav", ".lock"};
+    EXPECT_EQ(SavesFolder(), saved);
     // A save killed before its rename leaves its copy: the next save clears such copies
     // away, and nothing else.
     for (const char* name : {".saves.lst.Ab12Cd", ".Ann            .sav.x9Y8z7", ".Zed.sav.000000",
                              ".notes.txt.Ab12Cd", ".saves.lst.Ab12C", "Ann.sav.Ab12Cd"})
         WriteFileText(AppPath() + "/saves/" + name, "half");
     BeforeAtomicRename = nullptr;
-    ASSERT_TRUE(SaveCareer());
+    SaveAs("Bob");
     saved.insert({".notes.txt.Ab12Cd", ".saves.lst.Ab12C", "Ann.sav.Ab12Cd"});
-    EXPECT_EQ(files(), saved);
+    EXPECT_EQ(SavesFolder(), saved);
 }
 
 TEST_F(CareerFiles, AListOrFolderThatIsThereButCannotBeUsedIsNamedAndLeftAlone) {
     fs::remove(ListPath());
     fs::create_directory(ListPath());  // as unreadable as a list can be, even for root
-    EXPECT_FALSE(SaveCareer());
+    SaveAs("Ann", false);
     EXPECT_NE(MessageLog().back().find("saves.lst"), std::string::npos) << MessageLog().back();
     EXPECT_TRUE(fs::is_directory(ListPath()));
     EXPECT_FALSE(fs::exists(CareerPath("Ann")));
@@ -347,24 +259,26 @@ TEST_F(CareerFiles, AListOrFolderThatIsThereButCannotBeUsedIsNamedAndLeftAlone) 
     // saves/ as a link to a folder that has gone: named as such, not "File exists".
     fs::remove_all(AppPath() + "/saves");
     fs::create_directory_symlink(AppPath() + "/gone", AppPath() + "/saves");
-    EXPECT_FALSE(SaveCareer());
-    EXPECT_NE(
-        MessageLog().back().find("it is a link to " + AppPath() + "/gone, which does not exist"),
-        std::string::npos)
+    SaveAs("Ann", false);
+    EXPECT_NE(MessageLog().back().find("it is a link to " + AppPath() + "/gone, which does not exist"),
+              std::string::npos)
         << MessageLog().back();
 }
 
-// Runs body in a child process and returns what it wrote to the pipe.
-template <typename Body>
-std::string InChild(Body body) {
+TEST_F(CareerFiles, AReadOnlyFolderIsNamedInAMessageAndTheGameGoesOn) {
+    SaveAs("Ann");
+    std::string before = Slurp(CareerPath("Ann")), folder = AppPath() + "/saves";
+    chmod(folder.c_str(), 0555);
     int out[2];
-    EXPECT_EQ(pipe(out), 0);
-    pid_t child = fork();
-    if (child == 0) {
-        close(out[0]);
-        std::string said = body();
-        ssize_t ignored = write(out[1], said.data(), said.size());
-        (void)ignored;
+    ASSERT_EQ(pipe(out), 0);
+    if (fork() == 0) {  // a player, not root, who writes anywhere
+        std::string said = "no setuid";
+        if (geteuid() != 0 || (setgid(65534) == 0 && setuid(65534) == 0)) {
+            Cars[0].Cash = 1;
+            said = SaveCareer() ? "saved|" : "refused|";
+            said += MessageLog().back();
+        }
+        if (write(out[1], said.data(), said.size()) < 0) _exit(1);
         _exit(0);
     }
     close(out[1]);
@@ -372,22 +286,7 @@ std::string InChild(Body body) {
     char buffer[512];
     for (ssize_t n; (n = read(out[0], buffer, sizeof buffer)) > 0;) heard.append(buffer, n);
     close(out[0]);
-    waitpid(child, nullptr, 0);
-    return heard;
-}
-
-TEST_F(CareerFiles, AReadOnlyFolderIsNamedInAMessageAndTheGameGoesOn) {
-    ASSERT_TRUE(SaveCareer());
-    std::string before = Slurp(CareerPath("Ann"));
-    std::string folder = AppPath() + "/saves";
-    chmod(folder.c_str(), 0555);
-    std::string heard = InChild([&] {
-        // Root writes anywhere; a player does not.
-        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) return std::string("no setuid");
-        Cars[0].Cash = 1;
-        bool saved = SaveCareer();
-        return std::string(saved ? "saved" : "refused") + "|" + MessageLog().back();
-    });
+    wait(nullptr);
     chmod(folder.c_str(), 0755);
     EXPECT_EQ(heard.substr(0, 8), "refused|");
     EXPECT_NE(heard.find(folder + "/"), std::string::npos) << heard;
@@ -399,7 +298,7 @@ TEST_F(CareerFiles, KillingASaveAtAnyMomentLeavesTheOldOrTheNewCareerWhole) {
     std::string versions[2];
     for (int v = 0; v < 2; ++v) {
         Cars[0].Cash = 1000 + v;
-        ASSERT_TRUE(SaveCareer());
+        SaveAs("Ann");
         versions[v] = Slurp(CareerPath("Ann"));
     }
     std::string list = Slurp(ListPath());
@@ -407,12 +306,10 @@ TEST_F(CareerFiles, KillingASaveAtAnyMomentLeavesTheOldOrTheNewCareerWhole) {
         int ticks[2];
         ASSERT_EQ(pipe(ticks), 0);
         pid_t child = fork();
-        if (child == 0) {
-            for (int n = 0;; ++n) {
-                Cars[0].Cash = 1000 + n % 2;
-                SaveCareer();
-                if (write(ticks[1], "s", 1) != 1) _exit(1);
-            }
+        for (int n = 0; child == 0; ++n) {
+            Cars[0].Cash = 1000 + n % 2;
+            SaveCareer();
+            if (write(ticks[1], "s", 1) != 1) _exit(1);
         }
         close(ticks[1]);
         char tick;
@@ -435,18 +332,15 @@ TEST_F(CareerFiles, TwoGamesSavingAtOnceKeepEachOthersDrivers) {
         ASSERT_EQ(pipe(go), 0);
         pid_t games[2];
         for (int game = 0; game < 2; ++game) {
-            games[game] = fork();
-            if (games[game] == 0) {
-                close(go[1]);
-                char start;
-                if (read(go[0], &start, 1) != 1) _exit(3);
-                for (int driver = 0; driver < 2; ++driver) {
-                    DriverNames[PlayerNameEntry] =
-                        std::string(1, static_cast<char>('A' + game)) + std::to_string(driver);
-                    if (!SaveCareer()) _exit(1);
-                }
-                _exit(0);
+            if ((games[game] = fork()) != 0) continue;
+            close(go[1]);
+            char start;
+            if (read(go[0], &start, 1) != 1) _exit(3);
+            for (char driver : {'0', '1'}) {
+                DriverNames[PlayerNameEntry] = std::string{static_cast<char>('A' + game), driver};
+                if (!SaveCareer()) _exit(1);
             }
+            _exit(0);
         }
         close(go[0]);
         ASSERT_EQ(write(go[1], "go", 2), 2);
@@ -458,49 +352,36 @@ TEST_F(CareerFiles, TwoGamesSavingAtOnceKeepEachOthersDrivers) {
         }
         auto slots = ReadCareerSlots();
         for (const char* name : {"A0", "A1", "B0", "B1"})
-            EXPECT_NE(std::find(slots.begin(), slots.end(), " " + std::string(name) + Blanks(12)),
-                      slots.end())
+            EXPECT_NE(std::find(slots.begin(), slots.end(), " " + std::string(name) + Blanks(12)), slots.end())
                 << name << " is missing after round " << round;
     }
     // A game that keeps the folder locked past a few seconds is waited for no longer.
     FolderLock other(AppPath() + "/saves", 0);
-    DriverNames[PlayerNameEntry] = "C0";
-    EXPECT_FALSE(SaveCareer());
-    EXPECT_EQ(MessageLog().back(),
-              "The career was not saved. The folder " + AppPath() +
-                  "/saves is in use by another copy of the game; try again in a moment.");
+    SaveAs("C0", false);
+    EXPECT_EQ(MessageLog().back(), "The career was not saved. The folder " + AppPath() +
+                                       "/saves is in use by another copy of the game; try again in a moment.");
 }
 
 // ----- Names -----
 
-class UnsafeNames : public CareerFiles, public ::testing::WithParamInterface<const char*> {};
-TEST_P(UnsafeNames, AreRefusedAndNothingIsWritten) {
-    std::string name = GetParam();
-    EXPECT_NE(DriverNameProblem(name), "") << name;
-    DriverNames[PlayerNameEntry] = name;
-    EXPECT_FALSE(SaveCareer());
-    EXPECT_EQ(MessageLog().back().rfind("The career was not saved. A driver's name", 0), 0u);
+TEST_F(CareerFiles, UnsafeNamesAreRefusedWithNothingWrittenAndPlainOnesPass) {
+    for (const char* name : {"", "   ", ".", "..", " . .", "../x", "a\\b", "C:", "a*", "why?", "\"q\"", "<a>",
+                             "a|b", "tab\there", "bell\a", "del\x7f", "\xff\xfe", "\xc3", " Ann",
+                             "Fifteen chars!!", "CON", "nul.txt", "Com1", "lpt9 ", "aux  .x"}) {
+        EXPECT_NE(DriverNameProblem(name), "") << name;
+        SaveAs(name, false);
+        EXPECT_EQ(MessageLog().back().rfind("The career was not saved. A driver's name", 0), 0u) << name;
+    }
     EXPECT_EQ(Slurp(ListPath()), Blanks(90));
-    EXPECT_EQ(std::distance(fs::directory_iterator(AppPath() + "/saves"), fs::directory_iterator()), 1);
-}
-INSTANTIATE_TEST_SUITE_P(CareerFiles, UnsafeNames,
-                         ::testing::Values("", "   ", ".", "..", " . .", "../x", "a\\b", "C:", "a*",
-                                           "why?", "\"q\"", "<a>", "a|b", "tab\there", "bell\a",
-                                           "del\x7f", "\xff\xfe", "\xc3", " Ann", "Fifteen chars!!",
-                                           "CON", "nul.txt", "Com1", "lpt9 ", "aux  .x"));
-
-TEST(DriverNames, TheCommandLineRefusesAnUnsafeName) {
+    EXPECT_EQ(SavesFolder(), std::set<std::string>{"saves.lst"});
+    for (const char* name : {"Ann", "Ann            ", "Jos\xc3\xa9", "Mary-Jo O'Neil", "R2.D2", "Conrad",
+                             "COM10", "...Ann", "x"})
+        EXPECT_EQ(DriverNameProblem(name), "") << name;
     const char* argv[] = {"gravel-ghosts", "--name", "../Ann"};
     GameOptions options;
     std::string error;
     EXPECT_FALSE(ParseOptions(3, const_cast<char**>(argv), options, error));
     EXPECT_EQ(error, "--name '../Ann': A driver's name cannot hold the character /.");
-}
-
-TEST(DriverNames, PlainNamesPass) {
-    for (const char* name : {"Ann", "Ann" "            ", "Jos\xc3\xa9", "Mary-Jo O'Neil", "R2.D2",
-                             "Conrad", "COM10", "...Ann", "x"})
-        EXPECT_EQ(DriverNameProblem(name), "") << name;
 }
 
 }  // namespace

@@ -1,19 +1,32 @@
-// Whole races on the virtual clock: lights, frames, the finish wait and what follows.
+// Whole races on the virtual clock: lights, frames, pauses, the finish wait and the
+// results board that follows.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <optional>
 #include <tuple>
 
-#include "app/app.h"
-#include "career/career.h"
-#include "course/course.h"
-#include "frontend/frontend.h"
 #include "cars/cars_internal.h"
-#include "race/race_internal.h"
+#include "frontend/frontend.h"
 #include "race_test_folder.h"
+#include "sound/sound.h"
 
 namespace {
+
+InputEvent Key(int code) { return {.Kind = InputEvent::Type::KeyDown, .Key = code, .Text = {}}; }
+
+// Every car's place and motion after a frame, and the lap-time fields.
+std::string FrameState() {
+    std::string out;
+    char line[200];
+    for (int i = 0; i <= Race.LastCarIndex; ++i) {
+        const CarRecord& c = Cars[i];
+        std::snprintf(line, sizeof line, "%d %.9g %.9g %.9g %d %d %d %.9g\n", i, double(c.CourseX), double(c.CourseY),
+                      double(c.Speed), c.Heading, c.LapCount, static_cast<int>(c.Status), double(c.Body));
+        out += line;
+    }
+    return out + LapTimeField->Caption + " " + LastLapField->Caption + "\n";
+}
 
 class RaceLoop : public RaceScreenTest {
 protected:
@@ -23,8 +36,10 @@ protected:
         RaceScreenTest::SetUp();
         Watch.emplace([this] { if (EachFrame) EachFrame(); }, [this] { if (AtEnd) AtEnd(); });
     }
-    void TearDown() override { Watch.reset(); }
-
+    void TearDown() override {
+        Watch.reset();
+        Backend->BeforeTurn = nullptr;
+    }
     // Puts the player just above the line heading south: this frame's lap check counts it.
     static void OntoTheLine() {
         CarRecord& car = Cars[0];
@@ -33,135 +48,187 @@ protected:
     }
     // The player over the line for the last time on the given frame, placed as given.
     static void FinishOn(int frame, i16 place) {
-        if (Race.Frame != frame) return;
-        Race.FinishCount = place, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
-    }
-    // What the sprite step does on the first frame the player counts as finished.
-    static void MarkFinishLikeTheSprites() {
+        if (Race.Frame == frame) Race.FinishCount = place, Cars[0].LapCount = RaceLaps, Cars[0].Status = StatusFinished;
+        // What the sprite step does on the first frame the player counts as finished.
         if (Cars[0].LapCount >= RaceLaps && Race.FinishTime == 0) Race.FinishTime = Timer();
+    }
+    // P now, and P again `ms` of virtual time later.
+    void PauseFor(std::uint32_t ms) {
+        RaceWindow->KeyDown(vbKeyP);
+        Backend->Schedule(Backend->PeekTickCount() + ms, Key(vbKeyP));
     }
 };
 
-// A race outside the career's series, the player alone: first home, and nothing paid
-// or moved on, which is the career's business and not the race's.
-TEST_F(RaceLoop, LonePlayerPlacesFirstAndTheRaceAlonePaysNothing) {
-    EachFrame = [] {
-        // Over the line every 20 frames: lap 0, then laps 1 and 2 of course 1's two.
-        if (Race.Frame % 20 == 0) OntoTheLine();
-        MarkFinishLikeTheSprites();
-    };
-    RaceReport report = RunRace(RaceSetup{0});
-    EXPECT_EQ(std::tuple(report.Outcome, report.Place, Cars[0].LapCount),
-              std::tuple(Outcome::Placed, 1, 2));
-    EXPECT_EQ(report.Results.Count, 1);
-    // The third crossing is counted on frame 61; 4 s is 134 frames more.
+// The player over the line every 20 frames: lap 0 on frame 20, lap 1 timed on frame 40,
+// home on frame 60, counted on 61, and the race ends 4 s (134 frames) later, first. The race
+// alone pays nothing and moves nothing on. Pauses of 10 s mid-lap and in the finish wait
+// move nothing while they last and leave every car's every frame, lap time and the frame
+// count as a race without them.
+TEST_F(RaceLoop, PlayerPlacesFirstAndPausesTakeTimeFromNobody) {
+    std::string traces[2], atPause;
+    int pausedTurns[2] = {0, 0};
+    f32 best[2];
+    std::uint32_t took[2];
+    RaceReport report;
+    for (bool pausing : {false, true}) {
+        Randomize(11);  // a fresh career each time: only the pauses tell the races apart
+        NewCareer();
+        std::uint32_t start = Backend->PeekTickCount();
+        Backend->BeforeTurn = [&] {
+            if (!Race.Paused) return;
+            ++pausedTurns[pausing];
+            EXPECT_EQ(FrameState(), atPause);
+            EXPECT_TRUE(PauseBox->ShownOnScreen());
+        };
+        EachFrame = [&] {
+            if (Race.Frame % 20 == 0 && Race.Frame <= 60) OntoTheLine();
+            traces[pausing] += FrameState();
+            if (pausing && (Race.Frame == 30 || Race.Frame == 80)) atPause = FrameState(), PauseFor(10000);
+        };
+        AtEnd = [&] { best[pausing] = FastestPlayerLap(), took[pausing] = Backend->PeekTickCount() - start; };
+        report = RunRace(CareerRace());
+        EXPECT_FALSE(PauseBox->Visible);
+    }
+    EXPECT_EQ(std::tuple(report.Outcome, report.Place, Cars[0].LapCount, Cars[0].Cash, CurrentCourse),
+              std::tuple(Outcome::Placed, 1, 2, 100, 1));
     EXPECT_NEAR(report.Frames, 61 + 134, 1);
-    EXPECT_EQ(Cars[0].Cash, 100);
-    EXPECT_EQ(CurrentCourse, 1);
+    EXPECT_EQ(pausedTurns[0], 0);
+    EXPECT_GT(pausedTurns[1], 1000);
+    auto differ = std::mismatch(traces[0].begin(), traces[0].end(), traces[1].begin(), traces[1].end());
+    EXPECT_TRUE(differ.first == traces[0].end() && differ.second == traces[1].end())
+        << "first difference at " << std::string(differ.first, traces[0].end()).substr(0, 200);
+    EXPECT_GT(best[0], 0.5f);
+    EXPECT_NEAR(best[1], best[0], 0.002f);
+    EXPECT_GE(took[1], took[0] + 20000);
+    EXPECT_LT(took[1], took[0] + 20100);
 }
 
-TEST_F(RaceLoop, ExactlyFourSecondsAfterTheFinishDoesNotEndTheRace) {
-    // Frame 100 ends about 5 s into the run, so 4 s before the next frame's clock reading
-    // is exact in single precision: the next frame sees exactly 4.0.
-    int setAt = 100, endedOn = 0;
+// P while the lights are on is ignored, even the one pressed during the last light that
+// reaches the race only in its first frame.
+TEST_F(RaceLoop, PDuringTheCountdownDoesNothing) {
+    for (std::uint32_t at : {500, 1500, 1990}) Backend->Schedule(Backend->PeekTickCount() + at, Key(vbKeyP));
+    bool everPaused = false;
+    Backend->BeforeTurn = [&] { everPaused = everPaused || Race.Paused; };
+    EachFrame = [] { if (Race.Frame == 10) Race.Outcome = Outcome::Stopped; };
+    RunRace(CareerRace());
+    EXPECT_FALSE(everPaused);
+}
+
+// Escape asks before it leaves: it pauses the race with the question in the pause box, and
+// a second Escape leaves where P races on. An Escape during the lights asks from the first
+// frame; one while paused by P leaves at once.
+TEST_F(RaceLoop, EscapeAsksAndASecondEscapeLeaves) {
+    const std::string question = "Esc again to leave \u00B7 P to race on";
+    const std::string pHint = FindControl(RaceWindow, "PauseHint")->Caption;
+    struct Case {
+        int FirstKey;   // at frame 10; or Escape at 1.5 s into the lights when 0
+        int SecondKey;  // 3 s later
+        ::Outcome Outcome;
+        int Frames;
+    } cases[] = {
+        {vbKeyEscape, vbKeyEscape, Outcome::Abandoned, 10}, {vbKeyEscape, vbKeyP, Outcome::Stopped, 20},
+        {0, vbKeyP, Outcome::Stopped, 20},                  {0, vbKeyEscape, Outcome::Abandoned, 1},
+        {vbKeyP, vbKeyEscape, Outcome::Abandoned, 10},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.FirstKey * 100 + c.SecondKey);
+        SetUpRepeatRace();
+        std::string hint;
+        int frames = 0;
+        if (c.FirstKey == 0) {
+            Backend->Schedule(Backend->PeekTickCount() + 1500, Key(vbKeyEscape));
+            Backend->Schedule(Backend->PeekTickCount() + 4500, Key(c.SecondKey));
+        }
+        Backend->BeforeTurn = [&] {
+            if (Race.Paused && PauseBox->ShownOnScreen()) hint = FindControl(RaceWindow, "PauseHint")->Caption;
+        };
+        EachFrame = [&] {
+            if (Race.Frame == 10 && c.FirstKey != 0) {
+                RaceWindow->KeyDown(c.FirstKey);
+                Backend->Schedule(Backend->PeekTickCount() + 3000, Key(c.SecondKey));
+            }
+            if (Race.Frame == 20) Race.Outcome = Outcome::Stopped;
+        };
+        AtEnd = [&] { frames = Race.Frame; };
+        EXPECT_EQ(RunRace(CareerRace()).Outcome, c.Outcome);
+        EXPECT_EQ(frames, c.Frames);
+        EXPECT_EQ(hint, c.FirstKey == vbKeyP ? pHint : question);
+        EXPECT_EQ(Race.LeftByPlayer, c.Outcome == Outcome::Abandoned);
+        EXPECT_FALSE(Race.Paused);
+        EXPECT_EQ(FindControl(RaceWindow, "PauseHint")->Caption, pHint);
+    }
+}
+
+// Frame 100 ends about 5 s into the run, so 4 s before the next frame's clock reading is
+// exact in single precision: exactly 4 s after the finish does not end the race yet.
+TEST_F(RaceLoop, TheFinishWaitEndsOnlyAfterFourSecondsAndThenEscapeCannotUndoIt) {
+    int endedOn = 0;
     EachFrame = [&] {
-        if (Race.Frame != setAt) return;
-        FinishOn(setAt, 1);
-        long nowMs = std::lround(Timer() * 1000.0);
-        f32 nextFrameClock = static_cast<float>(nowMs + 1) / 1000.0f;
+        if (Race.Frame != 100) return;
+        FinishOn(100, 1);
+        f32 nextFrameClock = static_cast<float>(std::lround(Timer() * 1000.0) + 1) / 1000.0f;
         ASSERT_GE(nextFrameClock, 4.0f);
         ASSERT_LT(nextFrameClock, 8.0f);
         Race.FinishTime = nextFrameClock - 4.0f;
     };
     AtEnd = [&] { endedOn = Race.Frame; };
     StartClick();
-    EXPECT_EQ(endedOn, setAt + 2);
+    EXPECT_EQ(endedOn, 102);
     EXPECT_EQ(Cars[0].Cash, 1300);
-}
-
-// Once the finish wait has decided the race, Escape has nothing left to ask.
-TEST_F(RaceLoop, EscapeInTheFrameTheWaitEndsLeavesThePlacedFinish) {
+    // Once the wait has decided the race, an Escape in the turns after it leaves it placed.
     Outcome outcome{};
     EachFrame = [&] {
         FinishOn(5, 1);
-        MarkFinishLikeTheSprites();
-        // The finish test has just made it 5; the key arrives in the turns after it.
         if (Race.Outcome == Outcome::Placed) RaceWindow->KeyDown(vbKeyEscape);
     };
     AtEnd = [&] { outcome = Race.Outcome; };
     StartClick();
     EXPECT_EQ(outcome, Outcome::Placed);
-    EXPECT_EQ(Cars[0].Cash, 1300);
-    EXPECT_EQ(CurrentCourse, 2);
-}
-
-// Second over the line, then a scrape along a wall during the finish wait while a
-// computer car comes home: the player keeps second place. The race itself pays nothing.
-TEST_F(RaceLoop, FinishedPlayerScrapingAWallKeepsSecondPlaceWhileAComputerCarFinishes) {
-    i32 cashBefore = 0;
-    EachFrame = [&] {
-        FinishOn(5, 2);
-        if (Race.Frame == 6) {
-            // Heading east into the start tile's east wall, and car 1 about to cross the
-            // line on its last lap.
-            CarRecord& player = Cars[0];
-            player.TileCol = Course.StartTileCol, player.TileRow = Course.StartTileRow;
-            player.TileX = 185, player.TileY = 100, player.Heading = 5 * 50;
-            player.Speed = player.CruiseSpeed = 30;
-            CarRecord& car = Cars[1];
-            car.CourseX = 243, car.CourseY = 370, car.Heading = 500, car.Speed = 100;
-            car.TileCol = car.TileRow = 2;
-            car.LapCount = car.LapCountHigh = static_cast<i16>(RaceLaps - 1);
-        }
-        if (Race.Frame == 7) {
-            EXPECT_GT(Cars[1].CourseY, 375.0f) << "car 1 did not cross the line";
-        }
-    };
-    cashBefore = Cars[0].Cash;
-    RaceReport report = RunRace(CareerRace());
-    EXPECT_EQ(report.Outcome, Outcome::Placed);
-    EXPECT_EQ(report.Place, 2);
-    EXPECT_EQ(Cars[0].Status, StatusFinished);
-    EXPECT_EQ(Cars[0].Cash, cashBefore);
-    EXPECT_EQ(CurrentCourse, 1);
-}
-
-// A wreck parked against a wall, pointing into it with its throttle on, stays out of the
-// race once its fire has burnt out: it never comes back to explode again.
-TEST_F(RaceLoop, WreckAgainstAWallStaysOutFor300Frames) {
-    CarRecord& wreck = Cars[3];
-    wreck.TileCol = Course.StartTileCol, wreck.TileRow = Course.StartTileRow;
-    wreck.TileX = 185, wreck.TileY = 100, wreck.Heading = 5 * 50, wreck.Body = 1;
-    int explosions = 0, outFrom = 0, backOn = 0;
-    i16 lastFx = 0;
-    EachFrame = [&] {
-        if (wreck.FxState == FxExploding && lastFx != FxExploding) ++explosions;
-        lastFx = wreck.FxState;
-        if (wreck.Status == StatusOut && outFrom == 0) outFrom = Race.Frame;
-        if (outFrom && wreck.Status != StatusOut && backOn == 0) backOn = Race.Frame;
-        if (Race.Frame == 300) Race.Outcome = Outcome::Stopped;
-    };
-    RunRace(CareerRace());
-    EXPECT_EQ(explosions, 1);
-    EXPECT_GT(outFrom, 0);
-    EXPECT_LT(outFrom, 100);
-    EXPECT_EQ(backOn, 0) << "the wreck came back on frame " << backOn;
+    EXPECT_EQ(std::tuple(Cars[0].Cash, CurrentCourse), std::tuple(2500, i16(3)));
 }
 
 // Escape while cars are burning, then a new career: nothing is on fire any more.
-TEST_F(RaceLoop, CareerStartedAfterEscapeMidExplosionHasNoCarExploding) {
+TEST_F(RaceLoop, ANewCareerAfterEscapeMidExplosionPutsEveryFireOut) {
     EachFrame = [] {
         if (Race.Frame == 20) Cars[0].Body = -1, PlayerWreck(), Cars[4].Body = 1;
         if (Race.Frame == 40) RaceWindow->KeyDown(vbKeyEscape), RaceWindow->KeyDown(vbKeyEscape);
     };
-    AtEnd = [] { ASSERT_EQ(Cars[0].FxState, FxExploding); };
     EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Abandoned);
-    EXPECT_EQ(Cars[4].FxState, FxExploding);
+    EXPECT_EQ(std::tuple(Cars[0].FxState, Cars[4].FxState), std::tuple(FxExploding, FxExploding));
     BeginNewCareer();
-    for (int i = 0; i < MaxCars; ++i) {
-        EXPECT_EQ(Cars[i].FxState, 0) << "car " << i;
-        EXPECT_EQ(Cars[i].BlastFrameX, 0) << "car " << i;
-    }
+    for (int i = 0; i < MaxCars; ++i) EXPECT_EQ(std::tuple(Cars[i].FxState, Cars[i].BlastFrameX), std::tuple(0, 0)) << i;
+}
+
+// A buffer that knows whether it is sounding, as a real device's does.
+struct Sounding : SilentSoundBuffer {
+    bool On = false;
+    void Play(std::int32_t flags) override { SilentSoundBuffer::Play(flags), On = true; }
+    void Stop() override { SilentSoundBuffer::Stop(), On = false; }
+    std::int32_t GetStatus() override { return On ? DSBSTATUS_PLAYING : 0; }
+};
+
+// Everything falls silent while paused. The engines loop on afterwards, and the player's
+// explosion goes on from where it was: its end is what ends a wrecked player's race.
+TEST_F(RaceLoop, SoundsFallSilentWhilePausedAndTheWreckedPlayersExplosionGoesOn) {
+    Sounding *engine = new Sounding, *skid = new Sounding, *explosion = new Sounding;
+    EngineSounds[0].reset(engine), SkidSounds[0].reset(skid), ExplosionSounds[0].reset(explosion);
+    bool silent = true;
+    Backend->BeforeTurn = [&] {
+        if (Race.Paused) silent = silent && !engine->On && !skid->On && !explosion->On;
+    };
+    EachFrame = [&] {
+        if (Race.Frame == 5) engine->Play(DSBPLAY_LOOPING), skid->Play(0), Cars[0].Body = -1, PlayerWreck();
+        if (Race.Frame == 10) explosion->Position = 4321, PauseFor(1000);
+        if (Race.Frame == 11) {
+            EXPECT_EQ(std::tuple(engine->On, engine->LastPlayFlags, skid->On, explosion->On, explosion->Position),
+                      std::tuple(true, DSBPLAY_LOOPING, false, true, 4321));
+            PlayerWreck();  // still burning: only a finished explosion ends the race
+        }
+        if (Race.Frame == 12) Race.Outcome = Outcome::Stopped;
+    };
+    EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Stopped);
+    EXPECT_TRUE(silent);
+    ReleaseSound();
 }
 
 // The view sits right of centre, 1024 / 2 - 550 / 3 = 328.67 rounded to 329, with the HUD
@@ -180,21 +247,56 @@ TEST_F(RaceLoop, LightsShowForTwoSecondsAfterGreenBesideTheHudAndThePointerHides
     };
     StartClick();
     ASSERT_EQ(lightsShown.size(), 80u);
-    for (std::size_t i = 0; i < lightsShown.size(); ++i) {
-        // Each frame's test reads the clock 29 ms before the frame's end.
+    // Each frame's test reads the clock 29 ms before the frame's end.
+    for (std::size_t i = 0; i < lightsShown.size(); ++i)
         EXPECT_EQ(lightsShown[i], !(sinceGreen[i] - 0.029f > 2.0f)) << "frame " << i + 1;
-    }
     EXPECT_TRUE(pointerHidden);
     EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
     // A stopped race leaves everything where it was.
-    EXPECT_EQ(CurrentCourse, 1);
-    EXPECT_EQ(Race.Outcome, Outcome::Stopped);
+    EXPECT_EQ(std::tuple(CurrentCourse, Race.Outcome), std::tuple(i16(1), Outcome::Stopped));
     EXPECT_EQ(PlayArea[0]->Left, 329);
     EXPECT_EQ(HudFrame->Left + HudFrame->Width + 2, 329);
     EXPECT_EQ(HudFrame->Top, PlayArea[0]->Top);
     // 0.3 s after green (frame 10) the bottom lamp still shows over the view.
     EXPECT_EQ(canvas.Pixel(Light[2]->CanvasLeft() + 16, Light[2]->CanvasTop() + 16), 0x00FF00u);
     EXPECT_EQ(canvas.Pixel(Light[0]->CanvasLeft() + 16, Light[0]->CanvasTop() + 16), 0x000000u);
+    // The HUD's two-pixel edge, dark gold.
+    EXPECT_EQ(canvas.Pixel(HudFrame->CanvasLeft() + 1, HudFrame->CanvasTop() + 200), 0x786414u);
+}
+
+// Car 3 home on frame 5, the player second on frame 8, car 6 wrecked: the board lists
+// them so, the rest as not finished, and goes by itself after 8 s.
+TEST_F(RaceLoop, BoardListsFinishersWrecksAndTheRestAndGoesAfterEightSeconds) {
+    EachFrame = [] {
+        if (Race.Frame == 5) Cars[3].Status = StatusFinished, Race.FinishCount = 1;
+        FinishOn(8, 2);
+        if (Race.Frame == 9) Cars[6].Status = StatusOut;
+    };
+    std::uint32_t endedAt = 0;
+    AtEnd = [&] { endedAt = Backend->PeekTickCount(); };
+    std::vector<std::string> drivers, times;
+    Backend->BeforeTurn = [&] {
+        if (!ResultsBoardShown() || !drivers.empty()) return;
+        for (int i = 0; i < 9; ++i) {
+            drivers.push_back(FindControl(ResultsBoard, "Driver", i)->Caption);
+            times.push_back(FindControl(ResultsBoard, "Time", i)->Caption);
+        }
+    };
+    StartClick();
+    std::uint32_t boardTook = Backend->PeekTickCount() - endedAt;
+    EXPECT_GE(boardTook, 8000u);
+    EXPECT_LT(boardTook, 8100u);
+    EXPECT_TRUE(FlashBox->ShownOnScreen());
+    EXPECT_EQ(ResultsBoard, nullptr);
+    ASSERT_EQ(LastResults.Count, 9);
+    EXPECT_EQ(std::tuple(LastResults.Rows[0].Car, LastResults.Rows[1].Car, LastResults.Rows[8].Car), std::tuple(3, 0, 6));
+    ASSERT_EQ(drivers.size(), 9u);
+    EXPECT_EQ(drivers[0] + "/" + drivers[1], DriverName(3, "Ann") + "/Ann");
+    // Frame n begins 30 (n - 1) ms after green: car 3 is noted in frame 6, the player in 9.
+    EXPECT_EQ(times, (std::vector<std::string>{"00.15", "00.24", "did not finish", "did not finish", "did not finish",
+                                                "did not finish", "did not finish", "did not finish", "out"}));
+    EXPECT_EQ(LastResults.Prize, 750);
+    EXPECT_EQ(CourseField->Caption, "Course2");
 }
 
 }  // namespace

@@ -1,163 +1,78 @@
-// A new career, the starting grid, the repeated race and the opponents' shopping.
+// The career's rules: a new career, the starting grid, the repeated race, what a race pays,
+// the opponents' shopping, and the player's buying and repairing of parts.
 #include <gtest/gtest.h>
 
 #include <tuple>
 
-#include "app/app.h"
-#include "career/career.h"
-#include "course/course.h"
-#include "frontend/frontend.h"
-#include "race/race_internal.h"
 #include "race_test_folder.h"
 
 namespace {
 
 using Career = RaceScreenTest;
 
-// Difficulty; the player's cash, top speed and tyres, and car 5's top speed.
-class NewCareers : public Career, public ::testing::WithParamInterface<std::tuple<f32, int, int, f32, int>> {};
-TEST_P(NewCareers, EasyGivesThePlayerCashAndGripButEveryCarLoses80TopSpeed) {
-    auto [difficulty, cash, topSpeed, tyres, opponentTop] = GetParam();
-    Settings.Difficulty = difficulty;
-    NewCareer();
-    EXPECT_EQ(Cars[0].Cash, cash);
-    EXPECT_EQ(Cars[0].TopSpeed, topSpeed);
-    EXPECT_FLOAT_EQ(Cars[0].Tyres, tyres);
-    EXPECT_EQ(Cars[0].TyresMax, 70);
-    EXPECT_EQ(Cars[5].TopSpeed, opponentTop);
-    EXPECT_EQ(Cars[5].Cash, 100);
-    EXPECT_NEAR(Cars[8].Accel, 1.9f + 1.2f, 1e-5);  // opponents get 1.2 on their own accel
-    EXPECT_EQ(Cars[0].Accel, 2.8f);                  // the player never does
-    EXPECT_EQ(Cars[0].LapCount, -1);  // the player's first crossing is lap 0
-    EXPECT_EQ(Cars[3].LapCount, 0);
+TEST_F(Career, EasyGivesThePlayerCashAndGripButEveryCarLoses80TopSpeed) {
+    // Difficulty; the player's cash, top speed and tyres, and car 5's top speed.
+    for (auto [difficulty, cash, topSpeed, tyres, opponentTop] :
+         {std::tuple{DifficultyNormal, 100, 250, 70.f, 280}, {DifficultyEasy, 1000, 250 + 20 - 80, 70.f + 20, 280 - 80}}) {
+        Settings.Difficulty = difficulty;
+        NewCareer();
+        EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].TopSpeed, Cars[0].Tyres, Cars[0].TyresMax, Cars[5].TopSpeed, Cars[5].Cash),
+                  std::tuple(cash, topSpeed, tyres, 70, opponentTop, 100));
+        EXPECT_NEAR(Cars[8].Accel, 1.9f + 1.2f, 1e-5);  // opponents get 1.2 on their own accel
+        EXPECT_EQ(Cars[0].Accel, 2.8f);                  // the player never does
+        EXPECT_EQ(std::tuple(Cars[0].LapCount, Cars[3].LapCount), std::tuple(-1, 0));  // the player's first crossing is lap 0
+    }
 }
-INSTANTIATE_TEST_SUITE_P(Career, NewCareers,
-                         ::testing::Values(std::tuple{DifficultyNormal, 100, 250, 70.f, 280},
-                                           std::tuple{DifficultyEasy, 1000, 250 + 20 - 80, 70.f + 20, 280 - 80}));
 
-TEST_F(Career, GridFormsBelowTheStartTileAndThePanelShowsTheCourse) {
-    // The test courses start at column 10, row 10.
-    NewCareer();
-    EXPECT_EQ(ViewOriginX, (10 - 2) * 200 - 400);
-    EXPECT_EQ(ViewOriginY, (10 - 3) * 200 - 200);
-    EXPECT_FLOAT_EQ(ScrollX, 1200 + 692 - 75);
-    EXPECT_FLOAT_EQ(ScrollY, 1200 + 673 - 75);
-    // Car 0 at (75 + 168, 75 + 200); car 8 three rows down at (75 + 188, 75 + 700).
-    EXPECT_FLOAT_EQ(Cars[0].ScreenX, 243);
-    EXPECT_FLOAT_EQ(Cars[0].CourseY, 275);
-    EXPECT_EQ(std::tuple(Cars[8].TileCol, Cars[8].TileRow), std::tuple(10, 13));
-    EXPECT_FLOAT_EQ(Cars[8].ScreenX, 263);
-    EXPECT_FLOAT_EQ(Cars[8].TileY, 0);
-    // The pre-race panel shows the course.
+// Where the grid forms is pinned by the committed race traces; the panel shows the course,
+// centred on 1024 x 768: 512 - 320.5 rounds to even 192; 384 - 465 / 1.8 to 126.
+TEST_F(Career, ThePreRacePanelShowsTheCourseCentredOnTheScreen) {
     EXPECT_TRUE(RaceWindow->Visible && FlashBox->Visible && BlackOutBox->Visible);
     EXPECT_EQ(CourseField->Caption + "/" + CourseNameField->Caption + "/" + LapsField->Caption,
               "Course1/Test Field 1/2 Laps");
-    // Centred on 1024 x 768: 512 - 320.5 rounds to even 192; 384 - 465 / 1.8 to 126.
-    EXPECT_EQ(FlashBox->Left, 192);
-    EXPECT_EQ(FlashBox->Top, 126);
-}
-
-TEST_F(Career, MissingPreviewPictureIsAFileError) {
-    NewCareer();
-    std::filesystem::remove(AppPath() + "/graphics/bigmap4.bmp");
-    CurrentCourse = 4;
-    EXPECT_THROW(SetUpRepeatRace(), FileError);
+    EXPECT_EQ(std::tuple(FlashBox->Left, FlashBox->Top), std::tuple(192, 126));
 }
 
 TEST_F(Career, RepeatedRaceRestoresTheOpponentsButNotThePlayer) {
-    NewCareer();
-    Cars[0].Body = 40, Cars[0].Tyres = 33, Cars[0].Cash = 555, Cars[0].EngineLevel = 1, Cars[0].LapCount = 4;
+    Cars[0].Body = 40, Cars[0].Tyres = 33, Cars[0].Cash = 555, Cars[0].LapCount = 4;
     Cars[2].Body = 3, Cars[2].Tyres = 10, Cars[2].Engine = 60, Cars[2].BodyLevel = 2, Cars[2].Status = StatusOut;
     SetUpRepeatRace();
-    EXPECT_FLOAT_EQ(Cars[0].Body, 40);
-    EXPECT_FLOAT_EQ(Cars[0].Tyres, 33);
-    EXPECT_EQ(Cars[0].Cash, 555);
-    EXPECT_EQ(Cars[0].LapCount, -1);
-    EXPECT_FLOAT_EQ(Cars[2].Body, Cars[2].BodyMax);
-    EXPECT_FLOAT_EQ(Cars[2].Tyres, Cars[2].TyresMax);
-    EXPECT_FLOAT_EQ(Cars[2].Engine, Cars[2].EngineMax);
-    EXPECT_EQ(Cars[2].BodyLevel, 2);
-    EXPECT_EQ(Cars[2].Status, StatusRacing);
+    EXPECT_EQ(std::tuple(Cars[0].Body, Cars[0].Tyres, Cars[0].Cash, Cars[0].LapCount), std::tuple(40.f, 33.f, 555, -1));
+    const CarRecord& c = Cars[2];
+    EXPECT_EQ(std::tuple(c.Body, c.Tyres, c.Engine, c.BodyLevel, c.Status),
+              std::tuple(f32(c.BodyMax), f32(c.TyresMax), f32(c.EngineMax), i16(2), StatusRacing));
     EXPECT_EQ(CurrentCourse, 1);
 }
 
-// What a career race's report means for the career: a placed finish pays 1200, 750 or 300
-// (never beyond the 99999 cap) and moves to the next course, 14 going round to 1; any other
-// end pays nothing and stays.
+// A placed finish pays 1200, 750 or 300 (never beyond the 99999 cap) and moves to the next
+// course, 14 going round to 1; any other end pays nothing and stays.
 TEST(SettleCareerRace, PaysThePlaceAndMovesOnOnlyForAPlacedFinish) {
-    struct Case {
-        Outcome Ended;
-        i16 Place, Course;
-        i32 Cash, Paid;
-        i16 NextCourse;
-    };
-    for (const Case& c : {Case{Outcome::Placed, 1, 1, 100, 1200, 2},
-                          Case{Outcome::Placed, 2, 14, 100, 750, 1},
-                          Case{Outcome::Placed, 3, 5, 100, 300, 6},
-                          Case{Outcome::Placed, 1, 7, 99000, 999, 8},
-                          Case{Outcome::NotPlaced, 10, 5, 100, 0, 5},
-                          Case{Outcome::Abandoned, 2, 5, 100, 0, 5},
-                          Case{Outcome::Stopped, 1, 5, 100, 0, 5}}) {
-        Cars[0].Cash = c.Cash;
-        CurrentCourse = c.Course;
+    // How the race ended, the place, the course raced, cash before, the prize, next course.
+    for (auto [ended, place, course, cash, paid, next] :
+         {std::tuple{Outcome::Placed, 1, 1, 100, 1200, 2}, {Outcome::Placed, 2, 14, 100, 750, 1},
+          {Outcome::Placed, 3, 5, 100, 300, 6}, {Outcome::Placed, 1, 7, 99000, 999, 8},
+          {Outcome::NotPlaced, 10, 5, 100, 0, 5}, {Outcome::Abandoned, 2, 5, 100, 0, 5},
+          {Outcome::Stopped, 1, 5, 100, 0, 5}}) {
+        Cars[0].Cash = cash;
+        CurrentCourse = static_cast<i16>(course);
         RaceReport report;
-        report.Outcome = c.Ended, report.Place = c.Place;
-        EXPECT_EQ(SettleCareerRace(report), c.Paid) << "place " << c.Place << " on " << c.Course;
-        EXPECT_EQ(Cars[0].Cash, c.Cash + c.Paid);
-        EXPECT_EQ(CurrentCourse, c.NextCourse);
+        report.Outcome = ended, report.Place = static_cast<i16>(place);
+        EXPECT_EQ(SettleCareerRace(report), paid) << "place " << place << " on " << course;
+        EXPECT_EQ(std::tuple(Cars[0].Cash, CurrentCourse), std::tuple(cash + paid, next));
     }
 }
 
-// Opponents shop before courses 3, 6, 9, 10 and 13: nine draws each, bought or not.
-class Upgrades : public Career {
-protected:
-    void SetUp() override {
-        Career::SetUp();
-        // Levels outlive a career in one run of the program; start these from nothing.
-        for (int i = 1; i <= 8; ++i) Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
-    }
-    static int DrawsUsedBy(void (*step)(), std::uint64_t seed) {
-        Randomize(seed);
-        step();
-        f32 next = Rnd();
-        Randomize(seed);
-        for (int used = 0; used < 1000; ++used)
-            if (Rnd() == next) return used;
-        return -1;
-    }
-};
-
-TEST_F(Upgrades, EveryRowDrawsEvenWhenNothingCanBeBought) {
-    for (int i = 1; i <= 8; ++i) Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 3;
-    CurrentCourse = 6;
-    EXPECT_EQ(DrawsUsedBy(UpgradeOpponents, 99), 8 * 9);
-    for (int i = 1; i <= 8; ++i) EXPECT_EQ(Cars[i].BodyMax, 100);
-    CurrentCourse = 7;
-    EXPECT_EQ(DrawsUsedBy(UpgradeOpponents, 99), 0);
-    CurrentCourse = 6;
-    EXPECT_EQ(DrawsUsedBy(SetUpRepeatRace, 99), 0);  // a repeat never shops
+// Draws the opponents' shopping uses: nine a car before courses 3, 6, 9, 10 and 13, bought
+// or not, and none before any other course or a repeat.
+int DrawsUsedBy(void (*step)()) {
+    Randomize(99);
+    step();
+    f32 next = Rnd();
+    Randomize(99);
+    for (int used = 0; used < 1000; ++used)
+        if (Rnd() == next) return used;
+    return -1;
 }
-
-TEST_F(Upgrades, AnOpponentCanClimbFromNothingToLevelThreeInOnePass) {
-    CurrentCourse = 3;
-    // Body 0 -> 3 needs three lucky draws (1 in 6 x 8 x 8); some seed gives it.
-    for (std::uint64_t seed = 1; seed < 20000; ++seed) {
-        for (int i = 1; i <= 8; ++i) {
-            Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
-            Cars[i].BodyMax = Cars[i].EngineMax = Cars[i].TyresMax = 100;
-            Cars[i].TopSpeed = Cars[i].AiTarget = 200;
-        }
-        Randomize(seed);
-        UpgradeOpponents();
-        for (int i = 1; i <= 8; ++i) {
-            if (Cars[i].BodyLevel != 3) continue;
-            EXPECT_EQ(Cars[i].BodyMax, 100 + 3 * 50);
-            return;
-        }
-    }
-    FAIL() << "no seed lifted a body from level 0 to 3";
-}
-
 // Bonuses a car of this kind holds at this level: every row below it, bought once.
 int BonusAt(int kind, int level) {
     int sum = 0;
@@ -166,27 +81,117 @@ int BonusAt(int kind, int level) {
     return sum;
 }
 
-// A car already at level 1 never buys the level-0 row again: the maxima always match the
-// levels, whichever rows the draws pick.
-TEST_F(Upgrades, ACarNeverBuysARowBelowItsLevelAgain) {
+TEST_F(Career, OpponentsShopNineDrawsACarAndBuyEachRowOnceInOrder) {
+    for (int i = 1; i <= 8; ++i) Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 3;
+    CurrentCourse = 6;
+    EXPECT_EQ(DrawsUsedBy(UpgradeOpponents), 8 * 9);
+    for (int i = 1; i <= 8; ++i) EXPECT_EQ(Cars[i].BodyMax, 100);
+    EXPECT_EQ(DrawsUsedBy(SetUpRepeatRace), 0);
+    CurrentCourse = 7;
+    EXPECT_EQ(DrawsUsedBy(UpgradeOpponents), 0);
+    // From nothing, a body can climb to level 3 in one pass (three lucky draws, 1 in 6 x 8
+    // x 8), and whichever rows the draws pick the maxima always match the levels.
     CurrentCourse = 3;
-    for (std::uint64_t seed = 1; seed <= 40; ++seed) {
+    bool climbed = false;
+    for (std::uint64_t seed = 1; seed < 20000 && !(climbed && seed > 40); ++seed) {
         for (int i = 1; i <= 8; ++i) {
-            CarRecord& c = Cars[i];
-            c.BodyLevel = c.TyresLevel = c.EngineLevel = 1;
-            c.BodyMax = static_cast<i16>(100 + BonusAt(UpgradeKindBody, 1));
-            c.TyresMax = static_cast<i16>(100 + BonusAt(UpgradeKindTyres, 1));
-            c.EngineMax = static_cast<i16>(100 + BonusAt(UpgradeKindEngine, 1));
+            Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
+            Cars[i].BodyMax = Cars[i].EngineMax = Cars[i].TyresMax = 100;
         }
         Randomize(seed);
         UpgradeOpponents();
         for (int i = 1; i <= 8; ++i) {
             const CarRecord& c = Cars[i];
-            ASSERT_EQ(c.BodyMax, 100 + BonusAt(UpgradeKindBody, c.BodyLevel)) << "seed " << seed;
-            ASSERT_EQ(c.TyresMax, 100 + BonusAt(UpgradeKindTyres, c.TyresLevel)) << "seed " << seed;
-            ASSERT_EQ(c.EngineMax, 100 + BonusAt(UpgradeKindEngine, c.EngineLevel)) << "seed " << seed;
+            climbed = climbed || c.BodyLevel == 3;
+            ASSERT_EQ(std::tuple(c.BodyMax, c.TyresMax, c.EngineMax),
+                      std::tuple(100 + BonusAt(UpgradeKindBody, c.BodyLevel), 100 + BonusAt(UpgradeKindTyres, c.TyresLevel),
+                                 100 + BonusAt(UpgradeKindEngine, c.EngineLevel)))
+                << "seed " << seed;
         }
     }
+    EXPECT_TRUE(climbed);
+    EXPECT_EQ(BonusAt(UpgradeKindBody, 3), 3 * 50);
+}
+
+// ----- The player's parts -----
+
+// A new Normal player's car: the starting parts in full condition.
+void NewPlayer(i32 cash) {
+    FillPartsCatalogue();
+    CarRecord& car = Cars[0];
+    car = CarRecord{};
+    car.TopSpeed = 250, car.Accel = 2.8f;
+    car.Tyres = car.TyresMax = 70;
+    car.Engine = car.EngineMax = car.Body = car.BodyMax = 100;
+    car.Cash = cash;
+}
+
+// Wear times twice the level plus one, plus the call-out (tyres 50, the rest 200), rounded
+// down; a part at or above its maximum is "Fine" and costs nothing.
+TEST(Shop, RepairPrices) {
+    for (auto [part, condition, maximum, level, price] :
+         {std::tuple{PartTyres, 60.f, 70, 0, 60},   // 10 x 1 + 50
+          {PartTyres, 60.f, 70, 2, 100},            // 10 x 5 + 50
+          {PartBody, 37.5f, 100, 1, 387},           // 62.5 x 3 + 200 = 387.5
+          {PartEngine, 99.5f, 100, 0, 200},         // a scratch still costs the call-out
+          {PartEngine, 100.f, 100, 2, 0},           // untouched
+          {PartTyres, 90.f, 70, 0, 0},              // Easy's tyres start above full
+          {PartBody, -20.f, 125, 2, 925}}) {        // a wreck: 145 x 5 + 200
+        CarRecord car;
+        f32* conditions[] = {&car.Body, &car.Engine, &car.Tyres};
+        i16* maxima[] = {&car.BodyMax, &car.EngineMax, &car.TyresMax};
+        i16* levels[] = {&car.BodyLevel, &car.EngineLevel, &car.TyresLevel};
+        *conditions[part] = condition, *maxima[part] = static_cast<i16>(maximum), *levels[part] = static_cast<i16>(level);
+        EXPECT_EQ(std::tuple(PartWorn(car, part), RepairPrice(car, part)), std::tuple(price > 0, price))
+            << part << " " << condition;
+    }
+}
+
+TEST(Shop, APartTradesItsBonusesForTheFittedOnesAndComesInFullCondition) {
+    NewPlayer(30000);
+    const CarRecord& car = Cars[0];
+    Cars[0].Engine = 12, Cars[0].Body = 40;
+    ASSERT_TRUE(BuyPart(2));  // MoJet: 20, 1 and 50 more than the starting engine
+    EXPECT_EQ(std::tuple(car.TopSpeed, car.Accel, car.EngineMax, car.Engine, car.EngineLevel),
+              std::tuple(i16(270), 3.8f, i16(150), 150.0f, i16(1)));
+    ASSERT_TRUE(BuyPart(3));  // MoRockit: the MoJet's bonuses come off first
+    EXPECT_EQ(std::tuple(car.TopSpeed, car.EngineMax), std::tuple(i16(470), i16(200)));
+    EXPECT_NEAR(car.Accel, 5.8f, 1e-5);
+    ASSERT_TRUE(BuyPart(1));  // LittleRipper tyres act on the tyres only
+    EXPECT_EQ(std::tuple(car.TyresMax, car.Tyres, car.TyresLevel, car.TopSpeed),
+              std::tuple(i16(120), 120.0f, i16(2), i16(470)));
+    ASSERT_TRUE(BuyPart(5));  // the same body twice: full again, no bigger
+    Cars[0].Body = 10;
+    ASSERT_TRUE(BuyPart(5));
+    EXPECT_EQ(std::tuple(car.BodyMax, car.Body), std::tuple(i16(400), 400.0f));
+    ASSERT_TRUE(BuyPart(4));  // and down to the Low Rider: 100 + 25
+    EXPECT_EQ(std::tuple(car.BodyMax, car.BodyLevel), std::tuple(i16(125), i16(1)));
+    EXPECT_EQ(car.Cash, 30000 - 1750 - 5200 - 1700 - 4850 - 4850 - 2500);
+    EXPECT_EQ(PartEffects(PartTyres, 2) + "/" + PartEffects(PartBody, 0), "tire life +50/the standard part");
+}
+
+// Buying and repairing both want more cash than the price, not as much.
+TEST(Shop, CashMustBeMoreThanThePriceAndARepairRestoresHalfTheMaximum) {
+    NewPlayer(1750);  // exactly the MoJet's price
+    EXPECT_FALSE(BuyPart(2));
+    EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].EngineMax), std::tuple(1750, i16(100)));
+    Cars[0].Cash = 1751;
+    EXPECT_TRUE(BuyPart(2));
+    EXPECT_EQ(Cars[0].Cash, 1);
+    for (auto [before, after] : {std::pair{80.0f, 100.0f}, {10.0f, 60.0f}, {-30.0f, 20.0f}}) {
+        NewPlayer(1000);
+        Cars[0].Body = before;
+        EXPECT_TRUE(RepairPart(PartBody, 300));
+        EXPECT_EQ(std::tuple(Cars[0].Body, Cars[0].Cash), std::tuple(after, 700)) << "from " << before;
+    }
+    NewPlayer(60);
+    Cars[0].Tyres = 20;
+    EXPECT_FALSE(RepairPart(PartTyres, 60));
+    EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].Tyres), std::tuple(60, 20.0f));
+    EXPECT_TRUE(RepairPart(PartTyres, 59));  // 20 of 70, plus 35
+    EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].Tyres), std::tuple(1, 55.0f));
+    NewPlayer(0);
+    EXPECT_FALSE(RepairPart(PartEngine, 0));  // even a free repair wants some cash
 }
 
 }  // namespace
