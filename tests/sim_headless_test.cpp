@@ -52,20 +52,6 @@ protected:
     }
 };
 
-// The report opens with what was asked and how the race stood; the snapshot is the view.
-TEST_F(Simulation, FrameLimitReportsOutcomeZeroAndTheSnapshotSavesTheView) {
-    std::string shot = Folder + "/shot.bmp";
-    RunResult r = Simulate({"--data-dir", Folder, "--course", "2", "--max-frames", "15", "--seed", "9",
-                            "--name", "Ann", "--snapshot", "3:" + shot});
-    ASSERT_EQ(r.Status, 0) << r.Err;
-    EXPECT_TRUE(r.Out.starts_with("{\"course\":2,\"seed\":9,\"outcome\":0,\"frames\":15,"
-                                  "\"FinishCount\":0,\"BestLapTime\":30,\"cars\":[{\"Status\":0,"))
-        << r.Out;
-    // The report, nine cars, and the nine places of the order as the race stood.
-    EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '{'), 1 + 9 + 9);
-    EXPECT_EQ(LoadPicture(shot).Width, 550);
-}
-
 // The first Escape asks, the second leaves; a question the script never answers stops
 // the race where it was asked.
 TEST_F(Simulation, EscapeTwiceFromTheScriptAbandonsTheRaceInItsFrame) {
