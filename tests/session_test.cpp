@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <regex>
 
+#include <nlohmann/json.hpp>
+
 #include "app/app.h"
 #include "race/race_internal.h"
 #include "test_support.h"
@@ -42,28 +44,10 @@ SessionRun Play(const std::string& script, std::vector<std::string> extra = {}) 
     return run;
 }
 
-// The JSON value that follows "key": in a dump, as written (strings keep their quotes).
-std::string Value(const std::string& json, const std::string& key) {
-    std::size_t at = json.find("\"" + key + "\":");
-    if (at == std::string::npos) return "(absent)";
-    at += key.size() + 3;
-    int depth = 0;
-    bool inString = false;
-    for (std::size_t i = at; i < json.size(); ++i) {
-        char c = json[i];
-        if (inString) {
-            if (c == '\\') ++i;
-            else if (c == '"') inString = false;
-        } else if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            ++depth;
-        } else if (c == '}' || c == ']' || c == ',') {
-            if (depth == 0) return json.substr(at, i - at);
-            if (c != ',') --depth;
-        }
-    }
-    return json.substr(at);
+// The JSON value of "key" in a dump, as written (strings keep their quotes).
+std::string Value(const std::string& text, const std::string& key) {
+    const auto json = nlohmann::ordered_json::parse(text, nullptr, false);
+    return json.is_object() && json.contains(key) ? json[key].dump() : "(absent)";
 }
 
 // A control's entry in a dump's controls, e.g. Shown(dump, "RaceWindow.Label16"), and its
@@ -86,7 +70,7 @@ std::string LitControls(const std::string& dump) {
     return names;
 }
 std::string Player(const std::string& dump, const std::string& field) {
-    return Value(Value(dump, "cars"), field);
+    return nlohmann::ordered_json::parse(dump)["cars"][0][field].dump();
 }
 const std::string Green = "\"#00FF00\"";
 const std::string Roll = "[{\"file\":\"click02.wav\",\"volume\":0,\"loop\":false}]";
@@ -264,19 +248,18 @@ TEST(RaceSession, TheRaceTheHudScreenshotsAndTheResultsBoard) {
     EXPECT_EQ(Value(board, "forms"), "[\"ResultsBoard\",\"RaceWindow\"]");
     EXPECT_EQ(Value(board, "results"), Value(run.Dumps[4], "results"));
     EXPECT_EQ(Caption(board, "ResultsBoard.ResultsCourse").rfind("\"Course 1 ", 0), 0u);
-    std::string rows = Value(Value(board, "results"), "rows");
-    std::regex row(R"re(\{"place":(\d),"car":(\d),"driver":"([^"]*)","time":"([^"]*)"\})re");
     std::vector<int> cars;
-    for (std::sregex_iterator it(rows.begin(), rows.end(), row), end; it != end; ++it) {
-        std::string index = std::to_string(cars.size());
-        EXPECT_EQ((*it)[1], std::to_string(cars.size() + 1));
-        cars.push_back(std::stoi((*it)[2]));
-        EXPECT_EQ((*it)[3] == "Ann", cars.back() == 0);
-        EXPECT_EQ(Caption(board, "ResultsBoard.Driver(" + index + ")"), "\"" + (*it)[3].str() + "\"");
-        EXPECT_EQ(Caption(board, "ResultsBoard.Time(" + index + ")"), "\"" + (*it)[4].str() + "\"");
+    const auto results = nlohmann::ordered_json::parse(board)["results"];
+    for (const auto& row : results["rows"]) {
+        const std::string index = std::to_string(cars.size());
+        EXPECT_EQ(row["place"], cars.size() + 1);
+        cars.push_back(row["car"]);
+        EXPECT_EQ(row["driver"] == "Ann", cars.back() == 0);
+        EXPECT_EQ(Caption(board, "ResultsBoard.Driver(" + index + ")"), row["driver"].dump());
+        EXPECT_EQ(Caption(board, "ResultsBoard.Time(" + index + ")"), row["time"].dump());
     }
     std::sort(cars.begin(), cars.end());
-    EXPECT_EQ(cars, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8})) << rows;
+    EXPECT_EQ(cars, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
     EXPECT_NE(Caption(board, "RaceWindow.LastLapField"), "\"--.--\"");
 
     EXPECT_EQ(Value(after, "forms"), "[\"RaceWindow\"]");
@@ -345,16 +328,12 @@ TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
     const std::string& loaded = second.Dumps[0];
     EXPECT_EQ(Value(loaded, "forms") + Value(loaded, "driver"), "[\"RaceWindow\"]\"Ann            \"");
     EXPECT_EQ(Value(loaded, "course"), Value(saved, "course"));
-    std::regex number(R"(-?\d+\.\d+)");
-    std::string savedCars = Value(saved, "cars"), whole;
-    auto last = savedCars.cbegin();
-    for (std::sregex_iterator it(savedCars.begin(), savedCars.end(), number), end; it != end; ++it) {
-        whole.append(last, (*it)[0].first);
-        whole += std::to_string(static_cast<long>(std::nearbyint(std::stod(it->str()))));
-        last = (*it)[0].second;
-    }
-    whole.append(last, savedCars.cend());
-    EXPECT_EQ(Value(loaded, "cars"), whole);
+    const auto savedCars = nlohmann::ordered_json::parse(saved)["cars"];
+    const auto loadedCars = nlohmann::ordered_json::parse(loaded)["cars"];
+    ASSERT_EQ(loadedCars.size(), savedCars.size());
+    for (std::size_t car = 0; car < savedCars.size(); ++car)
+        for (const auto& [field, value] : savedCars[car].items())
+            EXPECT_EQ(loadedCars[car][field], std::nearbyint(value.get<double>())) << car << " " << field;
 }
 
 // The shop by keys on a loaded career: opened by a key it lights its way out and no part,
