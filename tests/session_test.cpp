@@ -336,57 +336,48 @@ TEST(CareerSession, SavedAfterARaceAndLoadedAfterARestart) {
             EXPECT_EQ(loadedCars[car][field], std::nearbyint(value.get<double>())) << car << " " << field;
 }
 
-// The shop by keys on a loaded career: opened by a key it lights its way out and no part,
-// which another Enter would buy. The MoJet engine ($1750) bought, the body mended from 40
-// to 90 ($260 = 60 x 1 + 200), the titanium body ($4850) refused with the pop-up; Enter
-// closes it, Escape leaves; the car and the panel beneath show what was bought.
-TEST(CareerSession, LoadAndShopByKeys) {
+// A loaded career's panel names the driver, his cash and his car's condition. The shop by
+// keys: opened by a key it lights its way out and no part, which another Enter would buy.
+// The MoJet engine ($1750) bought, the body mended from 40 to 90 ($260 = 60 x 1 + 200),
+// the titanium body ($4850) refused with the pop-up; Enter closes it, Escape leaves; the
+// car and the panel show what was bought. Its tyres nearly bald, the car burns out in the
+// race, and the message box sends the career back to where it was saved.
+TEST(CareerSession, LoadShopByKeysAndBurnOut) {
     SessionRun run = Play(
         "key Down\nkey Enter\nkey Down\nkey Enter\ndump\n"  // Load Game: the first slot chosen
-        "key Enter\nkey Enter\n"                            // on to Load Career, and load
+        "key Enter\nkey Enter\ndump\n"                      // on to Load Career, and load
         "key Right\nkey Right\nkey Enter\ndump\n"           // Shop, on Leave Shop
         "key Down\nkey Down\nkey Down\nkey Enter\n"         // the third part: the MoJet
         "key Down\nkey Enter\n"                             // below it, the body's repair
         "key Up\nkey Enter\ndump\n"                         // above, the titanium body
-        "key Enter\nkey Escape\ndump\n",
-        {"--data-dir", FolderWithAnnsCareer()});
+        "key Enter\nkey Escape\ndump\n"
+        "click Label16\nrace autopilot\ndump\nkey Enter\ndump\n",
+        {"--data-dir", FolderWithAnnsCareer(26)});
     ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 4u);
-    EXPECT_EQ(Value(run.Dumps[0], "driver"), "\"Ann            \"");
-    EXPECT_EQ(Fore(run.Dumps[1], "StoreForm.LeaveLabel"), "\"#80FFFF\"");
-    EXPECT_EQ(Fore(run.Dumps[1], "StoreForm.Item(0)"), "\"#C0C0C0\"");
-    const std::string &refused = run.Dumps[2], &left = run.Dumps[3];
-    EXPECT_EQ(Value(refused, "enabled"), "[\"PopBox\",\"RaceWindow\"]");
-    EXPECT_EQ(Caption(refused, "StoreForm.CashField"), "\"$2990\"");
+    ASSERT_EQ(run.Dumps.size(), 7u);
+    const std::vector<std::string>& d = run.Dumps;
+    EXPECT_EQ(Value(d[0], "driver"), "\"Ann            \"");
+    const auto panel = [&](int dump, const char* field) { return Caption(d[dump], std::string("RaceWindow.") + field); };
+    EXPECT_EQ(panel(1, "PanelDriverField"), "\"Ann\"");
+    EXPECT_EQ(panel(1, "PanelCashField"), "\"$5000\"");
+    EXPECT_EQ(panel(1, "PanelBodyField"), "\"Body 40%\"");
+    EXPECT_EQ(panel(1, "PanelEngineField"), "\"Engine 100%\"");
+    EXPECT_EQ(panel(1, "PanelTyresField"), "\"Tyres 37%\"");  // 26 of 70
+    EXPECT_EQ(Fore(d[2], "StoreForm.LeaveLabel"), "\"#80FFFF\"");
+    EXPECT_EQ(Fore(d[2], "StoreForm.Item(0)"), "\"#C0C0C0\"");
+    EXPECT_EQ(Value(d[3], "enabled"), "[\"PopBox\",\"RaceWindow\"]");
+    EXPECT_EQ(Caption(d[3], "StoreForm.CashField"), "\"$2990\"");
     // Escape left the shop, not the next race.
-    EXPECT_EQ(Value(left, "forms") + Value(left, "outcome"), "[\"RaceWindow\"]0");
+    EXPECT_EQ(Value(d[4], "forms") + Value(d[4], "outcome"), "[\"RaceWindow\"]0");
     for (auto [field, value] : {std::pair{"EngineLevel", "1"}, {"Body", "90"}, {"BodyLevel", "0"}})
-        EXPECT_EQ(Player(left, field), value) << field;
-    EXPECT_EQ(Caption(left, "RaceWindow.PanelCashField"), "\"$2990\"");
-    EXPECT_EQ(Caption(left, "RaceWindow.PanelBodyField"), "\"Body 90%\"");
-}
-
-// A loaded career's panel names the driver, his cash and his car's condition. Its tyres
-// nearly bald, the car burns out in the race, and the message box sends the career back
-// to where it was saved.
-TEST(CareerSession, ABurntOutCarSendsTheCareerBackToItsLastSave) {
-    SessionRun run = Play("click Label1\nclick Label18\nselect SaveGameList 0\nclick Label29\n"
-                          "dump\nclick Label16\nrace autopilot\ndump\nkey Enter\ndump\n",
-                          {"--data-dir", FolderWithAnnsCareer(26)});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    ASSERT_EQ(run.Dumps.size(), 3u);
-    const std::string& panel = run.Dumps[0];
-    const auto caption = [&](const char* field) { return Caption(panel, std::string("RaceWindow.") + field); };
-    EXPECT_EQ(caption("PanelDriverField"), "\"Ann\"");
-    EXPECT_EQ(caption("PanelCashField"), "\"$5000\"");
-    EXPECT_EQ(caption("PanelBodyField"), "\"Body 40%\"");
-    EXPECT_EQ(caption("PanelEngineField"), "\"Engine 100%\"");
-    EXPECT_EQ(caption("PanelTyresField"), "\"Tyres 37%\"");  // 26 of 70
-    std::string course = caption("CourseNameField");
-    EXPECT_EQ(Value(run.Dumps[1], "message"),
+        EXPECT_EQ(Player(d[4], field), value) << field;
+    EXPECT_EQ(panel(4, "PanelCashField"), "\"$2990\"");
+    EXPECT_EQ(panel(4, "PanelBodyField"), "\"Body 90%\"");
+    const std::string course = panel(4, "CourseNameField");
+    EXPECT_EQ(Value(d[5], "message"),
               "\"Your car burnt out. Ann's career goes back to its last save, on Course 1, " +
                   course.substr(1, course.size() - 2) + ": Load Game takes it up from there.\"");
-    EXPECT_EQ(Value(run.Dumps[2], "forms"), "[\"FrontEnd\"]");
+    EXPECT_EQ(Value(d[6], "forms"), "[\"FrontEnd\"]");
 }
 
 // Time Trial by keys: the picker shows course 1 with no record, the run sets both records
