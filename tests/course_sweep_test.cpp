@@ -1,6 +1,6 @@
 // Every course raced headless with the computer driving the player's car too: the race
-// must end with the player home, no car may crawl for long, and each race must be the one the race catalogue
-// (tests/data/race_catalogue.tsv) holds: the same outcome, frames, best lap, finishing
+// must end with the player home, no car may crawl for long, and each race must be the
+// one the race catalogue (tests/data/race_catalogue.tsv) holds: the same outcome, frames, best lap, finishing
 // order and times, and the same trace to the byte (tools/race_catalogue.py writes the
 // catalogue again when a rule changes on purpose). The player's marker on the mini-map
 // must stay on the road the map shows, all the way round.
@@ -10,9 +10,10 @@
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <string>
 #include <vector>
+
+#include <nlohmann/json.hpp>
 
 #include "course/course.h"
 #include "numeric/numeric.h"
@@ -27,31 +28,13 @@ double Field(const std::string& line, const std::string& key) {
     return std::strtod(line.c_str() + at + key.size() + 3, nullptr);
 }
 
-// The catalogue's row for a race: outcome, frames, best lap, order, trace hash.
-std::vector<std::string> CatalogueRow(int course, int seed) {
+// The catalogue's line for a race: course, seed, outcome, frames, best lap, finishing
+// order ("8 27.90, 7 28.41, ..., 0 did not finish") and trace hash, tab between.
+std::string CatalogueLine(const std::string& key) {
     std::ifstream in(GG_SOURCE_DIR "/tests/data/race_catalogue.tsv");
-    std::string line;
-    const std::string key = std::to_string(course) + "\t" + std::to_string(seed) + "\t";
-    while (std::getline(in, line)) {
-        if (!line.starts_with(key)) continue;
-        std::vector<std::string> fields;
-        std::size_t from = key.size(), tab;
-        while ((tab = line.find('\t', from)) != std::string::npos)
-            fields.push_back(line.substr(from, tab - from)), from = tab + 1;
-        fields.push_back(line.substr(from));
-        return fields;
-    }
-    return {};
-}
-
-// The report's order as the catalogue writes it: "8 27.90, 7 28.41, ..., 0 did not finish".
-std::string OrderOf(const std::string& report) {
-    std::string out;
-    const std::regex row("\\{\"car\":(\\d+),\"time\":\"([^\"]*)\"\\}");
-    std::string order = report.substr(report.find("\"order\":"));
-    for (std::sregex_iterator it(order.begin(), order.end(), row), end; it != end; ++it)
-        out += (out.empty() ? "" : ", ") + (*it)[1].str() + " " + (*it)[2].str();
-    return out;
+    for (std::string line; std::getline(in, line);)
+        if (line.starts_with(key)) return line;
+    return "(the catalogue has no row for this race)";
 }
 
 // FNV-1a over the trace's bytes, as the catalogue's script computes it.
@@ -75,17 +58,18 @@ TEST_P(Sweep, AutopilotRaceIsAsCataloguedWithTheMarkerOnTheRoad) {
                           std::to_string(course) + " --seed " + std::to_string(seed) + " --trace " +
                           trace + " > " + summary;
     ASSERT_EQ(std::system(command.c_str()), 0);
-    std::string result = ReadFileText(summary);
-    int outcome = static_cast<int>(Field(result, "outcome"));
+    const auto report = nlohmann::json::parse(ReadFileText(summary));
+    const int outcome = report["outcome"];
     EXPECT_TRUE(outcome == 5 || outcome == 15) << "outcome " << outcome << " (10 is a wreck of the player)";
-    const std::vector<std::string> row = CatalogueRow(course, seed);
-    ASSERT_EQ(row.size(), 5u) << "the catalogue has no row for this race";
+    const std::string key = std::to_string(course) + "\t" + std::to_string(seed) + "\t";
+    std::string order, line;
+    for (const auto& row : report["order"])
+        order += (order.empty() ? "" : ", ") + std::to_string(row["car"].get<int>()) + " " + row["time"].get<std::string>();
     char best[32];
-    std::snprintf(best, sizeof best, "%.9g", Field(result, "BestLapTime"));
-    EXPECT_EQ(std::vector<std::string>({std::to_string(outcome),
-                                        std::to_string(static_cast<int>(Field(result, "frames"))),
-                                        best, OrderOf(result), TraceHash(trace)}),
-              row);
+    std::snprintf(best, sizeof best, "%.9g", report["BestLapTime"].get<double>());
+    EXPECT_EQ(key + std::to_string(outcome) + "\t" + std::to_string(report["frames"].get<int>()) + "\t" + best +
+                  "\t" + order + "\t" + TraceHash(trace),
+              CatalogueLine(key));
 
     FreshHeadless();
     CurrentCourse = static_cast<i16>(course);
@@ -95,7 +79,6 @@ TEST_P(Sweep, AutopilotRaceIsAsCataloguedWithTheMarkerOnTheRoad) {
     f32 viewOriginY = static_cast<f32>((Course.StartTileRow - 3) * 200 - 200);
 
     std::ifstream in(trace);
-    std::string line;
     int slow[9] = {}, markerFaults = 0;
     while (std::getline(in, line)) {
         int car = static_cast<int>(Field(line, "car")), frame = static_cast<int>(Field(line, "frame"));
