@@ -5,7 +5,6 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <sstream>
 
 #include "app/app.h"
 #include "career/career.h"
@@ -18,49 +17,37 @@ namespace {
 std::function<void()> EachFrame;
 std::optional<RaceWatch> Watch;
 
-class QuitDuringRace : public ::testing::Test {
+// The frame the quit is asked in; 0: the close button is heard in the turn that shows
+// the first frame, before the lights.
+class QuitDuringRace : public RaceScreenTest, public ::testing::WithParamInterface<int> {
 protected:
-    HeadlessBackend* Backend = nullptr;
     void SetUp() override {
-        Backend = &FreshHeadless();
-        RaceFolder(::testing::UnitTest::GetInstance()->current_test_info()->name());
-        Settings = GameSettings{};
-        AutopilotEnabled = false;
-        EachFrame = nullptr;
+        RaceScreenTest::SetUp();
         Watch.emplace([] { if (EachFrame) EachFrame(); });
-        LoadRaceWindow();
-        DriverNames[10] = "Ann";
-        NewCareer();
     }
     void TearDown() override { Watch.reset(); }
 };
 
-}  // namespace
-
-TEST_F(QuitDuringRace, AtTheFirstLightSkipsTheCountdownAndRunsNoFrame) {
+TEST_P(QuitDuringRace, EndsAfterTheFrameInProgressWithNothingPaid) {
+    const int quitAt = GetParam();
     const i32 cash = Cars[0].Cash;
     const i16 course = CurrentCourse;
     int frames = 0;
-    EachFrame = [&] { ++frames; };
-    // The close button is heard in the turn that shows the first frame, before the lights.
-    Backend->BeforeTurn = [] { RequestQuit(); };
+    EachFrame = [&] {
+        if (++frames == quitAt) RequestQuit();
+    };
+    if (quitAt == 0) Backend->BeforeTurn = [] { RequestQuit(); };
     const std::uint32_t start = GetTickCount();
     EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Running);
-    EXPECT_LT(GetTickCount() - start, static_cast<std::uint32_t>(LightMs));  // red never lasted
-    EXPECT_EQ(frames, 0);
+    EXPECT_EQ(Race.Frame, quitAt);
+    EXPECT_EQ(frames, quitAt);
+    if (quitAt == 0) {
+        EXPECT_LT(GetTickCount() - start, static_cast<std::uint32_t>(LightMs));  // red never lasted
+    }
     EXPECT_EQ(std::pair(Cars[0].Cash, CurrentCourse), std::pair(cash, course));
 }
 
-TEST_F(QuitDuringRace, MidRaceEndsAfterTheFrameInProgressWithNothingPaid) {
-    const i32 cash = Cars[0].Cash;
-    const i16 course = CurrentCourse;
-    EachFrame = [] {
-        if (Race.Frame == 40) RequestQuit();
-    };
-    EXPECT_EQ(RunRace(CareerRace()).Outcome, Outcome::Running);
-    EXPECT_EQ(Race.Frame, 40);
-    EXPECT_EQ(std::pair(Cars[0].Cash, CurrentCourse), std::pair(cash, course));
-}
+INSTANTIATE_TEST_SUITE_P(AtTheFirstLightOrMidRace, QuitDuringRace, ::testing::Values(0, 40));
 
 TEST(QuitWaits, FrameWaitAndIdleWaitGiveUpOnceQuitIsAsked) {
     HeadlessBackend& backend = FreshHeadless();
@@ -76,6 +63,8 @@ TEST(QuitWaits, FrameWaitAndIdleWaitGiveUpOnceQuitIsAsked) {
     EXPECT_EQ(turns, 4);
 }
 
+// One line per frame shown, with the time, the frame's number and how long it took to
+// compose and present; a turn that changed nothing shows no frame.
 TEST(FrameStats, OneLinePerFrameShownWithTimeNumberAndDurations) {
     HeadlessBackend& backend = FreshHeadless();
     backend.ComposeFrames = true;
@@ -85,25 +74,21 @@ TEST(FrameStats, OneLinePerFrameShownWithTimeNumberAndDurations) {
     for (int frame = 0; frame < 3; ++frame) {
         Refresh();
         DoEvents();
-        DoEvents();  // nothing changed: no frame
+        DoEvents();
     }
     StopFrameStats();
     std::ifstream file(path);
-    std::string line;
-    int lines = 0;
-    double previousTime = 0;
-    while (std::getline(file, line)) {
-        std::istringstream fields(line);
-        double time = 0, compose = -1, present = -1;
-        unsigned long long number = 0;
-        ASSERT_TRUE(fields >> time >> number >> compose >> present) << line;
-        EXPECT_EQ(number, static_cast<unsigned long long>(++lines));
+    double time = 0, previousTime = 0, compose = -1, present = -1;
+    unsigned long long number = 0, lines = 0;
+    while (file >> time >> number >> compose >> present) {
+        EXPECT_EQ(number, ++lines);
         EXPECT_GT(time, 1.6e9);  // seconds since the Unix epoch
         EXPECT_GE(time, previousTime);
-        EXPECT_GE(compose, 0);
-        EXPECT_GE(present, 0);
+        EXPECT_TRUE(compose >= 0 && present >= 0);
         previousTime = time;
     }
-    EXPECT_EQ(lines, 3);
-    EXPECT_FALSE(KeepFrameStats(TempFolder("frame_stats") + "/no/such/folder/stats.txt"));
+    EXPECT_TRUE(file.eof());
+    EXPECT_EQ(lines, 3u);
 }
+
+}  // namespace

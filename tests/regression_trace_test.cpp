@@ -3,6 +3,8 @@
 // and 13 with the autopilot. When a driving or race rule changes on purpose, regenerate
 // them in the same commit and explain the diff, with the arguments of the catalogue below:
 //   build/game/gravel-ghosts --headless ARGUMENTS --trace tests/data/FILE
+// Each race here also draws its last frame, which makes the race draw every frame: the
+// drawing must leave the race as it is (the course sweep runs the same rules undrawn).
 #include <gtest/gtest.h>
 
 #include <sstream>
@@ -11,35 +13,6 @@
 #include "test_support.h"
 
 namespace {
-
-// Runs the headless game with these arguments after the common ones; returns its trace.
-std::string TraceOf(std::vector<std::string> extra) {
-    FreshHeadless();
-    std::string trace = TempFolder("regression") + "/trace.jsonl";
-    std::vector<std::string> args = {"gravel-ghosts", "--headless", "--data-dir", GameDir(),
-                                     "--trace", trace};
-    args.insert(args.end(), extra.begin(), extra.end());
-    std::vector<char*> argv;
-    for (std::string& a : args) argv.push_back(a.data());
-    ::testing::internal::CaptureStdout();
-    int status = RunHeadlessSimulation(static_cast<int>(argv.size()), argv.data());
-    ::testing::internal::GetCapturedStdout();
-    EXPECT_EQ(status, 0);
-    return ReadFileText(trace);
-}
-
-void ExpectSameLines(const std::string& wanted, const std::string& got, int lines) {
-    std::istringstream expected(wanted), actual(got);
-    std::string want, have;
-    int line = 0;
-    while (std::getline(expected, want)) {
-        ++line;
-        ASSERT_TRUE(std::getline(actual, have)) << "the trace ends early, at line " << line;
-        ASSERT_EQ(have, want) << "first difference at line " << line;
-    }
-    EXPECT_FALSE(std::getline(actual, have)) << "the trace is longer than the committed one";
-    EXPECT_EQ(line, lines);
-}
 
 const std::string Data = GG_SOURCE_DIR "/tests/data/";
 
@@ -61,19 +34,30 @@ const Race Catalogue[] = {
 
 class RegressionTrace : public ::testing::TestWithParam<Race> {};
 
-TEST_P(RegressionTrace, MatchesTheCommittedTrace) {
+TEST_P(RegressionTrace, DrawnEveryFrameTheRaceMatchesTheCommittedTrace) {
     const Race& race = GetParam();
-    ExpectSameLines(ReadFileText(Data + race.Trace), TraceOf(race.Arguments), 9 * race.Frames);
-}
+    FreshHeadless();
+    const std::string folder = TempFolder("regression"), trace = folder + "/trace.jsonl";
+    std::vector<std::string> args = {"gravel-ghosts", "--headless", "--data-dir", GameDir(), "--trace", trace,
+                                     "--snapshot", std::to_string(race.Frames - 1) + ":" + folder + "/shot.bmp"};
+    args.insert(args.end(), race.Arguments.begin(), race.Arguments.end());
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    ::testing::internal::CaptureStdout();
+    ASSERT_EQ(RunHeadlessSimulation(static_cast<int>(argv.size()), argv.data()), 0);
+    ::testing::internal::GetCapturedStdout();
+    EXPECT_TRUE(FileExists(folder + "/shot.bmp"));
 
-// A snapshot makes the race draw every frame; the drawing must not change the race.
-TEST_P(RegressionTrace, DrawingEveryFrameLeavesTheRaceAsItIs) {
-    const Race& race = GetParam();
-    std::vector<std::string> drawn = race.Arguments;
-    std::string shot = TempFolder("drawn") + "/shot.bmp";
-    drawn.insert(drawn.end(), {"--snapshot", std::to_string(race.Frames - 1) + ":" + shot});
-    ExpectSameLines(ReadFileText(Data + race.Trace), TraceOf(drawn), 9 * race.Frames);
-    EXPECT_TRUE(FileExists(shot));
+    std::istringstream expected(ReadFileText(Data + race.Trace)), actual(ReadFileText(trace));
+    std::string want, have;
+    int line = 0;
+    while (std::getline(expected, want)) {
+        ++line;
+        ASSERT_TRUE(std::getline(actual, have)) << "the trace ends early, at line " << line;
+        ASSERT_EQ(have, want) << "first difference at line " << line;
+    }
+    EXPECT_FALSE(std::getline(actual, have)) << "the trace is longer than the committed one";
+    EXPECT_EQ(line, 9 * race.Frames);
 }
 
 INSTANTIATE_TEST_SUITE_P(Catalogue, RegressionTrace, ::testing::ValuesIn(Catalogue),
