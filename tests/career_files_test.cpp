@@ -61,11 +61,9 @@ TEST_F(CareerFiles, EachDriverKeepsOneSlotAndAFullListRefusesOnlyNewcomers) {
     WriteFileText(ListPath(), full);
     DriverNames[PlayerNameEntry] = "Dee";
     Panel.SaveCareer->Click();
-    EXPECT_EQ(MessageLog().back(), "No slots available");
-    EXPECT_EQ(Panel.SaveCareer->Caption + "/" + Panel.Status->Caption, "Save Career/");
-    EXPECT_TRUE(RaceWindow->Visible && FlashBox->Visible);  // the game goes on
-    EXPECT_EQ(Slurp(ListPath()), full);
-    EXPECT_FALSE(fs::exists(CareerPath("Dee")));
+    EXPECT_EQ(std::tuple(MessageLog().back(), Panel.SaveCareer->Caption + "/" + Panel.Status->Caption,
+                         RaceWindow->Visible && FlashBox->Visible, Slurp(ListPath()), fs::exists(CareerPath("Dee"))),
+              std::tuple("No slots available", "Save Career/", true, full, false));  // and the game goes on
     SaveAs("C");
 }
 
@@ -80,8 +78,7 @@ TEST_F(CareerFiles, TheListIsReadBySlotsWhateverItsLineEndsAndPaddingOrSetAside)
         SaveAs("Cy");
         EXPECT_EQ(Slurp(ListPath()), ListOf({"Ann", "Bob", "Cy", "", "", ""})) << text;
     }
-    WriteFileText(ListPath(), " A\r\n B\r\n C\r\n D\r\n E\r\n");  // five drivers a line each
-    SaveAs("Ann", false);
+    WriteFileText(ListPath(), " A\r\n B\r\n C\r\n D\r\n E\r\n"), SaveAs("Ann", false);  // five drivers a line each
     EXPECT_EQ(MessageLog().back(), "No slots available");
     const std::regex told(R"(The career list could not be understood, so it was kept as )"
                           R"((saves\.lst\.20\d\d-\d\d-\d\d-\d{6}) and a new list was started\.)");

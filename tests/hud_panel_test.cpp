@@ -98,15 +98,6 @@ TEST_F(Hud, LastLapFinishesCarsOnceAndAThirdComputerFinisherUnplacesThePlayer) {
     EXPECT_EQ(std::tuple(Cars[4].Status, Race.FinishCount, Laps(4).second), std::tuple(StatusFinished, i16(1), 1));
     Cross(1), Cross(2);
     EXPECT_EQ(std::tuple(Race.FinishCount, Cars[0].LapCount, Cars[0].Status), std::tuple(i16(10), i16(10), StatusRacing));
-    // The player finishing third keeps third place, and then no lap counts.
-    Race = RaceState{};
-    Race.LastCarIndex = 8;
-    for (CarRecord& c : Cars) c.LapCount = c.LapCountHigh = 0, c.Status = StatusRacing;
-    Cross(1), Cross(2), Cross(0);
-    EXPECT_EQ(std::tuple(Race.FinishCount, Cars[0].LapCount), std::tuple(i16(3), i16(1)));
-    Cars[0].Status = StatusFinished;  // as the sprite step leaves him
-    Cross(5);
-    EXPECT_EQ(Cars[5].LapCount, 0);
 }
 
 }  // namespace

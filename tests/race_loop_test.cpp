@@ -85,34 +85,28 @@ TEST_F(RaceLoop, PlayerPlacesFirstAndPausesTakeTimeFromNobody) {
 TEST_F(RaceLoop, EscapeAsksAndASecondEscapeLeavesAndPDuringTheLightsDoesNothing) {
     const std::string question = "Esc again to leave \u00B7 P to race on";
     const std::string pHint = FindControl(RaceWindow, "PauseHint")->Caption;
-    struct Case {
-        int FirstKey;   // at frame 10; or Escape at 1.5 s into the lights when 0
-        int SecondKey;  // 3 s later
-        ::Outcome Outcome;
-        int Frames;
-    } cases[] = {
-        {vbKeyEscape, vbKeyEscape, Outcome::Abandoned, 10}, {vbKeyEscape, vbKeyP, Outcome::Stopped, 20},
-        {0, vbKeyP, Outcome::Stopped, 20},                  {0, vbKeyEscape, Outcome::Abandoned, 1},
-        {vbKeyP, vbKeyEscape, Outcome::Abandoned, 10},      {-1, 0, Outcome::Stopped, 20},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.FirstKey * 100 + c.SecondKey);
+    // The first key at frame 10, or Escape at 1.5 s into the lights when 0; the second 3 s later.
+    for (auto [first, second, outcome, lastFrame] :
+         {std::tuple<int, int, Outcome, int>{vbKeyEscape, vbKeyEscape, Outcome::Abandoned, 10}, {vbKeyEscape, vbKeyP, Outcome::Stopped, 20},
+          {0, vbKeyP, Outcome::Stopped, 20}, {0, vbKeyEscape, Outcome::Abandoned, 1},
+          {vbKeyP, vbKeyEscape, Outcome::Abandoned, 10}, {-1, 0, Outcome::Stopped, 20}}) {
+        SCOPED_TRACE(first * 100 + second);
         SetUpRepeatRace();
         std::string hint;
         int frames = 0;
-        if (c.FirstKey == 0) KeyAt(1500, vbKeyEscape), KeyAt(4500, c.SecondKey);
-        if (c.FirstKey < 0)
+        if (first == 0) KeyAt(1500, vbKeyEscape), KeyAt(4500, second);
+        if (first < 0)
             for (std::uint32_t at : {500, 1500, 1990}) KeyAt(at, vbKeyP);
         Backend->BeforeTurn = [&] {
             if (Race.Paused && PauseBox->ShownOnScreen()) hint = FindControl(RaceWindow, "PauseHint")->Caption;
         };
         EachFrame = [&] {
-            if (Race.Frame == 10 && c.FirstKey > 0) RaceWindow->KeyDown(c.FirstKey), KeyAt(3000, c.SecondKey);
+            if (Race.Frame == 10 && first > 0) RaceWindow->KeyDown(first), KeyAt(3000, second);
             if (Race.Frame == 20) Race.Outcome = Outcome::Stopped;
         };
         AtEnd = [&] { frames = Race.Frame; };
-        EXPECT_EQ(std::tuple(RunRace(CareerRace()).Outcome, frames, Race.LeftByPlayer), std::tuple(c.Outcome, c.Frames, c.Outcome == Outcome::Abandoned));
-        EXPECT_EQ(hint, c.FirstKey < 0 ? "" : c.FirstKey == vbKeyP ? pHint : question);  // never paused by P in the lights
+        EXPECT_EQ(std::tuple(RunRace(CareerRace()).Outcome, frames, Race.LeftByPlayer), std::tuple(outcome, lastFrame, outcome == Outcome::Abandoned));
+        EXPECT_EQ(hint, first < 0 ? "" : first == vbKeyP ? pHint : question);  // never paused by P in the lights
         EXPECT_EQ(FindControl(RaceWindow, "PauseHint")->Caption, pHint);
     }
 }
