@@ -2,6 +2,7 @@
 // damaged files, faults in the middle of a save, and the names a file can be given.
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -231,6 +232,26 @@ TEST_F(CareerFiles, AListOrFolderThatIsThereButCannotBeUsedIsNamedAndLeftAlone) 
     EXPECT_NE(MessageLog().back().find("it is a link to " + AppPath() + "/gone, which does not exist"),
               std::string::npos)
         << MessageLog().back();
+}
+
+TEST_F(CareerFiles, AReadOnlyFolderIsNamedInAMessageAndTheGameGoesOn) {
+    SaveAs("Ann");
+    std::string before = Slurp(CareerPath("Ann")), folder = AppPath() + "/saves";
+    chmod(folder.c_str(), 0555);
+    int out[2];
+    ASSERT_EQ(pipe(out), 0);
+    if (fork() == 0) {  // a player, not root, who writes anywhere
+        if (geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(1);
+        std::string said = SaveCareer() ? "saved|" : "refused|";
+        said += MessageLog().back();
+        _exit(write(out[1], said.data(), said.size()) < 0);
+    }
+    close(out[1]);
+    char heard[1024];
+    ssize_t got = read(out[0], heard, sizeof heard);
+    close(out[0]), wait(nullptr), chmod(folder.c_str(), 0755);
+    EXPECT_EQ(std::string(heard, std::max<ssize_t>(got, 0)), "refused|The career was not saved. The career file " + folder + "/Ann            .sav cannot be written: Permission denied.");
+    EXPECT_EQ(Slurp(CareerPath("Ann")), before);
 }
 
 TEST_F(CareerFiles, KillingASaveAtAnyMomentLeavesTheOldOrTheNewCareerWhole) {

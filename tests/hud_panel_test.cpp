@@ -58,8 +58,9 @@ TEST_F(Hud, BarsInTwipsTimesWithTwoDecimalsAndTheBestLapDriven) {
     SetSpeedBar(336 * 5);
     SetDamageBar(1680 * 25 / 100);  // a quarter of the body left: 420 twips, 28 pixels
     SetDamageBack(840);             // a damaged start never shrinks the track behind the bar
-    EXPECT_EQ(std::tuple(SpeedBar->Width, DamFill->Width, DamFill->Left, FindControl(Window, "DamBackTrack")->Width),
-              std::tuple(112, 28, DamBack->Left, 112));
+    Cars[0].Gas = 50, ShowGas();
+    EXPECT_EQ(std::tuple(SpeedBar->Width, DamFill->Width, DamFill->Left, FindControl(Window, "DamBackTrack")->Width, GasBar->Width),
+              std::tuple(112, 28, DamBack->Left, 112, 56));
     ShowLapTime(9.5f);
     ShowBestLap(123.456f);
     EXPECT_EQ(LapTimeField->Caption + "/" + BestTimeField->Caption, "09.50/123.46");
