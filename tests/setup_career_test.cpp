@@ -1,5 +1,5 @@
-// The career's rules: a new career, the starting grid, the repeated race, what a race pays,
-// the opponents' shopping, and the player's buying and repairing of parts.
+// The career's rules: a new career, the repeated race, what a race pays, the opponents'
+// shopping, and the player's buying and repairing of parts.
 #include <gtest/gtest.h>
 
 #include <tuple>
@@ -19,40 +19,17 @@ TEST_F(Career, EasyGivesThePlayerCashAndGripButEveryCarLoses80TopSpeed) {
         EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].TopSpeed, Cars[0].Tyres, Cars[0].TyresMax, Cars[5].TopSpeed, Cars[5].Cash),
                   std::tuple(cash, topSpeed, tyres, 70, opponentTop, 100));
         EXPECT_NEAR(Cars[8].Accel, 1.9f + 1.2f, 1e-5);  // opponents get 1.2 on their own accel
-        EXPECT_EQ(Cars[0].Accel, 2.8f);                  // the player never does
-        EXPECT_EQ(std::tuple(Cars[0].LapCount, Cars[3].LapCount), std::tuple(-1, 0));  // the player's first crossing is lap 0
+        EXPECT_EQ(std::tuple(Cars[0].Accel, Cars[0].LapCount, Cars[3].LapCount), std::tuple(2.8f, -1, 0));
     }
 }
 
-// Where the grid forms is pinned by the committed race traces; the panel shows the course,
-// centred on 1024 x 768: 512 - 320.5 rounds to even 192; 384 - 465 / 1.8 to 126.
-TEST_F(Career, ThePreRacePanelShowsTheCourseCentredOnTheScreen) {
-    EXPECT_TRUE(RaceWindow->Visible && FlashBox->Visible && BlackOutBox->Visible);
-    EXPECT_EQ(CourseField->Caption + "/" + CourseNameField->Caption + "/" + LapsField->Caption,
-              "Course1/Test Field 1/2 Laps");
-    EXPECT_EQ(std::tuple(FlashBox->Left, FlashBox->Top), std::tuple(192, 126));
-}
-
-TEST_F(Career, RepeatedRaceRestoresTheOpponentsButNotThePlayer) {
-    Cars[0].Body = 40, Cars[0].Tyres = 33, Cars[0].Cash = 555, Cars[0].LapCount = 4;
-    Cars[2].Body = 3, Cars[2].Tyres = 10, Cars[2].Engine = 60, Cars[2].BodyLevel = 2, Cars[2].Status = StatusOut;
-    SetUpRepeatRace();
-    EXPECT_EQ(std::tuple(Cars[0].Body, Cars[0].Tyres, Cars[0].Cash, Cars[0].LapCount), std::tuple(40.f, 33.f, 555, -1));
-    const CarRecord& c = Cars[2];
-    EXPECT_EQ(std::tuple(c.Body, c.Tyres, c.Engine, c.BodyLevel, c.Status),
-              std::tuple(f32(c.BodyMax), f32(c.TyresMax), f32(c.EngineMax), i16(2), StatusRacing));
-    EXPECT_EQ(CurrentCourse, 1);
-}
-
-// A placed finish pays 1200, 750 or 300 (never beyond the 99999 cap) and moves to the next
+// A placed finish pays its place's prize (never beyond the 99999 cap) and moves to the next
 // course, 14 going round to 1; any other end pays nothing and stays.
 TEST(SettleCareerRace, PaysThePlaceAndMovesOnOnlyForAPlacedFinish) {
     // How the race ended, the place, the course raced, cash before, the prize, next course.
     for (auto [ended, place, course, cash, paid, next] :
-         {std::tuple{Outcome::Placed, 1, 1, 100, 1200, 2}, {Outcome::Placed, 2, 14, 100, 750, 1},
-          {Outcome::Placed, 3, 5, 100, 300, 6}, {Outcome::Placed, 1, 7, 99000, 999, 8},
-          {Outcome::NotPlaced, 10, 5, 100, 0, 5}, {Outcome::Abandoned, 2, 5, 100, 0, 5},
-          {Outcome::Stopped, 1, 5, 100, 0, 5}}) {
+         {std::tuple{Outcome::Placed, 3, 14, 100, 300, 1}, {Outcome::Placed, 1, 7, 99000, 999, 8},
+          {Outcome::Abandoned, 2, 5, 100, 0, 5}, {Outcome::Stopped, 1, 5, 100, 0, 5}}) {
         Cars[0].Cash = cash;
         CurrentCourse = static_cast<i16>(course);
         RaceReport report;
@@ -63,54 +40,28 @@ TEST(SettleCareerRace, PaysThePlaceAndMovesOnOnlyForAPlacedFinish) {
 }
 
 // Draws the opponents' shopping uses: nine a car before courses 3, 6, 9, 10 and 13, bought
-// or not, and none before any other course or a repeat.
+// or not, and none before any other course or a repeat. What they buy shows in the career
+// proof's races.
 int DrawsUsedBy(void (*step)()) {
     Randomize(99);
     step();
     f32 next = Rnd();
     Randomize(99);
-    for (int used = 0; used < 1000; ++used)
-        if (Rnd() == next) return used;
-    return -1;
+    int used = 0;
+    while (Rnd() != next && used < 1000) ++used;
+    return used;
 }
-// Bonuses a car of this kind holds at this level: every row below it, bought once.
-int BonusAt(int kind, int level) {
-    int sum = 0;
-    for (const UpgradeRow& row : UpgradeTable)
-        if (row.Kind == kind && row.Level < level) sum += row.MaxBonus;
-    return sum;
-}
-
-TEST_F(Career, OpponentsShopNineDrawsACarAndBuyEachRowOnceInOrder) {
-    for (int i = 1; i <= 8; ++i) Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 3;
+TEST_F(Career, OpponentsShopWithNineDrawsACarAndARepeatMendsOnlyThem) {
     CurrentCourse = 6;
     EXPECT_EQ(DrawsUsedBy(UpgradeOpponents), 8 * 9);
-    for (int i = 1; i <= 8; ++i) EXPECT_EQ(Cars[i].BodyMax, 100);
+    Cars[0].Body = 40, Cars[0].Tyres = 33, Cars[0].LapCount = 4;
+    Cars[2].Body = 3, Cars[2].Tyres = 10, Cars[2].Engine = 60, Cars[2].Status = StatusOut;
     EXPECT_EQ(DrawsUsedBy(SetUpRepeatRace), 0);
+    const CarRecord& c = Cars[2];
+    EXPECT_EQ(std::tuple(Cars[0].Body, Cars[0].Tyres, Cars[0].LapCount, c.Body, c.Tyres, c.Engine, c.Status, CurrentCourse),
+              std::tuple(40.f, 33.f, -1, f32(c.BodyMax), f32(c.TyresMax), f32(c.EngineMax), StatusRacing, i16(6)));
     CurrentCourse = 7;
     EXPECT_EQ(DrawsUsedBy(UpgradeOpponents), 0);
-    // From nothing, a body can climb to level 3 in one pass (three lucky draws, 1 in 6 x 8
-    // x 8), and whichever rows the draws pick the maxima always match the levels.
-    CurrentCourse = 3;
-    bool climbed = false;
-    for (std::uint64_t seed = 1; seed < 20000 && !(climbed && seed > 40); ++seed) {
-        for (int i = 1; i <= 8; ++i) {
-            Cars[i].BodyLevel = Cars[i].TyresLevel = Cars[i].EngineLevel = 0;
-            Cars[i].BodyMax = Cars[i].EngineMax = Cars[i].TyresMax = 100;
-        }
-        Randomize(seed);
-        UpgradeOpponents();
-        for (int i = 1; i <= 8; ++i) {
-            const CarRecord& c = Cars[i];
-            climbed = climbed || c.BodyLevel == 3;
-            ASSERT_EQ(std::tuple(c.BodyMax, c.TyresMax, c.EngineMax),
-                      std::tuple(100 + BonusAt(UpgradeKindBody, c.BodyLevel), 100 + BonusAt(UpgradeKindTyres, c.TyresLevel),
-                                 100 + BonusAt(UpgradeKindEngine, c.EngineLevel)))
-                << "seed " << seed;
-        }
-    }
-    EXPECT_TRUE(climbed);
-    EXPECT_EQ(BonusAt(UpgradeKindBody, 3), 3 * 50);
 }
 
 // ----- The player's parts -----
@@ -118,23 +69,17 @@ TEST_F(Career, OpponentsShopNineDrawsACarAndBuyEachRowOnceInOrder) {
 // A new Normal player's car: the starting parts in full condition.
 void NewPlayer(i32 cash) {
     FillPartsCatalogue();
-    CarRecord& car = Cars[0];
-    car = CarRecord{};
-    car.TopSpeed = 250, car.Accel = 2.8f;
-    car.Tyres = car.TyresMax = 70;
-    car.Engine = car.EngineMax = car.Body = car.BodyMax = 100;
-    car.Cash = cash;
+    Cars[0] = CarRecord{.Accel = 2.8f, .TopSpeed = 250, .Tyres = 70, .TyresMax = 70, .Body = 100, .BodyMax = 100,
+                        .Engine = 100, .EngineMax = 100, .Cash = cash};
 }
 
 // Wear times twice the level plus one, plus the call-out (tyres 50, the rest 200), rounded
 // down; a part at or above its maximum is "Fine" and costs nothing.
 TEST(Shop, RepairPrices) {
     for (auto [part, condition, maximum, level, price] :
-         {std::tuple{PartTyres, 60.f, 70, 0, 60},   // 10 x 1 + 50
-          {PartTyres, 60.f, 70, 2, 100},            // 10 x 5 + 50
+         {std::tuple{PartTyres, 60.f, 70, 2, 100},  // 10 x 5 + 50
           {PartBody, 37.5f, 100, 1, 387},           // 62.5 x 3 + 200 = 387.5
           {PartEngine, 99.5f, 100, 0, 200},         // a scratch still costs the call-out
-          {PartEngine, 100.f, 100, 2, 0},           // untouched
           {PartTyres, 90.f, 70, 0, 0},              // Easy's tyres start above full
           {PartBody, -20.f, 125, 2, 925}}) {        // a wreck: 145 x 5 + 200
         CarRecord car;
@@ -150,44 +95,32 @@ TEST(Shop, RepairPrices) {
 TEST(Shop, APartTradesItsBonusesForTheFittedOnesAndComesInFullCondition) {
     NewPlayer(30000);
     const CarRecord& car = Cars[0];
-    Cars[0].Engine = 12, Cars[0].Body = 40;
-    ASSERT_TRUE(BuyPart(2));  // MoJet: 20, 1 and 50 more than the starting engine
-    EXPECT_EQ(std::tuple(car.TopSpeed, car.Accel, car.EngineMax, car.Engine, car.EngineLevel),
-              std::tuple(i16(270), 3.8f, i16(150), 150.0f, i16(1)));
-    ASSERT_TRUE(BuyPart(3));  // MoRockit: the MoJet's bonuses come off first
-    EXPECT_EQ(std::tuple(car.TopSpeed, car.EngineMax), std::tuple(i16(470), i16(200)));
+    Cars[0].Engine = 12;
+    ASSERT_TRUE(BuyPart(2) && BuyPart(3));  // MoJet, then MoRockit: the MoJet's bonuses come off first
+    EXPECT_EQ(std::tuple(car.TopSpeed, car.EngineMax, car.Engine, car.EngineLevel), std::tuple(i16(470), i16(200), 200.0f, i16(2)));
     EXPECT_NEAR(car.Accel, 5.8f, 1e-5);
     ASSERT_TRUE(BuyPart(1));  // LittleRipper tyres act on the tyres only
     EXPECT_EQ(std::tuple(car.TyresMax, car.Tyres, car.TyresLevel, car.TopSpeed),
               std::tuple(i16(120), 120.0f, i16(2), i16(470)));
     ASSERT_TRUE(BuyPart(5));  // the same body twice: full again, no bigger
     Cars[0].Body = 10;
-    ASSERT_TRUE(BuyPart(5));
-    EXPECT_EQ(std::tuple(car.BodyMax, car.Body), std::tuple(i16(400), 400.0f));
-    ASSERT_TRUE(BuyPart(4));  // and down to the Low Rider: 100 + 25
+    ASSERT_TRUE(BuyPart(5) && BuyPart(4));  // and down to the Low Rider: 100 + 25
     EXPECT_EQ(std::tuple(car.BodyMax, car.BodyLevel), std::tuple(i16(125), i16(1)));
     EXPECT_EQ(car.Cash, 30000 - 1750 - 5200 - 1700 - 4850 - 4850 - 2500);
     EXPECT_EQ(PartEffects(PartTyres, 2) + "/" + PartEffects(PartBody, 0), "tire life +50/the standard part");
 }
 
 // Buying and repairing both want more cash than the price, not as much.
-TEST(Shop, CashMustBeMoreThanThePriceAndARepairRestoresHalfTheMaximum) {
+TEST(Shop, CashMustBeMoreThanThePrice) {
     NewPlayer(1750);  // exactly the MoJet's price
     EXPECT_FALSE(BuyPart(2));
     EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].EngineMax), std::tuple(1750, i16(100)));
     Cars[0].Cash = 1751;
     EXPECT_TRUE(BuyPart(2));
     EXPECT_EQ(Cars[0].Cash, 1);
-    for (auto [before, after] : {std::pair{80.0f, 100.0f}, {10.0f, 60.0f}, {-30.0f, 20.0f}}) {
-        NewPlayer(1000);
-        Cars[0].Body = before;
-        EXPECT_TRUE(RepairPart(PartBody, 300));
-        EXPECT_EQ(std::tuple(Cars[0].Body, Cars[0].Cash), std::tuple(after, 700)) << "from " << before;
-    }
     NewPlayer(60);
     Cars[0].Tyres = 20;
     EXPECT_FALSE(RepairPart(PartTyres, 60));
-    EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].Tyres), std::tuple(60, 20.0f));
     EXPECT_TRUE(RepairPart(PartTyres, 59));  // 20 of 70, plus 35
     EXPECT_EQ(std::tuple(Cars[0].Cash, Cars[0].Tyres), std::tuple(1, 55.0f));
     NewPlayer(0);
