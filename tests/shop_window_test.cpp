@@ -1,6 +1,7 @@
 // The pre-race panel and the shop as a player meets them on the headless window system:
 // the pointer moves, presses and clicks arrive through the platform's input delivery, and
-// the sounds are counted by the file each buffer came from.
+// the sounds are counted by the file each buffer came from. How the shop looks is the
+// screens test's; here are the rules a picture cannot show.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -53,10 +54,10 @@ protected:
         InstallBackend(nullptr);
     }
 
-    void Send(std::initializer_list<std::pair<T, std::pair<int, int>>> events) {
-        for (const auto& [kind, at] : events) {
+    void MoveTo(std::pair<int, int> p, std::initializer_list<T> kinds = {T::MouseMove}) {
+        for (T kind : kinds) {
             InputEvent e;
-            e.Kind = kind, e.X = at.first, e.Y = at.second;
+            e.Kind = kind, e.X = p.first, e.Y = p.second;
             Backend.Push(e);
         }
         DoEvents();
@@ -67,11 +68,8 @@ protected:
     static std::pair<int, int> Middle(const Control* c) {
         return Inside(c, c->Width / 2, c->Height / 2);
     }
-    void MoveTo(std::pair<int, int> p) { Send({{T::MouseMove, p}}); }
     void MoveTo(const Control* c) { MoveTo(Middle(c)); }
-    void ClickOn(const Control* c) {
-        Send({{T::MouseMove, Middle(c)}, {T::MouseDown, Middle(c)}, {T::MouseUp, Middle(c)}});
-    }
+    void ClickOn(const Control* c) { MoveTo(Middle(c), {T::MouseMove, T::MouseDown, T::MouseUp}); }
     long Sounds(const char* file) const {
         return std::count(Backend.Files.begin(), Backend.Files.end(), file);
     }
@@ -92,7 +90,6 @@ protected:
     bool PopUpShowing() const {
         return PopBoxForm->Visible && PopUp.MessageBox->Visible && !StoreForm->Enabled;
     }
-    std::uint32_t Pixel(std::pair<int, int> p) { return ComposeCanvas().Pixel(p.first, p.second); }
 };
 
 using RacePanel = Shop;
@@ -122,9 +119,8 @@ TEST_F(RacePanel, SaveCareerWaitsHalfASecondUnlessTheGameCloses) {
     std::uint32_t before = GetTickCount();
     SaveCareerClick();
     EXPECT_GE(GetTickCount() - before, 500u);
-    EXPECT_EQ(std::pair(Panel.SaveCareer->Caption, Panel.Status->Caption),
-              std::pair(std::string("Save Career"), std::string("Saved...")));
-    EXPECT_EQ(RaceWindow->Pointer, PointerKind::Default);
+    EXPECT_EQ(std::tuple(Panel.Status->Caption, RaceWindow->Pointer),
+              std::tuple(std::string("Saved..."), PointerKind::Default));
     ShopClick();
     EXPECT_EQ(Panel.Status->Caption, "");
 
@@ -141,61 +137,19 @@ TEST_F(RacePanel, SaveCareerWaitsHalfASecondUnlessTheGameCloses) {
     EXPECT_TRUE(FileExists(saved));
 }
 
-// The shop in front of the panel: grey main panel, black sale and repair panels, the
-// fitted parts "Fine" with full bars just right of their names, $100; on Easy, tyres at
-// 90 of 70 draw a longer bar than full. Leaving uncovers the panel and its preview.
-TEST_F(Shop, OpensInFrontOfThePanelWithTheCarAndCashAndLeavingUncoversIt) {
-    Cars[0].Engine = 50;
-    ClickOn(Panel.Shop);
-    ASSERT_TRUE(StoreForm->Visible);
-    EXPECT_EQ(FormsInZOrder().back(), StoreForm);
-    EXPECT_EQ(std::pair(Store.StoreBox->Left, Store.StoreBox->Top), std::pair(75, 50));
-    EXPECT_EQ(std::tuple(Store.Store_PlayerNameField->Caption, Store.CashField->Caption,
-                         Sounds("click01.wav")),
-              std::tuple(std::string("Ann"), std::string("$100"), 1));
-    const char* fitted[] = {"Fiberglass Soapbox Body", "Modified Ford Engine",
-                            "Standard Radial Tires"};
-    for (int part = 0; part < 3; ++part) {
-        Control* name = Store.CarItem[part];
-        EXPECT_EQ(name->Caption, fitted[part]);
-        EXPECT_EQ(Store.RepairCost[part]->Caption, part == PartEngine ? "$250" : "Fine");
-        EXPECT_EQ(Store.BarFill[part]->Width, part == PartEngine ? 50 : 100);
-        EXPECT_EQ(Store.BarFill[part]->Left, name->Left + name->Width + 5);
-        EXPECT_EQ(Store.BarBack[part]->Left, Store.BarFill[part]->Left);
-    }
-    EXPECT_EQ(std::pair(Store.Item[3]->Caption, Store.Price[3]->Caption),
-              std::pair(std::string("MoRockit Thermal Engine"), std::string("5200")));
-    EXPECT_EQ(Pixel(Inside(Store.StoreBox, 4, 4)), 0x404040u);
-    EXPECT_EQ(Pixel(Inside(Store.Picture2, 4, 4)), 0x000000u);
-    EXPECT_EQ(Pixel(Inside(Store.BigMapBox, 4, 200)), 0x000000u);
-    EXPECT_EQ(Pixel(Inside(FlashBox, 2, FlashBox->Height - 2)), 0x000000u);
-    EXPECT_EQ(Pixel(Inside(Store.BarFill[PartEngine], 45, 5)), 0x00B000u);  // half full
-    EXPECT_EQ(Pixel(Inside(Store.BarBack[PartEngine], 55, 5)), 0x303030u);
-
-    ClickOn(Store.LeaveLabel);
-    EXPECT_FALSE(StoreForm->Visible);
-    EXPECT_EQ(Pixel(Inside(FlashBox, 4, 200)), 0x404040u);
-    EXPECT_EQ(Pixel(Inside(BigMapBox, 160, 120)), 0x336633u);  // the course preview
-
-    Settings.Difficulty = DifficultyEasy;
-    NewCareer();
-    ShopClick();
-    EXPECT_EQ(std::pair(Store.BarFill[PartTyres]->Width, Store.CashField->Caption),
-              std::pair(129, std::string("$1000")));
-}
-
 // One item at most is lit, the last the pointer reached, with one roll per entry. A
 // fitted part shows its repair price beside its name until the shop's name or a panel's
 // background hides it; "Cash:" and the window's margin only put the colours back.
 TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
     Cars[0].Engine = 80;
-    ShopClick();
+    ClickOn(Panel.Shop);
+    ASSERT_TRUE(StoreForm->Visible);
+    EXPECT_EQ(std::pair(FormsInZOrder().back(), Sounds("click01.wav")), std::pair(StoreForm, 1L));
     MoveTo(Store.Item[2]);
     EXPECT_EQ(Store.PartInfo->Caption, "top speed +20, acceleration +1, engine strength +50");
     MoveTo(Store.CarItem[1]);  // the sale line goes out with what it said
     EXPECT_EQ(std::tuple(PriceShown(), Store.RepairCost[1]->Caption, Store.PartInfo->Caption),
               std::tuple(1, std::string("$220"), std::string("Click a part to buy it.")));
-    EXPECT_EQ(Store.RepairCost[1]->Left, Store.CarItem[1]->Left + Store.CarItem[1]->Width);
     MoveTo(Store.Item[5]);  // another sale line leaves the price where it was
     EXPECT_EQ(PriceShown(), 1);
 
@@ -220,7 +174,6 @@ TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
         EXPECT_EQ(std::tuple(Lit(), PriceShown(), Rolls()),
                   std::tuple(std::string(10, '.'), row.Price, before))
             << row.Lit->Name;
-        EXPECT_EQ(Store.LeaveLabel->ForeColor, LeaveNormal);
     }
 
     std::vector<Control*> items(std::begin(Store.Item), std::end(Store.Item));
@@ -245,9 +198,7 @@ TEST_F(Shop, ARefusedPurchaseShowsThePopUpAndOnlyOKBringsTheShopBack) {
     Cars[0].Cash = 1750;  // exactly the MoJet's price is not enough
     ClickOn(Store.Item[2]);
     ASSERT_TRUE(PopUpShowing());
-    EXPECT_EQ(Cars[0].EngineLevel, 0);
-    EXPECT_EQ(FormsInZOrder().back(), PopBoxForm);
-    EXPECT_EQ(PopUp.Label4->Caption, "OK");
+    EXPECT_EQ(std::pair(Cars[0].EngineLevel, FormsInZOrder().back()), std::pair(i16(0), PopBoxForm));
 
     const long clicks = Sounds("click01.wav"), rolls = Rolls();
     Cars[0].Cash = 99999;
@@ -263,16 +214,17 @@ TEST_F(Shop, ARefusedPurchaseShowsThePopUpAndOnlyOKBringsTheShopBack) {
     MoveTo(PopUp.Label3);
     EXPECT_EQ(PopUp.Label4->ForeColor, OkNormal);
     ClickOn(PopUp.Label4);
-    EXPECT_FALSE(PopBoxForm->Visible);
-    EXPECT_TRUE(StoreForm->Visible && StoreForm->Enabled);
-    EXPECT_EQ(Sounds("click01.wav"), clicks + 1);
+    EXPECT_EQ(std::tuple(PopBoxForm->Visible, StoreForm->Visible && StoreForm->Enabled,
+                         Sounds("click01.wav")),
+              std::tuple(false, true, clicks + 1));
     ClickOn(Store.Item[0]);
     EXPECT_EQ(Cars[0].TyresLevel, 1);
 }
 
 // A repair costs the price the page showed when it was filled, $387 for a body at 37.5
 // (shown as a bar of 38, to the even), however mended the part is since; filled again
-// the page says "Fine", free, except to a player with no cash at all.
+// the page says "Fine". On Easy, tyres at
+// 90 of 70 draw a bar longer than full.
 TEST_F(Shop, RepairsChargeTheShownPriceUntilThePageIsFilledAgain) {
     CarRecord& car = Cars[0];
     car.Body = 37.5f, car.BodyLevel = 1;
@@ -281,21 +233,21 @@ TEST_F(Shop, RepairsChargeTheShownPriceUntilThePageIsFilledAgain) {
     ASSERT_EQ(Store.RepairCost[PartBody]->Caption, "$387");
     EXPECT_EQ(Store.BarFill[PartBody]->Width, 38);
     ClickOn(Store.CarItem[PartBody]);
-    EXPECT_EQ(
-        std::tuple(car.Cash, car.Body, Store.CashField->Caption, Store.BarFill[PartBody]->Width),
-        std::tuple(613, 87.5f, std::string("$613"), 88));
-    EXPECT_EQ(Store.RepairCost[PartBody]->Caption, "$387");
+    EXPECT_EQ(std::tuple(car.Cash, car.Body, Store.CashField->Caption,
+                         Store.BarFill[PartBody]->Width, Store.RepairCost[PartBody]->Caption),
+              std::tuple(613, 87.5f, std::string("$613"), 88, std::string("$387")));
     ClickOn(Store.CarItem[PartBody]);
     EXPECT_EQ(std::tuple(car.Cash, car.Body, Store.BarFill[PartBody]->Width),
               std::tuple(226, 100.0f, 100));
 
     ShopClick();
     EXPECT_EQ(Store.RepairCost[PartBody]->Caption, "Fine");
-    ClickOn(Store.CarItem[PartBody]);
-    EXPECT_EQ(std::pair(car.Cash, PopUpShowing()), std::pair(226, false));
-    car.Cash = 0;
-    ClickOn(Store.CarItem[PartBody]);
-    EXPECT_TRUE(PopUpShowing());
+
+    Settings.Difficulty = DifficultyEasy;
+    NewCareer();
+    ShopClick();
+    EXPECT_EQ(std::pair(Store.BarFill[PartTyres]->Width, Store.CashField->Caption),
+              std::pair(129, std::string("$1000")));
 }
 
 }  // namespace
