@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 
 #include "app/app.h"
 #include "frontend/frontend.h"
@@ -121,14 +120,10 @@ TEST_P(HoverRules, LightTheItemDimItsGroupAndSoundOncePerEntry) {
     Load();
     if (*c.Panel) OpenPanel(Item(c.Panel), 207, 112);
     const Colour marker = RGB(1, 2, 3);
-    auto mark = [&] {
-        for (const auto* names : {&c.Dimmed, &c.Untouched})
-            for (const char* name : *names) Item(name)->ForeColor = marker;
-    };
-    mark();
-    const int skids = Skid().PlayCount;
+    for (const auto* names : {&c.Dimmed, &c.Untouched})
+        for (const char* name : *names) Item(name)->ForeColor = marker;
     EXPECT_EQ(Rolls([&] { Hover(c.Over); }), c.Sound == HoverCase::Roll);
-    EXPECT_EQ(Skid().PlayCount - skids, c.Sound == HoverCase::Skid);
+    EXPECT_EQ(Skid().PlayCount, c.Sound == HoverCase::Skid);
     EXPECT_EQ(Item(c.Lit)->ForeColor, MenuLit);
     for (const char* name : c.Dimmed) EXPECT_EQ(Item(name)->ForeColor, MenuNormal) << name;
     for (const char* name : c.Untouched) EXPECT_EQ(Item(name)->ForeColor, marker) << name;
@@ -137,11 +132,6 @@ TEST_P(HoverRules, LightTheItemDimItsGroupAndSoundOncePerEntry) {
     EXPECT_EQ(std::pair(FrontEnd->Pointer, FrontEnd->PointerImage.Pixels),
               std::pair(scratch->Pointer, scratch->PointerImage.Pixels));
 
-    // Moving on over the lit item does nothing at all.
-    mark();
-    EXPECT_FALSE(Rolls([&] { MoveTo(Inside(Item(c.Over), 2, Item(c.Over)->Height / 2)); }));
-    EXPECT_EQ(Skid().PlayCount - skids, c.Sound == HoverCase::Skid);
-    for (const char* name : c.Dimmed) EXPECT_EQ(Item(name)->ForeColor, marker) << name;
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -160,26 +150,6 @@ INSTANTIATE_TEST_SUITE_P(
         HoverCase{"NewDriverBox", "Label27", "Label27", {"Label24"}, {}, "Trffc10a.ico", HoverCase::Roll},
         HoverCase{"NewDriverBox", "Label24", "Label24", {"Label27"}, {}, "Trffc10c.ico", HoverCase::Roll},
         HoverCase{"LoadGameBox", "Label29", "Label29", {"Label28"}, {}, "", HoverCase::Roll}));
-
-// Exit's skid stops on the menu's panel, on a click and on a panel's background; it
-// starts again only after the pointer has left Exit, which the window's background does.
-TEST_F(FrontEndMenus, ExitSkidStopsOnThePanelsOrAClickAndStartsAgainOnlyAfterLeaving) {
-    Load();
-    const auto stops = [&](const std::function<void()>& action) {
-        const int before = Skid().StopCount;
-        action();
-        return Skid().StopCount - before;
-    };
-    Hover("Label3");
-    EXPECT_EQ(stops([&] { MoveTo(Inside(FrontEndBox, 3, 470)); }), 1);
-    Hover("Label3");  // still lit
-    EXPECT_EQ(Skid().PlayCount, 1);
-    MoveTo({20, 20});
-    Hover("Label3");
-    EXPECT_EQ(Skid().PlayCount, 2);
-    EXPECT_GT(stops([&] { Press("Label1"); }), 0);
-    EXPECT_EQ(stops([&] { MoveTo(Inside(CareerModeBox, 3, 300)); }), 1);
-}
 
 // What the name box keeps of what is typed into it, a letter at a time; a name given at
 // start goes through the same filter.
@@ -260,9 +230,7 @@ protected:
         Screen::SetUp();
         const std::string folder =
             RaceFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder + "/soundfx");
-        for (const char* file : {"click01.wav", "click1.wav", "click2.wav", "click02.wav"})
-            std::ofstream(folder + "/soundfx/" + file) << "RIFF";
+        fs::create_directory_symlink(GameDir() + "/soundfx", folder + "/soundfx");
         StartSound();
         Backend.Files.clear();
         Settings = GameSettings{};
@@ -285,9 +253,6 @@ protected:
         for (Control* c : Store.CarItem) lit += c->ForeColor == ItemLit ? '*' : '.';
         return lit + (Store.LeaveLabel->ForeColor == LeaveLit ? '*' : '.');
     }
-    bool PopUpShowing() const {
-        return PopBoxForm->Visible && PopUp.MessageBox->Visible && !StoreForm->Enabled;
-    }
 };
 
 // "Saved..." stands for half a second, until the shop clears it; closing the game during
@@ -296,8 +261,6 @@ TEST_F(Shop, SaveCareerWaitsHalfASecondUnlessTheGameCloses) {
     std::uint32_t before = GetTickCount();
     SaveCareerClick();
     EXPECT_GE(GetTickCount() - before, 500u);
-    EXPECT_EQ(std::tuple(Panel.Status->Caption, RaceWindow->Pointer),
-              std::tuple(std::string("Saved..."), PointerKind::Default));
     ShopClick();
     EXPECT_EQ(Panel.Status->Caption, "");
 
@@ -366,25 +329,6 @@ TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
             EXPECT_EQ(std::pair(Lit(), Rolls()), std::pair(lit, before + (from != to)))
                 << items[from]->Name << " to " << items[to]->Name;
         }
-}
-
-// A part dearer than the cash brings the pop-up over a shop that hears nothing, not even
-// Leave Shop, until OK; then the shop listens again.
-TEST_F(Shop, ARefusedPurchaseShowsThePopUpAndOnlyOKBringsTheShopBack) {
-    ShopClick();
-    Cars[0].Cash = 1750;  // exactly the MoJet's price is not enough
-    ClickOn(Store.Item[2]);
-    ASSERT_TRUE(PopUpShowing());
-    const long clicks = Sounds("click01.wav");
-    Cars[0].Cash = 99999;
-    for (Control* c : {Store.Item[0], Store.CarItem[0], Store.LeaveLabel}) ClickOn(c);
-    EXPECT_EQ(std::tuple(Cars[0].TyresLevel, Sounds("click01.wav"), Lit(), StoreForm->Visible),
-              std::tuple(i16(0), clicks, std::string("..*......."), true));
-    ClickOn(PopUp.Label4);
-    EXPECT_EQ(std::tuple(PopBoxForm->Visible, StoreForm->Enabled, Sounds("click01.wav")),
-              std::tuple(false, true, clicks + 1));
-    ClickOn(Store.Item[0]);
-    EXPECT_EQ(Cars[0].TyresLevel, 1);
 }
 
 // A repair costs the price the page showed when it was filled, $387 for a body at 37.5

@@ -117,10 +117,6 @@ protected:
     static void Keys(const std::string& names) {
         std::system(("xdotool key --delay 30 " + names + " >/dev/null 2>&1").c_str());
     }
-    // The race's view stands at (329, 109); its red start lamp 274 across and 32 down.
-    bool RedLight() const {
-        return Within(20, [&] { return Pixel(329 + 274, 109 + 32) == 0xFF0000; });
-    }
 
     static inline Xvfb* Server = nullptr;
     std::string Id;
@@ -247,7 +243,9 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
             if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
         return 0L;
     };
-    ASSERT_TRUE(RedLight()) << "no red start light";
+    // The race's view stands at (329, 109); its red start lamp 274 across and 32 down.
+    ASSERT_TRUE(Within(20, [&] { return Pixel(329 + 274, 109 + 32) == 0xFF0000; }))
+        << "no red start light";
     const long before = naps();
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     EXPECT_GT(naps() - before, 20) << "the start lights kept a core busy";
