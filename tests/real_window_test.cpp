@@ -197,9 +197,10 @@ std::string RingCareerFolder() {
     for (const char* sub : {"graphics", "soundfx"})
         fs::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
     MakeFolder(folder + "/resources");
+    const fs::path resources = folder + "/resources";
     for (const auto& file : fs::directory_iterator(GameDir() + "/resources"))
         if (file.path().filename() != "Map1.ddt")
-            fs::create_symlink(file.path(), fs::path(folder) / "resources" / file.path().filename());
+            fs::create_symlink(file.path(), resources / file.path().filename());
     std::map<std::pair<int, int>, int> ring = {
         {{10, 9}, 7}, {{11, 9}, 12}, {{10, 14}, 14}, {{11, 14}, 15}};
     for (int row = 10; row <= 13; ++row) ring[{10, row}] = ring[{11, row}] = 5;
