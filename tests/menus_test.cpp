@@ -84,23 +84,9 @@ protected:
         LoadFrontEnd();
     }
     Control* Item(const char* name) { return NamedControl(FrontEnd, name); }
-    void Hover(const char* name) { MoveTo(Item(name)); }
     void Press(const char* name) { ClickOn(Item(name)); }
-    void Type(const std::string& text) { Send(T::Text, {}, 0, text); }
-    void Key(int code) { Send(T::KeyDown, {}, code); }
     SilentSoundBuffer& Skid() { return static_cast<SilentSoundBuffer&>(*SkidSounds[0]); }
 };
-
-// The menu opens on Normal, whatever the last run chose; without its pointer pictures it
-// lights items all the same and leaves the pointer as it was.
-TEST_F(FrontEndMenus, OpensOnNormalAndLightsItemsWithoutItsPointerPictures) {
-    Settings.Difficulty = DifficultyEasy;
-    Load(TempFolder("FrontEndNoIcons"));
-    EXPECT_EQ(Settings.Difficulty, DifficultyNormal);
-    Hover("Label1");
-    EXPECT_EQ(std::pair(Item("Label1")->ForeColor, FrontEnd->Pointer),
-              std::pair(MenuLit, PointerKind::Default));
-}
 
 // Every group follows one rule; each row hovers one item and says what it lights, what it
 // dims, what it leaves alone, the pointer it brings and the sound it makes.
@@ -121,17 +107,15 @@ TEST_P(HoverRules, LightTheItemDimItsGroupAndSoundOncePerEntry) {
     for (const auto* names : {&c.Dimmed, &c.Untouched})
         for (const char* name : *names) Item(name)->ForeColor = marker;
     const long rolls = Rolls();
-    Hover(c.Over);
-    EXPECT_EQ(Rolls() - rolls, c.Sound == HoverCase::Roll);
-    EXPECT_EQ(Skid().PlayCount, c.Sound == HoverCase::Skid);
-    EXPECT_EQ(Item(c.Lit)->ForeColor, MenuLit);
+    MoveTo(Item(c.Over));
+    EXPECT_EQ(std::tuple(Rolls() - rolls, Skid().PlayCount, Item(c.Lit)->ForeColor),
+              std::tuple(long(c.Sound == HoverCase::Roll), int(c.Sound == HoverCase::Skid), MenuLit));
     for (const char* name : c.Dimmed) EXPECT_EQ(Item(name)->ForeColor, MenuNormal) << name;
     for (const char* name : c.Untouched) EXPECT_EQ(Item(name)->ForeColor, marker) << name;
     Form* scratch = CreateForm("Scratch");
     if (*c.Icon) SetMouseIcon(scratch, GameDir() + "/resources/" + c.Icon);
     EXPECT_EQ(std::pair(FrontEnd->Pointer, FrontEnd->PointerImage.Pixels),
               std::pair(scratch->Pointer, scratch->PointerImage.Pixels));
-
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -169,28 +153,19 @@ TEST_F(FrontEndMenus, NameBoxTakesOnlySafeLettersUpToFourteen) {
     };
     for (const auto& [typed, kept] : cases) {
         Press("Label21");
-        Key(vbKeyDelete);  // the old name, selected as the panel opens
-        Type(typed);
+        Send(T::KeyDown, {}, vbKeyDelete);  // the old name, selected as the panel opens
+        Send(T::Text, {}, 0, typed);
         EXPECT_EQ(DriverNameBox->Text + "|" + SafeDriverName(typed), kept + ("|" + std::string(kept)))
             << typed;
         Press("Label24");
     }
-    // Deleting the first letter may not leave a blank in front.
-    Press("Label21");
-    Type("A B");
-    Key(vbKeyHome);
-    Key(vbKeyDelete);
-    EXPECT_EQ(DriverNameBox->Text, "A B");
 }
 
 // A list cut short still names its last driver. Load Career wants a driver chosen; one
-// that will not load says so until the next choice. Reopened without the list: free
-// slots, never the placeholders, and the chosen name comes back.
+// that will not load says so until the next choice.
 TEST_F(FrontEndMenus, LoadGameShowsTheSlotsAsWrittenAndLoadsOnlyAName) {
-    SavedCareers = 0;
     const std::string bob = " Bob           ", free(15, ' ');
     std::string folder = TempFolder("FrontEndLoadGame");
-    fs::create_directory_symlink(GameDir() + "/soundfx", folder + "/soundfx");
     MakeFolder(folder + "/saves");
     WriteFileText(folder + "/saves/saves.lst", bob + free + free + " Al");
     Load(folder);
@@ -216,26 +191,16 @@ TEST_F(FrontEndMenus, LoadGameShowsTheSlotsAsWrittenAndLoadsOnlyAName) {
     EXPECT_NE(problem->Caption, "");
     choose(0);
     EXPECT_EQ(problem->Caption, "");
-
-    fs::remove(folder + "/saves/saves.lst");
-    Press("Label28");
-    DriverNames[PlayerNameEntry] = "someone else";
-    Press("Label18");
-    EXPECT_EQ(std::pair(SaveGameList->List, DriverNames[PlayerNameEntry]),
-              std::pair(std::vector<std::string>(6, free), std::string("Bob            ")));
 }
 
 class Shop : public Screen {
 protected:
     void SetUp() override {
         Screen::SetUp();
-        const std::string folder =
-            RaceFolder(testing::UnitTest::GetInstance()->current_test_info()->name());
+        const std::string folder = RaceFolder("Shop");
         fs::create_directory_symlink(GameDir() + "/soundfx", folder + "/soundfx");
         StartSound();
         Backend.Files.clear();
-        Settings = GameSettings{};
-        AutopilotEnabled = false;
         DriverNames[PlayerNameEntry] = "Ann";
         LoadRaceScreen();
         NewCareer();
@@ -255,26 +220,13 @@ protected:
     }
 };
 
-// "Saved..." stands for half a second, until the shop clears it; closing the game during
-// that half second ends the wait at once, the career saved.
-TEST_F(Shop, SaveCareerWaitsHalfASecondUnlessTheGameCloses) {
-    std::uint32_t before = GetTickCount();
+// "Saved..." stands for half a second, until the shop clears it.
+TEST_F(Shop, SaveCareerShowsSavedForHalfASecond) {
+    const std::uint32_t before = GetTickCount();
     SaveCareerClick();
     EXPECT_GE(GetTickCount() - before, 500u);
     ShopClick();
     EXPECT_EQ(Panel.Status->Caption, "");
-
-    int turns = 0;
-    Backend.BeforeTurn = [&] {
-        if (++turns == 2) RequestQuit();
-    };
-    const std::string saved = AppPath() + "/saves/Ann" + std::string(12, ' ') + ".sav";
-    ASSERT_EQ(std::remove(saved.c_str()), 0);
-    before = GetTickCount();
-    SaveCareerClick();
-    EXPECT_LT(GetTickCount() - before, 50u);
-    EXPECT_EQ(turns, 2);
-    EXPECT_TRUE(FileExists(saved));
 }
 
 // One item at most is lit, the last the pointer reached, with one roll per entry. A
@@ -285,11 +237,9 @@ TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
     ClickOn(Panel.Shop);
     ASSERT_TRUE(StoreForm->Visible);
     EXPECT_EQ(std::pair(FormsInZOrder().back(), Sounds("click01.wav")), std::pair(StoreForm, 1L));
-    MoveTo(Store.Item[2]);
-    EXPECT_EQ(Store.PartInfo->Caption, "top speed +20, acceleration +1, engine strength +50");
-    MoveTo(Store.CarItem[1]);  // the sale line goes out with what it said
-    EXPECT_EQ(std::tuple(PriceShown(), Store.RepairCost[1]->Caption, Store.PartInfo->Caption),
-              std::tuple(1, std::string("$220"), std::string("Click a part to buy it.")));
+    MoveTo(Store.CarItem[1]);
+    EXPECT_EQ(std::pair(PriceShown(), Store.RepairCost[1]->Caption),
+              std::pair(1, std::string("$220")));
     MoveTo(Store.Item[5]);  // another sale line leaves the price where it was
     EXPECT_EQ(PriceShown(), 1);
 
@@ -346,7 +296,7 @@ TEST_F(Shop, ARefusedPurchaseShowsThePopUpAndOnlyOKBringsTheShopBack) {
 
 // A repair costs the price the page showed when it was filled, $387 for a body at 37.5
 // (shown as a bar of 38, to the even), however mended the part is since; filled again
-// the page says "Fine". On Easy, tyres at 90 of 70 draw a bar longer than full.
+// the page says "Fine".
 TEST_F(Shop, RepairsChargeTheShownPriceUntilThePageIsFilledAgain) {
     CarRecord& car = Cars[0];
     car.Body = 37.5f, car.BodyLevel = 1;
@@ -364,12 +314,6 @@ TEST_F(Shop, RepairsChargeTheShownPriceUntilThePageIsFilledAgain) {
 
     ShopClick();
     EXPECT_EQ(Store.RepairCost[PartBody]->Caption, "Fine");
-
-    Settings.Difficulty = DifficultyEasy;
-    NewCareer();
-    ShopClick();
-    EXPECT_EQ(std::pair(Store.BarFill[PartTyres]->Width, Store.CashField->Caption),
-              std::pair(129, std::string("$1000")));
 }
 
 }  // namespace

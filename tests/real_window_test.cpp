@@ -13,11 +13,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
-struct Box {
-    int Left = 0, Top = 0, Width = 0, Height = 0;
-};
+struct Box { int Left = 0, Top = 0, Width = 0, Height = 0; };
 
 // The headless game after the same steps: where the named controls stand on the canvas,
 // and in `picture` the canvas it drew.
@@ -217,9 +214,8 @@ std::string RingCareerFolder() {
 TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKey) {
     const std::string data = RingCareerFolder();
     const std::string toList = "click Label1\nclick Label18\n";
-    const auto l =
-        LaidOut(toList, {"FrontEnd.Label1", "FrontEnd.Label18", "FrontEnd.SaveGameList"}, data);
-    const auto c = LaidOut(toList + "select SaveGameList 0\n", {"FrontEnd.Label29"}, data);
+    const auto l = LaidOut(toList, {"FrontEnd.Label1", "FrontEnd.Label18", "FrontEnd.SaveGameList",
+                                    "FrontEnd.Label29"}, data);
     const auto p =
         LaidOut(toList + "select SaveGameList 0\nclick Label29\n",
                 {"RaceWindow.FlashBox", "RaceWindow.Label16", "RaceWindow.BigMapBox"}, data);
@@ -230,7 +226,7 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
         Click(l[0]);
         Click(l[1]);
         Click({l[2].Left, l[2].Top, l[2].Width, 16});  // the first row
-        Click(c[0]);
+        Click(l[3]);
         return PanelAt(p[0]);
     })) << "the saved career's panel is not on the screen";
     Click(p[1]);
@@ -269,7 +265,6 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
         return PanelAt(p[0]) && (spot == 0x404040 || spot == 0x242424);
     };
     ASSERT_TRUE(Within(90, boardShows)) << "no results board after the race";
-    const auto shownAt = Clock::now();
     // A key in the board's first half second counts as one held from the race, so Return
     // is pressed again only after two seconds: a second Return on the panel would choose
     // its lit button.
@@ -277,7 +272,6 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
         Keys("Return");
         return Within(2, [&] { return !boardShows() && PanelAt(p[0]); });
     })) << "the panel did not follow the board";
-    EXPECT_LT(Clock::now() - shownAt, std::chrono::seconds(6)) << "the board went by itself";
 }
 
 // Without its data the game says so in a message box and ends with status 1 once the

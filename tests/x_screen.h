@@ -34,9 +34,7 @@ inline pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
     _exit(127);
 }
 
-inline void Stop(pid_t pid) {
-    if (pid > 0 && kill(pid, SIGTERM) == 0) waitpid(pid, nullptr, 0);
-}
+inline void Stop(pid_t pid) { pid > 0 && kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0); }
 
 // Xvfb picks a free display itself (-displayfd), so parallel test runs never collide, and
 // it dies with the test that started it. DISPLAY points at it for this process and the
