@@ -135,10 +135,14 @@ INSTANTIATE_TEST_SUITE_P(
         HoverCase{"NewDriverBox", "Label24", "Label24", {"Label27"}, {}, "Trffc10c.ico", HoverCase::Roll},
         HoverCase{"LoadGameBox", "Label29", "Label29", {"Label28"}, {}, "", HoverCase::Roll}));
 
-// What the name box keeps of what is typed into it, a letter at a time; a name given at
-// start goes through the same filter.
-TEST_F(FrontEndMenus, NameBoxTakesOnlySafeLettersUpToFourteen) {
+// Exit's skid stops once the pointer reaches the menu's panel. What the name box keeps of
+// what is typed into it, up to fourteen bytes; a name given at start goes through the
+// same filter.
+TEST_F(FrontEndMenus, ExitSkidStopsOnThePanelAndTheNameBoxTakesOnlySafeLetters) {
     Load();
+    MoveTo(Item("Label3"));
+    MoveTo(Inside(FrontEndBox, 3, 470));
+    EXPECT_EQ(std::pair(Skid().PlayCount, Skid().StopCount), std::pair(1, 1));
     Press("Label1");
     const std::pair<const char*, const char*> cases[] = {
         {"Ann-Marie O'Neil", "Ann-Marie O'Ne"},
@@ -235,7 +239,6 @@ TEST_F(Shop, SaveCareerShowsSavedForHalfASecond) {
 TEST_F(Shop, ItemsLightOncePerEntryAndARepairPriceShowsBesideItsPart) {
     Cars[0].Engine = 80;
     ClickOn(Panel.Shop);
-    ASSERT_TRUE(StoreForm->Visible);
     EXPECT_EQ(std::pair(FormsInZOrder().back(), Sounds("click01.wav")), std::pair(StoreForm, 1L));
     MoveTo(Store.CarItem[1]);
     EXPECT_EQ(std::pair(PriceShown(), Store.RepairCost[1]->Caption),
