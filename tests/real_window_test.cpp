@@ -13,11 +13,8 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
 
-struct Box {
-    int Left = 0, Top = 0, Width = 0, Height = 0;
-};
+struct Box { int Left = 0, Top = 0, Width = 0, Height = 0; };
 
 // The headless game after the same steps: where the named controls stand on the canvas,
 // and in `picture` the canvas it drew.
@@ -117,23 +114,22 @@ protected:
     static void Keys(const std::string& names) {
         std::system(("xdotool key --delay 30 " + names + " >/dev/null 2>&1").c_str());
     }
-    // The race's view stands at (329, 109); its red start lamp 274 across and 32 down.
-    bool RedLight() const {
-        return Within(20, [&] { return Pixel(329 + 274, 109 + 32) == 0xFF0000; });
-    }
 
     static inline Xvfb* Server = nullptr;
     std::string Id;
     int X = 0, Y = 0;
 };
 
-// The mouse from the title through Options and its controls help, New Driver and the
-// shop's pop-up, back to the title by Quit, and out by Exit.
-TEST_F(RealWindow, TheMouseWalksEveryCareerScreenAndExitEndsTheGame) {
-    Surface menu, options, help, panel, shop, popUp;
+// The keys from the title to the Time Trial picker, the third item, and Escape back; then
+// the mouse through Options and its controls help, New Driver and the shop's pop-up, back
+// to the title by Quit, and out by Exit.
+TEST_F(RealWindow, TheKeysAndTheMouseWalkEveryMenuScreenAndExitEndsTheGame) {
+    Surface menu, options, help, panel, shop, popUp, picker;
     const auto m = LaidOut(
         "dump\n", {"FrontEnd.FrontEndBox", "FrontEnd.Label1", "FrontEnd.Label2", "FrontEnd.Label3"},
         GameDir(), &menu);
+    const auto k = LaidOut("key Down\nkey Down\nkey Down\nkey Enter\n",
+                           {"FrontEnd.CoursePickerBox"}, GameDir(), &picker);
     const auto op = LaidOut("click FrontEnd.Label2\n", {"FrontEnd.OptionBox"}, GameDir(), &options);
     const auto o = LaidOut("click Label2\nclick Label7\n",
                            {"FrontEnd.Label7", "FrontEnd.ControlsBox", "FrontEnd.Label39",
@@ -152,11 +148,13 @@ TEST_F(RealWindow, TheMouseWalksEveryCareerScreenAndExitEndsTheGame) {
     Game game({});
     FindWindow();
     ASSERT_TRUE(Within(20, [&] { return Shows(menu, m[0]); })) << "no main menu";
-    // The first click may come before the window listens: a player clicks again.
-    ASSERT_TRUE(Within(20, [&] {
-        Click(m[2]);
-        return Within(2, [&] { return Shows(options, op[0]); });
-    })) << "Options did not open";
+    std::system(("xdotool windowfocus --sync " + Id).c_str());
+    Keys("Down Down Down Return");
+    ASSERT_TRUE(Within(20, [&] { return Shows(picker, k[0]); })) << "no course picker";
+    Keys("Escape");
+    ASSERT_TRUE(Within(20, [&] { return !Shows(picker, k[0]); })) << "Escape kept the picker";
+    Click(m[2]);
+    ASSERT_TRUE(Within(20, [&] { return Shows(options, op[0]); })) << "Options did not open";
     Click(o[0]);
     ASSERT_TRUE(Within(20, [&] { return Shows(help, o[1]); })) << "no controls help";
     Click(o[2]);
@@ -188,56 +186,25 @@ TEST_F(RealWindow, TheMouseWalksEveryCareerScreenAndExitEndsTheGame) {
     EXPECT_EQ(game.Status, 0);
 }
 
-// The keys alone: Time Trial, the third item, opens its picker on course 1; past
-// "Course >" to Race, then Start, until the lights burn.
-TEST_F(RealWindow, TheKeysAloneTakeTimeTrialFromThePickerToTheStartLights) {
-    Surface picker;
-    const std::string toPicker = "key Down\nkey Down\nkey Down\nkey Enter\n";
-    const auto k =
-        LaidOut(toPicker, {"FrontEnd.FrontEndBox", "FrontEnd.CoursePickerBox"}, GameDir(), &picker);
-    const auto p = LaidOut(toPicker + "key Right\nkey Right\nkey Enter\n", {"RaceWindow.FlashBox"});
-    const std::string folder = TempFolder("real-time-trial");
-    for (const char* sub : {"graphics", "resources", "soundfx", "runs"})
-        fs::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
-
-    Game game({"--data-dir", folder});
-    FindWindow();
-    ASSERT_TRUE(Within(20, [&] { return PanelAt(k[0]); })) << "no main menu";
-    std::system(("xdotool windowfocus --sync " + Id).c_str());
-    Keys("Down Down Down Return");
-    ASSERT_TRUE(Within(20, [&] { return Shows(picker, k[1]); })) << "no course picker";
-    Keys("Right Right Return");
-    ASSERT_TRUE(Within(20, [&] { return PanelAt(p[0]); })) << "no pre-race panel";
-    Keys("Tab Return");
-    EXPECT_TRUE(RedLight()) << "the start lights never came on";
-}
-
-// A saved career on course 4, a single lap of a small ring (down the start column, back up
-// the next): the computer cars are home about ten seconds after green.
+// Ann's career saved by a headless session on its first course, two laps of a small ring
+// (down the start column, back up the next): the computer cars are home about twenty
+// seconds after green.
 std::string RingCareerFolder() {
     const std::string folder = TempFolder("ring-career");
     for (const char* sub : {"graphics", "soundfx"})
         fs::create_directory_symlink(GameDir() + "/" + sub, folder + "/" + sub);
     MakeFolder(folder + "/resources");
+    const fs::path resources = folder + "/resources";
     for (const auto& file : fs::directory_iterator(GameDir() + "/resources"))
-        if (file.path().filename() != "Map4.ddt")
-            fs::create_symlink(file.path(),
-                               folder + "/resources/" + file.path().filename().string());
+        if (file.path().filename() != "Map1.ddt")
+            fs::create_symlink(file.path(), resources / file.path().filename());
     std::map<std::pair<int, int>, int> ring = {
         {{10, 9}, 7}, {{11, 9}, 12}, {{10, 14}, 14}, {{11, 14}, 15}};
     for (int row = 10; row <= 13; ++row) ring[{10, row}] = ring[{11, row}] = 5;
     ring[{10, 10}] = 18;  // the start
-    WriteFileText(folder + "/resources/Map4.ddt", CourseText(ring, "Ring"));
-    MakeFolder(folder + "/saves");
-    WriteFileText(folder + "/saves/saves.lst", " Ann" + std::string(86, ' ') + "\r\n");
-    std::string career;
-    for (int car = 0; car < 9; ++car)
-        for (int field : {4, 100, 250, 3, 70, 70, 100, 100, 100, 100, 100, 0, 0, 0, 200, 0, 100}) {
-            char digits[8];
-            std::snprintf(digits, sizeof digits, "%05d", field);
-            career += digits;
-        }
-    WriteFileText(folder + "/saves/Ann            .sav", career);
+    WriteFileText(folder + "/resources/Map1.ddt", CourseText(ring, "Ring"));
+    LaidOut("click Label1\nclick Label21\ntype Ann\nkey Enter\nclick RaceWindow.Label19\n", {},
+            folder);
     return folder;
 }
 
@@ -247,9 +214,8 @@ std::string RingCareerFolder() {
 TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKey) {
     const std::string data = RingCareerFolder();
     const std::string toList = "click Label1\nclick Label18\n";
-    const auto l =
-        LaidOut(toList, {"FrontEnd.Label1", "FrontEnd.Label18", "FrontEnd.SaveGameList"}, data);
-    const auto c = LaidOut(toList + "select SaveGameList 0\n", {"FrontEnd.Label29"}, data);
+    const auto l = LaidOut(toList, {"FrontEnd.Label1", "FrontEnd.Label18", "FrontEnd.SaveGameList",
+                                    "FrontEnd.Label29"}, data);
     const auto p =
         LaidOut(toList + "select SaveGameList 0\nclick Label29\n",
                 {"RaceWindow.FlashBox", "RaceWindow.Label16", "RaceWindow.BigMapBox"}, data);
@@ -260,7 +226,7 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
         Click(l[0]);
         Click(l[1]);
         Click({l[2].Left, l[2].Top, l[2].Width, 16});  // the first row
-        Click(c[0]);
+        Click(l[3]);
         return PanelAt(p[0]);
     })) << "the saved career's panel is not on the screen";
     Click(p[1]);
@@ -274,7 +240,9 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
             if (line.starts_with("voluntary_ctxt_switches:")) return std::stol(line.substr(24));
         return 0L;
     };
-    ASSERT_TRUE(RedLight()) << "no red start light";
+    // The race's view stands at (329, 109); its red start lamp 274 across and 32 down.
+    ASSERT_TRUE(Within(20, [&] { return Pixel(329 + 274, 109 + 32) == 0xFF0000; }))
+        << "no red start light";
     const long before = naps();
     std::this_thread::sleep_for(std::chrono::milliseconds(1200));
     EXPECT_GT(naps() - before, 20) << "the start lights kept a core busy";
@@ -297,7 +265,6 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
         return PanelAt(p[0]) && (spot == 0x404040 || spot == 0x242424);
     };
     ASSERT_TRUE(Within(90, boardShows)) << "no results board after the race";
-    const auto shownAt = Clock::now();
     // A key in the board's first half second counts as one held from the race, so Return
     // is pressed again only after two seconds: a second Return on the panel would choose
     // its lit button.
@@ -305,7 +272,6 @@ TEST_F(RealWindow, ASavedCareerRacesWithAPauseAndItsBoardGivesWayToThePanelOnAKe
         Keys("Return");
         return Within(2, [&] { return !boardShows() && PanelAt(p[0]); });
     })) << "the panel did not follow the board";
-    EXPECT_LT(Clock::now() - shownAt, std::chrono::seconds(6)) << "the board went by itself";
 }
 
 // Without its data the game says so in a message box and ends with status 1 once the

@@ -7,21 +7,16 @@
 
 #include <algorithm>
 #include <ctime>
-#include <fstream>
 #include <stdexcept>
 
 #include "platform/sdl/windowed.h"
 #include "x_screen.h"
 
+// A key with no virtual-key code (the menu key) is not passed on at all.
 TEST(Keys, SdlKeysGiveTheVirtualKeysTheGameListensFor) {
-    for (auto [sdl, virtualKey] :
-         {std::pair{SDLK_LEFT, 37}, {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_DOWN, 40},
-          {SDLK_SPACE, 32}, {SDLK_ESCAPE, 27}, {SDLK_RETURN, 13}, {SDLK_KP_ENTER, 13},
-          {SDLK_BACKSPACE, 8}, {SDLK_HOME, 36}, {SDLK_DELETE, 46}, {SDLK_a, 65}, {SDLK_z, 90},
-          {SDLK_0, 48}, {SDLK_9, 57}, {SDLK_F1, 112}, {SDLK_F12, 123}, {SDLK_KP_9, 105},
-          {SDLK_RCTRL, 17},
-          {SDLK_APPLICATION, 0}})  // keys with no virtual-key code are not passed on at all
-        EXPECT_EQ(VirtualKeyFromSdl(sdl), virtualKey) << "SDL key " << sdl;
+    for (auto [sdl, vk] : {std::pair{SDLK_LEFT, 37}, {SDLK_UP, 38}, {SDLK_RIGHT, 39}, {SDLK_a, 65},
+                           {SDLK_KP_ENTER, 13}, {SDLK_F12, 123}, {SDLK_APPLICATION, 0}})
+        EXPECT_EQ(VirtualKeyFromSdl(sdl), vk) << "SDL key " << sdl;
 }
 
 namespace {
@@ -38,22 +33,7 @@ Surface Pattern() {
     return canvas;
 }
 
-// Every pixel unlike its neighbours, so a block put in the wrong place or a scaled copy shows.
-Surface Busy() {
-    Surface canvas;
-    canvas.Resize(CanvasWidth, CanvasHeight);
-    for (int y = 0; y < CanvasHeight; ++y)
-        for (int x = 0; x < CanvasWidth; ++x)
-            canvas.SetPixel(x, y,
-                            static_cast<std::uint32_t>(x * 2654435761u ^ y * 40503u) & 0xFFFFFF);
-    return canvas;
-}
-
-struct Spot {
-    int X, Y;
-    std::uint32_t Colour;
-};
-
+using Spot = std::tuple<int, int, std::uint32_t>;
 }  // namespace
 
 class Windowed : public testing::Test {
@@ -62,9 +42,6 @@ protected:
     static void TearDownTestSuite() { delete Server; }
     void SetUp() override {
         if (Server->Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-        Open();
-    }
-    void Open() {
         Game = MakeWindowedBackend();
         Window = WindowOf(Game.get());
         ASSERT_TRUE(Window);
@@ -84,9 +61,9 @@ protected:
     }
     bool Shows(std::initializer_list<Spot> spots) {
         return Turns([&] {
-            return std::all_of(spots.begin(), spots.end(), [](const Spot& s) {
-                return ReadScreen(s.X, s.Y, 1, 1).Pixels == std::vector<std::uint32_t>{s.Colour};
-            });
+            for (auto [x, y, colour] : spots)
+                if (ReadScreen(x, y, 1, 1).Pixels != std::vector{colour}) return false;
+            return true;
         });
     }
     bool Sized(int width, int height) {
@@ -112,15 +89,9 @@ protected:
     }
     SDL_Event Key(SDL_EventType type, SDL_Keycode sym, Uint16 mod = 0, Uint8 repeat = 0) {
         SDL_Event e{};
-        const Uint8 state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
-        e.key = {type,
-                 0,
-                 SDL_GetWindowID(Window),
-                 state,
-                 repeat,
-                 0,
-                 0,
-                 {SDL_SCANCODE_UNKNOWN, sym, mod, 0}};
+        e.key.type = type, e.key.windowID = SDL_GetWindowID(Window), e.key.repeat = repeat;
+        e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+        e.key.keysym.sym = sym, e.key.keysym.mod = mod;
         return e;
     }
     void Press(SDL_Keycode sym, Uint16 mod = 0) {
@@ -129,14 +100,14 @@ protected:
     }
     SDL_Event Mouse(SDL_EventType type, int x, int y, Uint8 button = 0) {
         SDL_Event e{};
-        if (type == SDL_MOUSEMOTION)
-            e.motion = {type, 0, SDL_GetWindowID(Window), 0, 0, x, y, 0, 0};
-        else
-            e.button = {
-                type, 0,      SDL_GetWindowID(Window),
-                0,    button, Uint8(type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED),
-                1,    0,      x,
-                y};
+        const Uint32 window = SDL_GetWindowID(Window);
+        if (type == SDL_MOUSEMOTION) {
+            e.motion.type = type, e.motion.windowID = window, e.motion.x = x, e.motion.y = y;
+        } else {
+            e.button.type = type, e.button.windowID = window, e.button.button = button;
+            e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+            e.button.clicks = 1, e.button.x = x, e.button.y = y;
+        }
         return e;
     }
 
@@ -145,55 +116,13 @@ protected:
     SDL_Window* Window = nullptr;
 };
 
-// On a screen with room the window is the canvas, pixel for pixel. At 800 x 400 the scale
-// is 400 / 768: the canvas is 533 wide from x = 133 between black bars, and the mouse
-// arrives in canvas pixels, clamped to the canvas.
-TEST_F(Windowed, ShowsTheCanvasLetterboxedAndTheMouseArrivesInCanvasPixels) {
-    EXPECT_STREQ(SDL_GetWindowTitle(Window), "Gravel Ghosts Racer");
-    EXPECT_TRUE(SDL_GetWindowFlags(Window) & SDL_WINDOW_RESIZABLE);
-    Game->Present(Pattern());
-    Surface shot = Shot();
-    ASSERT_EQ(std::pair(shot.Width, shot.Height), std::pair(1024, 768));
-    EXPECT_EQ(std::tuple(shot.Pixel(0, 100), shot.Pixel(511, 767), shot.Pixel(512, 100),
-                         shot.Pixel(1023, 99)),
-              std::tuple(Red, Red, Blue, Green));
-
-    SDL_SetWindowSize(Window, 800, 400);  // the backend repaints the resized window itself
-    ASSERT_TRUE(Sized(800, 400));
-    shot = Shot();
-    EXPECT_EQ(std::tuple(shot.Pixel(60, 200), shot.Pixel(740, 200), shot.Pixel(250, 300),
-                         shot.Pixel(550, 300), shot.Pixel(400, 20), shot.Pixel(400, 70)),
-              std::tuple(Black, Black, Red, Blue, Green, Blue));  // rows 38 and 134 of the canvas
-
-    InputEvent centre = DeliverOne(Mouse(SDL_MOUSEMOTION, 400, 200));
-    EXPECT_EQ(centre.Kind, T::MouseMove);
-    EXPECT_NEAR(centre.X, 512, 1);
-    EXPECT_NEAR(centre.Y, 384, 1);
-    InputEvent inBar = DeliverOne(Mouse(SDL_MOUSEMOTION, 10, 10));
-    EXPECT_EQ(inBar.X, 0);
-    EXPECT_NEAR(inBar.Y, 19, 1);
-    InputEvent right = DeliverOne(Mouse(SDL_MOUSEBUTTONDOWN, 790, 399, SDL_BUTTON_RIGHT));
-    EXPECT_EQ(std::tuple(right.Kind, right.Button, right.X), std::tuple(T::MouseDown, 2, 1023));
-    EXPECT_NEAR(right.Y, 766, 1);
-    InputEvent up = DeliverOne(Mouse(SDL_MOUSEBUTTONUP, 400, 200, SDL_BUTTON_LEFT));
-    EXPECT_EQ(std::pair(up.Kind, up.Button), std::pair(T::MouseUp, 1));
-}
-
 // This Xvfb runs no window manager, so the window covers the screen itself in fullscreen:
-// the whole canvas at 1.25 times, 1280 x 960 from row 32 between black bars. F11 and
-// Alt+Enter toggle it every time and never reach the game.
-TEST_F(Windowed, KeysArriveButTheFullscreenTogglesStayWithTheWindow) {
-    InputEvent held = DeliverOne(Key(SDL_KEYDOWN, SDLK_LEFT, 0, 1));  // repeats are presses
-    EXPECT_EQ(std::pair(held.Kind, held.Key), std::pair(T::KeyDown, int(vbKeyLeft)));
-    InputEvent released = DeliverOne(Key(SDL_KEYUP, SDLK_SPACE));
-    EXPECT_EQ(std::pair(released.Kind, released.Key), std::pair(T::KeyUp, int(vbKeySpace)));
-    SDL_Event e{};
-    e.text.type = SDL_TEXTINPUT;
-    SDL_strlcpy(e.text.text, "\xC3\xA9", sizeof e.text.text);  // é
-    InputEvent typed = DeliverOne(e);
-    EXPECT_EQ(std::pair(typed.Kind, typed.Text), std::pair(T::Text, std::string("\xC3\xA9")));
-
+// the whole canvas at 1.25 times, 1280 x 960 from row 32 between black bars, where the
+// mouse arrives in canvas pixels, clamped to the canvas. F11 and Alt+Enter toggle it every
+// time and never reach the game; any other key does.
+TEST_F(Windowed, FullscreenScalesTheCanvasBetweenBarsAndTheTogglesStayWithTheWindow) {
     Game->Present(Pattern());
+
     for (int round = 0; round < 2; ++round) {
         EXPECT_TRUE(Deliver(Key(SDL_KEYDOWN, SDLK_F11)).empty());
         EXPECT_TRUE(Deliver(Key(SDL_KEYDOWN, SDLK_F11, 0, 1)).empty());  // held: nothing more
@@ -203,6 +132,22 @@ TEST_F(Windowed, KeysArriveButTheFullscreenTogglesStayWithTheWindow) {
                            {0, 158, Red}, {639, 991, Red}, {640, 158, Blue}, {1279, 991, Blue},
                            {640, 992, Black}, {0, 1023, Black}}))
             << "fullscreen, round " << round;
+        const struct {
+            SDL_Event Sent;
+            InputEvent::Type Kind;
+            int Button, X, Y;
+        } moves[] = {
+            {Mouse(SDL_MOUSEMOTION, 640, 512), T::MouseMove, 0, 512, 384},
+            {Mouse(SDL_MOUSEMOTION, 10, 10), T::MouseMove, 0, 8, 0},  // in the bar
+            {Mouse(SDL_MOUSEBUTTONDOWN, 1279, 1023, SDL_BUTTON_RIGHT), T::MouseDown, 2, 1023, 767},
+            {Mouse(SDL_MOUSEBUTTONUP, 640, 512, SDL_BUTTON_LEFT), T::MouseUp, 1, 512, 384},
+        };
+        for (const auto& m : moves) {
+            InputEvent got = DeliverOne(m.Sent);
+            EXPECT_EQ(std::pair(got.Kind, m.Button ? got.Button : 0), std::pair(m.Kind, m.Button));
+            EXPECT_NEAR(got.X, m.X, 1);
+            EXPECT_NEAR(got.Y, m.Y, 1);
+        }
         // Alt let go first: the Enter's release still belongs to the toggle.
         if (round == 0) Press(SDLK_RETURN, KMOD_LALT);
         else Press(SDLK_F11);
@@ -215,115 +160,59 @@ TEST_F(Windowed, KeysArriveButTheFullscreenTogglesStayWithTheWindow) {
     EXPECT_EQ(DeliverOne(Key(SDL_KEYUP, SDLK_RETURN)).Key, vbKeyReturn);
 }
 
-// A traffic-light icon is loaded afresh from its file on every hover: the same picture
-// again is the same cursor.
-TEST_F(Windowed, PointerHidesShowsAndReusesACustomPicture) {
-    Game->SetPointer(PointerKind::Invisible, nullptr, nullptr, 0, 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
-    Game->SetPointer(PointerKind::Arrow, nullptr, nullptr, 0, 0);
-    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_ENABLE);
-    SDL_Cursor* arrow = SDL_GetCursor();
-    Surface image, mask, again;
-    image.Resize(32, 32, Red);
-    mask.Resize(32, 32, 0);
-    mask.FillRect(0, 0, 32, 16, 1);  // drawn in its top half
-    Game->SetPointer(PointerKind::Custom, &image, &mask, 3, 4);
-    SDL_Cursor* custom = SDL_GetCursor();
-    Game->SetPointer(PointerKind::Default, nullptr, nullptr, 0, 0);
-    EXPECT_EQ(std::pair(SDL_GetCursor() == arrow, custom != arrow), std::pair(true, true));
-    again = image;
-    Game->SetPointer(PointerKind::Custom, &again, &mask, 3, 4);
-    EXPECT_EQ(SDL_GetCursor(), custom);
-}
-
 // Idle, the frame wait sleeps: each second poll within one tick naps 1 ms, and a wait
-// ends on its tick having used next to no processor time, or at once for input, the
-// close button or a signal.
+// ends on its tick having used next to no processor time, or at once for input, the close
+// button or a signal.
 TEST_F(Windowed, WaitingSleepsUntilTheTickOrWakesForInputOrAQuit) {
-    const auto cpuMs = [] {
-        timespec t{};
-        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-        return t.tv_sec * 1000.0 + t.tv_nsec / 1e6;
-    };
     std::vector<InputEvent> events;
     std::uint32_t start = Game->TickCount();
     for (int i = 0; i < 200; ++i) Game->PollInput(events);
     EXPECT_GE(Game->TickCount() - start, 90u);
-    EXPECT_NEAR(Game->Seconds(), Game->TickCount() / 1000.0f, 0.002f);
-
     start = Game->TickCount();
-    const double cpu = cpuMs();
+    const std::clock_t cpu = std::clock();
     Game->WaitForInput(start + 60);
     EXPECT_GE(Game->TickCount(), start + 60);
-    EXPECT_LT(cpuMs() - cpu, 30.0);
+    EXPECT_LT(std::clock() - cpu, CLOCKS_PER_SEC * 3 / 100);
     const auto returnsAtOnce = [&] {
         start = Game->TickCount();
         Game->WaitForInput(start + 5000);
         return Game->TickCount() - start < 1000;
     };
-    SDL_Event key = Key(SDL_KEYDOWN, SDLK_UP);
-    SDL_PushEvent(&key);
+    SDL_Event wake = Key(SDL_KEYDOWN, SDLK_UP);
+    SDL_PushEvent(&wake);
     EXPECT_TRUE(returnsAtOnce());
     Game->PollInput(events);
-    SDL_Event close{};
-    close.type = SDL_QUIT;
-    SDL_PushEvent(&close);
+    wake.type = SDL_QUIT;
+    SDL_PushEvent(&wake);
     EXPECT_TRUE(Game->QuitPending());  // seen without taking the event out of its turn
     events.clear();
     Game->PollInput(events);
-    EXPECT_TRUE(
-        std::any_of(events.begin(), events.end(), [](auto& e) { return e.Kind == T::Quit; }));
+    EXPECT_TRUE(std::ranges::any_of(events, [](auto& e) { return e.Kind == T::Quit; }));
     raise(SIGTERM);  // handled: the test goes on
-    EXPECT_TRUE(Game->QuitPending());
     EXPECT_TRUE(returnsAtOnce());
 }
 
-// The same two frames through each presenter: the whole first one, then a frame in which
-// only the course view and a heads-up field changed, so only those blocks go up.
-class EachPresenter : public Windowed, public testing::WithParamInterface<const char*> {};
-
-TEST_P(EachPresenter, ShowsTheCanvasPixelForPixelAfterAWholeAndAPartialFrame) {
-    const std::string driver = GetParam();
-    Game.reset();
-    if (driver.empty()) unsetenv("SDL_RENDER_DRIVER");
-    else setenv("SDL_RENDER_DRIVER", driver.c_str(), 1);
-    Open();
-    unsetenv("SDL_RENDER_DRIVER");
-    const std::string presenter = PresenterOf(Game.get());
-    if (!driver.empty() && presenter != driver) GTEST_SKIP() << "no " << driver << " renderer here";
-    Surface canvas = Busy();
+// The whole first frame, every pixel unlike its neighbours so a block in the wrong place
+// shows, then a frame in which only the course view and a heads-up field changed, so only
+// those blocks go up. The pointer hides over a race.
+TEST_F(Windowed, ShowsTheCanvasPixelForPixelAfterAWholeAndAPartialFrame) {
+    Surface canvas;
+    canvas.Resize(CanvasWidth, CanvasHeight);
+    for (std::uint32_t& p : canvas.Pixels)
+        p = std::uint32_t(&p - canvas.Pixels.data()) * 2654435761u >> 8;
     EXPECT_TRUE(Game->Present(canvas));
-    EXPECT_EQ(Shot().Pixels, canvas.Pixels) << presenter;
+    EXPECT_EQ(Shot().Pixels, canvas.Pixels);
     canvas.FillRect(299, 109, 550, 550, 0x336633);
     canvas.FillRect(120, 300, 60, 18, 0xFFFFFF);
     EXPECT_TRUE(Game->Present(canvas));
-    EXPECT_EQ(Shot().Pixels, canvas.Pixels) << presenter;
+    EXPECT_EQ(Shot().Pixels, canvas.Pixels);
     EXPECT_FALSE(Game->Present(canvas));  // already on screen: nothing to do
-    if (driver.empty()) {
-        // Xvfb has no card: the window surface, and the OpenGL library never loaded.
-        EXPECT_EQ(presenter, "window surface");
-        std::ifstream maps("/proc/self/maps");
-        std::string text((std::istreambuf_iterator<char>(maps)), {});
-        EXPECT_EQ(text.find("libGL"), std::string::npos);
-    }
-}
-
-INSTANTIATE_TEST_SUITE_P(Presenters, EachPresenter, testing::Values("", "software", "opengl"),
-                         [](const auto& info) {
-                             return std::string(*info.param ? info.param : "chosen");
-                         });
-
-TEST(WindowedOnASmallScreen, StartsShrunkWithTheCanvasAspect) {
-    Xvfb small("800x600x24");
-    if (small.Display.empty()) GTEST_SKIP() << "Xvfb is not installed";
-    auto game = MakeWindowedBackend();
-    int w = 0, h = 0;
-    SDL_GetWindowSize(WindowOf(game.get()), &w, &h);
-    EXPECT_EQ(std::pair(w, h), std::pair(800, 600));  // 1024 x 768 scaled by 800 / 1024
+    Game->SetPointer(PointerKind::Invisible, nullptr, nullptr, 0, 0);  // as in a race
+    EXPECT_EQ(SDL_ShowCursor(SDL_QUERY), SDL_DISABLE);
 }
 
 // Asked for X with no X, or left to SDL, which would fall back to a driver that shows
-// nothing and let the game run unseen for ever.
+// nothing and let the game run unseen for ever, the backend says so in one line.
 TEST(WindowedWithoutDisplay, SaysSoInOneLine) {
     unsetenv("DISPLAY");
     unsetenv("WAYLAND_DISPLAY");

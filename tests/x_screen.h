@@ -34,9 +34,7 @@ inline pid_t Spawn(const std::vector<std::string>& args, int outFd = -1) {
     _exit(127);
 }
 
-inline void Stop(pid_t pid) {
-    if (pid > 0) kill(pid, SIGTERM), waitpid(pid, nullptr, 0);
-}
+inline void Stop(pid_t pid) { pid > 0 && kill(pid, SIGTERM) == 0 && waitpid(pid, nullptr, 0); }
 
 // Xvfb picks a free display itself (-displayfd), so parallel test runs never collide, and
 // it dies with the test that started it. DISPLAY points at it for this process and the
@@ -92,16 +90,14 @@ inline bool Within(int seconds, const std::function<bool()>& condition) {
 // clash with the game's names, so its types stay opaque.
 inline Surface ReadScreen(int x, int y, int w, int h) {
     static void* xlib = dlopen("libX11.so.6", RTLD_NOW);
-    const auto call = [](const char* name, auto type) {
-        return reinterpret_cast<decltype(type)>(xlib ? dlsym(xlib, name) : nullptr);
-    };
-    auto open = call("XOpenDisplay", (void* (*)(const char*))nullptr);
-    auto root = call("XDefaultRootWindow", (unsigned long (*)(void*))nullptr);
-    auto getImage = call("XGetImage", (void* (*)(void*, unsigned long, int, int, unsigned,
-                                                  unsigned, unsigned long, int))nullptr);
-    auto getPixel = call("XGetPixel", (unsigned long (*)(void*, int, int))nullptr);
-    auto destroyImage = call("XDestroyImage", (int (*)(void*))nullptr);
-    auto close = call("XCloseDisplay", (int (*)(void*))nullptr);
+    const auto call = [](const char* name) { return xlib ? dlsym(xlib, name) : nullptr; };
+    auto open = (void* (*)(const char*))call("XOpenDisplay");
+    auto root = (unsigned long (*)(void*))call("XDefaultRootWindow");
+    auto getImage = (void* (*)(void*, unsigned long, int, int, unsigned, unsigned, unsigned long,
+                               int))call("XGetImage");
+    auto getPixel = (unsigned long (*)(void*, int, int))call("XGetPixel");
+    auto destroyImage = (int (*)(void*))call("XDestroyImage");
+    auto close = (int (*)(void*))call("XCloseDisplay");
     Surface shot;
     void* display = open && root && getImage && getPixel && destroyImage && close ? open(nullptr)
                                                                                   : nullptr;
