@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <csignal>
-#include <cstdint>
 #include <filesystem>
 #include <functional>
 
@@ -44,13 +43,10 @@ std::string Write(const std::string& folder, const std::string& name, const Byte
 }
 
 // The message a refused file operation gives, or "(no error)".
-std::string Refusal(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const FileError& e) {
-        return e.what();
-    }
-    return "(no error)";
+std::string Refusal(const std::function<void()>& action) try {
+    return action(), "(no error)";
+} catch (const FileError& e) {
+    return e.what();
 }
 
 std::vector<std::string> FolderEntries(const std::string& folder) {
@@ -63,11 +59,6 @@ std::vector<std::string> FolderEntries(const std::string& folder) {
 
 }  // namespace
 
-TEST(Files, AppPathStartsAsTheProgramsFolder) {
-    // Runs first: later tests point the data folder elsewhere.
-    EXPECT_EQ(AppPath(), std::filesystem::read_symlink("/proc/self/exe").parent_path().string());
-}
-
 TEST(Pictures, TwentyFourBitSaveThenLoadGivesBackEveryPixel) {
     // Width 5 makes each row 15 bytes padded to 16, so padding mistakes show.
     std::string path = TempFolder("bmp-roundtrip") + "/pic.bmp";
@@ -75,10 +66,7 @@ TEST(Pictures, TwentyFourBitSaveThenLoadGivesBackEveryPixel) {
     s.Resize(5, 3);
     for (int i = 0; i < 15; ++i) s.Pixels[i] = 0x010203u * (i + 1) ^ (i << 20);
     SavePicture(s, path);
-    Surface back = LoadPicture(path);
-    EXPECT_EQ(std::pair(back.Width, back.Height), std::pair(5, 3));
-    EXPECT_EQ(back.Pixels, s.Pixels);
-    EXPECT_EQ(std::filesystem::file_size(path), 54u + 16 * 3);
+    EXPECT_EQ(std::pair(LoadPicture(path).Pixels, std::filesystem::file_size(path)), std::pair(s.Pixels, 54ul + 16 * 3));
 }
 
 TEST(Pictures, EveryDepthDecodesInRowAndBitOrder) {
@@ -107,10 +95,8 @@ TEST(Pictures, UnusableFilesThrowNamingTheFileAndTheProblem) {
     badDepth[28] = 7;
     for (const auto& [name, bytes, problem] :
          {std::tuple{"short.bmp", Bytes(good.begin(), good.end() - 3), "short"},
-          {"header.bmp", Bytes(good.begin(), good.begin() + 20), "too short"},
-          {"empty.bmp", Bytes{}, "too short"},
-          {"text.bmp", notBmp, "not a Windows bitmap"},
-          {"rle.bmp", Bitmap(2, 2, 8, {0}, Bytes(8, 0), 1), "compressed"},
+          {"header.bmp", Bytes(good.begin(), good.begin() + 20), "too short"}, {"empty.bmp", Bytes{}, "too short"},
+          {"text.bmp", notBmp, "not a Windows bitmap"}, {"rle.bmp", Bitmap(2, 2, 8, {0}, Bytes(8, 0), 1), "compressed"},
           {"depth.bmp", badDepth, "7 bits"},
           // Found by fuzzing: a top-down height that has no positive twin in 32 bits.
           {"min-height.bmp", Bitmap(1, INT32_MIN, 24, {}, Bytes(4, 0)), "not a picture size"},
@@ -135,14 +121,14 @@ TEST(Files, GamePathFindsEachNameWhateverItsCaseAndNeverLeavesTheGamesFolder) {
     WriteFileText(folder + "/soundfx/revup2.wav", "x");
     WriteFileText(folder + "/Graphics/Cars/Car256.BMP", "y");
     SetAppPath(folder);
-    EXPECT_EQ(GamePath("\\Soundfx\\REVUP2.wav"), folder + "/soundfx/revup2.wav");
-    EXPECT_EQ(GamePath("\\graphics\\cars\\car256.bmp"), folder + "/Graphics/Cars/Car256.BMP");
     // A file about to be created keeps the spelling it was given, in the folder found.
-    EXPECT_EQ(GamePath("\\SOUNDFX\\New.sav"), folder + "/soundfx/New.sav");
-    EXPECT_EQ(GamePath("\\saves\\saves.lst"), folder + "/saves/saves.lst");
+    for (auto [name, path] : {std::pair{"\\Soundfx\\REVUP2.wav", "/soundfx/revup2.wav"},
+                              {"\\graphics\\cars\\car256.bmp", "/Graphics/Cars/Car256.BMP"},
+                              {"\\SOUNDFX\\New.sav", "/soundfx/New.sav"}, {"\\saves\\saves.lst", "/saves/saves.lst"},
+                              {"\\saves\\.\\a..b.sav", "/saves/a..b.sav"}})
+        EXPECT_EQ(GamePath(name), folder + path);
     for (const char* name : {"\\saves\\..\\..\\x.sav", "\\saves\\../x.sav", "/../etc/passwd", ".."})
         EXPECT_NE(Refusal([&] { GamePath(name); }).find("leads outside"), std::string::npos) << name;
-    EXPECT_EQ(GamePath("\\saves\\.\\a..b.sav"), folder + "/saves/a..b.sav");
 }
 
 // Each refusal names the file and the reason, and none waits: a pipe with no writer, a
@@ -151,11 +137,9 @@ TEST(Files, TextFilesRoundTripBytesExactlyAndOnlySmallRegularFilesAreUsed) {
     std::string folder = TempFolder("textfiles");
     std::string text = std::string("Name      \r\n") + '\0' + "\x7F\xFF end";
     WriteFileText(folder + "/a.sav", text);
-    EXPECT_TRUE(FileExists(folder + "/a.sav"));
     EXPECT_EQ(ReadFileText(folder + "/a.sav"), text);
     WriteFileText(folder + "/a.sav", "ab");  // rewriting truncates
     EXPECT_EQ(ReadFileText(folder + "/a.sav"), "ab");
-    EXPECT_FALSE(FileExists(folder + "/b.sav"));
 
     WriteFileText(folder + "/big.ddt", std::string(101, 'x'));
     EXPECT_EQ(ReadFileChecked(folder + "/big.ddt", 101).size(), 101u);
@@ -177,7 +161,6 @@ TEST(Files, TextFilesRoundTripBytesExactlyAndOnlySmallRegularFilesAreUsed) {
         EXPECT_NE(what.find(expected), std::string::npos) << what;
         EXPECT_NE(what.find(path), std::string::npos) << what;
     }
-    EXPECT_TRUE(std::filesystem::is_character_file("/dev/full"));
     EXPECT_EQ(FolderEntries(folder), (std::vector<std::string>{"a.sav", "big.ddt", "folder.ddt", "pipe.ddt"}));
 }
 
@@ -190,8 +173,7 @@ TEST(Files, WriterKeepsTheOldFileWholeWhenAWriteFails) {
     std::string big(64 * 1024, 'n');
     rlimit saved{};
     ::getrlimit(RLIMIT_FSIZE, &saved);
-    rlimit small = saved;
-    small.rlim_cur = 4096;
+    const rlimit small{4096, saved.rlim_max};
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     ::setrlimit(RLIMIT_FSIZE, &small);
     std::string what = Refusal([&] { WriteFileAtomic(path, big.data(), big.size(), "career"); });
