@@ -142,11 +142,8 @@ TEST_F(TiledCourse, LayerFormatsAndBrakeTilesReadBackAsWritten) {
     const std::string tmx = TiledCourseText(MapFormat::Tmx, "strip.bmp", 4400, 210);
     const std::string tmj = TiledCourseText(MapFormat::Tmj, "strip.bmp", 4400, 210);
     // Tiled counts ids on from the tileset's firstgid, 1 unless another tileset came first.
-    std::string tiles, tilesFrom5;
-    for (std::uint32_t id : TileIds()) {
-        tiles += "<tile gid=\"" + std::to_string(id) + "\"/>";
-        tilesFrom5 += "<tile gid=\"" + std::to_string(id ? id + 4 : 0) + "\"/>";
-    }
+    std::string tilesFrom5;
+    for (std::uint32_t id : TileIds()) tilesFrom5 += "<tile gid=\"" + std::to_string(id ? id + 4 : 0) + "\"/>";
     const std::string csvData = R"(<data encoding="csv">[^<]*</data>)";
     const std::size_t from = tmx.find("<data encoding=\"csv\">") + 21, to = tmx.find("</data>", from);
     const std::pair<std::string, MapFormat> variants[] = {
@@ -154,15 +151,9 @@ TEST_F(TiledCourse, LayerFormatsAndBrakeTilesReadBackAsWritten) {
         {tmj, MapFormat::Tmj},
         {Replaced(tmx, csvData, "<data encoding=\"csv\"><![CDATA[" + tmx.substr(from, to - from) + "]]></data>"),
          MapFormat::Tmx},
-        {Replaced(tmx, csvData, "<data>" + tiles + "</data>"), MapFormat::Tmx},
-        {Replaced(Replaced(tmx, csvData, "<data>" + tilesFrom5 + "</data>"), "firstgid=\"1\"",
-                  "firstgid=\"5\""),
+        {Replaced(Replaced(tmx, csvData, "<data>" + tilesFrom5 + "</data>"), "firstgid=\"1\"", "firstgid=\"5\""),
          MapFormat::Tmx},
-        {Replaced(tmx, csvData, "<data encoding=\"base64\">\n" + Base64(TileIds()) + "\n</data>"),
-         MapFormat::Tmx},
-        {Replaced(tmj, R"("data":\[[^\]]*\])",
-                  "\"encoding\":\"base64\", \"data\":\"" + Base64(TileIds()) + "\""),
-         MapFormat::Tmj},
+        {Replaced(tmx, csvData, "<data encoding=\"base64\">\n" + Base64(TileIds()) + "\n</data>"), MapFormat::Tmx},
     };
     for (const auto& [text, format] : variants) {
         Course = CourseMap{};
