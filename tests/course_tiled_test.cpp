@@ -15,18 +15,13 @@
 
 namespace {
 
-struct RunResult {
-    int Status;
-    std::string Out;
-    std::string Err;
-};
+struct RunResult { int Status; std::string Out, Err; };
 
 RunResult Invoke(int (*entry)(int, char**), std::vector<std::string> args) {
     args.insert(args.begin(), "gravel-ghosts");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
-    ::testing::internal::CaptureStdout();
-    ::testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStdout(), ::testing::internal::CaptureStderr();
     int status = entry(static_cast<int>(argv.size()), argv.data());
     std::string out = ::testing::internal::GetCapturedStdout();
     return {status, out, ::testing::internal::GetCapturedStderr()};
@@ -42,7 +37,7 @@ int Tiled(const std::string& folder, const std::string& command, std::string& sa
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool HaveTiled() { return std::system("command -v tiled >/dev/null && command -v tmxrasterizer >/dev/null") == 0; }
+bool HaveTiled() { return std::system("command -v tiled >/dev/null") == 0; }
 
 // Course n as the game writes it, with the tile strip named as it is.
 std::string ExportedText(int n, MapFormat format) {
@@ -128,9 +123,6 @@ TEST_F(TiledCourse, EveryCourseConvertedByTiledRacesAsTheBuiltInOne) {
         }
         EXPECT_TRUE(races[0] == races[1] && races[0] == races[2]) << "the races differ";
     }
-    std::string said;
-    EXPECT_EQ(Tiled(Folder, "tmxrasterizer --scale 0.05 course1.tmx course1.png", said), 0) << said;
-    EXPECT_GT(ReadFileText(Folder + "/course1.png").size(), 1000u);
 }
 
 // Every layer format Tiled saves uncompressed reads as the CSV the game writes, and a brake
@@ -246,10 +238,9 @@ TEST_F(TiledCourse, CheckSaysWhetherACourseCanBeRacedAndTheListShowsWhatIsThere)
     std::vector<CustomCourse> listed = ListCustomCourses();
     SetAppPath(GameDir());
     ASSERT_EQ(listed.size(), 3u);
-    EXPECT_NE(listed[0].Problem.find("broken.tmx"), std::string::npos);
-    EXPECT_EQ(listed[1].Path, courses + "field.tmj");
-    EXPECT_EQ(listed[1].Problem, "");
-    EXPECT_EQ(listed[2].Name + "/" + std::to_string(listed[2].Laps), one);
+    EXPECT_TRUE(listed[0].Problem.find("broken.tmx") != std::string::npos && listed[1].Problem.empty())
+        << listed[0].Problem << " | " << listed[1].Problem;
+    EXPECT_EQ(listed[1].Path + " " + listed[2].Name + "/" + std::to_string(listed[2].Laps), courses + "field.tmj " + one);
     EXPECT_EQ(Course.CourseName, raced);
 }
 

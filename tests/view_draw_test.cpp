@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <tuple>
+#include <utility>
 
 #include "course/course.h"
 #include "frontend/frontend.h"
@@ -68,8 +69,7 @@ TEST_F(RaceView, TakenPickupsVanishAndTheMapsLastColumnIsNeverDrawn) {
     ScrollX = 9700;
     Cars[0].TileCol = 49;
     DrawBackground();
-    EXPECT_EQ(At(299, 10), Road);
-    EXPECT_EQ(At(300, 10), Ground);
+    EXPECT_EQ(std::pair(At(299, 10), At(300, 10)), std::pair(Road, Ground));
 }
 
 TEST_F(RaceView, SmokePuffsThreeFramesEachAndIsOnlyAShadowInSixteenBits) {
@@ -112,8 +112,8 @@ TEST_F(RaceView, FinishBannerShowsThePlaceOnlyWhenThePlayerHasFinished) {
         Cars[0].LapCount = static_cast<i16>(laps);
         Race.FinishCount = static_cast<i16>(place);
         Frame();
-        EXPECT_EQ(At(204, 304), banner < 0 ? Ground : Banner[banner]) << laps << ", " << place;
-        EXPECT_EQ(At(205, 304), Ground);
+        EXPECT_EQ(std::pair(At(204, 304), At(205, 304)), std::pair(banner < 0 ? Ground : Banner[banner], Ground))
+            << laps << ", " << place;
         Backend->Advance(1000);
         Frame();
         EXPECT_FLOAT_EQ(Race.FinishTime, laps == 3 ? 5.0f : 0.0f);

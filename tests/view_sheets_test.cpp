@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <utility>
 
 #include "race/race_internal.h"
 #include "test_support.h"
@@ -39,8 +40,7 @@ TEST(Sheets, PicturesLandAtTheirPlacesAndSizesAndAMissingOneIsNamed) {
     SetAppPath(folder);
     LoadRaceSheets();
     // File (320..479, 700..799), the computer car's frame 7, is sheet (160..239, 350..399).
-    EXPECT_EQ(Pics.Pixel(160, 350), 0x0000C0u);
-    EXPECT_EQ(Pics.Pixel(239, 399), 0x0000C0u);
+    EXPECT_EQ(std::pair(Pics.Pixel(160, 350), Pics.Pixel(239, 399)), std::pair(0x0000C0u, 0x0000C0u));
     EXPECT_EQ(Pics.Pixel(159, 350) & Pics.Pixel(160, 400), White);
     // Markers squeezed or blown up to 5 x 5 whatever their size.
     EXPECT_EQ(AniPics.Pixel(4, 204), 0x00FF00u);
@@ -50,8 +50,7 @@ TEST(Sheets, PicturesLandAtTheirPlacesAndSizesAndAMissingOneIsNamed) {
     // picture (SRCAND keeps the ground), black beside a mask.
     EXPECT_EQ(AniPics.Pixel(19, 424), 0xFFE000u);
     EXPECT_EQ(AniPics.Pixel(22, 427), White);
-    EXPECT_EQ(ExplosionPics.Pixel(1300, 74), White);
-    EXPECT_EQ(ExplosionMask.Pixel(1300, 74), Black);
+    EXPECT_EQ(ExplosionPics.Pixel(1300, 74) - ExplosionMask.Pixel(1300, 74), White - Black);
     fs::remove(folder + "/graphics/3plmask.bmp");
     try {
         LoadRaceSheets();
@@ -93,8 +92,8 @@ TEST(GameArt, EveryMaskShowsSomethingAndFitsItsPicture) {
         EXPECT_EQ(Stains(ExplosionPics, 71 * k, 0, ExplosionMask, 71 * k, 0, 75, 75), 0) << "frame " << k;
         for (int y = 0; y < 100; ++y)
             for (int x = 0; x < 75; ++x)
-                if (ExplosionMask.Pixel(71 * k + x, y) == White)
-                    ASSERT_TRUE(x >= 4 && x < 71 && y < 75) << "frame " << k << " lit at " << x << "," << y;
+                ASSERT_TRUE(ExplosionMask.Pixel(71 * k + x, y) != White || (x >= 4 && x < 71 && y < 75))
+                    << "frame " << k << " lit at " << x << "," << y;
     }
 }
 
