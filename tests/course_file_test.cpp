@@ -17,8 +17,9 @@ std::pair<int, int> Start() { return {Course.StartTileCol, Course.StartTileRow};
 // read later wins: (40, 3) is read before (2, 7), (5, 9) before (30, 9).
 TEST(CourseFile, FourthCharacterIsIgnoredAndTheLaterStartTileInReadingOrderWins) {
     for (char fourth : {' ', '\n', '\r', ',', 'x', '9'}) {
-        ParseCourse(CourseText({{{0, 0}, -2}, {{3, 4}, 13}, {{40, 3}, 19}, {{10, 20}, 18}, {{50, 50}, 7}}, "Odd", fourth),
-                    "test");
+        ParseCourse(
+            CourseText({{{0, 0}, -2}, {{3, 4}, 13}, {{40, 3}, 19}, {{10, 20}, 18}, {{50, 50}, 7}}, "Odd", fourth),
+            "test");
         EXPECT_EQ(TileType(0, 0) * 10000 + TileType(3, 4) * 100 + TileType(50, 50), -20000 + 1300 + 7) << fourth;
         EXPECT_EQ(TileType(51, 0), 0);  // outside the map
         EXPECT_EQ(Start(), std::pair(10, 20));

@@ -37,7 +37,6 @@ int Tiled(const std::string& folder, const std::string& command, std::string& sa
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-bool HaveTiled() { return std::system("command -v tiled >/dev/null") == 0; }
 
 // Course n as the game writes it, with the tile strip named as it is.
 std::string ExportedText(int n, MapFormat format) {
@@ -84,8 +83,7 @@ std::string Base64(const std::vector<std::uint32_t>& ids) {
 }
 
 std::string Replaced(const std::string& text, const std::string& pattern, const std::string& by) {
-    return std::regex_replace(text, std::regex(pattern), by,
-                              std::regex_constants::format_first_only);
+    return std::regex_replace(text, std::regex(pattern), by, std::regex_constants::format_first_only);
 }
 
 class TiledCourse : public ::testing::Test {
@@ -98,7 +96,7 @@ protected:
 };
 
 TEST_F(TiledCourse, EveryCourseConvertedByTiledRacesAsTheBuiltInOne) {
-    if (!HaveTiled()) GTEST_SKIP() << "tiled is not installed: scripts/setup installs it";
+    if (std::system("command -v tiled >/dev/null")) GTEST_SKIP() << "tiled is not installed: scripts/setup installs it";
     for (int n = 1; n <= CourseCount; ++n) {
         SCOPED_TRACE("course " + std::to_string(n));
         std::string c = Folder + "/course" + std::to_string(n), seed = std::to_string(n), said;
@@ -240,7 +238,8 @@ TEST_F(TiledCourse, CheckSaysWhetherACourseCanBeRacedAndTheListShowsWhatIsThere)
     ASSERT_EQ(listed.size(), 3u);
     EXPECT_TRUE(listed[0].Problem.find("broken.tmx") != std::string::npos && listed[1].Problem.empty())
         << listed[0].Problem << " | " << listed[1].Problem;
-    EXPECT_EQ(listed[1].Path + " " + listed[2].Name + "/" + std::to_string(listed[2].Laps), courses + "field.tmj " + one);
+    EXPECT_EQ(listed[1].Path + " " + listed[2].Name + "/" + std::to_string(listed[2].Laps),
+              courses + "field.tmj " + one);
     EXPECT_EQ(Course.CourseName, raced);
 }
 

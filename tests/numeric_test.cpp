@@ -11,7 +11,8 @@ TEST(Numeric, RoundingFlooringAndSign) {
     for (auto [value, rounded] : {std::pair{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.5001, 3},
                                   {0.49999, 0}, {40000.0, 32767}})
         EXPECT_EQ(CInt(value), rounded) << value;
-    EXPECT_EQ(CLng(100000.5) + Int(2.9) * 10 + Int(-0.5) + Sgn(-0.01) * 100 + Sgn(0.0) * 10 + Sgn(7.0), 100000 + 19 - 99);
+    EXPECT_EQ(CLng(100000.5) + Int(2.9) * 10 + Int(-0.5) + Sgn(-0.01) * 100 + Sgn(0.0) * 10 + Sgn(7.0),
+              100000 + 19 - 99);
 }
 
 // Blanks anywhere are skipped, and reading stops at the first character that cannot

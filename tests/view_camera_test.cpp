@@ -31,7 +31,8 @@ TEST_P(Camera, CarSettlesAtItsThresholdWhileTheWorldScrolls) {
         // However the work is split, the car's place on the course moves by its speed.
         EXPECT_FLOAT_EQ(Cars[0].ScreenX + ScrollX - before, sign * velX);
     }
-    EXPECT_EQ(std::tuple(Cars[0].ScreenX, Cars[0].ScreenY, ScrollX, ScrollY), std::tuple(endX, endY, scrolledX, scrolledY));
+    EXPECT_EQ(std::tuple(Cars[0].ScreenX, Cars[0].ScreenY, ScrollX, ScrollY),
+              std::tuple(endX, endY, scrolledX, scrolledY));
     // Opponents and every pickup, taken or not, move with the world; car 3 is not racing and
     // only pickups 0..10 take part. (All the sums here are exact in floats.)
     EXPECT_EQ(std::tuple(Cars[1].ScreenX, Cars[2].ScreenY, Cars[3].ScreenX, Pickups[4].X, Pickups[10].Y, Pickups[11].X),

@@ -27,12 +27,12 @@ protected:
         // Car frames: a 40 x 20 red body at (20, 15) on white; the mask is white there only.
         Pics.Resize(360, 2000, White);
         Pics.FillRect(80, 0, 80, 1000, 0);
-        for (int f = 0; f < 20; ++f) Pics.FillRect(20, 50 * f + 15, 40, 20, Red), Pics.FillRect(100, 50 * f + 15, 40, 20, White);
+        for (int f = 0; f < 20; ++f)
+            Pics.FillRect(20, 50 * f + 15, 40, 20, Red), Pics.FillRect(100, 50 * f + 15, 40, 20, White);
         AniPics.Resize(500, 650, White);  // every mask all white: items are solid squares
         for (int f = 0; f < 4; ++f) AniPics.FillRect(100 * f, 0, 30, 30, Grey);
         AniPics.FillRect(0, 405, 25, 25, Gold);
-        const int rows[4] = {205, 255, 305, 505};
-        for (int b = 0; b < 4; ++b) AniPics.FillRect(0, rows[b], 150, 50, Banner[b]);
+        for (int b = 0; b < 4; ++b) AniPics.FillRect(0, b < 3 ? 205 + 50 * b : 505, 150, 50, Banner[b]);
         ExplosionPics.Resize(1702, 100, Fire);
         ExplosionMask.Resize(1702, 100, White);
         RivalPics = Surface{};  // computer cars wear the plain column; the screens pin the rivals'
