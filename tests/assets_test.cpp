@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
-#include <array>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -13,6 +11,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/platform.h"
@@ -21,10 +20,6 @@
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::uint32_t White = 0xFFFFFF;
-
-Surface Picture(const std::string& name) { return LoadPicture(GameDir() + "/graphics/" + name); }
 
 std::vector<std::uint8_t> Bytes(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -38,147 +33,34 @@ std::uint32_t U32(const std::vector<std::uint8_t>& b, std::size_t at) {
 
 }  // namespace
 
-// car256.bmp's columns: player, shared mask, opponent; rivals.bmp: the eight computer cars.
-// Twenty 160 x 100 frames (twice race size). The player is yellow, the plain opponent blue,
-// and the average colour of each rival's first frame lies well away from every other's and
-// from the player's. How the masks fit is checked on the sheets the race loads.
-TEST(CarSheet, PlayerIsYellowTheOpponentBlueAndEveryRivalHasAColourOfItsOwn) {
-    Surface cars = Picture("car256.bmp"), rivals = Picture("rivals.bmp");
-    ASSERT_EQ(cars.Width * 10000 + cars.Height, 480 * 10000 + 2000);
-    ASSERT_EQ(rivals.Width * 10000 + rivals.Height, 8 * 160 * 10000 + 2000);
-    auto average = [](const Surface& s, int column) {
-        long sum[3] = {0, 0, 0}, n = 0;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 160; ++x)
-                if (std::uint32_t p = s.Pixel(column * 160 + x, y); p != White && p != 0x1C1E1C) {
-                    for (int c = 0; c < 3; ++c) sum[c] += (p >> (8 * c)) & 0xFF;
-                    ++n;
-                }
-        return std::array<long, 3>{sum[0] / n, sum[1] / n, sum[2] / n};  // blue, green, red
-    };
-    std::array<long, 3> player = average(cars, 0), opponent = average(cars, 2);
-    EXPECT_GT(player[2], 2 * player[0]);
-    EXPECT_GT(opponent[0], 2 * opponent[2]);
-    std::vector<std::array<long, 3>> colours = {player};
-    for (int k = 0; k < 8; ++k) colours.push_back(average(rivals, k));
-    for (size_t a = 0; a < colours.size(); ++a)
-        for (size_t b = a + 1; b < colours.size(); ++b) {
-            long d = 0;
-            for (int c = 0; c < 3; ++c) d += std::abs(colours[a][c] - colours[b][c]);
-            EXPECT_GT(d, 60) << "columns " << a << " and " << b << " (0 the player)";
-        }
-}
-
-// The bluish windscreen sits ahead of the cell centre, so it shows the way the nose
-// points; the body's mask is long along the heading and centred in the cell; the shadow
-// falls south-east of the car whichever way it points, short, not cut off by the cell.
-TEST(CarSheet, NoseOutlineAndShadowFollowTheHeading) {
-    Surface cars = Picture("car256.bmp");
-    for (auto [frame, dx, dy] : {std::tuple{0, 0, -1}, {5, 1, 0}, {10, 0, 1}, {15, -1, 0}}) {
-        double sx = 0, sy = 0, shadeX = 0, shadeY = 0;
-        int n = 0, shaded = 0, left = 160, right = -1, top = 100, bottom = -1;
-        for (int y = 0; y < 100; ++y)
-            for (int x = 0; x < 160; ++x) {
-                std::uint32_t p = cars.Pixel(x, 100 * frame + y);
-                if (p != White && int(p & 0xFF) > int(p >> 16) + 40) sx += x - 80, sy += y - 50, ++n;
-                if (p == 0x1C1E1C) {
-                    shadeX += x - 80, shadeY += y - 50, ++shaded;
-                    EXPECT_TRUE(x < 158 && y < 98) << "shade at " << x << "," << y;
-                } else if (cars.Pixel(160 + x, 100 * frame + y) == White) {
-                    left = std::min(left, x), right = std::max(right, x);
-                    top = std::min(top, y), bottom = std::max(bottom, y);
-                }
-            }
-        SCOPED_TRACE("frame " + std::to_string(frame));
-        ASSERT_TRUE(n > 40 && shaded > 100) << n << " glass, " << shaded << " shade";
-        EXPECT_TRUE(shadeX / shaded > 3 && shadeY / shaded > 3);
-        EXPECT_GT((sx * dx + sy * dy) / n, 5.0) << "glass centre " << sx / n << "," << sy / n;
-        EXPECT_GT(dx ? right - left : bottom - top, (dx ? bottom - top : right - left) + 30);
-        EXPECT_NEAR((left + right) / 2.0, 79.5, 2.5);
-        EXPECT_NEAR((top + bottom) / 2.0, 49.5, 2.5);
-    }
-}
-
-// Menu pointers are traffic lights, lamps top to bottom red, yellow, green, only the named
-// one lit, in a housing about 15 x 30; the race's pointer (lamp -1) draws nothing.
-TEST(Resources, WindowSystemTakesEachPointerAndShowsOnlyTheNamedLamp) {
+// The drawings themselves are pinned by the generator's digests; what the window system and
+// the sound loader must accept is not. The race's pointer (null.cur) hides the pointer.
+TEST(Resources, WindowSystemTakesEachPointerAndTheRaceOneShowsNothing) {
     FreshHeadless();
-    for (auto [name, lit] :
-         {std::pair{"null.cur", -1}, {"Trffc10a.ico", 2}, {"Trffc10b.ico", 1}, {"Trffc10c.ico", 0}}) {
+    for (auto [name, hidden] : {std::pair{"null.cur", true}, {"Trffc10a.ico", false}, {"Trffc10b.ico", false},
+                                {"Trffc10c.ico", false}}) {
         Form* form = CreateForm("PointerTest");
         ASSERT_TRUE(SetMouseIcon(form, GamePath(std::string("\\resources\\") + name))) << name;
         int shown = 0;
         for (std::uint32_t m : form->PointerMask.Pixels) shown += m != 0;
-        EXPECT_TRUE(lit < 0 ? shown == 0 : shown >= 15 * 26 && shown <= 17 * 32) << name << ": " << shown;
-        for (int lamp = 0; lamp < 3 && lit >= 0; ++lamp) {
-            std::uint32_t p = form->PointerImage.Pixel(17, 6 + 9 * lamp);
-            int r = (p >> 16) & 0xFF, g = (p >> 8) & 0xFF;
-            EXPECT_EQ(std::max(r, g) > 180, lamp == lit) << name << " lamp " << lamp;
-            if (lamp == lit) { EXPECT_TRUE(lit == 0 ? r > 2 * g : lit == 1 ? r > 180 && g > 140 : g > 2 * r) << name; }
-        }
+        EXPECT_EQ(shown == 0, hidden) << name << ": " << shown;
         DestroyForm(form);
     }
 }
 
-// ---------------------------------------------------------------------------------
-// Sounds
-
-std::vector<std::uint8_t> Wave(const std::string& name) { return Bytes(GameDir() + "/soundfx/" + name); }
-int Sample(const std::vector<std::uint8_t>& wave, std::size_t at) {
-    return static_cast<std::int16_t>(U16(wave, at));
-}
-
-TEST(Soundfx, EveryWaveIsStereoSixteenBitAt22050AndNeitherSilentNorClipped) {
+// Every wave is the one layout the sound loader reads; the race plays the engine up to byte
+// 110000 (speed 262 and up), so that file must reach past it.
+TEST(Soundfx, EveryWaveIsStereoSixteenBitAt22050AndTheEngineReachesTheTopSpeedsNote) {
     for (const char* name : {"click01.wav", "click1.wav", "click2.wav", "click02.wav", "revup2.wav", "bigskid.wav",
                              "ccrash.wav", "crash2.wav", "explode&burn.wav", "bell1.wav"}) {
-        SCOPED_TRACE(name);
-        std::vector<std::uint8_t> b = Wave(name);
-        ASSERT_GT(b.size(), 44u);
+        std::vector<std::uint8_t> b = Bytes(GameDir() + "/soundfx/" + name);
+        ASSERT_GT(b.size(), 44u) << name;
         auto text = [&](int at, int n) { return std::string(b.begin() + at, b.begin() + at + n); };
-        EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data");
-        EXPECT_EQ(U32(b, 4), b.size() - 8);
-        EXPECT_EQ(U32(b, 40), b.size() - 44);
-        EXPECT_EQ(U16(b, 20) * 1000 + U16(b, 22), 1002u);  // PCM, two channels
-        EXPECT_EQ(U32(b, 24), 22050u);
-        EXPECT_EQ(U16(b, 34), 16u);
-        int peak = 0;
-        for (std::size_t i = 44; i + 1 < b.size(); i += 2) peak = std::max(peak, std::abs(Sample(b, i)));
-        EXPECT_GT(peak, 4000);   // audible; the engine is the quietest, as nine of it play at once
-        EXPECT_LT(peak, 32000);  // headroom: no clipped samples
+        EXPECT_EQ(text(0, 4) + text(8, 8) + text(36, 4), "RIFFWAVEfmt data") << name;
+        EXPECT_EQ(U32(b, 4) * 1000 + U32(b, 40), (b.size() - 8) * 1000 + b.size() - 44) << name;
+        EXPECT_EQ(std::tuple(U16(b, 20), U16(b, 22), U32(b, 24), U16(b, 34)), std::tuple(1u, 2u, 22050u, 16u)) << name;
     }
-}
-
-// The engine's firing rate at a play position, from the first strong self-similarity of
-// the waveform (25..250 Hz).
-double EngineHz(const std::vector<std::uint8_t>& wave, std::size_t bytePosition) {
-    std::size_t start = bytePosition / 4, window = 2048;
-    std::vector<double> x(window), c(900, 0);
-    double mean = 0, best = 0;
-    for (std::size_t i = 0; i < window; ++i) mean += x[i] = Sample(wave, 44 + 4 * (start + i));
-    for (double& v : x) v -= mean / window;
-    for (std::size_t lag = 88; lag < 882; ++lag) {
-        for (std::size_t i = 0; i + lag < window; ++i) c[lag] += x[i] * x[i + lag];
-        c[lag] /= static_cast<double>(window - lag);
-        best = std::max(best, c[lag]);
-    }
-    for (std::size_t lag = 89; lag < 881; ++lag)
-        if (c[lag] > 0.85 * best && c[lag] >= c[lag - 1] && c[lag] >= c[lag + 1]) return 22050.0 / lag;
-    return 0;
-}
-
-// The race plays the engine from byte 2000 (standing) to byte 110000 (speed 262 and up),
-// so the note must climb across that whole stretch and the file must reach past it.
-TEST(EngineSound, NoteRisesAcrossThePositionsTheRaceReads) {
-    std::vector<std::uint8_t> w = Wave("revup2.wav");
-    ASSERT_GT(w.size() - 44, 110000u + 4 * 2048);
-    double previous = 0;
-    for (std::size_t at : {2000, 20000, 42000, 63000, 84000, 110000}) {
-        double hz = EngineHz(w, at);
-        EXPECT_GT(hz, previous * 1.08) << "at byte " << at;
-        previous = hz;
-    }
-    EXPECT_NEAR(EngineHz(w, 2000), 40, 10);  // idle
-    EXPECT_GT(previous, 100);
+    EXPECT_GT(Bytes(GameDir() + "/soundfx/revup2.wav").size(), 44u + 110000u);
 }
 
 // ---------------------------------------------------------------------------------

@@ -1,6 +1,7 @@
 // Reading course files: fixed-width fields counted in characters, line breaks included.
 #include <gtest/gtest.h>
 
+#include <tuple>
 #include <utility>
 
 #include "course/course.h"
@@ -14,36 +15,29 @@ std::pair<int, int> Start() { return {Course.StartTileCol, Course.StartTileRow};
 // The fourth character of a tile entry is ignored whatever it is; tile fields take signs
 // and blanks ("-2" is the tile the computer drivers brake on). Of two start tiles the one
 // read later wins: (40, 3) is read before (2, 7), (5, 9) before (30, 9).
-class FourthCharacter : public ::testing::TestWithParam<char> {};
-TEST_P(FourthCharacter, IsIgnoredAndTheLaterStartTileInReadingOrderWins) {
-    ParseCourse(CourseText({{{0, 0}, -2}, {{3, 4}, 13}, {{40, 3}, 19}, {{10, 20}, 18}, {{50, 50}, 7}}, "Odd",
-                           GetParam()),
-                "test");
-    EXPECT_EQ(TileType(0, 0), -2);
-    EXPECT_EQ(TileType(3, 4), 13);
-    EXPECT_EQ(TileType(50, 50), 7);
-    EXPECT_EQ(TileType(51, 0), 0);  // outside the map
-    EXPECT_EQ(Start(), std::pair(10, 20));
-    EXPECT_EQ(Course.CourseName, "Odd");
-    ParseCourse(CourseText({{{5, 9}, 19}, {{30, 9}, 20}}, "Same Row", GetParam()), "test");
-    EXPECT_EQ(Start(), std::pair(30, 9));
+TEST(CourseFile, FourthCharacterIsIgnoredAndTheLaterStartTileInReadingOrderWins) {
+    for (char fourth : {' ', '\n', '\r', ',', 'x', '9'}) {
+        ParseCourse(
+            CourseText({{{0, 0}, -2}, {{3, 4}, 13}, {{40, 3}, 19}, {{10, 20}, 18}, {{50, 50}, 7}}, "Odd", fourth),
+            "test");
+        EXPECT_EQ(TileType(0, 0) * 10000 + TileType(3, 4) * 100 + TileType(50, 50), -20000 + 1300 + 7) << fourth;
+        EXPECT_EQ(TileType(51, 0), 0);  // outside the map
+        EXPECT_EQ(Start(), std::pair(10, 20));
+        EXPECT_EQ(Course.CourseName, "Odd");
+        ParseCourse(CourseText({{{5, 9}, 19}, {{30, 9}, 20}}, "Same Row", fourth), "test");
+        EXPECT_EQ(Start(), std::pair(30, 9));
+    }
 }
-INSTANTIATE_TEST_SUITE_P(CourseFile, FourthCharacter, ::testing::Values(' ', '\n', '\r', ',', 'x', '9'));
 
 // Pickup fields are doubled and blanks read as 0 ("0150" -> 300, "    " -> 0); blanks inside
 // a field are skipped and a sign is taken (" 1 2" -> 24, "-  7" -> -14). Every pickup moves
 // into the view with the scroll, even one at 0.
 TEST(CourseFile, PickupFieldsAreDoubledAndMoveWithTheScroll) {
     ParseCourse(CourseText({}, "P", ' ', "0150     1 2-  7" + std::string(72, ' ')), "test");
-    EXPECT_FLOAT_EQ(Course.Pickups[0].X, 300.0f);
-    EXPECT_FLOAT_EQ(Course.Pickups[0].Y, 0.0f);
-    EXPECT_EQ(Course.Pickups[0].State, 0);
-    EXPECT_FLOAT_EQ(Course.Pickups[1].X, 24.0f);
-    EXPECT_FLOAT_EQ(Course.Pickups[1].Y, -14.0f);
+    const Pickup* p = Course.Pickups;
+    EXPECT_EQ(std::tuple(p[0].X, p[0].Y, p[0].State, p[1].X, p[1].Y), std::tuple(300.f, 0.f, 0, 24.f, -14.f));
     ShiftPickupsToView(1817, -2.5f);
-    EXPECT_FLOAT_EQ(Pickups[0].X, 300.0f - 1817.0f);
-    EXPECT_FLOAT_EQ(Pickups[0].Y, 2.5f);
-    EXPECT_FLOAT_EQ(Pickups[10].X, -1817.0f);
+    EXPECT_EQ(std::tuple(Pickups[0].X, Pickups[0].Y, Pickups[10].X), std::tuple(300.f - 1817, 2.5f, -1817.f));
 }
 
 // The name is taken whole and the rest ignored; a name of length 0 may end the file. A

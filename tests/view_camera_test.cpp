@@ -31,17 +31,12 @@ TEST_P(Camera, CarSettlesAtItsThresholdWhileTheWorldScrolls) {
         // However the work is split, the car's place on the course moves by its speed.
         EXPECT_FLOAT_EQ(Cars[0].ScreenX + ScrollX - before, sign * velX);
     }
-    EXPECT_FLOAT_EQ(Cars[0].ScreenX, endX);
-    EXPECT_FLOAT_EQ(Cars[0].ScreenY, endY);
-    EXPECT_FLOAT_EQ(ScrollX, scrolledX);
-    EXPECT_FLOAT_EQ(ScrollY, scrolledY);
-    // Opponents and every pickup, taken or not, move with the world; car 3 is not racing.
-    EXPECT_FLOAT_EQ(Cars[1].ScreenX, 400 - scrolledX);
-    EXPECT_FLOAT_EQ(Cars[2].ScreenY, 500 - scrolledY);
-    EXPECT_FLOAT_EQ(Cars[3].ScreenX, 600);
-    EXPECT_FLOAT_EQ(Pickups[4].X, 100 - scrolledX);
-    EXPECT_FLOAT_EQ(Pickups[10].Y, 100 - scrolledY);
-    EXPECT_FLOAT_EQ(Pickups[11].X, 100);  // only 0..10 take part
+    EXPECT_EQ(std::tuple(Cars[0].ScreenX, Cars[0].ScreenY, ScrollX, ScrollY),
+              std::tuple(endX, endY, scrolledX, scrolledY));
+    // Opponents and every pickup, taken or not, move with the world; car 3 is not racing and
+    // only pickups 0..10 take part. (All the sums here are exact in floats.)
+    EXPECT_EQ(std::tuple(Cars[1].ScreenX, Cars[2].ScreenY, Cars[3].ScreenX, Pickups[4].X, Pickups[10].Y, Pickups[11].X),
+              std::tuple(400 - scrolledX, 500 - scrolledY, 600.f, 100 - scrolledX, 100 - scrolledY, 100.f));
 }
 
 INSTANTIATE_TEST_SUITE_P(Race, Camera,
