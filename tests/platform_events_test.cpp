@@ -114,6 +114,20 @@ TEST_F(Events, ClickNeedsDownAndUpOnTheSameControlOfTheTopmostEnabledForm) {
     EXPECT_EQ(Take(), (Strings{"Start:down@10,10"}));
 }
 
+// The Quit button destroys the front end and makes it afresh from its own click: the
+// click is not delivered to the form that is gone.
+TEST_F(Events, ClickHandlerThatDestroysItsOwnFormIsSafe) {
+    Form* f = Shown("Front");
+    Control* quit = Add(f, nullptr, "Quit", 0, 0, 50, 50);
+    Form* fresh = nullptr;
+    quit->MouseUp = [&](int, int, int) { DestroyForm(f), fresh = Shown("Front"); };
+    bool clicked = false;
+    quit->Click = [&] { clicked = true; };
+    Send({Down(5, 5), Up(5, 5), Move(5, 5)});
+    EXPECT_FALSE(clicked);
+    EXPECT_EQ(FormsInZOrder(), (std::vector<Form*>{fresh}));
+}
+
 TEST_F(Events, TextGoesToAFocusedShownBoxWhereKeysStepOverWholeLetters) {
     Form* f = Shown("Front");
     Listen(f);
