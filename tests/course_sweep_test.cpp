@@ -37,17 +37,6 @@ std::string CatalogueLine(const std::string& key) {
     return "(the catalogue has no row for this race)";
 }
 
-// FNV-1a over the trace's bytes, as the catalogue's script computes it.
-std::string TraceHash(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::uint64_t h = 0xCBF29CE484222325u;
-    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it)
-        h = (h ^ static_cast<unsigned char>(*it)) * 0x100000001B3u;
-    char out[17];
-    std::snprintf(out, sizeof out, "%016llx", static_cast<unsigned long long>(h));
-    return out;
-}
-
 class Sweep : public testing::TestWithParam<std::tuple<int, int>> {};
 
 TEST_P(Sweep, AutopilotRaceIsAsCataloguedWithTheMarkerOnTheRoad) {
@@ -68,7 +57,7 @@ TEST_P(Sweep, AutopilotRaceIsAsCataloguedWithTheMarkerOnTheRoad) {
     char best[32];
     std::snprintf(best, sizeof best, "%.9g", report["BestLapTime"].get<double>());
     EXPECT_EQ(key + std::to_string(outcome) + "\t" + std::to_string(report["frames"].get<int>()) + "\t" + best +
-                  "\t" + order + "\t" + TraceHash(trace),
+                  "\t" + order + "\t" + FileDigest(trace),
               CatalogueLine(key));
 
     FreshHeadless();

@@ -3,25 +3,10 @@
 // where no rule is broken.
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <fstream>
-#include <iterator>
-
 #include "app/app.h"
 #include "test_support.h"
 
 namespace {
-
-// 64-bit FNV-1a of a file: enough to tell two pictures apart.
-std::string Digest(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::uint64_t h = 14695981039346656037ull;
-    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it)
-        h = (h ^ static_cast<unsigned char>(*it)) * 1099511628211ull;
-    char text[17];
-    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
-    return text;
-}
 
 // The walk, a screen at each snapshot: a new driver's career through the shop and its
 // pop-up, a race with its lights, pause and results, then the Time Trial picker.
@@ -56,7 +41,7 @@ TEST(Screens, EveryScreenLooksAsLastSeen) {
     std::string said = ::testing::internal::GetCapturedStderr();
     ASSERT_EQ(status, 0) << said;
     for (const auto& [steps, name] : Walk)
-        table += std::string(name) + "\t" + Digest(folder + "/" + name + ".bmp") + "\n";
+        table += std::string(name) + "\t" + FileDigest(folder + "/" + name + ".bmp") + "\n";
     std::string committed = std::string(GG_SOURCE_DIR) + "/tests/data/screens.tsv";
     if (std::getenv("GG_WRITE_DIGESTS")) WriteFileText(committed, table);
     EXPECT_EQ(table, ReadFileText(committed)) << "the screens differ: see the pictures in " << folder;

@@ -2,7 +2,11 @@
 
 #include <unistd.h>
 
+#include <cstdint>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <vector>
 
 #include "platform/platform.h"
@@ -40,4 +44,14 @@ std::string TempFolder(std::string name) {
     std::filesystem::create_directories(folder);
     g_tempFolders.made.push_back(folder);
     return folder.string();
+}
+
+std::string FileDigest(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::uint64_t h = 0xCBF29CE484222325u;
+    for (std::istreambuf_iterator<char> it(in), end; it != end; ++it)
+        h = (h ^ static_cast<unsigned char>(*it)) * 0x100000001B3u;
+    char text[17];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
 }

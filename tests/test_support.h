@@ -11,3 +11,6 @@ HeadlessBackend& FreshHeadless();
 std::string GameDir();
 // A new empty temporary folder for a test's files, private to this test process.
 std::string TempFolder(std::string name);
+// A file's 64-bit FNV-1a digest in hex, as the committed tables of traces, screens and
+// generated files hold it: enough to tell two versions of a file apart.
+std::string FileDigest(const std::string& path);
