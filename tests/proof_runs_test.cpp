@@ -3,7 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <regex>
+
+#include <nlohmann/json.hpp>
 
 #include "app/app.h"
 #include "test_support.h"
@@ -90,11 +91,9 @@ TEST(CareerProof, NormalCareerPlacesOnEveryCourseInOrder) {
     ASSERT_EQ(status, 0) << out;
 
     std::vector<int> courses, placings;
-    const std::regex panel(R"re("forms":\["RaceWindow"\].*?"course":(\d+))re");
-    std::smatch m;
     for (std::size_t at = 0, end; (end = out.find('\n', at)) != std::string::npos; at = end + 1) {
-        std::string dump = out.substr(at, end - at);
-        if (std::regex_search(dump, m, panel)) courses.push_back(std::stoi(m[1]));
+        const auto dump = nlohmann::json::parse(out.substr(at, end - at));
+        if (dump["forms"] == nlohmann::json::array({"RaceWindow"})) courses.push_back(dump["course"].get<int>());
     }
     ASSERT_GE(courses.size(), 15u);
     for (std::size_t i = 1; i < courses.size(); ++i)
